@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Driftline twice (plain, and with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test through CTest in both builds.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$here/scripts/setup.sh"
+jobs="$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build "$here/build" -j "$jobs"
+ctest --test-dir "$here/build" --output-on-failure -j "$jobs"
+
+cmake -S "$here" -B "$here/build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDRIFTLINE_SANITIZE=ON
+cmake --build "$here/build-sanitize" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$here/build-sanitize" --output-on-failure -j "$jobs"

@@ -1,0 +1,21 @@
+#pragma once
+// The library's named constants: each is defined once here and used by name everywhere else.
+#include <cstdint>
+
+namespace driftline {
+
+inline constexpr double Pi = 3.141592653589793;
+inline constexpr double DegToRad = 0.017453292519943295;  // degrees to radians
+inline constexpr double RadToDeg = 57.29577951308232;     // radians to degrees
+
+// Encoders: a full turn of either telescope axis is 32768 counts.
+inline constexpr std::int32_t CountsPerTurn = 32768;
+inline constexpr double DegreesPerCount = 360.0 / 32768.0;  // 0.010986328125
+
+// Receiver converter: 4096 counts are 10 volts.
+inline constexpr double VoltsPerCount = 10.0 / 4096.0;  // 0.00244140625
+
+inline constexpr double J2000JulianDay = 2451545.0;
+inline constexpr double MillisecondsPerDay = 86400000.0;
+
+}  // namespace driftline

@@ -1,0 +1,58 @@
+#pragma once
+// TSource: one sky position with its instant, built from the telescope's azimuth and altitude.
+#include "astro/Angleunit.h"
+#include "astro/Raunit.h"
+#include "astro/Timeunit.h"
+#include <cstdint>
+
+namespace driftline {
+
+enum TSourceKind : std::int32_t {
+    KindEquatorial = 0,  // also every position made from azimuth and altitude
+    KindGalactic = 1,
+    KindSun = 2,
+    KindMoon = 3,
+    KindMercury = 4,
+    KindVenus = 5,
+    KindMars = 6,
+    KindJupiter = 7,
+    KindSaturn = 8,
+    KindUranus = 9,
+    KindNeptune = 10,
+};
+
+class TSource {
+public:
+    // Azimuth (degrees from north through east) and altitude (degrees) at an instant;
+    // derives right ascension, declination and the galactic coordinates at once.
+    TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when);
+    // A body of kind 2 to 10, whose position is recomputed on every read.
+    static TSource Body(TSourceKind kind, const TUtcLocalTime& when);
+
+    // Copies of the records; kinds 2 to 10 are brought up to date first.
+    TRa GetRa();
+    TAngle GetDec();
+    TAngle GetBeta();
+    TAngle GetLambda();
+
+    char Name[128] = {};
+    std::int32_t Kind = KindEquatorial;
+    double Unused = -1.0;
+    double Azimuth = 0.0;
+    double Altitude = 0.0;
+    TRa Ra;
+    TAngle Dec;
+    TUtcLocalTime Time;
+    TAngle Beta;
+    TAngle Lambda;
+    bool Flag = false;
+
+private:
+    TSource() = default;
+    // Recomputes Ra and Dec of a Sun, Moon or planet source (kinds 2 to 10).
+    void RefreshBody();
+    void RefreshGalactic();    // Beta, Lambda from Ra, Dec (kind 0)
+    void RefreshEquatorial();  // Ra, Dec from Beta, Lambda (kind 1)
+};
+
+}  // namespace driftline

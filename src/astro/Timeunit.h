@@ -1,0 +1,57 @@
+#pragma once
+// Calendar time records, Julian day and sidereal time.
+// TDateTime counts days since 1899-12-30 00:00; its fraction is the time of day.
+#include <cstdint>
+
+namespace driftline {
+
+using TDateTime = double;
+
+// A calendar instant with the fields of a system time record.
+struct TSystemTime {
+    std::uint16_t wYear = 0;
+    std::uint16_t wMonth = 0;
+    std::uint16_t wDayOfWeek = 0;  // 0 = Sunday
+    std::uint16_t wDay = 0;
+    std::uint16_t wHour = 0;
+    std::uint16_t wMinute = 0;
+    std::uint16_t wSecond = 0;
+    std::uint16_t wMilliseconds = 0;
+};
+
+// One instant twice: first in UTC, then in the machine's local time.
+struct TUtcLocalTime {
+    TSystemTime Utc;
+    TSystemTime Local;
+};
+
+// Calendar helpers (proleptic Gregorian, years 1..9999).
+bool IsValidDate(int year, int month, int day);
+// Midnight of a date as TDateTime; the date must be valid (see IsValidDate).
+TDateTime EncodeDate(int year, int month, int day);
+// Calendar fields of a TDateTime (milliseconds rounded to the nearest).
+TSystemTime DecodeDateTime(TDateTime t);
+TDateTime SystemTimeToDateTime(const TSystemTime& st);
+
+// Fills both halves for the current instant.
+void UtcLocalNow(TUtcLocalTime& out);
+// First half = the UTC value's date and time; second half = the same instant in local time.
+// The machine's time zone is read once, on the first call.
+void UtcLocalFromDateTime(TUtcLocalTime& out, TDateTime utc);
+TDateTime UtcAsDateTime(const TUtcLocalTime& t);
+TDateTime LocalAsDateTime(const TUtcLocalTime& t);
+
+// Integer Julian day number at noon of the UTC civil date, less 18262 under J1950.
+std::int32_t DayNumber(const TSystemTime& utc);
+// Julian day of a UTC instant (carries the J1950 shift of DayNumber).
+double JulianDay(const TSystemTime& utc);
+// Hours of the UTC time of day, with fractions.
+double UtHours(const TSystemTime& utc);
+// Greenwich sidereal time in hours, 0 to 24, for a UTC instant.
+double GreenwichSiderealTime(const TSystemTime& utc);
+// Local sidereal time in hours, 0 to 24, for a UTC instant at the site of the settings.
+double LocalSiderealTime(const TSystemTime& utc);
+// The current UTC as TDateTime.
+TDateTime CurrentUtc();
+
+}  // namespace driftline

@@ -38,6 +38,13 @@ struct Sample {
 
 using SampleList = std::vector<Sample>;
 
+// The axis radio-group item text of a quantity ("Time" ... "Right ascension" ... "Volts").
+const char* QuantityCaption(int q);
+// The code name of a quantity ("Time" ... "RightAscension" ... "Volts").
+const char* QuantityCodeName(int q);
+// A quantity from its caption, code name or index 0..7, ignoring case; false when none matches.
+bool ParseQuantity(std::string_view text, Quantity& q);
+
 inline constexpr std::int32_t NoCorrection = -9999999;
 
 }  // namespace driftline

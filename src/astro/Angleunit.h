@@ -12,13 +12,17 @@ public:
     // Zero degrees.
     TAngle() = default;
     // From parts: minutes and seconds carry into the larger parts; a negative degrees count
-    // makes the whole angle negative (minutes and seconds follow its sign).
+    // makes the whole angle negative (minutes and seconds follow its sign), and the parts keep
+    // the sizes given (Degrees = 360 + degrees). With zero degrees a negative minutes or seconds
+    // count makes the angle negative instead (0, -7, 0 is 7 minutes west); its parts are then
+    // those of the value. Otherwise minutes and seconds are taken as unsigned 16-bit counts.
     TAngle(int degrees, int minutes, int seconds);
     // From a double in degrees, or in encoder counts when inCounts is set.
     explicit TAngle(double x, bool inCounts = false) { Set(x, inCounts); }
 
     // Sets from a double (degrees, or encoder counts with inCounts): folded into [0, 360)
-    // and quantised downwards to whole seconds of arc.
+    // and quantised downwards to whole seconds of arc; a value within a millionth of a second
+    // below a whole second (a representation error) keeps that second. Not finite: 0.
     void Set(double x, bool inCounts = false);
 
     std::uint16_t Degrees() const { return degrees_; }

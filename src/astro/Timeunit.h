@@ -38,6 +38,8 @@ void UtcLocalNow(TUtcLocalTime& out);
 // First half = the UTC value's date and time; second half = the same instant in local time.
 // The machine's time zone is read once, on the first call.
 void UtcLocalFromDateTime(TUtcLocalTime& out, TDateTime utc);
+// Reads the machine's time zone again (after TZ changed); every thread's cached offset is dropped.
+void ReloadTimeZone();
 TDateTime UtcAsDateTime(const TUtcLocalTime& t);
 TDateTime LocalAsDateTime(const TUtcLocalTime& t);
 

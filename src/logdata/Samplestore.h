@@ -2,7 +2,9 @@
 // The sample store: raw records as read, and for each a derived sample of eight quantities.
 #include "astro/Timeunit.h"
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,5 +48,77 @@ const char* QuantityCodeName(int q);
 bool ParseQuantity(std::string_view text, Quantity& q);
 
 inline constexpr std::int32_t NoCorrection = -9999999;
+
+// The five receiver settings a log carries, in the order their keywords are tested.
+enum ReceiverValue : int {
+    ReceiverDCGain = 0,          // "DC Gain"            -> lblDCGain
+    ReceiverTimerInterval = 1,   // "Timer interval"     -> lblTimerInterval
+    ReceiverIFGain = 2,          // "IF Gain"            -> lblIFGain
+    ReceiverIntegration = 3,     // "Integration time"   -> lblIntegration
+    ReceiverOffset = 4,          // "Continuum offset volts" -> lblOffset
+};
+inline constexpr int ReceiverValueCount = 5;
+
+// The sample of one raw record: counts shifted by the given signed counts (64-bit sums, so a
+// shift below zero gives a negative angle), time = date (midnight serial) + milliseconds.
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
+
+// What a log file left behind: raw records with the date each was read under, their samples,
+// the zoom histories, the session state (logDate, corrections, receiver texts).
+class TSampleStore {
+public:
+    std::vector<RawRecord> allRecords;
+    std::vector<RawRecord> voltageRecords;
+    // The logDate in force when each record was read, beside the record (same index).
+    std::vector<TDateTime> allRecordDates;
+    std::vector<TDateTime> voltageRecordDates;
+
+    SampleList allSamples;
+    SampleList voltageSamples;
+    std::vector<SampleList> allUndo;
+    std::vector<SampleList> voltageUndo;
+
+    // Midnight of the last session-header or date line read; survives opening another file.
+    TDateTime logDate = 0.0;
+    std::int32_t loggedAzimuthCorrection = NoCorrection;
+    std::int32_t loggedAltitudeCorrection = NoCorrection;
+    std::int32_t azimuthCorrection = NoCorrection;
+    std::int32_t altitudeCorrection = NoCorrection;
+    std::array<std::string, ReceiverValueCount> receiverValues;
+
+    // voltageSamples when the volts-only menu item is checked and enabled, else allSamples.
+    SampleList& activeSamples(bool voltsOnlyCheckedAndEnabled);
+    const SampleList& activeSamples(bool voltsOnlyCheckedAndEnabled) const;
+
+    // Empties the four lists, the dates, both undo histories and the receiver texts, and sets all
+    // four corrections to NoCorrection; logDate is kept (the start of a read).
+    void clearForRead();
+
+    // Appends one record read under the current logDate (no sample yet: see deriveRecords).
+    // reserveVoltageIndex makes room for n voltage records ahead of a read.
+    void reserveVoltageIndex(std::size_t n) { voltageRecordIndex_.reserve(n); }
+    void appendRecord(const RawRecord& raw, bool hasVolts);
+
+    // Derives the samples of the records appended since the sample lists were last complete,
+    // with shifts 0 (the read-time derivation). threads 0 = as many as the machine has;
+    // the result is the same, in file order, for any thread count.
+    void deriveRecords(unsigned threads = 0);
+
+    // Signed count shifts the user's corrections make over the logged ones (0 for an axis
+    // without a logged correction).
+    std::int64_t azimuthShift() const;
+    std::int64_t altitudeShift() const;
+
+    // Refresh, core side: empties both histories and derives both sample lists again from the
+    // raw records with the current shifts and each record's own date. The caller rescales and
+    // redraws.
+    void rebuildSamples(unsigned threads = 0);
+
+private:
+    // Index in allRecords of each voltageRecords entry; a voltage sample equals its record's
+    // sample in allSamples, so it is copied rather than derived twice.
+    std::vector<std::size_t> voltageRecordIndex_;
+    void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, unsigned threads);
+};
 
 }  // namespace driftline

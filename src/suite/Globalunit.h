@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace driftline {
@@ -73,6 +74,8 @@ public:
 
     // The first free log file name of the day in LogsFolder ("" when all 9999 are taken).
     std::string MakeLogFileName() const;
+    // The same for a given local date (year, month 1-12, day 1-31).
+    std::string MakeLogFileName(int year, int month, int day) const;
     // Opens LogFilePath for appending and writes the three session header lines (controller only).
     void WriteSessionHeader();
     // Leaves both port lists empty on this platform.
@@ -82,6 +85,17 @@ private:
     struct SessionLog;
     std::unique_ptr<SessionLog> sessionLog_;
 };
+
+// Message number of a suite message name: 0xC000 + (32-bit FNV-1a hash of the name's bytes
+// mod 0x4000). Every program of the suite derives the same number from the same name.
+std::uint32_t MessageNumber(std::string_view name);
+
+// First session header line for a UTC date and time: "Opening session 12/05/2010 21:03:15 (UTC)";
+// the time is left out when it is exactly 00:00:00.
+std::string SessionOpeningLine(int year, int month, int day, int hour, int minute, int second);
+
+// Decimal text of n with "," between groups of three digits: 1234567 gives "1,234,567".
+std::string FormatThousands(std::uint64_t n);
 
 // The one TGlobal, built on the first call with default options.
 TGlobal& Global();

@@ -1,0 +1,152 @@
+// The file-type dialog and the save commands of the window.
+#include "analysis/ui/Saveunit.h"
+
+#include "analysis/Limitswriter.h"
+#include "analysis/Selectionwriter.h"
+#include "suite/Inifile.h"
+#include "ui_Saveunit.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace driftline {
+
+TSaveForm::TSaveForm(QWidget* owner, std::filesystem::path iniFile)
+    : QDialog(owner), ui_(std::make_unique<Ui::TSaveForm>()), iniFile_(std::move(iniFile))
+{
+    ui_->setupUi(this);
+    const QString title = QApplication::applicationDisplayName();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Driftline") : title);
+    setFixedSize(298, 167);
+    group_ = new QButtonGroup(this);
+    group_->addButton(ui_->rbCommaSeparated, SaveCommaSeparated);
+    group_->addButton(ui_->rbSpaceSeparated, SaveSpaceSeparated);
+    group_->addButton(ui_->rbBinary, SaveBinary);
+    connect(ui_->btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui_->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    SetItemIndex(ReadIniInt(iniFile_, SaveSettingsSection, FileTypeKey, 0));
+}
+
+TSaveForm::~TSaveForm()
+{
+    // A settings file that cannot be written loses the choice silently, like every other setting.
+    std::string error;
+    WriteIniSection(iniFile_, SaveSettingsSection, {{FileTypeKey, std::to_string(ItemIndex())}}, error);
+}
+
+int TSaveForm::ItemIndex() const
+{
+    return group_->checkedId();
+}
+
+void TSaveForm::SetItemIndex(int index)
+{
+    if (index < 0) {
+        // An exclusive group keeps one button checked; let go of it to clear the choice.
+        group_->setExclusive(false);
+        for (auto* button : group_->buttons())
+            button->setChecked(false);
+        group_->setExclusive(true);
+        return;
+    }
+    group_->button(index < SaveFileTypeCount ? index : SaveFileTypeCount - 1)->setChecked(true);
+}
+
+QGroupBox* TSaveForm::rgFileType() const
+{
+    return ui_->rgFileType;
+}
+
+QPushButton* TSaveForm::btnOk() const
+{
+    return ui_->btnOk;
+}
+
+QPushButton* TSaveForm::btnCancel() const
+{
+    return ui_->btnCancel;
+}
+
+QString DialogFilter(const char* filter)
+{
+    const QStringList parts = QString::fromUtf8(filter).split(QLatin1Char('|'));
+    QStringList descriptions;
+    for (int i = 0; i < parts.size(); i += 2)
+        descriptions << parts[i];
+    return descriptions.join(QStringLiteral(";;"));
+}
+
+SaveSeams DefaultSaveSeams()
+{
+    SaveSeams seams;
+    seams.runFormatDialog = [](TSaveForm& form) { return form.exec() == QDialog::Accepted; };
+    seams.runSaveDialog = [](QWidget* parent, const QString& filter, const QString& defaultSuffix) {
+        QFileDialog dialog(parent, QString(), QString(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().first();
+    };
+    seams.showError = [](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox::warning(parent, title, text);
+    };
+    return seams;
+}
+
+TSaveCommands::TSaveCommands(QWidget* window, std::filesystem::path iniFile, SaveSeams replacements)
+    : seams(std::move(replacements)), window_(window), iniFile_(std::move(iniFile)),
+      filter_(QStringLiteral("Comma separated file(*.csv)"))
+{
+}
+
+TSaveCommands::~TSaveCommands()
+{
+    delete form_.data();
+}
+
+bool TSaveCommands::WriteChecked(const QString& path,
+                                 const std::function<bool(const std::filesystem::path&, std::string&)>& write)
+{
+    std::string error;
+    if (write(std::filesystem::path(path.toStdString()), error))
+        return true;
+    // A save that did not happen must not look like one that did.
+    const QString title = window_ ? window_->windowTitle() : QStringLiteral("Driftline");
+    seams.showError(window_, title.isEmpty() ? QStringLiteral("Driftline") : title,
+                    QStringLiteral("Cannot save %1: %2").arg(path, QString::fromStdString(error)));
+    return false;
+}
+
+bool TSaveCommands::tbSaveClick(const PlottedPoints& points)
+{
+    if (!form_)
+        form_ = new TSaveForm(window_, iniFile_);
+    if (!seams.runFormatDialog(*form_))
+        return false;
+    const int fileType = form_->ItemIndex();
+    if (fileType < 0 || fileType >= SaveFileTypeCount)
+        return false;
+    filter_ = DialogFilter(SaveFilters[fileType]);
+    const QString path = seams.runSaveDialog(window_, filter_, QString::fromLatin1(SaveDefaultExtension));
+    if (path.isEmpty())
+        return false;
+    return WriteChecked(path, [&](const std::filesystem::path& target, std::string& error) {
+        return WriteSelection(target, points, fileType, error);
+    });
+}
+
+bool TSaveCommands::miSaveLimitsClick(const SampleList& voltageSamples, const SampleList& allSamples)
+{
+    filter_ = DialogFilter(LimitsFilter);
+    const QString path = seams.runSaveDialog(window_, filter_, QString::fromLatin1(SaveDefaultExtension));
+    if (path.isEmpty())
+        return false;
+    return WriteChecked(path, [&](const std::filesystem::path& target, std::string& error) {
+        return WriteLimitsReport(target, voltageSamples, allSamples, error);
+    });
+}
+
+}  // namespace driftline

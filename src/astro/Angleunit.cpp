@@ -1,0 +1,153 @@
+// TAngle: degrees, minutes and seconds of arc with the value in degrees.
+#include "astro/Angleunit.h"
+
+#include "astro/AstroConstants.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace driftline {
+
+namespace {
+
+// A double is a hair below a whole second of arc when it was made from whole parts
+// (54 + 16/60 is stored as 54.2666...6); this much is added before the seconds are truncated.
+constexpr double SecondsRoundingAllowance = 1e-6;
+
+// Degrees folded into [0, 360); a value that is not finite becomes 0.
+double FoldIntoTurn(double x)
+{
+    if (!std::isfinite(x))
+        return 0.0;
+    // Far outside one turn the subtraction loop would be slow; fmod is exact.
+    if (x >= 720.0 || x < -720.0)
+        x = std::fmod(x, 360.0);
+    while (x >= 360.0)
+        x -= 360.0;
+    while (x < 0.0)
+        x += 360.0;
+    // -1e-15 + 360 rounds to exactly 360, which is not in [0, 360).
+    if (x >= 360.0)
+        x = 0.0;
+    return x;
+}
+
+// m / 60 and s / 3600 for 0..59, computed once by the same division as a direct evaluation,
+// so the values are identical; TAngle::Set runs three times for every logged sample.
+struct TPartFractions {
+    double minutes[60];
+    double seconds[60];
+    constexpr TPartFractions() : minutes(), seconds()
+    {
+        for (int i = 0; i < 60; ++i) {
+            minutes[i] = i / 60.0;
+            seconds[i] = i / 3600.0;
+        }
+    }
+};
+constexpr TPartFractions PartFractions;
+
+}  // namespace
+
+// Angle from whole degrees, minutes and seconds of arc; a negative degree count makes
+// the whole angle negative, stored as 360 + angle.
+TAngle::TAngle(int degrees, int minutes, int seconds)
+{
+    if (degrees == 0 && (minutes < 0 || seconds < 0)) {
+        // No sign can sit on zero degrees, so a negative minute or second count carries the
+        // sign of the whole angle: 0 deg -7 min is 7 minutes west or south.
+        long m = std::labs(static_cast<long>(minutes));
+        long s = std::labs(static_cast<long>(seconds));
+        m += s / 60;
+        s %= 60;
+        long d = m / 60;
+        m %= 60;
+        double value = 360.0 - static_cast<double>(d) - static_cast<double>(m) / 60.0 -
+                       static_cast<double>(s) / 3600.0;
+        value = FoldIntoTurn(value);
+        // The parts are those of the value, so the text and the signed text read right.
+        long total = (360L * 3600L - (d * 3600L + m * 60L + s)) % (360L * 3600L);
+        if (total < 0)
+            total += 360L * 3600L;
+        degrees_ = static_cast<std::uint16_t>(total / 3600L);
+        minutes_ = static_cast<std::uint16_t>((total / 60L) % 60L);
+        seconds_ = static_cast<std::uint16_t>(total % 60L);
+        value_ = value;
+        return;
+    }
+
+    // Minutes and seconds are unsigned 16-bit counts here, as the settings hand them over.
+    long m = static_cast<std::uint16_t>(minutes);
+    long s = static_cast<std::uint16_t>(seconds);
+    long d = degrees;
+    m += s / 60;
+    s %= 60;
+    // The carry enlarges the size of the degrees, whatever their sign.
+    const long carry = m / 60;
+    m %= 60;
+    d += d < 0 ? -carry : carry;
+
+    const bool negative = d < 0;
+    long folded = d % 360L;
+    if (folded < 0)
+        folded += 360L;
+    degrees_ = static_cast<std::uint16_t>(folded);
+    minutes_ = static_cast<std::uint16_t>(m);
+    seconds_ = static_cast<std::uint16_t>(s);
+    const double fraction = static_cast<double>(m) / 60.0 + static_cast<double>(s) / 3600.0;
+    double value = negative ? static_cast<double>(folded) - fraction
+                            : static_cast<double>(folded) + fraction;
+    // -360 deg 30 min folds to 0 degrees, and 0 - 0.5 lies below the turn.
+    if (value < 0.0)
+        value += 360.0;
+    value_ = value;
+}
+
+// Sets from degrees (or encoder counts), folded into [0, 360) and truncated to whole
+// seconds of arc.
+void TAngle::Set(double x, bool inCounts)
+{
+    if (inCounts)
+        x *= DegreesPerCount;
+    x = FoldIntoTurn(x);
+
+    long d = static_cast<long>(x);  // x >= 0: the cast truncates
+    const double r = (x - static_cast<double>(d)) * 60.0;
+    long m = static_cast<long>(r);
+    long s = static_cast<long>((r - static_cast<double>(m)) * 60.0 + SecondsRoundingAllowance);
+    if (s >= 60) {
+        s -= 60;
+        ++m;
+    }
+    if (m >= 60) {
+        m -= 60;
+        ++d;
+    }
+    if (d >= 360)
+        d -= 360;
+
+    degrees_ = static_cast<std::uint16_t>(d);
+    minutes_ = static_cast<std::uint16_t>(m);
+    seconds_ = static_cast<std::uint16_t>(s);
+    value_ = static_cast<double>(d) + PartFractions.minutes[m] + PartFractions.seconds[s];
+}
+
+// Text "D° M' S\"" with the UTF-8 degree sign; signed, a value above 180 degrees reads
+// as minus its distance below a full turn.
+std::string TAngle::Text(bool isSigned) const
+{
+    if (isSigned && degrees_ > 180) {
+        std::string text(1, '-');
+        text += TAngle(360.0 - value_).Text(false);
+        return text;
+    }
+    std::string text = std::to_string(degrees_);
+    text += "\u00B0 ";
+    text += std::to_string(minutes_);
+    text += "' ";
+    text += std::to_string(seconds_);
+    text += '"';
+    return text;
+}
+
+}  // namespace driftline

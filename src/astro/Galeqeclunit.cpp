@@ -1,0 +1,102 @@
+// Rotations between equatorial, galactic and ecliptic coordinates.
+#include "astro/Galeqeclunit.h"
+
+#include "astro/AstroConstants.h"
+#include "suite/Globalunit.h"
+
+#include <cmath>
+
+namespace driftline {
+
+namespace {
+
+static_assert(180.0 / Pi == RadToDeg, "degrees per radian must be 180/pi exactly");
+
+constexpr double TwoPi = 2.0 * Pi;
+constexpr double FourPi = 4.0 * Pi;
+
+// Euler angles of one rotation: psi and phi in radians, theta by its sine and cosine.
+struct TRotation {
+    double psi;
+    double sinTheta;
+    double cosTheta;
+    double phi;
+};
+
+// Rows 0..5: B1950 constants (equinox J1950), rows 6..11: J2000, in conversion order.
+// The galactic rows hold the north galactic pole (RA 192.25, Dec 27.4; J2000: 192.85948,
+// 27.12825) and the node longitude 33 (J2000: 32.93192) degrees: Blaauw et al. (1960),
+// MNRAS 121, 123, and the Hipparcos catalogue, ESA SP-1200, vol. 1, section 1.5.3. The
+// ecliptic rows hold the obliquity 23.44579 (B1950) and 23.43929 (J2000) degrees.
+constexpr TRotation Rotations[12] = {
+    {0.57595865315, 0.88781538514, 0.46019978478, 4.9261918136},
+    {4.9261918136, -0.88781538514, 0.46019978478, 0.57595865315},
+    {0.0, 0.39788119938, 0.91743694670, 0.0},
+    {0.0, -0.39788119938, 0.91743694670, 0.0},
+    {0.11129056012, 0.86766174755, 0.49715499774, 4.7005372834},
+    {4.7005372834, -0.86766174755, 0.49715499774, 0.11129056012},
+    {0.57477043300, 0.88998808748, 0.45598377618, 4.9368292465},
+    {4.9368292465, -0.88998808748, 0.45598377618, 0.57477043300},
+    {0.0, 0.39777715593, 0.91748206207, 0.0},
+    {0.0, -0.39777715593, 0.91748206207, 0.0},
+    {0.11142137093, 0.86766622025, 0.49714719172, 4.71279419371},
+    {4.71279419371, -0.86766622025, 0.49714719172, 0.11142137093},
+};
+
+}  // namespace
+
+// Rotates a (latitude, longitude) pair in degrees by one of the six conversions, with the
+// constants of the settings' equinox; the output longitude lies in [0, 360).
+// Rotation of the sphere through the Euler angles phi (about the old pole), theta (about
+// the node) and psi (about the new pole).
+TCoordPair Rotate(TCoordPair in, int conversion)
+{
+    if (conversion < EquatorialToGalactic || conversion > GalacticToEcliptic)
+        return in;
+    const int row = 6 * (Global().IsJ2000 != 0 ? 1 : 0) + conversion;
+    const TRotation& r = Rotations[row];
+
+    const double a = in.Longitude / RadToDeg - r.phi;
+    const double b = in.Latitude / RadToDeg;
+    const double cb = std::cos(b);
+    const double cbsa = cb * std::sin(a);
+    const double sb = std::sin(b);
+    double s = -r.sinTheta * cbsa + r.cosTheta * sb;
+    // The clamp keeps asin defined when rounding carries a pole input past 1.
+    if (s > 1.0)
+        s = 1.0;
+    if (s < -1.0)
+        s = -1.0;
+    TCoordPair out;
+    out.Latitude = std::asin(s) * RadToDeg;
+    const double t = std::atan2(r.cosTheta * cbsa + r.sinTheta * sb, cb * std::cos(a));
+    out.Longitude = std::fmod(t + r.psi + FourPi, TwoPi) * RadToDeg;
+    // fmod leaves [0, 2 pi), but the product can round up to exactly 360.
+    if (out.Longitude >= 360.0)
+        out.Longitude = 0.0;
+    return out;
+}
+
+// Degrees into [0, 360): 360 added while below 0, subtracted while at or above 360.
+// A value that is not finite is returned unchanged.
+double FoldDegrees(double degrees)
+{
+    if (!std::isfinite(degrees))
+        return degrees;
+    // Far outside one turn the loops would be slow; fmod is exact.
+    if (degrees >= 720.0 || degrees < -720.0)
+        degrees = std::fmod(degrees, 360.0);
+    while (degrees < 0.0)
+        degrees += 360.0;
+    while (degrees >= 360.0)
+        degrees -= 360.0;
+    return degrees;
+}
+
+// A vector of three components.
+TVector3 MakeVector(double x, double y, double z)
+{
+    return TVector3{x, y, z};
+}
+
+}  // namespace driftline

@@ -1,0 +1,152 @@
+// TSource: a sky position with its instant, built from the telescope's azimuth and altitude.
+#include "astro/Sourceunit.h"
+
+#include "astro/AstroConstants.h"
+#include "astro/Galeqeclunit.h"
+#include "suite/Globalunit.h"
+
+#include <cmath>
+
+namespace driftline {
+
+namespace {
+
+// Sine and cosine of the site latitude, kept per thread and keyed on the latitude value,
+// so that installing other settings (as the tests do) is seen at the next position.
+struct TLatitudeCache {
+    double latDeg = 0.0;
+    double sinLat = 0.0;
+    double cosLat = 1.0;
+    bool valid = false;
+};
+thread_local TLatitudeCache latitudeCache;
+
+const TLatitudeCache& SiteLatitude()
+{
+    const double latDeg = Global().Latitude.Value();
+    TLatitudeCache& cache = latitudeCache;
+    if (!cache.valid || cache.latDeg != latDeg) {
+        const double latRad = latDeg * DegToRad;
+        cache.latDeg = latDeg;
+        cache.sinLat = std::sin(latRad);
+        cache.cosLat = std::cos(latRad);
+        cache.valid = true;
+    }
+    return cache;
+}
+
+struct THourAngleDec {
+    double hourAngleDeg;
+    double decDeg;
+};
+
+// Hour angle and declination in degrees of an azimuth (from north through east) and an
+// altitude in degrees at the site latitude; no refraction, nutation or precession.
+// Source: J. Meeus, Astronomical Algorithms, chapter 13 (equations 13.5 and 13.6 solved for
+// the equatorial coordinates, azimuth here counted from north).
+THourAngleDec HorizontalToEquatorial(double azimuthDeg, double altitudeDeg)
+{
+    const TLatitudeCache& site = SiteLatitude();
+    const double azRad = azimuthDeg * DegToRad;
+    const double altRad = altitudeDeg * DegToRad;
+    const double sinAlt = std::sin(altRad);
+    const double cosAlt = std::cos(altRad);
+    const double sinAz = std::sin(azRad);
+    const double cosAz = std::cos(azRad);
+    double sinDec = sinAlt * site.sinLat + cosAlt * site.cosLat * cosAz;
+    // The clamp keeps asin defined when rounding carries the pole past 1.
+    if (sinDec > 1.0)
+        sinDec = 1.0;
+    if (sinDec < -1.0)
+        sinDec = -1.0;
+    const double decRad = std::asin(sinDec);
+    // At the pole both arguments are 0 and atan2 gives an hour angle of 0.
+    const double hourAngleRad = std::atan2(-cosAlt * sinAz, sinAlt * site.cosLat - cosAlt * cosAz * site.sinLat);
+    return {hourAngleRad * RadToDeg, decRad * RadToDeg};
+}
+
+}  // namespace
+
+// Position of the telescope's azimuth and altitude (degrees) at an instant (the current
+// one when `when` is null): right ascension, declination and galactic coordinates.
+TSource::TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when)
+    : Azimuth(azimuthDeg), Altitude(altitudeDeg)
+{
+    if (when != nullptr)
+        Time = *when;
+    else
+        UtcLocalNow(Time);
+
+    const THourAngleDec hd = HorizontalToEquatorial(azimuthDeg, altitudeDeg);
+    double lstHours = LocalSiderealTime(Time.Utc);
+    if (lstHours > 24.0)
+        lstHours -= 24.0;
+    if (lstHours < 0.0)
+        lstHours += 24.0;
+    // The right ascension setter folds the hours into [0, 360] degrees.
+    Ra.SetHours((lstHours * 15.0 - hd.hourAngleDeg) / 15.0);
+    Dec.Set(hd.decDeg);
+    RefreshGalactic();
+}
+
+// A galactic catalogue source (latitude and longitude in degrees) at an instant.
+TSource TSource::FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when)
+{
+    TSource s;
+    s.Kind = KindGalactic;
+    s.Time = when;
+    s.Beta.Set(betaDeg);
+    s.Lambda.Set(lambdaDeg);
+    s.RefreshEquatorial();
+    return s;
+}
+
+// Right ascension (value in degrees); a Sun, Moon or planet is recomputed first.
+TRa TSource::GetRa()
+{
+    if (Kind >= KindSun && Kind <= KindNeptune)
+        RefreshBody();
+    return Ra;
+}
+
+// Declination (value in degrees, negative as 360 + d); a Sun, Moon or planet is recomputed first.
+TAngle TSource::GetDec()
+{
+    if (Kind >= KindSun && Kind <= KindNeptune)
+        RefreshBody();
+    return Dec;
+}
+
+// Galactic latitude b (value in degrees, negative as 360 + b); a Sun, Moon or planet is recomputed first.
+TAngle TSource::GetBeta()
+{
+    if (Kind >= KindSun && Kind <= KindNeptune)
+        RefreshBody();
+    return Beta;
+}
+
+// Galactic longitude l in degrees, 0 to 360; a Sun, Moon or planet is recomputed first.
+TAngle TSource::GetLambda()
+{
+    if (Kind >= KindSun && Kind <= KindNeptune)
+        RefreshBody();
+    return Lambda;
+}
+
+// Beta and Lambda (degrees) from the right ascension and declination values.
+void TSource::RefreshGalactic()
+{
+    const TCoordPair galactic = Rotate(TCoordPair{Dec.Value(), Ra.Value()}, EquatorialToGalactic);
+    Beta.Set(galactic.Latitude);
+    Lambda.Set(galactic.Longitude);
+}
+
+// Right ascension (hours) and declination (degrees) from the Beta and Lambda values.
+void TSource::RefreshEquatorial()
+{
+    const TCoordPair equatorial = Rotate(TCoordPair{Beta.Value(), Lambda.Value()}, GalacticToEquatorial);
+    Ra.SetHours(equatorial.Longitude / 15.0);
+    Dec.Set(equatorial.Latitude);
+}
+
+}  // namespace driftline

@@ -1,0 +1,74 @@
+#pragma once
+// Option parsing shared by the sub-commands of driftline-cli, the settings set-up, and loading a
+// log into a sample store with one-line error reports.
+#include "logdata/Logreader.h"
+#include "logdata/Samplestore.h"
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace driftline::cli {
+
+// The common options a command accepts (bit set).
+enum CommonOption : unsigned {
+    OptRoot = 1u << 0,       // --root DIR: suite root folder holding ZVK.ini and Logs
+    OptIni = 1u << 1,        // --ini FILE: settings file; the root is then its folder
+    OptVoltsOnly = 1u << 2,  // --volts-only: work on the records that carried volts
+    OptX = 1u << 3,          // --x Q: horizontal quantity
+    OptY = 1u << 4,          // --y Q: vertical quantity
+    OptBand = 1u << 5,       // --band X0:X1, repeated: zoom bands in order
+    OptSize = 1u << 6,       // --size WxH: picture or plot size in pixels
+    OptOutput = 1u << 7,     // -o FILE (also --output FILE)
+    OptSettings = OptRoot | OptIni,
+};
+
+// A command's own option: "--records" with a value, or a flag such as "--no-header".
+struct TExtraOption {
+    const char* name;
+    bool takesValue;
+};
+
+struct TCliOptions {
+    std::vector<std::string> positional;  // arguments that are not options, in order
+    std::filesystem::path root;           // empty unless --root or --ini given
+    std::filesystem::path ini;            // --ini as given
+    bool voltsOnly = false;
+    std::optional<Quantity> x;
+    std::optional<Quantity> y;
+    std::vector<std::pair<double, double>> bands;  // X0, X1 as given (not ordered)
+    std::optional<std::pair<int, int>> size;       // width, height
+    std::filesystem::path output;                  // -o; empty = not given
+    // Extra options as given, each value of a repeated one in order ("" for a flag).
+    std::map<std::string, std::vector<std::string>> extra;
+
+    bool has(const std::string& name) const { return extra.count(name) != 0; }
+    // The last value of an extra option, or fallback when absent.
+    std::string value(const std::string& name, const std::string& fallback = "") const;
+};
+
+// Parses args (everything after the command's name). On an unknown option, a missing value or a
+// bad value prints "driftline-cli <command>: <problem>" and the usage's first line on stderr and
+// returns 2; returns 0 when all is well.
+int ParseCliOptions(const std::vector<std::string>& args, const char* command, const char* usage,
+                    unsigned commonOptions, const std::vector<TExtraOption>& extraOptions, TCliOptions& out);
+
+// Reports a usage problem as ParseCliOptions does; returns 2.
+int UsageError(const char* command, const char* usage, const std::string& problem);
+
+// Integer and real option values; false when the whole text is not one number.
+bool ParseInt64(std::string_view text, std::int64_t& value);
+bool ParseDouble(std::string_view text, double& value);
+
+// Builds the process's TGlobal from --root / --ini (the default root otherwise).
+void InstallCliGlobal(const TCliOptions& options);
+
+// Reads a log into store. A failed open prints "driftline-cli: cannot open X: reason"; a stop at an
+// invalid date prints "driftline-cli: X: line N: Invalid argument to date encode" (the samples
+// before it stay in the store). Returns the reader's result.
+TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store);
+
+}  // namespace driftline::cli

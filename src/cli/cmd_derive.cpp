@@ -1,0 +1,139 @@
+// driftline-cli derive: every derived sample of a log as comma-separated values.
+#include "cli/Clicommand.h"
+#include "cli/Clioptions.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace driftline::cli {
+
+namespace {
+
+const char* const DeriveUsage =
+    "usage: driftline-cli derive LOG [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
+    "\n"
+    "Reads LOG and writes one comma-separated line per sample to standard output, after the header\n"
+    "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n"
+    "Every value is printed with 17 significant digits (time: days since 30 Dec 1899, UTC; angles in\n"
+    "degrees; volts).\n"
+    "\n"
+    "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
+    "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
+    "  --az-corr N    azimuth correction in counts to use instead of the logged one (as Refresh)\n"
+    "  --alt-corr N   altitude correction likewise\n"
+    "  --volts-only   only the records that carried a volts field\n";
+
+// Buffered writer: values go through std::to_chars into one block that is written when full.
+class TCsvWriter {
+public:
+    explicit TCsvWriter(std::FILE* out) : out_(out), buffer_(BlockBytes) {}
+    ~TCsvWriter() { flush(); }
+    TCsvWriter(const TCsvWriter&) = delete;
+    TCsvWriter& operator=(const TCsvWriter&) = delete;
+
+    void text(const char* s)
+    {
+        const std::size_t n = std::strlen(s);
+        reserve(n);
+        std::memcpy(buffer_.data() + used_, s, n);
+        used_ += n;
+    }
+    // %.17g of one value, then the separator.
+    void value(double v, char separator)
+    {
+        reserve(MaxValueChars + 1);
+        char* begin = buffer_.data() + used_;
+        const auto result = std::to_chars(begin, begin + MaxValueChars, v, std::chars_format::general, 17);
+        *result.ptr = separator;
+        used_ += static_cast<std::size_t>(result.ptr - begin) + 1;
+    }
+    bool flush()
+    {
+        if (used_ != 0 && std::fwrite(buffer_.data(), 1, used_, out_) != used_)
+            failed_ = true;
+        used_ = 0;
+        return !failed_ && std::fflush(out_) == 0;
+    }
+
+private:
+    static constexpr std::size_t BlockBytes = std::size_t{1} << 20;
+    static constexpr std::size_t MaxValueChars = 32;  // "-1.2345678901234567e-308" fits
+    void reserve(std::size_t n)
+    {
+        if (used_ + n > buffer_.size())
+            flush();
+        if (n > buffer_.size())
+            buffer_.resize(n);
+    }
+    std::FILE* out_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+    bool failed_ = false;
+};
+
+// Takes --az-corr / --alt-corr: false (message printed) when the value is not a 32-bit integer
+// or the log has no correction line for that axis to replace.
+bool ApplyCorrection(const TCliOptions& options, const char* option, const char* axis, std::int32_t logged,
+                     std::int32_t& user)
+{
+    if (!options.has(option))
+        return true;
+    std::int64_t value = 0;
+    const std::string text = options.value(option);
+    if (!ParseInt64(text, value) || value < INT32_MIN || value > INT32_MAX || value == NoCorrection) {
+        std::fprintf(stderr, "driftline-cli derive: %s: '%s' is not a correction in counts\n", option, text.c_str());
+        return false;
+    }
+    if (logged == NoCorrection) {
+        std::fprintf(stderr, "driftline-cli derive: %s: the log has no %s correction line to replace\n", option,
+                     axis);
+        return false;
+    }
+    user = static_cast<std::int32_t>(value);
+    return true;
+}
+
+int RunDerive(const std::vector<std::string>& args)
+{
+    TCliOptions options;
+    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptVoltsOnly,
+                                 {{"--az-corr", true}, {"--alt-corr", true}}, options))
+        return rc;
+    if (options.positional.size() != 1)
+        return UsageError("derive", DeriveUsage,
+                          options.positional.empty() ? "no log file given" : "more than one log file given");
+    InstallCliGlobal(options);
+
+    TSampleStore store;
+    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    if (read.status == TReadResult::OpenFailed)
+        return 1;
+    if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, store.azimuthCorrection) ||
+        !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, store.altitudeCorrection))
+        return 1;
+    if (options.has("--az-corr") || options.has("--alt-corr"))
+        store.rebuildSamples();
+
+    const SampleList& samples = store.activeSamples(options.voltsOnly);
+    TCsvWriter out(stdout);
+    out.text("time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n");
+    for (const Sample& s : samples) {
+        for (int q = 0; q < QuantityCount; ++q)
+            out.value(s[q], q + 1 < QuantityCount ? ',' : '\n');
+    }
+    if (!out.flush()) {
+        std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return read.status == TReadResult::Ok ? 0 : 1;
+}
+
+const CliRegistrar registrar({"derive", "all derived samples of a log as CSV", DeriveUsage, RunDerive});
+
+}  // namespace
+
+}  // namespace driftline::cli

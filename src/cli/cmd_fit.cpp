@@ -1,0 +1,114 @@
+// driftline-cli fit: the viewer's "&Fit polynomial curve to data" without the window: the result
+// window's lines on standard output and, with -o, the plot with the fitted curve as PNG.
+#include "analysis/Fitunit.h"
+#include "cli/Clicommand.h"
+#include "cli/Clioptions.h"
+#include "plot/Viewunit.h"
+
+#ifdef DRIFTLINE_CLI_HAS_UI
+#include "analysis/ui/Fitdraw.h"
+#include "plot/ui/Plotrender.h"
+#endif
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace driftline::cli {
+
+namespace {
+
+const char* const FitUsage =
+    "usage: driftline-cli fit LOG --x Q --y Q --coeffs N [--volts-only] [--band X0:X1]... [--size WxH]\n"
+    "                         [-o OUT.png] [--root DIR | --ini FILE]\n"
+    "\n"
+    "Reads LOG, fits a polynomial of N coefficients (1 to 20) to the pixel positions of the plotted\n"
+    "points (pixel y as a polynomial in pixel x, y growing downwards) and prints the lines the fit\n"
+    "window shows: \"Corr coeff = R\" and \"a<i> = <coefficient>\". A failing fit prints its message\n"
+    "on standard error, lists R as -1.00000 with zero coefficients, and exits with 1.\n"
+    "\n"
+    "  --x Q, --y Q   horizontal and vertical quantity: Time, Azimuth, Altitude, RightAscension,\n"
+    "                 Declination, Beta, Lambda, Volts (or the caption, or 0..7)\n"
+    "  --coeffs N     number of coefficients, 1 to 20\n"
+    "  --volts-only   the view of the records that carried volts (when the log has any)\n"
+    "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
+    "  --size WxH     plot control size in pixels (default 600x450)\n"
+    "  -o OUT.png     also write the plot with the fitted curve and its peak marker in blue\n";
+
+int RunFitCli(const std::vector<std::string>& args)
+{
+    TCliOptions options;
+    if (int rc = ParseCliOptions(args, "fit", FitUsage,
+                                 OptSettings | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
+                                 {{"--coeffs", true}}, options))
+        return rc;
+    if (options.positional.size() != 1)
+        return UsageError("fit", FitUsage, options.positional.empty() ? "no log file given" : "more than one log file given");
+    if (!options.x || !options.y)
+        return UsageError("fit", FitUsage, !options.x ? "--x is required" : "--y is required");
+    if (!options.has("--coeffs"))
+        return UsageError("fit", FitUsage, "--coeffs is required");
+    std::int64_t coeffs = 0;
+    if (!ParseInt64(options.value("--coeffs"), coeffs) || coeffs < MinFitCoefficients || coeffs > MaxFitCoefficients)
+        return UsageError("fit", FitUsage, "--coeffs must be a whole number from 1 to 20");
+    for (const auto& [x0, x1] : options.bands)
+        if (!std::isfinite(x0) || !std::isfinite(x1) || std::fabs(x0) > 1e9 || std::fabs(x1) > 1e9)
+            return UsageError("fit", FitUsage, "band ends must be pixel columns");
+#ifndef DRIFTLINE_CLI_HAS_UI
+    if (!options.output.empty()) {
+        std::fprintf(stderr, "driftline-cli fit: this build draws no pictures (-o needs the viewer's plot)\n");
+        return 2;
+    }
+#endif
+    InstallCliGlobal(options);
+
+    TSampleStore store;
+    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    if (read.status == TReadResult::OpenFailed)
+        return 1;
+    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
+    TPlotView view(width, height);
+    view.horizontalQuantity = *options.x;
+    view.verticalQuantity = *options.y;
+    view.rescaleAll(store);
+    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
+    for (const auto& [x0, x1] : options.bands)
+        if (!view.ZoomByDrag(store, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1), voltsView))
+            std::fprintf(stderr, "driftline-cli fit: band %g:%g does not zoom\n", x0, x1);
+
+    // A run has no earlier fit, so the kept coefficients start as zeros.
+    std::vector<double> coefficients;
+    PlottedPoints points;
+    FitOutcome outcome;
+#ifdef DRIFTLINE_CLI_HAS_UI
+    if (!options.output.empty()) {
+        TOffscreenSession session;
+        auto plot = RenderPlot(store, view, voltsView, points);
+        plot->Pen.setColor(FitColor);
+        outcome = driftline::RunFit(points, static_cast<int>(coeffs), coefficients);
+        DrawFitCurve(*plot, outcome.curve);
+        std::string error;
+        if (!SavePlotPng(*plot, options.output, error)) {
+            std::fprintf(stderr, "driftline-cli fit: cannot save %s: %s\n", options.output.string().c_str(), error.c_str());
+            return 1;
+        }
+    } else
+#endif
+    {
+        view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
+        outcome = driftline::RunFit(points, static_cast<int>(coeffs), coefficients);
+    }
+    for (const auto& line : outcome.memoLines)
+        std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    if (outcome.correlation == -1.0)
+        return 1;
+    return read.status == TReadResult::Ok ? 0 : 1;
+}
+
+const CliRegistrar registrar({"fit", "fit a polynomial to the plotted points", FitUsage, RunFitCli});
+
+}  // namespace
+
+}  // namespace driftline::cli

@@ -1,0 +1,111 @@
+// driftline-cli pixels: the pixel position of every point the plot would draw, computed by the
+// same view model as the window, after the same zooms.
+#include "cli/Clicommand.h"
+#include "cli/Clioptions.h"
+#include "plot/Viewunit.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace driftline::cli {
+
+namespace {
+
+const char* const PixelsUsage =
+    "usage: driftline-cli pixels LOG --x Q --y Q [--volts-only] [--band X0:X1]... [--size WxH]\n"
+    "                            [--root DIR | --ini FILE]\n"
+    "\n"
+    "Reads LOG and prints pixel_x,pixel_y of every plotted point, in log order, as the viewer's\n"
+    "plot places them (control of WxH pixels, plot area inset 40 on each side).\n"
+    "\n"
+    "  --x Q, --y Q   horizontal and vertical quantity: Time, Azimuth, Altitude, RightAscension,\n"
+    "                 Declination, Beta, Lambda, Volts (or the caption, or 0..7)\n"
+    "  --volts-only   the view of the records that carried volts (when the log has any)\n"
+    "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeat for more zooms,\n"
+    "                 applied in order. A drag that never enters the plot area, or has no width,\n"
+    "                 does not zoom\n"
+    "  --size WxH     plot control size in pixels (default 600x450)\n"
+    "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
+    "  --ini FILE     the ZVK.ini to use; its folder is the root\n";
+
+// A band end as a pixel column: truncated toward zero like every value-to-pixel conversion;
+// false when it does not fit a pixel coordinate at all.
+bool PixelColumn(double v, std::int32_t& column)
+{
+    if (!std::isfinite(v) || std::fabs(v) > 1e9)
+        return false;
+    column = static_cast<std::int32_t>(std::trunc(v));
+    return true;
+}
+
+int RunPixels(const std::vector<std::string>& args)
+{
+    TCliOptions options;
+    if (int rc = ParseCliOptions(args, "pixels", PixelsUsage, OptSettings | OptVoltsOnly | OptX | OptY | OptBand | OptSize,
+                                 {}, options))
+        return rc;
+    if (options.positional.size() != 1)
+        return UsageError("pixels", PixelsUsage,
+                          options.positional.empty() ? "no log file given" : "more than one log file given");
+    if (!options.x || !options.y)
+        return UsageError("pixels", PixelsUsage, !options.x ? "--x is required" : "--y is required");
+    std::vector<std::pair<std::int32_t, std::int32_t>> bands;
+    for (const auto& [x0, x1] : options.bands) {
+        std::pair<std::int32_t, std::int32_t> band;
+        if (!PixelColumn(x0, band.first) || !PixelColumn(x1, band.second))
+            return UsageError("pixels", PixelsUsage, "band ends must be pixel columns");
+        bands.push_back(band);
+    }
+    InstallCliGlobal(options);
+
+    TSampleStore store;
+    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    if (read.status == TReadResult::OpenFailed)
+        return 1;
+
+    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
+    TPlotView view(width, height);
+    view.horizontalQuantity = *options.x;
+    view.verticalQuantity = *options.y;
+    view.rescaleAll(store);
+    // The volts-only view exists only while the log has voltage records, as the menu item is
+    // enabled only then; zooms do not change that choice.
+    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
+    for (const auto& [x0, x1] : bands) {
+        if (!view.ZoomByDrag(store, x0, x1, voltsView))
+            std::fprintf(stderr, "driftline-cli pixels: band %d:%d does not zoom\n", x0, x1);
+    }
+
+    PlottedPoints points;
+    view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
+
+    std::string out = "pixel_x,pixel_y\n";
+    out.reserve(out.size() + points.size() * 16);
+    // Pixels are whole numbers within +-2^31; each needs at most 11 characters.
+    char x[16];
+    char y[16];
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const char* xEnd = std::to_chars(x, x + sizeof x, static_cast<long>(points.pixelX[i])).ptr;
+        const char* yEnd = std::to_chars(y, y + sizeof y, static_cast<long>(points.pixelY[i])).ptr;
+        out.append(x, static_cast<std::size_t>(xEnd - x));
+        out.push_back(',');
+        out.append(y, static_cast<std::size_t>(yEnd - y));
+        out.push_back('\n');
+    }
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "driftline-cli pixels: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return read.status == TReadResult::Ok ? 0 : 1;
+}
+
+const CliRegistrar registrar({"pixels", "pixel positions of the plotted points", PixelsUsage, RunPixels});
+
+}  // namespace
+
+}  // namespace driftline::cli

@@ -1,0 +1,106 @@
+// driftline-cli plot: the picture the viewer's plot shows, drawn by the same TPlot and DrawView
+// code on the offscreen platform, written as PNG.
+#include "cli/Clicommand.h"
+#include "cli/Clioptions.h"
+#include "plot/Viewunit.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#if defined(DRIFTLINE_CLI_HAS_UI)
+#include "plot/ui/Plotrender.h"
+#endif
+
+namespace driftline::cli {
+
+namespace {
+
+const char* const PlotUsage =
+    "usage: driftline-cli plot LOG --x Q --y Q [--volts-only] [--band X0:X1]... [--size WxH]\n"
+    "                          [--root DIR | --ini FILE] -o OUT.png\n"
+    "\n"
+    "Reads LOG and writes the plot the viewer would show for it as a PNG picture: frame, grid,\n"
+    "labels and the red line through the samples, after the given zooms.\n"
+    "\n"
+    "  --x Q, --y Q   horizontal and vertical quantity: Time, Azimuth, Altitude, RightAscension,\n"
+    "                 Declination, Beta, Lambda, Volts (or the caption, or 0..7)\n"
+    "  --volts-only   the view of the records that carried volts (when the log has any)\n"
+    "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeat for more zooms,\n"
+    "                 applied in order\n"
+    "  --size WxH     plot control size in pixels (default 600x450)\n"
+    "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
+    "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
+    "  -o OUT.png     the picture to write (replaced if it exists)\n";
+
+bool PixelColumn(double v, std::int32_t& column)
+{
+    if (!std::isfinite(v) || std::fabs(v) > 1e9)
+        return false;
+    column = static_cast<std::int32_t>(std::trunc(v));
+    return true;
+}
+
+int RunPlot(const std::vector<std::string>& args)
+{
+    TCliOptions options;
+    if (int rc = ParseCliOptions(args, "plot", PlotUsage,
+                                 OptSettings | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput, {}, options))
+        return rc;
+    if (options.positional.size() != 1)
+        return UsageError("plot", PlotUsage,
+                          options.positional.empty() ? "no log file given" : "more than one log file given");
+    if (!options.x || !options.y)
+        return UsageError("plot", PlotUsage, !options.x ? "--x is required" : "--y is required");
+    if (options.output.empty())
+        return UsageError("plot", PlotUsage, "-o OUT.png is required");
+    std::vector<std::pair<std::int32_t, std::int32_t>> bands;
+    for (const auto& [x0, x1] : options.bands) {
+        std::pair<std::int32_t, std::int32_t> band;
+        if (!PixelColumn(x0, band.first) || !PixelColumn(x1, band.second))
+            return UsageError("plot", PlotUsage, "band ends must be pixel columns");
+        bands.push_back(band);
+    }
+#if defined(DRIFTLINE_CLI_HAS_UI)
+    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
+    if (width <= 2 * PlotAreaInset + 1 || height <= 2 * PlotAreaInset + 1)
+        return UsageError("plot", PlotUsage, "--size must leave room for the plot area (more than 81x81)");
+    InstallCliGlobal(options);
+
+    TSampleStore store;
+    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    if (read.status == TReadResult::OpenFailed)
+        return 1;
+
+    TPlotView view(width, height);
+    view.horizontalQuantity = *options.x;
+    view.verticalQuantity = *options.y;
+    view.rescaleAll(store);
+    // As in the window: the volts-only view exists only when the log has voltage records.
+    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
+    for (const auto& [x0, x1] : bands)
+        view.ZoomByDrag(store, x0, x1, voltsView);
+
+    TOffscreenSession session;
+    PlottedPoints points;
+    const auto plot = RenderPlot(store, view, voltsView, points);
+    std::string error;
+    if (!SavePlotPng(*plot, options.output, error)) {
+        std::fprintf(stderr, "driftline-cli plot: cannot write %s: %s\n", options.output.string().c_str(),
+                     error.c_str());
+        return 1;
+    }
+    return read.status == TReadResult::Ok ? 0 : 1;
+#else
+    std::fprintf(stderr, "driftline-cli plot: this driftline-cli was built without the viewer's drawing code\n");
+    return 1;
+#endif
+}
+
+const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG picture", PlotUsage, RunPlot});
+
+}  // namespace
+
+}  // namespace driftline::cli

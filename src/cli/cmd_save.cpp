@@ -1,0 +1,101 @@
+// driftline-cli save: the plotted values written as the viewer's "Save current selection" writes
+// them, after the same zooms.
+#include "analysis/Selectionwriter.h"
+#include "cli/Clicommand.h"
+#include "cli/Clioptions.h"
+#include "plot/Viewunit.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace driftline::cli {
+
+namespace {
+
+const char* const SaveUsage =
+    "usage: driftline-cli save LOG --x Q --y Q [--volts-only] [--band X0:X1]... [--size WxH]\n"
+    "                          --format csv|txt|dat -o OUT [--root DIR | --ini FILE]\n"
+    "\n"
+    "Reads LOG and writes the horizontal and vertical value of every plotted point, in log order,\n"
+    "byte for byte as the viewer saves them:\n"
+    "  csv   \"<x>,<y>\" lines, 12 significant digits, CR LF line ends\n"
+    "  txt   \"<x> <y>\" lines, likewise\n"
+    "  dat   two little-endian IEEE 754 doubles per point, no header\n"
+    "\n"
+    "  --x Q, --y Q   horizontal and vertical quantity: Time, Azimuth, Altitude, RightAscension,\n"
+    "                 Declination, Beta, Lambda, Volts (or the caption, or 0..7)\n"
+    "  --volts-only   the view of the records that carried volts (when the log has any)\n"
+    "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
+    "  --size WxH     plot control size in pixels (default 600x450); bands are pixels of it\n"
+    "  -o OUT         the file to write (replaced atomically); - writes to standard output\n";
+
+int RunSave(const std::vector<std::string>& args)
+{
+    TCliOptions options;
+    if (int rc = ParseCliOptions(args, "save", SaveUsage,
+                                 OptSettings | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
+                                 {{"--format", true}}, options))
+        return rc;
+    if (options.positional.size() != 1)
+        return UsageError("save", SaveUsage, options.positional.empty() ? "no log file given" : "more than one log file given");
+    if (!options.x || !options.y)
+        return UsageError("save", SaveUsage, !options.x ? "--x is required" : "--y is required");
+    const std::string format = options.value("--format");
+    int fileType = -1;
+    if (format == "csv")
+        fileType = SaveCommaSeparated;
+    else if (format == "txt")
+        fileType = SaveSpaceSeparated;
+    else if (format == "dat")
+        fileType = SaveBinary;
+    else
+        return UsageError("save", SaveUsage, format.empty() ? "--format is required" : "unknown format '" + format + "'");
+    if (options.output.empty())
+        return UsageError("save", SaveUsage, "-o is required");
+    for (const auto& [x0, x1] : options.bands)
+        if (!std::isfinite(x0) || !std::isfinite(x1) || std::fabs(x0) > 1e9 || std::fabs(x1) > 1e9)
+            return UsageError("save", SaveUsage, "band ends must be pixel columns");
+    InstallCliGlobal(options);
+
+    TSampleStore store;
+    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    if (read.status == TReadResult::OpenFailed)
+        return 1;
+    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
+    TPlotView view(width, height);
+    view.horizontalQuantity = *options.x;
+    view.verticalQuantity = *options.y;
+    view.rescaleAll(store);
+    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
+    for (const auto& [x0, x1] : options.bands)
+        if (!view.ZoomByDrag(store, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1), voltsView))
+            std::fprintf(stderr, "driftline-cli save: band %g:%g does not zoom\n", x0, x1);
+    PlottedPoints points;
+    view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
+
+    if (options.output == "-") {
+        const std::string bytes = fileType == SaveBinary ? BinarySelectionBytes(points)
+                                                         : TextSelectionBytes(points, fileType == SaveCommaSeparated ? ',' : ' ');
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "driftline-cli save: cannot write the output: %s\n", std::strerror(errno));
+            return 1;
+        }
+    } else {
+        std::string error;
+        if (!WriteSelection(options.output, points, fileType, error)) {
+            std::fprintf(stderr, "driftline-cli save: cannot save %s: %s\n", options.output.string().c_str(), error.c_str());
+            return 1;
+        }
+    }
+    return read.status == TReadResult::Ok ? 0 : 1;
+}
+
+const CliRegistrar registrar({"save", "save the plotted values as csv, txt or binary", SaveUsage, RunSave});
+
+}  // namespace
+
+}  // namespace driftline::cli

@@ -1,0 +1,203 @@
+// The reading loop over a log file: large blocks, split at LF, one parse per line, and the
+// derivation of all samples at the end (on every core, with results in file order).
+#include "logdata/Logreader.h"
+
+#include "astro/Timeunit.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+namespace driftline {
+
+namespace {
+
+constexpr std::size_t ReadBlockBytes = std::size_t{1} << 20;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+std::string TReadResult::message() const
+{
+    switch (status) {
+    case Ok:
+        return {};
+    case OpenFailed:
+        return reason;
+    case InvalidDate:
+        return InvalidDateMessage;
+    }
+    return {};
+}
+
+LogDateResult parseLogDate(std::string_view line, TSampleStore& store)
+{
+    TLogDate date;
+    const LogDateResult result = ParseLogDateFields(line, date);
+    if (result == LogDateResult::Valid)
+        store.logDate = EncodeDate(date.year, date.month, date.day);
+    return result;
+}
+
+LineEffect parseLogLine(std::string_view line, TSampleStore& store, bool deriveNow)
+{
+    switch (ClassifyLine(line)) {
+    case LineKind::SessionHeader:
+    case LineKind::DateLine:
+        switch (parseLogDate(line, store)) {
+        case LogDateResult::Valid:
+            return LineEffect::DateSet;
+        case LogDateResult::Invalid:
+            return LineEffect::InvalidDate;
+        case LogDateResult::NoDate:
+            return LineEffect::Ignored;
+        }
+        return LineEffect::Ignored;
+    case LineKind::Receiver: {
+        ReceiverValue which;
+        std::string_view value;
+        if (!ParseReceiverLine(line, which, value))
+            return LineEffect::Ignored;
+        store.receiverValues[static_cast<std::size_t>(which)].assign(value);
+        return LineEffect::ReceiverSet;
+    }
+    case LineKind::Correction: {
+        CorrectionAxis axis;
+        std::int32_t value = 0;
+        if (!ParseCorrectionLine(line, axis, value))
+            return LineEffect::Ignored;
+        if (axis == CorrectionAxis::Azimuth)
+            store.azimuthCorrection = store.loggedAzimuthCorrection = value;
+        else
+            store.altitudeCorrection = store.loggedAltitudeCorrection = value;
+        return LineEffect::CorrectionSet;
+    }
+    case LineKind::Record: {
+        RawRecord raw;
+        const RecordParse parsed = ParseRecordLine(line, raw);
+        if (parsed == RecordParse::Malformed)
+            return LineEffect::Ignored;
+        store.appendRecord(raw, parsed == RecordParse::WithVolts);
+        if (deriveNow)
+            store.deriveRecords(1);
+        return LineEffect::RecordAdded;
+    }
+    case LineKind::Other:
+        return LineEffect::Ignored;
+    }
+    return LineEffect::Ignored;
+}
+
+TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, TProgressModel* progress,
+                        unsigned threads)
+{
+    TReadResult result;
+    std::error_code ec;
+    // A folder opens for reading on this platform and only fails at the first read, so it is
+    // refused here, before anything is cleared.
+    if (std::filesystem::is_directory(path, ec)) {
+        result.status = TReadResult::OpenFailed;
+        result.reason = std::strerror(EISDIR);
+        return result;
+    }
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        result.status = TReadResult::OpenFailed;
+        result.reason = std::strerror(errno != 0 ? errno : ENOENT);
+        return result;
+    }
+
+    bool showProgress = false;
+    if (progress) {
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        showProgress = !ec && progress->ProgressStart(static_cast<std::uint64_t>(size));
+        if (ec)
+            progress->shown = false;
+    }
+
+    store.clearForRead();
+    // Records are parsed first and their samples derived in bulk at the end. A record line has
+    // some 20 to 30 bytes; reserving for 16-byte lines keeps the lists from re-growing (and
+    // copying) on a usual file, and costs only address space until the entries are written.
+    {
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        if (!ec && size / 16 < (std::uintmax_t{1} << 32)) {
+            const std::size_t guess = static_cast<std::size_t>(size / 16);
+            store.allRecords.reserve(guess);
+            store.allRecordDates.reserve(guess);
+            store.voltageRecords.reserve(guess);
+            store.voltageRecordDates.reserve(guess);
+            store.reserveVoltageIndex(guess);
+        }
+    }
+
+    // One buffer holds the unread tail of the previous block followed by the next block; a line
+    // longer than the buffer makes it grow.
+    std::vector<char> buffer(ReadBlockBytes);
+    std::size_t filled = 0;  // bytes held in buffer
+    std::size_t start = 0;   // first byte of the current line
+    std::uint64_t lineNumber = 0;
+    bool atEnd = false;
+
+    auto handleLine = [&](std::string_view line) -> bool {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (showProgress)
+            progress->ProgressAdvance(line.size());
+        if (parseLogLine(line, store, false) == LineEffect::InvalidDate) {
+            result.status = TReadResult::InvalidDate;
+            result.line = lineNumber;
+            return false;
+        }
+        return true;
+    };
+
+    bool stopped = false;
+    while (!stopped) {
+        // Move the partial line to the front and fill the rest of the buffer.
+        if (start > 0) {
+            std::memmove(buffer.data(), buffer.data() + start, filled - start);
+            filled -= start;
+            start = 0;
+        }
+        if (filled == buffer.size())
+            buffer.resize(buffer.size() * 2);
+        const std::size_t carried = filled;  // the carried partial line holds no LF
+        const std::size_t got = std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
+        filled += got;
+        atEnd = got == 0;
+        if (atEnd)
+            break;
+
+        const char* base = buffer.data();
+        std::size_t scan = carried;
+        for (;;) {
+            const void* lf = std::memchr(base + scan, '\n', filled - scan);
+            if (!lf)
+                break;
+            const std::size_t lfPos = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
+            if (!handleLine(std::string_view(base + start, lfPos - start))) {
+                stopped = true;
+                break;
+            }
+            start = lfPos + 1;
+            scan = start;
+        }
+    }
+    // The last line without a line end is a line too.
+    if (!stopped && filled > start)
+        handleLine(std::string_view(buffer.data() + start, filled - start));
+
+    store.deriveRecords(threads);
+    return result;
+}
+
+}  // namespace driftline

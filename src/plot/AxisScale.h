@@ -1,0 +1,109 @@
+#pragma once
+// Axis scales: the data range of one quantity over one sample list, the spacing of its grid
+// lines, and the mapping between values and pixels. Also the plotted-point lists of a redraw.
+#include "logdata/Samplestore.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace driftline {
+
+// Tick step candidates in ascending order, in the quantity's own unit (days, degrees, volts).
+// Time and RightAscension take TimeSteps (right ascension is held in degrees and still does);
+// Volts takes VoltSteps; every other quantity AngleSteps.
+inline constexpr std::array<double, 12> TimeSteps = {
+    1.0 / 86400, 5.0 / 86400, 10.0 / 86400, 30.0 / 86400, 60.0 / 86400, 300.0 / 86400,
+    600.0 / 86400, 1800.0 / 86400, 1.0 / 24, 5.0 / 24, 0.5, 1.0};
+inline constexpr std::array<double, 12> AngleSteps = {
+    1.0 / 3600, 5.0 / 3600, 10.0 / 3600, 30.0 / 3600, 1.0 / 60, 5.0 / 60,
+    10.0 / 60, 0.5, 1.0, 5.0, 10.0, 30.0};
+inline constexpr std::array<double, 7> VoltSteps = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0};
+
+// The candidate table of a quantity.
+std::span<const double> TickCandidates(int quantity);
+
+// One axis scale record. The fields keep their display names because the window, the fit and the
+// saving code refer to them by these names.
+struct AxisScale {
+    std::int32_t Quantity = 0;   // 0..7, which quantity
+    bool PositiveOnly = false;   // true: describes voltageSamples; false: allSamples
+    double Minimum = 0.0;        // smallest value of the quantity in the list
+    double Maximum = 1.0;        // largest value
+    double FirstTick = 0.0;      // first grid value
+    double LastTick = 1.0;       // end of the grid values
+    double TickStep = 0.05;      // grid spacing; brought up to date by Rescale
+
+    // Pixel offset of value v along an axis of n pixels: trunc((v - Minimum) * n / (Maximum -
+    // Minimum)), 0 when the range is empty. Offsets beyond +-2^30 are held there (and NaN gives
+    // 0) so the conversion to an integer stays defined; no such pixel lies on the plot anyway.
+    std::int32_t ToPixel(double v, std::int32_t n) const
+    {
+        if (Maximum == Minimum)
+            return 0;
+        const double t = std::trunc((v - Minimum) * n / (Maximum - Minimum));
+        if (!(t > -PixelLimit))
+            return t < 0 ? -PixelLimit : 0;
+        return t < PixelLimit ? static_cast<std::int32_t>(t) : PixelLimit;
+    }
+    static constexpr std::int32_t PixelLimit = 1 << 30;
+    // The value at fraction f of the range: Minimum + (Maximum - Minimum) * f.
+    double ValueAt(double f) const { return Minimum + (Maximum - Minimum) * f; }
+    // QuantityText of Minimum and of Maximum.
+    std::string MinimumText() const;
+    std::string MaximumText() const;
+};
+
+// Index of the record for quantity q in the positive-voltage view (p) or the all-samples view.
+constexpr std::size_t ScaleIndex(int q, bool positiveOnly)
+{
+    return static_cast<std::size_t>(q + (positiveOnly ? QuantityCount : 0));
+}
+
+// The sixteen records in their fixed order: record k has Quantity k mod 8 and PositiveOnly k >= 8.
+using AxisScales = std::array<AxisScale, 2 * QuantityCount>;
+
+// Position in a list of the first sample holding the smallest and the first holding the largest
+// value of one quantity (equal values never replace an earlier sample).
+struct ExtremeIndex {
+    std::size_t minimum = 0;
+    std::size_t maximum = 0;
+};
+// The first-of-equals minimum and maximum of quantity q; the list must not be empty.
+ExtremeIndex FindExtremes(const SampleList& list, int q);
+// The same for all eight quantities in a single pass over the list; the list must not be empty.
+std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list);
+
+// Steps 2-4 of a rescale: the ticks of record r from its current Minimum and Maximum.
+void SetTicks(AxisScale& r);
+// Minimum and Maximum of r over its list (voltageSamples when r.PositiveOnly, else allSamples),
+// kept as they are when that list is empty, then the ticks.
+void Rescale(AxisScale& r, const SampleList& allSamples, const SampleList& voltageSamples);
+// Rescale of all sixteen records (one pass per list for the ranges).
+void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleList& voltageSamples);
+// The sixteen records as created: range 0 to 1 with the ticks a rescale over empty lists gives.
+AxisScales InitialAxisScales();
+
+// What a redraw plotted, one entry per sample of the active list in list order.
+struct PlottedPoints {
+    std::vector<double> horizontalValues;  // the sample's value of the horizontal quantity
+    std::vector<double> verticalValues;    // the sample's value of the vertical quantity
+    std::vector<double> pixelX;            // pixel x in the control (whole numbers)
+    std::vector<double> pixelY;            // pixel y in the control (whole numbers)
+
+    std::size_t size() const { return pixelX.size(); }
+    bool empty() const { return pixelX.empty(); }
+    void clear()
+    {
+        horizontalValues.clear();
+        verticalValues.clear();
+        pixelX.clear();
+        pixelY.clear();
+    }
+};
+
+}  // namespace driftline

@@ -1,0 +1,215 @@
+// The plot's view model: pixel arithmetic of a redraw, zoom history and mouse read-out.
+#include "plot/Viewunit.h"
+
+#include "plot/QuantityText.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+namespace driftline {
+
+TPlotView::TPlotView(std::int32_t width, std::int32_t height)
+    : controlWidth(width),
+      controlHeight(height),
+      Area(PlotAreaInset, PlotAreaInset, width - PlotAreaInset, height - PlotAreaInset),
+      axisScales(InitialAxisScales())
+{
+}
+
+void TPlotView::rescaleAll(const TSampleStore& store) { rescaleAll(store.allSamples, store.voltageSamples); }
+
+void TPlotView::rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples)
+{
+    driftline::rescaleAll(axisScales, allSamples, voltageSamples);
+}
+
+PlotPoint TPlotView::samplePixel(const Sample& s, int h, int w, bool p) const
+{
+    const AxisScale& sh = Scale(h, p);
+    const AxisScale& sw = Scale(w, p);
+    return {Area.left + sh.ToPixel(s[h], Area.Width()), Area.bottom - sw.ToPixel(s[w], Area.Height())};
+}
+
+void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p,
+                                     PlottedPoints& points) const
+{
+    points.clear();
+    const std::size_t n = activeSamples.size();
+    points.horizontalValues.reserve(n);
+    points.verticalValues.reserve(n);
+    points.pixelX.reserve(n);
+    points.pixelY.reserve(n);
+    for (const Sample& s : activeSamples) {
+        const PlotPoint pixel = samplePixel(s, h, w, p);
+        points.horizontalValues.push_back(s[h]);
+        points.verticalValues.push_back(s[w]);
+        points.pixelX.push_back(pixel.x);
+        points.pixelY.push_back(pixel.y);
+    }
+}
+
+namespace {
+
+// Grid values of one scale by repeated addition, as the redraw accumulates them, mapped to pixel
+// offsets along an axis of n pixels. A step that no longer moves the sum ends the loop, which a
+// step of zero or a range of nothing but rounding would otherwise never do.
+template <typename Emit>
+void ForEachGridValue(const AxisScale& s, std::int32_t n, Emit emit)
+{
+    if (!(s.TickStep > 0))
+        return;
+    for (double d = s.FirstTick; d < s.LastTick; d += s.TickStep) {
+        emit(s.ToPixel(d, n));
+        if (d + s.TickStep == d)
+            break;
+    }
+}
+
+}  // namespace
+
+GridLines TPlotView::gridLines(bool p) const
+{
+    GridLines grid;
+    ForEachGridValue(HorizontalScale(p), Area.Width(), [&](std::int32_t offset) { grid.x.push_back(Area.left + offset); });
+    ForEachGridValue(VerticalScale(p), Area.Height(), [&](std::int32_t offset) { grid.y.push_back(Area.bottom - offset); });
+    return grid;
+}
+
+PlotLabels TPlotView::labels(bool p, const TextWidthFn& textWidth) const
+{
+    const AxisScale& sh = HorizontalScale(p);
+    const AxisScale& sw = VerticalScale(p);
+    const std::string verticalName = QuantityCaption(verticalQuantity);
+    const std::string horizontalName = QuantityCaption(horizontalQuantity);
+
+    PlotLabels out;
+    // Vertical texts are written upwards from their reference point, so a text of width t that
+    // should end at the area's top starts t pixels below it.
+    out[LabelVerticalName] = {verticalName, 2, (textWidth(verticalName) + Area.top + Area.bottom) / 2, 90.0};
+    std::string t = sw.MaximumText();
+    out[LabelVerticalMaximum] = {t, Area.left - 15, Area.top + textWidth(t), 90.0};
+    out[LabelVerticalMinimum] = {sw.MinimumText(), Area.left - 15, Area.bottom, 90.0};
+    t = sh.MaximumText();
+    out[LabelHorizontalMaximum] = {t, Area.right - textWidth(t), Area.bottom + 2, 0.0};
+    out[LabelHorizontalMinimum] = {sh.MinimumText(), Area.left, Area.bottom + 2, 0.0};
+    out[LabelHorizontalName] = {horizontalName, (controlWidth - textWidth(horizontalName)) / 2, Area.bottom + 20, 0.0};
+    const std::string title = verticalName + " v " + horizontalName;
+    out[LabelTitle] = {title, (controlWidth - textWidth(title)) / 2, 10, 0.0};
+    return out;
+}
+
+namespace {
+
+// The earlier contents of a list for its undo history, and the list narrowed to the samples
+// keep() accepts, in order. When the list holds no spare capacity its storage moves into the
+// history unchanged; otherwise the history gets an exact-size copy and the spare storage is
+// released with the old list. The narrowed list is written in one pass into room for every
+// sample (only the pages it fills are ever touched) and trimmed when it kept less than half, so a
+// zoom holds at most what a copy into the history holds, as the window's history requires.
+template <typename Keep>
+void NarrowWithHistory(SampleList& list, std::vector<SampleList>& history, Keep keep)
+{
+    SampleList narrowed;
+    narrowed.reserve(list.size());
+    for (const Sample& s : list)
+        if (keep(s))
+            narrowed.push_back(s);
+    if (narrowed.size() < narrowed.capacity() / 2)
+        narrowed.shrink_to_fit();
+    if (list.capacity() - list.size() > list.size() / 8)
+        history.emplace_back(list.begin(), list.end());
+    else
+        history.push_back(std::move(list));
+    list = std::move(narrowed);
+}
+
+}  // namespace
+
+void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::int32_t bandEndX, bool p)
+{
+    const PlotRect band(bandStartX, Area.top, bandEndX, Area.bottom);
+    const int h = horizontalQuantity;
+    const int w = verticalQuantity;
+    // Both lists are judged on the scales of the view on screen, before the rescale. The pixel
+    // is the one samplePixel gives; its y is needed only when x already lies in the band.
+    const AxisScale& sh = Scale(h, p);
+    const AxisScale& sw = Scale(w, p);
+    const std::int32_t width = Area.Width();
+    const std::int32_t height = Area.Height();
+    const auto inBand = [&](const Sample& s) {
+        const std::int32_t x = Area.left + sh.ToPixel(s[h], width);
+        if (x < band.left || x > band.right)
+            return false;
+        const std::int32_t y = Area.bottom - sw.ToPixel(s[w], height);
+        return band.top <= y && y <= band.bottom;
+    };
+    NarrowWithHistory(store.allSamples, store.allUndo, inBand);
+    NarrowWithHistory(store.voltageSamples, store.voltageUndo, inBand);
+    rescaleAll(store);
+}
+
+std::int32_t TPlotView::DragBandEnd(std::int32_t x0, std::int32_t x1) const
+{
+    if (x0 < 0 || x0 >= controlWidth)
+        return 0;
+    if (Area.left <= x1 && x1 <= Area.right)
+        return x1;
+    if (std::max(x0, x1) < Area.left || std::min(x0, x1) > Area.right)
+        return 0;
+    // The band's moving edge froze where the mouse left the area.
+    return x1 > Area.right ? Area.right : Area.left;
+}
+
+bool TPlotView::ZoomByDrag(TSampleStore& store, std::int32_t x0, std::int32_t x1, bool p)
+{
+    const std::int32_t bandEndX = DragBandEnd(x0, x1);
+    if (bandEndX == 0 || bandEndX == x0)
+        return false;
+    ZoomToBand(store, x0, bandEndX, p);
+    return true;
+}
+
+void TPlotView::Undo(TSampleStore& store)
+{
+    if (store.allUndo.empty())
+        return;
+    store.allSamples = std::move(store.allUndo.back());
+    store.allUndo.pop_back();
+    if (!store.voltageUndo.empty()) {
+        store.voltageSamples = std::move(store.voltageUndo.back());
+        store.voltageUndo.pop_back();
+    }
+    rescaleAll(store);
+}
+
+void TPlotView::Reset(TSampleStore& store)
+{
+    if (store.allUndo.empty())
+        return;
+    store.allSamples = std::move(store.allUndo.front());
+    if (!store.voltageUndo.empty())
+        store.voltageSamples = std::move(store.voltageUndo.front());
+    store.allUndo.clear();
+    store.voltageUndo.clear();
+    rescaleAll(store);
+}
+
+std::string TPlotView::ReadoutTextX(std::int32_t x, bool p) const
+{
+    if (x < Area.left || x > Area.right)
+        return {};
+    // A plot area one pixel column wide reads its minimum rather than dividing by zero.
+    const double f = Area.right > Area.left ? static_cast<double>(x - Area.left) / (Area.right - Area.left) : 0.0;
+    return QuantityText(horizontalQuantity, HorizontalScale(p).ValueAt(f));
+}
+
+std::string TPlotView::ReadoutTextY(std::int32_t y, bool p) const
+{
+    if (y < Area.top || y > Area.bottom)
+        return {};
+    const double f = Area.bottom > Area.top ? static_cast<double>(Area.bottom - y) / (Area.bottom - Area.top) : 0.0;
+    return QuantityText(verticalQuantity, VerticalScale(p).ValueAt(f));
+}
+
+}  // namespace driftline

@@ -1,0 +1,167 @@
+// DrawView: draws what the core view model computes, and nothing else, so the window and
+// driftline-cli agree pixel for pixel.
+#include "plot/ui/Drawview.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace driftline {
+
+void DrawGrid(TPlot& plot, const TPlotView& view, bool p)
+{
+    plot.Pen.setColor(GridColor);
+    const GridLines grid = view.gridLines(p);
+    for (const std::int32_t x : grid.x) {
+        plot.MoveTo(x, plot.Area.top);
+        plot.LineTo(x, plot.Area.bottom);
+    }
+    for (const std::int32_t y : grid.y) {
+        plot.MoveTo(plot.Area.left, y);
+        plot.LineTo(plot.Area.right, y);
+    }
+}
+
+void DrawLabels(TPlot& plot, const TPlotView& view, bool p)
+{
+    const PlotLabels labels =
+        view.labels(p, [&plot](const std::string& text) { return plot.TextWidth(QString::fromStdString(text)); });
+    for (const PlotLabel& label : labels)
+        plot.DrawText(QString::fromStdString(label.text), label.x, label.y, label.angle);
+}
+
+namespace {
+
+PlotPoint PointAt(const PlottedPoints& points, std::size_t i)
+{
+    return {static_cast<std::int32_t>(points.pixelX[i]), static_cast<std::int32_t>(points.pixelY[i])};
+}
+
+void DrawEverySegment(TPlot& plot, const PlottedPoints& points)
+{
+    const PlotPoint first = PointAt(points, 0);
+    plot.MoveTo(first.x, first.y);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const PlotPoint p = PointAt(points, i);
+        plot.LineTo(p.x, p.y);
+    }
+}
+
+// The fast path. A segment with both ends inside the area needs no clipping and goes straight
+// into the bitmap; any other goes through TPlot::LineTo.
+//
+// Why joining a column's points changes no pixel: a run of consecutive points in one column is
+// a chain of vertical canvas lines, each covering its start row up to, but not including, its
+// end row. Joined, they cover every row between the run's lowest and highest point, except the
+// run's last row when that row is a strict extreme reached only by the last point and no later
+// segment starts there. The chain first -> lowest -> highest -> last (in the order they occur,
+// taking the first of equal extremes) covers the same rows with the same exception, and the
+// segments into the run's first point and out of its last point are unchanged.
+class FastLine {
+public:
+    FastLine(TPlot& plot) : plot_(plot), area_(plot.Area), colour_(plot.Pen.color().rgb()) {}
+
+    void Draw(const PlottedPoints& points)
+    {
+        const PlotPoint first = PointAt(points, 0);
+        plot_.MoveTo(first.x, first.y);
+        Open(first, 0);
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            const PlotPoint p = PointAt(points, i);
+            const bool inside = area_.Contains(p);
+            if (open_ && inside && p.x == runX_) {
+                if (p.y < kept_[0].y)
+                    kept_[0] = {i, p.y};
+                if (p.y > kept_[1].y)
+                    kept_[1] = {i, p.y};
+                kept_[2] = {i, p.y};
+                continue;
+            }
+            Flush();
+            LineTo(p);
+            if (inside)
+                Open(p, i);
+        }
+        Flush();
+    }
+
+private:
+    struct Kept {
+        std::size_t index;
+        std::int32_t y;
+    };
+
+    void Open(PlotPoint p, std::size_t i)
+    {
+        open_ = area_.Contains(p);
+        runX_ = p.x;
+        runFirst_ = i;
+        kept_ = {Kept{i, p.y}, Kept{i, p.y}, Kept{i, p.y}};
+    }
+
+    // Draws the run's lowest, highest and last point in the order they occurred.
+    void Flush()
+    {
+        if (!open_)
+            return;
+        open_ = false;
+        std::array<Kept, 3> order = kept_;
+        std::sort(order.begin(), order.end(), [](const Kept& a, const Kept& b) { return a.index < b.index; });
+        std::size_t drawn = runFirst_;
+        for (const Kept& k : order) {
+            if (k.index == drawn)
+                continue;
+            drawn = k.index;
+            LineTo({runX_, k.y});
+        }
+    }
+
+    void LineTo(PlotPoint p)
+    {
+        if (area_.Contains(plot_.LastPoint) && area_.Contains(p))
+            RasterCanvasLine(plot_.Bitmap, plot_.LastPoint, p, colour_);
+        else
+            plot_.LineTo(p.x, p.y);
+        plot_.LastPoint = p;
+    }
+
+    TPlot& plot_;
+    const PlotRect area_;
+    const QRgb colour_;
+    bool open_ = false;
+    std::int32_t runX_ = 0;
+    std::size_t runFirst_ = 0;
+    std::array<Kept, 3> kept_{};  // lowest, highest, last
+};
+
+}  // namespace
+
+void DrawSamples(TPlot& plot, const PlottedPoints& points, DrawMode mode)
+{
+    plot.Pen.setColor(SampleColor);
+    if (points.empty())
+        return;
+    const PlotRect& a = plot.Area;
+    const bool areaInBitmap = a.left >= 0 && a.top >= 0 && a.right < plot.Bitmap.width() &&
+                              a.bottom < plot.Bitmap.height() &&
+                              plot.Bitmap.format() == QImage::Format_RGB32;
+    if (mode == DrawMode::EverySegment || !areaInBitmap) {
+        DrawEverySegment(plot, points);
+        return;
+    }
+    FastLine(plot).Draw(points);
+}
+
+void DrawView(TPlot& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+              DrawMode mode)
+{
+    plot.Clear();
+    DrawGrid(plot, view, p);
+    DrawLabels(plot, view, p);
+    view.computePlottedPoints(activeSamples, p, points);
+    DrawSamples(plot, points, mode);
+    plot.Show();
+}
+
+}  // namespace driftline

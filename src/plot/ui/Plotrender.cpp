@@ -1,0 +1,64 @@
+// Drawing the plot without the window, and writing it as PNG.
+#include "plot/ui/Plotrender.h"
+
+#include "suite/Fileunit.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
+#include <QPalette>
+
+#include <string_view>
+
+namespace driftline {
+
+namespace {
+int sessionArgc = 1;
+char sessionName[] = "driftline";
+char* sessionArgv[] = {sessionName, nullptr};
+}  // namespace
+
+TOffscreenSession::TOffscreenSession()
+{
+    if (QCoreApplication::instance() != nullptr)
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(sessionArgc, sessionArgv);
+}
+
+TOffscreenSession::~TOffscreenSession() = default;
+
+void SetUpPlot(TPlot& plot)
+{
+    plot.MarginColor = QApplication::palette().color(QPalette::ToolTipBase);
+    plot.AreaColor = Qt::white;
+    plot.Pen.setColor(Qt::black);
+    const int w = plot.Bitmap.width();
+    const int h = plot.Bitmap.height();
+    plot.SetArea(PlotRect(PlotAreaInset, PlotAreaInset, w - PlotAreaInset, h - PlotAreaInset));
+    plot.Show();
+}
+
+std::unique_ptr<TPlot> RenderPlot(const TSampleStore& store, const TPlotView& view, bool p, PlottedPoints& points)
+{
+    auto plot = std::make_unique<TPlot>(nullptr, PlotRect(0, 0, view.controlWidth, view.controlHeight));
+    SetUpPlot(*plot);
+    DrawView(*plot, view, store.activeSamples(p), p, points);
+    return plot;
+}
+
+bool SavePlotPng(const TPlot& plot, const std::filesystem::path& out, std::string& error)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!plot.Bitmap.save(&buffer, "PNG")) {
+        error = "cannot encode the picture as PNG";
+        return false;
+    }
+    return WriteFileAtomically(out, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                               error);
+}
+
+}  // namespace driftline

@@ -1,0 +1,44 @@
+#pragma once
+// Drawing the plot without the window: the set-up the main window gives its TPlot, the redraw
+// of a loaded store into a TPlot of any size, and writing the picture as PNG. driftline-cli's
+// plot (and fit -o) use these, so their pictures are the window's.
+#include "logdata/Samplestore.h"
+#include "plot/AxisScale.h"
+#include "plot/Viewunit.h"
+#include "plot/ui/Drawview.h"
+#include "plot/ui/Plotunit.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class QApplication;
+
+namespace driftline {
+
+// Keeps a QApplication for the lifetime of the object when none exists yet. Without one, and
+// unless QT_QPA_PLATFORM names a platform, it uses the offscreen platform, so pictures are drawn
+// the same with or without a display.
+class TOffscreenSession {
+public:
+    TOffscreenSession();
+    ~TOffscreenSession();
+    TOffscreenSession(const TOffscreenSession&) = delete;
+    TOffscreenSession& operator=(const TOffscreenSession&) = delete;
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+// The main window's set-up of a new plot: margin in the palette's tool-tip background, white
+// area, black pen, area inset PlotAreaInset pixels on each side, cleared.
+void SetUpPlot(TPlot& plot);
+
+// A new plot of the view's control size, set up as the window's, with the redraw of the store's
+// active samples (voltageSamples when p) drawn and shown. points receives what was plotted.
+std::unique_ptr<TPlot> RenderPlot(const TSampleStore& store, const TPlotView& view, bool p, PlottedPoints& points);
+
+// Writes the plot's bitmap as PNG, replacing out atomically; false with a reason on failure.
+bool SavePlotPng(const TPlot& plot, const std::filesystem::path& out, std::string& error);
+
+}  // namespace driftline

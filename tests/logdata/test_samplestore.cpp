@@ -1,0 +1,242 @@
+// Derived quantities, Refresh with corrections, and the store's lists.
+#include "logdata/Logreader.h"
+#include "logdata/Samplestore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace driftline {
+namespace {
+
+// 12 May 2010 as a day serial counted from 30 Dec 1899: 1 Jan 2010 is 40179 (109 years of
+// 365 days plus 27 leap days, plus the 2 days of 30/31 Dec 1899), and 12 May is 131 days later
+// (31 + 28 + 31 + 30 + 11).
+constexpr double May12of2010 = 40310.0;
+
+TEST(SampleDerivation, ExampleRecordOnTwelfthOfMay2010)
+{
+    const Sample s = deriveSample({75795000, 8192, 4096, 1024}, 0, 0, May12of2010);
+    // 75,795,000 ms = 21 h 3 min 15 s = 75795 / 86400 of a day.
+    EXPECT_DOUBLE_EQ(s[Time], May12of2010 + 75795.0 / 86400.0);
+    EXPECT_EQ(s[Azimuth], 90.0);   // 8192 / 32768 of a turn
+    EXPECT_EQ(s[Altitude], 45.0);  // 4096 / 32768 of a turn
+    EXPECT_EQ(s[Volts], 2.5);      // 1024 / 4096 of 10 V
+    for (int q : {RightAscension, Declination, Beta, Lambda}) {
+        EXPECT_GE(s[q], 0.0) << QuantityCaption(q);
+        EXPECT_LE(s[q], 360.0) << QuantityCaption(q);
+    }
+}
+
+TEST(SampleDerivation, CountsToAnglesWithoutFoldingAndSignedShifts)
+{
+    struct Case {
+        std::uint32_t counts;
+        std::int64_t shift;
+        double degrees;  // (counts + shift) x 360 / 32768
+    };
+    const Case cases[] = {
+        {40000, 0, 439.453125},         // no folding into 0..360
+        {8192, 3, 90.032958984375},     // 3 counts = 0.032958984375 degree
+        {2, -5, -0.032958984375},       // a negative corrected count is a negative angle
+        {0, -32768, -360.0},
+        {4294967295u, 1, 47185920.0},   // 2^32 counts: the 64-bit sum does not wrap to 0
+    };
+    for (const auto& c : cases) {
+        const Sample az = deriveSample({0, c.counts, 0, 0}, c.shift, 0, 0.0);
+        EXPECT_EQ(az[Azimuth], c.degrees) << c.counts << " + " << c.shift;
+        const Sample alt = deriveSample({0, 0, c.counts, 0}, 0, c.shift, 0.0);
+        EXPECT_EQ(alt[Altitude], c.degrees) << c.counts << " + " << c.shift;
+    }
+}
+
+TEST(QuantityNames, CaptionsCodeNamesAndIndices)
+{
+    struct Case {
+        const char* text;
+        bool ok;
+        Quantity q;
+    };
+    const Case cases[] = {
+        {"Right ascension", true, RightAscension}, {"right ASCENSION", true, RightAscension},
+        {"RightAscension", true, RightAscension},  {"rightascension", true, RightAscension},
+        {"3", true, RightAscension},               {"0", true, Time},
+        {"7", true, Volts},                        {"volts", true, Volts},
+        {"LAMBDA", true, Lambda},                  {"8", false, Time},
+        {"-1", false, Time},                       {"", false, Time},
+        {"Right  ascension", false, Time},         {"Volt", false, Time},
+    };
+    for (const auto& c : cases) {
+        Quantity q = Declination;
+        ASSERT_EQ(ParseQuantity(c.text, q), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(q, c.q) << c.text;
+        }
+    }
+    EXPECT_STREQ(QuantityCaption(RightAscension), "Right ascension");
+    EXPECT_STREQ(QuantityCodeName(RightAscension), "RightAscension");
+    // Every caption and code name reads back as its own quantity.
+    for (int i = 0; i < QuantityCount; ++i) {
+        Quantity q = Time;
+        EXPECT_TRUE(ParseQuantity(QuantityCaption(i), q) && q == i) << i;
+        EXPECT_TRUE(ParseQuantity(QuantityCodeName(i), q) && q == i) << i;
+    }
+}
+
+// A store filled by the line parser, as a file would fill it.
+TSampleStore StoreFromLines(std::initializer_list<const char*> lines)
+{
+    TSampleStore store;
+    store.clearForRead();
+    for (const char* line : lines)
+        parseLogLine(line, store, false);
+    store.deriveRecords(1);
+    return store;
+}
+
+TEST(SampleRefresh, UserCorrectionReplacesLoggedOne)
+{
+    TSampleStore store = StoreFromLines({"Opening session 12/05/2010 21:03:15 (UTC)", "Azimuth correction 12",
+                                         "Altitude correction -4", "75795000 8192 4096 1024", "75796000 8193 4097"});
+    ASSERT_EQ(store.allSamples.size(), 2u);
+    ASSERT_EQ(store.voltageSamples.size(), 1u);
+    const SampleList asRead = store.allSamples;
+
+    // The user's value equal to the logged one leaves the samples as read.
+    store.rebuildSamples(1);
+    ASSERT_EQ(store.allSamples.size(), 2u);
+    EXPECT_EQ(std::memcmp(store.allSamples.data(), asRead.data(), sizeof(Sample) * 2), 0);
+
+    // 12 -> 15 shifts every azimuth by 3 counts; altitude stays.
+    store.azimuthCorrection = 15;
+    store.rebuildSamples(1);
+    EXPECT_EQ(store.allSamples[0][Azimuth], 90.0 + 0.032958984375);
+    EXPECT_EQ(store.allSamples[1][Azimuth], 8193 * 360.0 / 32768 + 0.032958984375);
+    EXPECT_EQ(store.voltageSamples[0][Azimuth], 90.0 + 0.032958984375);
+    EXPECT_EQ(store.allSamples[0][Altitude], 45.0);
+    EXPECT_EQ(store.allSamples[0][Time], asRead[0][Time]);
+
+    // -4 -> -10 moves altitudes 6 counts down.
+    store.altitudeCorrection = -10;
+    store.rebuildSamples(1);
+    EXPECT_EQ(store.allSamples[0][Altitude], 45.0 - 6 * 360.0 / 32768);
+}
+
+TEST(SampleRefresh, NegativeCorrectedCountGivesNegativeAngle)
+{
+    TSampleStore store = StoreFromLines({"Azimuth correction 0", "1000 2 100 7"});
+    store.azimuthCorrection = -5;
+    store.rebuildSamples(1);
+    ASSERT_EQ(store.allSamples.size(), 1u);
+    EXPECT_EQ(store.allSamples[0][Azimuth], -3 * 360.0 / 32768);
+}
+
+TEST(SampleRefresh, ExtremeCorrectionsDoNotOverflowTheShift)
+{
+    // INT32_MAX - INT32_MIN does not fit in 32 bits; the shift is formed in 64 bits.
+    TSampleStore store = StoreFromLines({"Azimuth correction -2147483648", "1000 0 100 7"});
+    store.azimuthCorrection = 2147483647;
+    EXPECT_EQ(store.azimuthShift(), 4294967295LL);
+    store.rebuildSamples(1);
+    EXPECT_EQ(store.allSamples[0][Azimuth], 4294967295.0 * 360.0 / 32768.0);
+}
+
+TEST(SampleRefresh, AxisWithoutLoggedCorrectionIsNotShifted)
+{
+    TSampleStore store = StoreFromLines({"Azimuth correction 7", "1000 8192 4096"});
+    EXPECT_EQ(store.azimuthCorrection, 7);
+    EXPECT_EQ(store.altitudeCorrection, NoCorrection);
+    EXPECT_EQ(store.loggedAltitudeCorrection, NoCorrection);
+    store.altitudeCorrection = 100;  // nothing logged to replace
+    store.rebuildSamples(1);
+    EXPECT_EQ(store.altitudeShift(), 0);
+    EXPECT_EQ(store.allSamples[0][Altitude], 45.0);
+}
+
+TEST(SampleRefresh, RecordsKeepTheirOwnDatesAcrossMidnight)
+{
+    TSampleStore store = StoreFromLines({"Opening session 12/05/2010 23:59:58 (UTC)", "Azimuth correction 0",
+                                         "86398000 8192 4096 1", "Date changed 13/05/2010", "1000 8192 4096 2",
+                                         "2000 8192 4096"});
+    ASSERT_EQ(store.allSamples.size(), 3u);
+    auto checkDates = [&](const char* when) {
+        EXPECT_DOUBLE_EQ(store.allSamples[0][Time], May12of2010 + 86398.0 / 86400.0) << when;
+        EXPECT_DOUBLE_EQ(store.allSamples[1][Time], May12of2010 + 1.0 + 1.0 / 86400.0) << when;
+        EXPECT_DOUBLE_EQ(store.allSamples[2][Time], May12of2010 + 1.0 + 2.0 / 86400.0) << when;
+        ASSERT_EQ(store.voltageSamples.size(), 2u) << when;
+        EXPECT_DOUBLE_EQ(store.voltageSamples[0][Time], May12of2010 + 86398.0 / 86400.0) << when;
+        EXPECT_DOUBLE_EQ(store.voltageSamples[1][Time], May12of2010 + 1.0 + 1.0 / 86400.0) << when;
+    };
+    checkDates("as read");
+    store.azimuthCorrection = 3;
+    store.rebuildSamples(1);
+    checkDates("after Refresh");
+    EXPECT_EQ(store.logDate, May12of2010 + 1.0);
+}
+
+TEST(SampleRefresh, RestoresZoomedListsAndEmptiesHistories)
+{
+    TSampleStore store = StoreFromLines({"Azimuth correction 0", "1 1 1 1", "2 2 2", "3 3 3 3"});
+    // A zoom as the plot does it: old lists on the histories, lists narrowed in place.
+    store.allUndo.push_back(store.allSamples);
+    store.voltageUndo.push_back(store.voltageSamples);
+    store.allSamples.resize(1);
+    store.voltageSamples.clear();
+    store.rebuildSamples(1);
+    EXPECT_EQ(store.allSamples.size(), 3u);
+    EXPECT_EQ(store.voltageSamples.size(), 2u);
+    EXPECT_TRUE(store.allUndo.empty());
+    EXPECT_TRUE(store.voltageUndo.empty());
+}
+
+TEST(SampleStore, ActiveSamplesFollowVoltsOnly)
+{
+    TSampleStore store = StoreFromLines({"1 1 1 1", "2 2 2"});
+    EXPECT_EQ(&store.activeSamples(false), &store.allSamples);
+    EXPECT_EQ(&store.activeSamples(true), &store.voltageSamples);
+    EXPECT_EQ(store.activeSamples(true).size(), 1u);
+}
+
+// A deterministic spread of records over several dates, with and without volts.
+TSampleStore ManyRecords(std::size_t n)
+{
+    TSampleStore store;
+    std::uint32_t x = 12345;
+    for (std::size_t i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        if (i % 20000 == 0)
+            store.logDate = May12of2010 + static_cast<double>(i / 20000);
+        store.appendRecord({static_cast<std::uint32_t>(i * 997 % 86400000), x % 40000, (x >> 8) % 9000, x % 4096},
+                           i % 7 != 3);
+    }
+    return store;
+}
+
+TEST(SampleDerivation, ParallelDerivationIsBitIdenticalToSerial)
+{
+    TSampleStore serial = ManyRecords(70001);
+    serial.deriveRecords(1);
+    for (unsigned threads : {2u, 3u}) {
+        TSampleStore parallel = ManyRecords(70001);
+        parallel.deriveRecords(threads);
+        ASSERT_EQ(parallel.allSamples.size(), serial.allSamples.size());
+        ASSERT_EQ(parallel.voltageSamples.size(), serial.voltageSamples.size());
+        EXPECT_EQ(std::memcmp(parallel.allSamples.data(), serial.allSamples.data(),
+                              sizeof(Sample) * serial.allSamples.size()), 0) << threads << " threads";
+        EXPECT_EQ(std::memcmp(parallel.voltageSamples.data(), serial.voltageSamples.data(),
+                              sizeof(Sample) * serial.voltageSamples.size()), 0) << threads << " threads";
+        parallel.azimuthCorrection = parallel.loggedAzimuthCorrection = 0;
+        parallel.rebuildSamples(threads);
+        EXPECT_EQ(std::memcmp(parallel.allSamples.data(), serial.allSamples.data(),
+                              sizeof(Sample) * serial.allSamples.size()), 0) << threads << " threads, Refresh";
+    }
+    // Each voltage sample is the derivation of its own record and date.
+    for (std::size_t v = 0; v < serial.voltageRecords.size(); v += 997) {
+        const Sample direct = deriveSample(serial.voltageRecords[v], 0, 0, serial.voltageRecordDates[v]);
+        EXPECT_EQ(std::memcmp(&direct, &serial.voltageSamples[v], sizeof(Sample)), 0) << v;
+    }
+}
+
+}  // namespace
+}  // namespace driftline

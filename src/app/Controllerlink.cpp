@@ -28,6 +28,11 @@ struct TControllerLink::Peer {
     QLocalSocket* socket = nullptr;
     QTimer* idle = nullptr;
     QByteArray buffer;
+    // The window's open handler lets events run, so a peer can hang up, time out or send more
+    // while its own line is being handled: such a peer is only marked, and dealt with afterwards.
+    bool busy = false;
+    bool dropWanted = false;  // timed out or sent too much: stop at once
+    bool hungUp = false;      // gone: finish its complete lines, then drop it
 };
 
 TControllerLink::TControllerLink(QObject* parent) : TControllerLink(OptionsOfGlobal(), parent) {}
@@ -36,8 +41,10 @@ TControllerLink::TControllerLink(Options options, QObject* parent) : QObject(par
 
 TControllerLink::~TControllerLink()
 {
-    while (!peers_.empty())
+    while (!peers_.empty()) {
+        peers_.back()->busy = false;
         dropPeer(peers_.back());
+    }
     if (server_)
         server_->close();
 }
@@ -106,9 +113,10 @@ void TControllerLink::acceptPeers()
         connect(socket, &QLocalSocket::readyRead, this, [this, peer] { readPeer(peer); });
         // Whatever complete lines came before the hang-up still count; a half line does not.
         connect(socket, &QLocalSocket::disconnected, this, [this, peer] {
+            if (std::find(peers_.begin(), peers_.end(), peer) == peers_.end())
+                return;
+            peer->hungUp = true;
             readPeer(peer);
-            if (std::find(peers_.begin(), peers_.end(), peer) != peers_.end())
-                dropPeer(peer);
         });
         peer->idle->start();
         if (socket->bytesAvailable() > 0)
@@ -118,24 +126,34 @@ void TControllerLink::acceptPeers()
 
 void TControllerLink::readPeer(Peer* peer)
 {
-    if (std::find(peers_.begin(), peers_.end(), peer) == peers_.end())
-        return;
-    peer->buffer.append(peer->socket->readAll());
+    if (std::find(peers_.begin(), peers_.end(), peer) == peers_.end() || peer->busy)
+        return;  // a busy peer's new bytes are picked up by the call that is handling it
+    peer->busy = true;
     peer->idle->start();
-    for (;;) {
-        const qsizetype lf = peer->buffer.indexOf('\n');
-        if (lf < 0)
-            break;
-        const QByteArray line = peer->buffer.left(lf);
-        peer->buffer.remove(0, lf + 1);
-        if (line.size() + 1 > static_cast<qsizetype>(MaxControllerLineBytes)) {
-            dropPeer(peer);
-            return;
+    while (!peer->dropWanted) {
+        peer->buffer.append(peer->socket->readAll());
+        for (;;) {
+            const qsizetype lf = peer->buffer.indexOf('\n');
+            if (lf < 0)
+                break;
+            const QByteArray line = peer->buffer.left(lf);
+            peer->buffer.remove(0, lf + 1);
+            if (line.size() + 1 > static_cast<qsizetype>(MaxControllerLineBytes)) {
+                peer->dropWanted = true;
+                break;
+            }
+            handleLine(peer, line);
+            if (peer->dropWanted)
+                break;
         }
-        handleLine(peer, line);
+        // A line that already outgrew the limit cannot become valid: stop reading from this peer.
+        if (peer->buffer.size() >= static_cast<qsizetype>(MaxControllerLineBytes))
+            peer->dropWanted = true;
+        if (peer->socket->bytesAvailable() <= 0)
+            break;
     }
-    // A line that already outgrew the limit cannot become valid: stop reading from this peer.
-    if (peer->buffer.size() >= static_cast<qsizetype>(MaxControllerLineBytes))
+    peer->busy = false;
+    if (peer->dropWanted || peer->hungUp)
         dropPeer(peer);
 }
 
@@ -144,8 +162,13 @@ void TControllerLink::dropPeer(Peer* peer)
     auto it = std::find(peers_.begin(), peers_.end(), peer);
     if (it == peers_.end())
         return;
+    if (peer->busy) {
+        peer->dropWanted = true;
+        return;
+    }
     peers_.erase(it);
     peer->socket->disconnect(this);
+    peer->idle->disconnect(this);
     peer->idle->stop();
     peer->socket->abort();
     peer->socket->deleteLater();

@@ -30,6 +30,13 @@
 #include <utility>
 #include <vector>
 
+// The tool-bar icons are compiled into the static UI library, whose resources are registered
+// only when asked for by name (from the global namespace).
+static void InitDriftlineResources()
+{
+    Q_INIT_RESOURCE(driftline);
+}
+
 namespace driftline {
 
 namespace {
@@ -95,12 +102,12 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     if (!seams_.message)
         seams_.message = DefaultMessage;
 
+    InitDriftlineResources();
     ui->setupUi(this);
     // Minimise box but no maximise box: the plot keeps its design size.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    const QString title = QGuiApplication::applicationDisplayName();
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Driftline") : title);
+    setWindowTitle(QStringLiteral("Driftline"));
 
     const QList<QAbstractButton*> horizontalItems = {
         ui->rbHorizontal0, ui->rbHorizontal1, ui->rbHorizontal2, ui->rbHorizontal3,
@@ -146,6 +153,8 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
+    // The design's width, and the height the tool bar, plot and status bar need with this font.
+    resize(795, minimumSizeHint().height());
     FormResize();
 }
 

@@ -12,9 +12,6 @@ namespace {
 
 static_assert(180.0 / Pi == RadToDeg, "degrees per radian must be 180/pi exactly");
 
-constexpr double TwoPi = 2.0 * Pi;
-constexpr double FourPi = 4.0 * Pi;
-
 // Euler angles of one rotation: psi and phi in radians, theta by its sine and cosine.
 struct TRotation {
     double psi;

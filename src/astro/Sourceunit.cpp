@@ -21,6 +21,7 @@ struct TLatitudeCache {
 };
 thread_local TLatitudeCache latitudeCache;
 
+// Sine and cosine of the settings' site latitude, recomputed when the latitude differs.
 const TLatitudeCache& SiteLatitude()
 {
     const double latDeg = Global().Latitude.Value();

@@ -115,6 +115,7 @@ std::once_flag zoneReadOnce;
 // Bumped by ReloadTimeZone so that every thread's cached offset is dropped.
 std::atomic<unsigned> zoneGeneration{0};
 
+// Reads the machine's time zone (TZ, else /etc/localtime) on the first call only.
 void ReadTimeZoneOnce()
 {
     std::call_once(zoneReadOnce, [] { tzset(); });
@@ -171,6 +172,7 @@ std::int64_t ZoneOffsetForMs(std::int64_t utcMs)
     return first;
 }
 
+// Both halves of a UTC instant given in milliseconds since 1899-12-30.
 void FillFromUtcMs(TUtcLocalTime& out, std::int64_t utcMs)
 {
     out.Utc = SystemTimeFromMs(utcMs);
@@ -285,7 +287,7 @@ std::int32_t DayNumber(const TSystemTime& utc)
     std::int32_t n = static_cast<std::int32_t>(utc.wDay) + static_cast<std::int32_t>(30.6001 * (m + 1)) +
                      static_cast<std::int32_t>(365.25 * y) + b + 1720995;
     if (Global().IsJ2000 == 0)
-        n -= 18262;
+        n -= J1950DayShift;
     return n;
 }
 

@@ -4,11 +4,14 @@
 
 #include "astro/Timeunit.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace driftline {
@@ -94,6 +97,89 @@ LineEffect parseLogLine(std::string_view line, TSampleStore& store, bool deriveN
     return LineEffect::Ignored;
 }
 
+namespace {
+
+// Derives samples of the records the parser has already appended, on a thread of its own, while
+// the parser goes on. The parser publishes how many records are complete; the worker appends
+// their samples to allSamples in file order. Both lists were reserved beforehand and the parser
+// stops the worker before a record would make allRecords grow, so the worker's pointers stay
+// valid. After finish() the caller derives whatever is left (TSampleStore::deriveRecords).
+class TDerivePipeline {
+public:
+    explicit TDerivePipeline(TSampleStore& store) : store_(store) {}
+    ~TDerivePipeline() { finish(); }
+    TDerivePipeline(const TDerivePipeline&) = delete;
+    TDerivePipeline& operator=(const TDerivePipeline&) = delete;
+
+    void start()
+    {
+        store_.allSamples.reserve(store_.allRecords.capacity());
+        records_ = store_.allRecords.data();
+        dates_ = store_.allRecordDates.data();
+        worker_ = std::thread([this] { run(); });
+    }
+    bool running() const { return worker_.joinable(); }
+    // True when one more record still fits without moving the records the worker reads.
+    bool roomForOneMore() const
+    {
+        return store_.allRecords.size() < store_.allRecords.capacity() &&
+               store_.allRecordDates.size() < store_.allRecordDates.capacity();
+    }
+    // Hands the worker the records appended so far, a batch at a time.
+    void publish()
+    {
+        const std::size_t n = store_.allRecords.size();
+        if (n - lastPublished_ < BatchRecords)
+            return;
+        lastPublished_ = n;
+        published_.store(n, std::memory_order_release);
+        published_.notify_one();
+    }
+    // Stops the worker after its current batch and waits for it.
+    void finish()
+    {
+        if (!worker_.joinable())
+            return;
+        published_.store(StopMark, std::memory_order_release);
+        published_.notify_one();
+        worker_.join();
+    }
+
+private:
+    static constexpr std::size_t BatchRecords = 4096;
+    static constexpr std::size_t StopMark = static_cast<std::size_t>(-1);
+
+    void run()
+    {
+        SampleList& samples = store_.allSamples;
+        std::size_t done = samples.size();
+        for (;;) {
+            const std::size_t available = published_.load(std::memory_order_acquire);
+            if (available == StopMark)
+                return;
+            if (done >= available) {
+                published_.wait(available, std::memory_order_acquire);
+                continue;
+            }
+            const std::size_t end = std::min(available, done + BatchRecords);
+            for (; done < end; ++done)
+                samples.push_back(deriveSample(records_[done], 0, 0, dates_[done]));
+        }
+    }
+
+    TSampleStore& store_;
+    const RawRecord* records_ = nullptr;
+    const TDateTime* dates_ = nullptr;
+    std::atomic<std::size_t> published_{0};
+    std::size_t lastPublished_ = 0;
+    std::thread worker_;
+};
+
+// Files below this size are read and derived on one thread: starting a worker costs more.
+constexpr std::uintmax_t PipelineMinBytes = 256 * 1024;
+
+}  // namespace
+
 TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, TProgressModel* progress,
                         unsigned threads)
 {
@@ -113,30 +199,33 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
         result.reason = std::strerror(errno != 0 ? errno : ENOENT);
         return result;
     }
+    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
+    const bool sizeKnown = !ec;
 
     bool showProgress = false;
     if (progress) {
-        const std::uintmax_t size = std::filesystem::file_size(path, ec);
-        showProgress = !ec && progress->ProgressStart(static_cast<std::uint64_t>(size));
-        if (ec)
+        showProgress = sizeKnown && progress->ProgressStart(static_cast<std::uint64_t>(fileSize));
+        if (!sizeKnown)
             progress->shown = false;
     }
 
     store.clearForRead();
-    // Records are parsed first and their samples derived in bulk at the end. A record line has
-    // some 20 to 30 bytes; reserving for 16-byte lines keeps the lists from re-growing (and
-    // copying) on a usual file, and costs only address space until the entries are written.
-    {
-        const std::uintmax_t size = std::filesystem::file_size(path, ec);
-        if (!ec && size / 16 < (std::uintmax_t{1} << 32)) {
-            const std::size_t guess = static_cast<std::size_t>(size / 16);
-            store.allRecords.reserve(guess);
-            store.allRecordDates.reserve(guess);
-            store.voltageRecords.reserve(guess);
-            store.voltageRecordDates.reserve(guess);
-            store.reserveVoltageIndex(guess);
-        }
+    // A record line has some 20 to 30 bytes; reserving for 12-byte lines keeps the lists from
+    // re-growing (and copying) on a usual file, and costs only address space until the entries
+    // are written.
+    if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31)) {
+        const std::size_t guess = static_cast<std::size_t>(fileSize / 12);
+        store.allRecords.reserve(guess);
+        store.allRecordDates.reserve(guess);
+        store.voltageRecords.reserve(guess);
+        store.voltageRecordDates.reserve(guess);
+        store.reserveVoltageIndex(guess);
     }
+
+    const unsigned cores = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
+    TDerivePipeline pipeline(store);
+    if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords.capacity() > 0)
+        pipeline.start();
 
     // One buffer holds the unread tail of the previous block followed by the next block; a line
     // longer than the buffer makes it grow.
@@ -152,12 +241,20 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
             line.remove_suffix(1);
         if (showProgress)
             progress->ProgressAdvance(line.size());
-        if (parseLogLine(line, store, false) == LineEffect::InvalidDate) {
+        if (pipeline.running() && !pipeline.roomForOneMore())
+            pipeline.finish();  // more records than reserved: the lists will move
+        switch (parseLogLine(line, store, false)) {
+        case LineEffect::InvalidDate:
             result.status = TReadResult::InvalidDate;
             result.line = lineNumber;
             return false;
+        case LineEffect::RecordAdded:
+            if (pipeline.running())
+                pipeline.publish();
+            return true;
+        default:
+            return true;
         }
-        return true;
     };
 
     bool stopped = false;
@@ -196,6 +293,7 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     if (!stopped && filled > start)
         handleLine(std::string_view(buffer.data() + start, filled - start));
 
+    pipeline.finish();
     store.deriveRecords(threads);
     return result;
 }

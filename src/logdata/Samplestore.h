@@ -59,6 +59,43 @@ enum ReceiverValue : int {
 };
 inline constexpr int ReceiverValueCount = 5;
 
+// The zoom history of one sample list: entry i is the list as it stood before zoom i.
+// A zoom only ever narrows a list, so the first entry is held whole and every later entry as
+// the keep mask that turned the entry before it into it: five zooms of a million samples cost
+// one copy plus a few bits per sample, not five copies. Entries are rebuilt when taken back.
+class TUndoHistory {
+public:
+    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return entries_.size(); }
+    void clear();
+
+    // Records a zoom: the list as it stands becomes the newest entry, and the list keeps, in
+    // order, exactly the samples whose flag in keep is set (keep has one flag per sample).
+    void recordZoom(SampleList& list, const std::vector<bool>& keep);
+    // Appends a whole list as the newest entry (no relation to the entries before it).
+    void push_back(SampleList list);
+
+    // Entry i rebuilt (0 is the oldest).
+    SampleList at(std::size_t i) const;
+    SampleList operator[](std::size_t i) const { return at(i); }
+    // Removes and returns the newest entry (Undo).
+    SampleList takeBack();
+    // Returns the oldest entry and empties the history (Reset).
+    SampleList takeFront();
+
+private:
+    struct Entry {
+        bool whole = true;
+        SampleList samples;           // whole entries
+        std::vector<bool> keptFromPrevious;  // narrowed entries: the mask over the entry before
+    };
+    std::vector<Entry> entries_;
+    // The mask that turned the newest entry into the list as it stands now; valid only after
+    // recordZoom, since the list then holds exactly that narrowing.
+    std::vector<bool> pending_;
+    bool pendingValid_ = false;
+};
+
 // The sample of one raw record: counts shifted by the given signed counts (64-bit sums, so a
 // shift below zero gives a negative angle), time = date (midnight serial) + milliseconds.
 Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
@@ -75,8 +112,8 @@ public:
 
     SampleList allSamples;
     SampleList voltageSamples;
-    std::vector<SampleList> allUndo;
-    std::vector<SampleList> voltageUndo;
+    TUndoHistory allUndo;
+    TUndoHistory voltageUndo;
 
     // Midnight of the last session-header or date line read; survives opening another file.
     TDateTime logDate = 0.0;
@@ -95,9 +132,9 @@ public:
     void clearForRead();
 
     // Appends one record read under the current logDate (no sample yet: see deriveRecords).
-    // reserveVoltageIndex makes room for n voltage records ahead of a read.
-    void reserveVoltageIndex(std::size_t n) { voltageRecordIndex_.reserve(n); }
     void appendRecord(const RawRecord& raw, bool hasVolts);
+    // Makes room for n voltage records ahead of a read (the lists themselves are public).
+    void reserveVoltageIndex(std::size_t n) { voltageRecordIndex_.reserve(n); }
 
     // Derives the samples of the records appended since the sample lists were last complete,
     // with shifts 0 (the read-time derivation). threads 0 = as many as the machine has;

@@ -101,27 +101,14 @@ PlotLabels TPlotView::labels(bool p, const TextWidthFn& textWidth) const
 
 namespace {
 
-// The earlier contents of a list for its undo history, and the list narrowed to the samples
-// keep() accepts, in order. When the list holds no spare capacity its storage moves into the
-// history unchanged; otherwise the history gets an exact-size copy and the spare storage is
-// released with the old list. The narrowed list is written in one pass into room for every
-// sample (only the pages it fills are ever touched) and trimmed when it kept less than half, so a
-// zoom holds at most what a copy into the history holds, as the window's history requires.
+// Records one zoom of a list in its history: the flags of the samples keep() accepts.
 template <typename Keep>
-void NarrowWithHistory(SampleList& list, std::vector<SampleList>& history, Keep keep)
+void NarrowWithHistory(SampleList& list, TUndoHistory& history, Keep keep)
 {
-    SampleList narrowed;
-    narrowed.reserve(list.size());
-    for (const Sample& s : list)
-        if (keep(s))
-            narrowed.push_back(s);
-    if (narrowed.size() < narrowed.capacity() / 2)
-        narrowed.shrink_to_fit();
-    if (list.capacity() - list.size() > list.size() / 8)
-        history.emplace_back(list.begin(), list.end());
-    else
-        history.push_back(std::move(list));
-    list = std::move(narrowed);
+    std::vector<bool> kept(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        kept[i] = keep(list[i]);
+    history.recordZoom(list, kept);
 }
 
 }  // namespace
@@ -174,12 +161,9 @@ void TPlotView::Undo(TSampleStore& store)
 {
     if (store.allUndo.empty())
         return;
-    store.allSamples = std::move(store.allUndo.back());
-    store.allUndo.pop_back();
-    if (!store.voltageUndo.empty()) {
-        store.voltageSamples = std::move(store.voltageUndo.back());
-        store.voltageUndo.pop_back();
-    }
+    store.allSamples = store.allUndo.takeBack();
+    if (!store.voltageUndo.empty())
+        store.voltageSamples = store.voltageUndo.takeBack();
     rescaleAll(store);
 }
 
@@ -187,11 +171,9 @@ void TPlotView::Reset(TSampleStore& store)
 {
     if (store.allUndo.empty())
         return;
-    store.allSamples = std::move(store.allUndo.front());
+    store.allSamples = store.allUndo.takeFront();
     if (!store.voltageUndo.empty())
-        store.voltageSamples = std::move(store.voltageUndo.front());
-    store.allUndo.clear();
-    store.voltageUndo.clear();
+        store.voltageSamples = store.voltageUndo.takeFront();
     rescaleAll(store);
 }
 

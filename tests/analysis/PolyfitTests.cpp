@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <cmath>
+#include <ostream>
 #include <vector>
 
 namespace driftline {
@@ -103,6 +104,11 @@ struct ArgumentCase {
     const char* message;
 };
 
+void PrintTo(const ArgumentCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PolyFitArguments : public ::testing::TestWithParam<ArgumentCase> {};
 
 TEST_P(PolyFitArguments, ShowsOnlyTheFirstFailingCheck)
@@ -137,6 +143,11 @@ struct SingularCase {
     Doubles x;
     const char* message;
 };
+
+void PrintTo(const SingularCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PolyFitSingular : public ::testing::TestWithParam<SingularCase> {};
 

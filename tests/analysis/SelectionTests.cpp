@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -69,17 +71,35 @@ TEST(SelectionNumberText, TwelveSignificantDigitsInShorterForm)
 TEST(SelectionNumberText, PointEvenUnderACommaLocale)
 {
     const char* const candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"};
-    const char* chosen = nullptr;
+    bool found = false;
     for (const char* name : candidates)
         if (std::setlocale(LC_NUMERIC, name)) {
-            chosen = name;
+            found = true;
             break;
         }
-    if (!chosen)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const fs::path built = fs::temp_directory_path() / "driftline-comma-locale";
+    if (!found) {
+        // No such locale installed: compile one from the system's locale sources, if it has them.
+        fs::create_directories(built);
+        const std::string command =
+            "localedef -i de_DE -f UTF-8 " + (built / "de_DE.UTF-8").string() + " >/dev/null 2>&1";
+        if (std::system(command.c_str()) == 0) {
+            ::setenv("LOCPATH", built.c_str(), 1);
+            found = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+        }
+    }
+    if (!found) {
+        fs::remove_all(built);
+        GTEST_SKIP() << "no locale with a decimal comma is available";
+    }
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%g", 0.25);
+    EXPECT_STREQ(probe, "0,25") << "the locale in force does not use a decimal comma";
     const std::string text = SelectionNumberText(0.25);
     const std::string general = GeneralText(0.25);
     std::setlocale(LC_NUMERIC, "C");
+    ::unsetenv("LOCPATH");
+    fs::remove_all(built);
     EXPECT_EQ(text, "0.25");
     EXPECT_EQ(general, "0.25");
 }

@@ -1,6 +1,7 @@
 // Rotations between equatorial, galactic and ecliptic coordinates, and the degree fold.
 #include "AstroSettings.h"
 
+#include "astro/AstroConstants.h"
 #include "astro/Galeqeclunit.h"
 
 #include <gtest/gtest.h>
@@ -95,8 +96,8 @@ TEST(Rotate, RoundTripsReturnTheInputForBothEquinoxes)
                         // latitude grows by 1 / cos(latitude) through asin (x 630 at 89.9), at
                         // the input and at the intermediate point: the bound is 1e-8 degrees
                         // plus 1e-8 degrees over the cosine of each latitude.
-                        const double tolerance = 1e-8 + 1e-8 / std::cos(lat * 0.017453292519943295) +
-                                                 1e-8 / std::cos(mid.Latitude * 0.017453292519943295);
+                        const double tolerance = 1e-8 + 1e-8 / std::cos(lat * DegToRad) +
+                                                 1e-8 / std::cos(mid.Latitude * DegToRad);
                         ASSERT_NEAR(out.Latitude, lat, tolerance);
                         ASSERT_NEAR(LongitudeApart(out.Longitude, lon), 0.0, tolerance);
                     }

@@ -232,24 +232,42 @@ private slots:
         QVERIFY(link_->pendingLogFile().isEmpty());
     }
 
+    void requestInsideTheOpenHandlerIsNotNested_data()
+    {
+        QTest::addColumn<bool>("sameConnection");
+        QTest::newRow("second request from another peer") << false;
+        QTest::newRow("same peer sends more and hangs up meanwhile") << true;
+    }
+
     void requestInsideTheOpenHandlerIsNotNested()
     {
         // The window's open handler lets events run while it reads; a request arriving then must
-        // wait for the handler to return, never start a read inside it.
+        // wait for the handler to return, never start a read inside it; and the peer whose line is
+        // being handled may send more or hang up meanwhile.
+        QFETCH(bool, sameConnection);
+        const int peer = ConnectRaw(link_->socketPath());
+        QVERIFY(peer >= 0);
         int depth = 0, maxDepth = 0;
         connect(link_.get(), &TControllerLink::openLogFileRequested, this, [&](const QString& path) {
             ++depth;
             maxDepth = std::max(maxDepth, depth);
             if (path.endsWith(QLatin1String("b.log"))) {
-                SendRaw(link_->socketPath(), "LogFile Index\t0\t0\n");
+                if (sameConnection) {
+                    (void)!::write(peer, "LogFile Index\t0\t0\n", 18);
+                    ::close(peer);
+                } else {
+                    SendRaw(link_->socketPath(), "LogFile Index\t0\t0\n");
+                }
                 Spin(300);
             }
             --depth;
         });
-        QVERIFY(SendRaw(link_->socketPath(), "LogFile Index\t1\t0\n"));
+        QCOMPARE(::write(peer, "LogFile Index\t1\t0\n", 18), ssize_t(18));
         QTRY_COMPARE_WITH_TIMEOUT(opened_.size(), 2, 3000);
         QCOMPARE(opened_, (QStringList{logs() + QStringLiteral("/b.log"), logs() + QStringLiteral("/a.log")}));
         QCOMPARE(maxDepth, 1);
+        if (!sameConnection)
+            ::close(peer);
     }
 
     void silentAndBrokenPeersDoNotBlock()

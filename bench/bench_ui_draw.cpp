@@ -1,0 +1,208 @@
+// Speed of the viewer's drawing and interaction, on the offscreen platform: DrawView of a million
+// samples (fast path and every segment), a mouse move over the plot during a drag, opening a
+// million-record log to the first complete plot, and the peak memory after five zooms.
+#include "app/Mainunit.h"
+#include "plot/ui/Drawview.h"
+#include "plot/ui/Plotrender.h"
+#include "plot/ui/Plotunit.h"
+#include "suite/Globalunit.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+using namespace driftline;
+
+namespace {
+
+std::filesystem::path cliPath;  // driftline-cli, found beside the benchmark's folder
+std::unique_ptr<QTemporaryDir> suite;
+
+// A drift scan: time rising steadily, volts a noisy bump; azimuth jitters by a count.
+SampleList DriftScan(std::size_t n)
+{
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0.0, 0.02);
+    SampleList list(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        Sample& s = list[i];
+        s[Time] = 40310.8772 + static_cast<double>(i) / 86400.0;
+        s[Azimuth] = 180.0 + (static_cast<int>(rng() % 3) - 1) * 0.010986328125;
+        s[Altitude] = 40.0;
+        const double u = (static_cast<double>(i) / static_cast<double>(n) - 0.5) * 8.0;
+        s[Volts] = 1.0 + 1.5 * std::exp(-u * u) + noise(rng);
+        s[RightAscension] = 200.0 + static_cast<double>(i) * 15.0 / 3600.0;
+        s[Declination] = 30.0;
+        s[Beta] = 60.0;
+        s[Lambda] = 100.0;
+    }
+    return list;
+}
+
+void DrawViewOf(benchmark::State& state, Quantity h, Quantity w, DrawMode mode)
+{
+    const SampleList samples = DriftScan(static_cast<std::size_t>(state.range(0)));
+    TPlotView view;
+    view.horizontalQuantity = h;
+    view.verticalQuantity = w;
+    view.rescaleAll(samples, {});
+    TPlot plot(nullptr, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    SetUpPlot(plot);
+    PlottedPoints points;
+    for (auto _ : state) {
+        DrawView(plot, view, samples, false, points, mode);
+        benchmark::DoNotOptimize(plot.Bitmap.constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_DrawView_VoltsAgainstTime(benchmark::State& state)
+{
+    DrawViewOf(state, Time, Volts, DrawMode::Fast);
+}
+BENCHMARK(BM_DrawView_VoltsAgainstTime)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_DrawView_VoltsAgainstTime_EverySegment(benchmark::State& state)
+{
+    DrawViewOf(state, Time, Volts, DrawMode::EverySegment);
+}
+BENCHMARK(BM_DrawView_VoltsAgainstTime_EverySegment)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The worst case for the fast path: a parked dish whose azimuth jitters by one count puts
+// consecutive samples at opposite sides of the plot, so nothing can be joined.
+void BM_DrawView_VoltsAgainstJitteringAzimuth(benchmark::State& state)
+{
+    DrawViewOf(state, Azimuth, Volts, DrawMode::Fast);
+}
+BENCHMARK(BM_DrawView_VoltsAgainstJitteringAzimuth)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+std::filesystem::path MillionRecordLog()
+{
+    const std::filesystem::path log = std::filesystem::path(suite->path().toStdString()) / "Logs" / "million.log";
+    if (!std::filesystem::exists(log)) {
+        std::string command(1, '\'');
+        command += cliPath.string();
+        command += "' simulate '";
+        command += log.string();
+        command += "' --records 1000000";
+        if (std::system(command.c_str()) != 0)
+            return {};
+    }
+    return log;
+}
+
+// From the open command to the first complete plot: read, derive, rescale, draw.
+void BM_OpenMillionRecordLog(benchmark::State& state)
+{
+    const std::filesystem::path log = MillionRecordLog();
+    if (log.empty()) {
+        state.SkipWithError("driftline-cli simulate failed");
+        return;
+    }
+    TForm1 form;
+    const QString path = QString::fromStdString(log.string());
+    for (auto _ : state) {
+        if (!form.openLogFile(path)) {
+            state.SkipWithError("cannot open the log");
+            return;
+        }
+    }
+    state.counters["samples"] = static_cast<double>(form.store.allSamples.size());
+}
+BENCHMARK(BM_OpenMillionRecordLog)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A mouse move during a drag over a plot of a million samples: repaint from the bitmap, the
+// read-out, the zoom band, and the widget's paint.
+void BM_MouseMoveDuringDrag(benchmark::State& state)
+{
+    const std::filesystem::path log = MillionRecordLog();
+    TForm1 form;
+    form.show();
+    if (log.empty() || !form.openLogFile(QString::fromStdString(log.string()))) {
+        state.SkipWithError("cannot open the log");
+        return;
+    }
+    QApplication::processEvents();
+    form.PlotMouseDown(Qt::LeftButton, 100, 200);
+    int x = 120;
+    for (auto _ : state) {
+        form.PlotMouseMove(x, 200);
+        form.Plot->repaint();
+        x = x < 500 ? x + 1 : 120;
+    }
+    form.PlotMouseUp(Qt::RightButton, x, 200);
+}
+BENCHMARK(BM_MouseMoveDuringDrag)->Unit(benchmark::kMicrosecond);
+
+long PeakResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+// Resets the process's peak resident size to its current size (Linux 4.0 and later).
+void ResetPeakResident()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Open a million-record log and zoom five times, each zoom keeping the given per mille of the
+// area's width: 500 halves the selection each time; 990 keeps nearly all of it, so the undo
+// histories hold five nearly full copies of both lists (the worst case).
+void BM_FiveZoomsPeakMemory(benchmark::State& state)
+{
+    const std::filesystem::path log = MillionRecordLog();
+    ResetPeakResident();
+    TForm1 form;
+    if (log.empty() || !form.openLogFile(QString::fromStdString(log.string()))) {
+        state.SkipWithError("cannot open the log");
+        return;
+    }
+    const int keep = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        for (int i = 0; i < 5; ++i) {
+            const int width = form.Plot->Area.right - form.Plot->Area.left;
+            form.bandStartX = form.Plot->Area.left + 1;
+            form.bandEndX = form.bandStartX + width * keep / 1000;
+            form.ZoomToBand();
+        }
+    }
+    state.counters["peak_MiB"] = static_cast<double>(PeakResidentKiB()) / 1024.0;
+    state.counters["samples_left"] = static_cast<double>(form.store.allSamples.size());
+}
+BENCHMARK(BM_FiveZoomsPeakMemory)->Arg(500)->Arg(990)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    cliPath = std::filesystem::absolute(std::filesystem::path(argv[0])).parent_path().parent_path() / "driftline-cli";
+    TOffscreenSession session;
+    suite = std::make_unique<QTemporaryDir>();
+    QDir(suite->path()).mkpath("Logs");
+    TGlobalOptions options;
+    options.rootFolder = suite->path().toStdString();
+    InstallGlobal(options);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    suite.reset();
+    DestroyGlobal();
+    return 0;
+}

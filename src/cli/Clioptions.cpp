@@ -19,17 +19,6 @@ std::string FirstLine(const char* text)
     return end ? std::string(text, end) : std::string(text);
 }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 // "X0:X1" with two reals.
 bool ParseBand(std::string_view text, std::pair<double, double>& band)
 {
@@ -176,9 +165,7 @@ int ParseCliOptions(const std::vector<std::string>& args, const char* command, c
     if (!out.ini.empty() && !out.root.empty())
         return UsageError(command, usage, "--root and --ini exclude each other");
     if (!out.ini.empty()) {
-        // The settings are always the root's ZVK.ini: --ini names that file, and its folder is the root.
-        if (!EqualIgnoringCase(out.ini.filename().string(), "ZVK.ini"))
-            return UsageError(command, usage, "--ini: the settings file must be named ZVK.ini");
+        // --ini names the settings file; its folder is taken as the suite root.
         std::filesystem::path folder = out.ini.parent_path();
         out.root = folder.empty() ? std::filesystem::path(".") : folder;
     }
@@ -190,6 +177,8 @@ void InstallCliGlobal(const TCliOptions& options)
     TGlobalOptions global;
     if (!options.root.empty())
         global.rootFolder = std::filesystem::absolute(options.root);
+    if (!options.ini.empty())
+        global.settingsFile = std::filesystem::absolute(options.ini);
     InstallGlobal(global);
 }
 

@@ -109,7 +109,7 @@ TGlobal::TGlobal(const TGlobalOptions& options) : sessionLog_(std::make_unique<S
     // 2. Root folder and settings file.
     sessionLog_->isController = EqualsIgnoringCase(options.applicationTitle, "ZVK");
     RootFolder = FindRootFolder(options, sessionLog_->isController);
-    IniFilePath = RootFolder / "ZVK.ini";
+    IniFilePath = options.settingsFile.empty() ? RootFolder / "ZVK.ini" : options.settingsFile;
 
     // 3. Every key, in the file's documented order, each with its default.
     const TIniReader ini(IniFilePath);

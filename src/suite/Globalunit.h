@@ -20,6 +20,9 @@ struct TGlobalOptions {
     std::filesystem::path executableFolder;
     // The application title at construction; only the controller ("ZVK") writes the session header.
     std::string applicationTitle = "Driftline";
+    // Settings file to read instead of RootFolder/ZVK.ini (the command-line tool's --ini);
+    // empty = the root's ZVK.ini. IniFilePath names it, so the viewer's section is written there too.
+    std::filesystem::path settingsFile;
 };
 
 class TGlobal {

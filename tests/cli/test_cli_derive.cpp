@@ -163,8 +163,6 @@ TEST(CliDerive, BadInputGivesOneLineAndExitCode)
         {{"derive", noCorrections.string(), "--x", "Time"}, 2, "driftline-cli derive: unknown option '--x'", 0},
         {{"derive"}, 2, "driftline-cli derive: no log file given\nusage: driftline-cli derive", 0},
         {{"derive", noCorrections.string(), "--root"}, 2, "driftline-cli derive: option --root needs a value", 0},
-        {{"derive", noCorrections.string(), "--ini", "settings.ini"}, 2,
-         "driftline-cli derive: --ini: the settings file must be named ZVK.ini", 0},
     };
     for (const auto& c : cases) {
         const auto run = RunCliCommand(c.args, folder);
@@ -175,6 +173,23 @@ TEST(CliDerive, BadInputGivesOneLineAndExitCode)
         EXPECT_EQ(SplitLines(run.err).size(), c.exitCode == 2 ? 2u : 1u) << what << ": " << run.err;
         EXPECT_EQ(SplitLines(run.out).size(), c.outLines) << what;
     }
+}
+
+TEST(CliDerive, IniNamesTheSettingsFileWhateverItsName)
+{
+    // Altitude 8192 counts is 90 degrees: at the zenith the declination is the site latitude.
+    TCliFolder folder;
+    const auto log = folder.write("zenith.log", "Opening session 12/05/2010 21:03:15 (UTC)\r\n1000 0 8192 100\r\n");
+    const auto south = folder.write("south site.ini", "[Latitude]\r\nDegrees=-33\r\nMinutes=30\r\n");
+    const auto run = RunCliCommand({"derive", log.string(), "--ini", south.string()}, folder);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 2u);
+    // Fifth field: 33 30' south is held as 360 - 33.5 = 326.5.
+    std::string field = lines[1];
+    for (int i = 0; i < 4; ++i)
+        field = field.substr(field.find(',') + 1);
+    EXPECT_EQ(std::stod(field.substr(0, field.find(','))), 326.5) << lines[1];
 }
 
 TEST(CliDerive, NeverCrashesOnStrangeBytes)

@@ -1,7 +1,14 @@
 // TForm1: settings, reading a log in the window, and the plot interaction.
 #include "app/Mainunit.h"
 
+#include "about/Aboutunit.h"
+#include "analysis/ui/Fitdraw.h"
+#include "analysis/ui/Polunit.h"
+#include "analysis/ui/Saveunit.h"
+#include "app/Controllerlink.h"
+#include "app/Helpunit.h"
 #include "app/Progressunit.h"
+#include "app/Shellunit.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
 #include "plot/ui/Drawview.h"
@@ -149,6 +156,30 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(ui->edAzCorr, &QLineEdit::textChanged, this, &TForm1::edAzCorrChange);
     connect(ui->edAltCorr, &QLineEdit::textChanged, this, &TForm1::edAltCorrChange);
 
+    // Fit, save and the maxima and minima.
+    InstallPolyFitMessageBox(this);
+    saveCommands = std::make_unique<TSaveCommands>(this, SettingsPath());
+    connect(ui->miFit, &QAction::triggered, this, &TForm1::miFitClick);
+    connect(ui->tbSave, &QToolButton::clicked, this, &TForm1::tbSaveClick);
+    connect(ui->miSaveAs, &QAction::triggered, this, &TForm1::tbSaveClick);
+    connect(ui->miSaveLimits, &QAction::triggered, this, &TForm1::miSaveLimitsClick);
+
+    // Text editor, help (menu and F1) and the about box.
+    connect(ui->miTextEditor, &QAction::triggered, this, &TForm1::miTextEditorClick);
+    connect(ui->miHelp, &QAction::triggered, this, &TForm1::miHelpClick);
+    connect(ui->miAbout, &QAction::triggered, this, &TForm1::miAboutClick);
+    InstallHelpShortcut(this);
+    aboutBoxShowing = [] { return AboutBox() != nullptr && AboutBox()->IsShowing; };
+
+    // The controller: "LogFile Index" opens a log as the open dialog would, without enabling
+    // Refresh; a close request of the window system tells it we are going.
+    controllerLink = new TControllerLink(this);
+    if (!controllerLink->listen())
+        std::fprintf(stderr, "driftline: controller link: %s\n", qPrintable(controllerLink->errorString()));
+    connect(controllerLink, &TControllerLink::openLogFileRequested, this,
+            [this](const QString& path) { openLogFile(path); });
+    onCloseRequest = [this] { controllerLink->PostQuitting(); };
+
     for (QWidget* w : {static_cast<QWidget*>(centralWidget()), ui->StatusBar, ui->pnlControl, ui->ToolBar1}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
@@ -161,6 +192,8 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
 TForm1::~TForm1()
 {
     WriteSettings();
+    // Writes "FileType" when a save was started in this run, through the same settings writer.
+    saveCommands.reset();
 }
 
 std::filesystem::path TForm1::SettingsPath()
@@ -264,6 +297,8 @@ void TForm1::BeginRead()
     // Commands that change the lists are held off while the progress dialog lets events run:
     // their handlers return at once while reading_ is set, and their controls are disabled.
     reading_ = true;
+    if (controllerLink)
+        controllerLink->setReadInProgress(true);
     dragging = false;
     menuBar()->setEnabled(false);
     ui->ToolBar1->setEnabled(false);
@@ -278,6 +313,9 @@ void TForm1::EndRead()
     ui->pnlControl->setEnabled(true);
     Plot->setEnabled(true);
     reading_ = false;
+    // A "LogFile Index" that came during the read is carried out now.
+    if (controllerLink)
+        controllerLink->setReadInProgress(false);
 }
 
 bool TForm1::openLogFile(const QString& path)
@@ -556,15 +594,45 @@ void TForm1::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-// ------------------------------------------------------------------ commands built elsewhere
-// The fit and save windows, the text editor, the help and the about box are separate parts of
-// the viewer; their handlers are connected where those parts are created.
+// ------------------------------------------------------------------ fit, save, editor, help, about
 
-void TForm1::miFitClick() {}
-void TForm1::tbSaveClick() {}
-void TForm1::miSaveLimitsClick() {}
-void TForm1::miTextEditorClick() {}
-void TForm1::miHelpClick() {}
-void TForm1::miAboutClick() {}
+void TForm1::miFitClick()
+{
+    if (reading_)
+        return;
+    RunFitCommand(this, polForm, *Plot, plottedPoints, ui->seCoeff->value(), fitCoefficients);
+}
+
+void TForm1::tbSaveClick()
+{
+    if (!reading_)
+        saveCommands->tbSaveClick(plottedPoints);
+}
+
+void TForm1::miSaveLimitsClick()
+{
+    if (!reading_)
+        saveCommands->miSaveLimitsClick(store.voltageSamples, store.allSamples);
+}
+
+void TForm1::miTextEditorClick()
+{
+    if (!lastLogPath.empty())
+        ShellOpenFile(FromPath(lastLogPath));
+}
+
+void TForm1::miHelpClick()
+{
+    HelpHandler(HelpContents, 0);
+}
+
+void TForm1::miAboutClick()
+{
+    if (TAboutBox* box = AboutBox()) {
+        box->show();
+        box->raise();
+        box->activateWindow();
+    }
+}
 
 }  // namespace driftline

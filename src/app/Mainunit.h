@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLineEdit;
 
@@ -21,8 +22,11 @@ class TForm1;
 
 namespace driftline {
 
+class TControllerLink;
 class TPlot;
+class TPolForm;
 class TProgressForm;
+class TSaveCommands;
 
 // Name of the viewer's own section in the suite's settings file.
 inline constexpr const char* SettingsSection = "Driftline";
@@ -48,6 +52,10 @@ public:
     TPlotView view;                   // plot area, the sixteen axis scales, the pixel arithmetic
     PlottedPoints plottedPoints;      // what the last redraw plotted (the fit and saving read it)
     std::filesystem::path lastLogPath;  // the file read last (empty before the first read)
+    std::vector<double> fitCoefficients;  // kept, cut or extended from one fit to the next
+    TPolForm* polForm = nullptr;          // the fit result window, created on first fit
+    std::unique_ptr<TSaveCommands> saveCommands;  // the save commands and their format dialog
+    TControllerLink* controllerLink = nullptr;    // the controller's way in (a local socket)
 
     // The zoom drag (pixels of the plot control).
     bool dragging = false;

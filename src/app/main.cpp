@@ -1,13 +1,17 @@
 // driftline: the viewer. driftline [--root DIR] [LOGFILE]
 // Start-up order: the shared globals (settings, folders), the application titled "Driftline",
 // the main window, the event loop; LOGFILE is opened right after start-up as File, Open would.
+#include "about/Aboutunit.h"
+#include "app/Helpunit.h"
 #include "app/Mainunit.h"
+#include "astro/Reportunit.h"
 #include "suite/Globalunit.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -101,6 +105,13 @@ int main(int argc, char** argv)
         TDriftlineApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Driftline"));
         QApplication::setApplicationDisplayName(QStringLiteral("Driftline"));
+        // The toolkit sets the process locale from the environment; the program's own number
+        // texts (files, labels) always use the point, so numbers stay in the "C" locale.
+        std::setlocale(LC_NUMERIC, "C");
+        CreateAboutBox();
+        SetReportHandler([](const std::string& message) {
+            QMessageBox::warning(nullptr, QStringLiteral("Driftline"), QString::fromStdString(message));
+        });
         try {
             TForm1 form;
             form.show();
@@ -113,6 +124,9 @@ int main(int argc, char** argv)
             TDriftlineApplication::ShowError(QString::fromLocal8Bit(e.what()));
             status = 0;
         }
+        HelpHandler(HelpCloseAll, 0);
+        // The about box is a window: it must go while the application object still exists.
+        DestroyAboutBox();
     }
     DestroyGlobal();
     return status;

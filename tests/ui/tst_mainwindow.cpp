@@ -150,6 +150,8 @@ private slots:
     void axesAndVoltsRedrawOnlyWithAFile();
     void resizeHalvesStatusPanels();
     void windowPictureMatchesCommandLine();
+    void commandLinePlotRefusesBadInput_data();
+    void commandLinePlotRefusesBadInput();
     void largeFileReadHoldsOffCommands();
 
 private:
@@ -768,6 +770,39 @@ void TstMainWindow::windowPictureMatchesCommandLine()
     const QImage drawn(png);
     QVERIFY(!drawn.isNull());
     QVERIFY(drawn.convertToFormat(QImage::Format_RGB32) == form->Plot->Bitmap);
+}
+
+void TstMainWindow::commandLinePlotRefusesBadInput_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stderrHas");
+    const QString log = LogPath("small.log");
+    const QString out = root_.filePath("refused.png");
+    QTest::newRow("no output") << QStringList{log, "--x", "Time", "--y", "Volts"} << 2 << "-o OUT.png is required";
+    QTest::newRow("no vertical quantity") << QStringList{log, "--x", "Time", "-o", out} << 2 << "--y is required";
+    QTest::newRow("unknown quantity") << QStringList{log, "--x", "Speed", "--y", "Volts", "-o", out} << 2 << "Speed";
+    QTest::newRow("missing log") << QStringList{LogPath("missing.log"), "--x", "Time", "--y", "Volts", "-o", out} << 1
+                                 << "cannot open";
+    QTest::newRow("too small") << QStringList{log, "--x", "Time", "--y", "Volts", "--size", "80x80", "-o", out} << 2
+                               << "--size";
+    QTest::newRow("output folder missing")
+        << QStringList{log, "--x", "Time", "--y", "Volts", "-o", root_.filePath("nowhere/plot.png")} << 1
+        << "cannot write";
+}
+
+void TstMainWindow::commandLinePlotRefusesBadInput()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stderrHas);
+    QProcess cli;
+    cli.start(DRIFTLINE_CLI, QStringList{"plot", "--root", root_.path()} + arguments);
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), exitCode);
+    const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
+    QVERIFY2(err.contains(stderrHas), qPrintable(err));
+    QVERIFY(!QFile::exists(root_.filePath("refused.png")));
 }
 
 void TstMainWindow::largeFileReadHoldsOffCommands()

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <set>
 #include <utility>
@@ -333,6 +334,12 @@ void TstPlot::fastSamplesMatchEverySegment_data()
     for (int i = 0; i < 20000; ++i)
         xy.push_back({static_cast<int>(rng() % 700) - 50, static_cast<int>(rng() % 550) - 50});
     add("points outside the area", xy);
+    xy.clear();
+    // A parked dish: three azimuth columns across the plot and few volts levels, so most long
+    // segments repeat ones drawn before.
+    for (int i = 0; i < 50000; ++i)
+        xy.push_back({std::array{40, 300, 560}[rng() % 3], 200 + static_cast<int>(rng() % 12)});
+    add("repeated long segments", xy);
     // Runs in one column ending on a strict extreme, with and without a segment after them.
     add("run ends on its maximum", {{100, 200}, {100, 210}, {100, 190}, {100, 220}});
     add("run ends on its minimum then leaves", {{100, 200}, {100, 210}, {100, 180}, {101, 205}});

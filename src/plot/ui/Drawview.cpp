@@ -6,6 +6,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace driftline {
 
@@ -47,6 +50,60 @@ void DrawEverySegment(TPlot& plot, const PlottedPoints& points)
         plot.LineTo(p.x, p.y);
     }
 }
+
+// The long segments already drawn, by their two ends in drawing order. Drawing the same
+// segment again would set the same pixels to the same red, so it can be left out; this is what
+// keeps a parked dish's jittering azimuth (samples hopping across the whole plot) fast.
+class DrawnSegments {
+public:
+    // True the first time a segment is offered.
+    bool Insert(PlotPoint a, PlotPoint b)
+    {
+        const std::uint64_t key = ((static_cast<std::uint64_t>(a.x) << 48) | (static_cast<std::uint64_t>(a.y) << 32) |
+                                   (static_cast<std::uint64_t>(b.x) << 16) | static_cast<std::uint64_t>(b.y)) +
+                                  1;  // 0 marks an empty slot
+        if ((count_ + 1) * 2 > slots_.size())
+            Grow();
+        std::size_t i = Slot(key);
+        while (slots_[i] != 0) {
+            if (slots_[i] == key)
+                return false;
+            i = (i + 1) & (slots_.size() - 1);
+        }
+        slots_[i] = key;
+        ++count_;
+        return true;
+    }
+
+private:
+    std::size_t Slot(std::uint64_t key) const
+    {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits_));
+    }
+    void Grow()
+    {
+        std::vector<std::uint64_t> old = std::move(slots_);
+        bits_ = old.empty() ? 14 : bits_ + 1;
+        slots_.assign(std::size_t{1} << bits_, 0);
+        count_ = 0;
+        for (const std::uint64_t key : old) {
+            if (key == 0)
+                continue;
+            std::size_t i = Slot(key);
+            while (slots_[i] != 0)
+                i = (i + 1) & (slots_.size() - 1);
+            slots_[i] = key;
+            ++count_;
+        }
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t count_ = 0;
+    int bits_ = 0;
+};
+
+// Segments shorter than this are drawn rather than looked up: drawing them costs less.
+constexpr int LongSegmentPixels = 24;
 
 // The fast path. A segment with both ends inside the area needs no clipping and goes straight
 // into the bitmap; any other goes through TPlot::LineTo.
@@ -119,9 +176,12 @@ private:
 
     void LineTo(PlotPoint p)
     {
-        if (area_.Contains(plot_.LastPoint) && area_.Contains(p))
-            RasterCanvasLine(plot_.Bitmap, plot_.LastPoint, p, colour_);
-        else
+        const PlotPoint a = plot_.LastPoint;
+        if (area_.Contains(a) && area_.Contains(p)) {
+            const bool isLong = std::max(std::abs(p.x - a.x), std::abs(p.y - a.y)) >= LongSegmentPixels;
+            if (!isLong || drawn_.Insert(a, p))
+                RasterCanvasLine(plot_.Bitmap, a, p, colour_);
+        } else
             plot_.LineTo(p.x, p.y);
         plot_.LastPoint = p;
     }
@@ -133,6 +193,7 @@ private:
     std::int32_t runX_ = 0;
     std::size_t runFirst_ = 0;
     std::array<Kept, 3> kept_{};  // lowest, highest, last
+    DrawnSegments drawn_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace {
@@ -102,6 +103,26 @@ void BM_BodySourceRead(benchmark::State& state)
         benchmark::DoNotOptimize(body.GetRa());
 }
 BENCHMARK(BM_BodySourceRead)->DenseRange(KindMoon, KindNeptune);
+
+// The worst case of a planet read: the body clock moves on two minutes between reads, so every
+// read also recalculates the shared Earth record (function code 1) before the planet's place.
+void BM_PlanetSourceReadWithEarthRefresh(benchmark::State& state)
+{
+    Global();
+    TDateTime now = EncodeDate(2024, 3, 31) + 0.75;
+    const TBodyClock previous = SetBodyClock([&now] { return now; });
+    TSource body = TSource::Body(static_cast<TSourceKind>(state.range(0)), SomeInstant());
+    const std::uint64_t before = EarthRecordFor(body).calculations;
+    for (auto _ : state) {
+        now += 2.0 / 1440.0;
+        benchmark::DoNotOptimize(body.GetRa());
+    }
+    // Every iteration must have recalculated the Earth record, else this measures the cached case.
+    if (EarthRecordFor(body).calculations - before != static_cast<std::uint64_t>(state.iterations()))
+        state.SkipWithError("the Earth record was not recalculated on every read");
+    SetBodyClock(previous);
+}
+BENCHMARK(BM_PlanetSourceReadWithEarthRefresh)->DenseRange(KindMercury, KindNeptune);
 
 }  // namespace
 

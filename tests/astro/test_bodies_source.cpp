@@ -246,6 +246,74 @@ TEST_F(BodySourceTest, FailedEarthRecordIsReportedAndThePreviousValuesKept)
     EXPECT_NEAR(raAfter, ra, 0.001);
 }
 
+// Under the J1950 equinox the library's day numbers are 18262 days lower (exactly 50 calendar
+// years here: 2042-04-12 is JD 2466986.5, 1992-04-12 is JD 2448724.5). The Moon and planet
+// models are dated by that day number; the Sun and the Earth record take their dates from the
+// calendar of the source's own time and are not shifted.
+class J1950BodySourceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::WriteBytes(root_.path() / "ZVK.ini",
+                         "[Latitude]\r\nDegrees=52\r\nMinutes=0\r\nSeconds=0\r\n"
+                         "[Longitude]\r\nDegrees=0\r\nMinutes=0\r\nSeconds=0\r\n"
+                         "[Calculations]\r\nEquinox=J1950\r\n");
+        TGlobalOptions options;
+        options.rootFolder = root_.path();
+        InstallGlobal(options);
+        ASSERT_EQ(Global().IsJ2000, 0);
+        ResetEarthRecord();
+    }
+    void TearDown() override
+    {
+        ResetEarthRecord();
+        InstallGlobal(TGlobalOptions{});
+    }
+
+private:
+    test::ScratchFolder root_;
+};
+
+TEST_F(J1950BodySourceTest, MoonIsDatedFiftyYearsEarlierAndTurnedWithTheB1950Obliquity)
+{
+    // With the clock at 2042-04-12 0h the Moon model is dated JD 2448724.5, Meeus' example
+    // 47.a: apparent longitude 133.167265, latitude -3.229126 degrees. Turned to the equator
+    // with the B1950 row of the rotation tables (sin e = 0.39788119938, cos e = 0.91743694670,
+    // e = 23.4457887 degrees) by Meeus' equations 13.3 and 13.4, worked out by hand with
+    // Python's math module: right ascension 134.689358, declination 13.772031 degrees. The
+    // J2000 row would give a declination 16.6" lower; an unshifted date a different Moon.
+    FixedClock clock(EncodeDate(2042, 4, 12));
+    TSource moon = TSource::Body(KindMoon, MakeTime(2003, 10, 17, 19, 30, 30));
+    EXPECT_NEAR(moon.GetRa().Value(), 134.689358, 1e-4);
+    // The declination is held in whole arc-seconds, truncated downwards.
+    EXPECT_NEAR(moon.GetDec().Value(), 13.772031, 1.5 * ArcSecond);
+}
+
+TEST_F(J1950BodySourceTest, PlanetModelIsShiftedButTheEarthRecordFollowsTheSourcesTime)
+{
+    // Clock at 2042-12-20 0h: the Venus model is dated JD 2448976.5 (1992 Dec 20, Meeus 32.a).
+    // The source's own time is 1992-12-20 0h, and the Earth record is filled from it, so the
+    // geocentric place is that of Meeus' example 33.a (right ascension 316.172725, declination
+    // -18.888011 degrees). The library leaves out light time (7.5 minutes of Venus' 1.2 degrees
+    // a day: 0.006), aberration (at most 0.006) and the nutation in longitude (at most 0.005),
+    // hence 0.02 degrees. An Earth dated by the clock instead (JD 2467238.5: half a day later in
+    // its orbit and 50 years of precession on) moves Venus by about 0.1 degrees of right
+    // ascension, worked out from the shared earth.csv and venus.csv with a short Python script.
+    FixedClock clock(EncodeDate(2042, 12, 20));
+    TSource venus = TSource::Body(KindVenus, MakeTime(1992, 12, 20, 0, 0, 0));
+    EXPECT_NEAR(venus.GetRa().Value(), 316.172725, 0.02);
+    EXPECT_NEAR(Signed(venus.GetDec().Value()), -18.888011, 0.02);
+}
+
+TEST_F(J1950BodySourceTest, SunTakesItsDateFromTheCalendar)
+{
+    // The solar position algorithm's test case (2003-10-17 19:30:30 UT: 202.22741, -9.31434
+    // degrees) comes out the same under J1950: its Julian day is made from the date itself.
+    TSource sun = TSource::Body(KindSun, MakeTime(2003, 10, 17, 19, 30, 30));
+    EXPECT_NEAR(sun.GetRa().Value(), 202.22741, 1e-4);
+    EXPECT_NEAR(Signed(sun.GetDec().Value()), -9.31434, ArcSecond);
+}
+
 TEST(ReportSeam, DefaultWritesTheLineToStderr)
 {
     ::testing::internal::CaptureStderr();

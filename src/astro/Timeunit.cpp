@@ -317,8 +317,12 @@ double GreenwichSiderealTime(const TSystemTime& utc)
     if (g < 0.0)
         g += 24.0;
     g += UtHours(utc) * 1.002737908;
-    // One correction is not always enough: late in a year the sum at 0h already exceeds
-    // 24 hours, and the J1950 day shift moves it by about fifty years' worth of days.
+    // Folded fully, not by one 24 hours: late in a year the sum at 0h already exceeds 24 hours
+    // (up to about 30.6), so with the time of day it can pass 48, and the J1950 day shift moves
+    // it by some 1200 hours. A single correction would then leave a sidereal time outside the day.
+    // Wherever one correction does land in [0, 24] the fold gives the same value (the subtraction
+    // of 24 from a sum below 48 is exact), and elsewhere it differs from it only by whole days, so
+    // every right ascension built on it is the same angle.
     return FoldHours(g);
 }
 

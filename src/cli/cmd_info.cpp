@@ -4,9 +4,11 @@
 #include "cli/Clioptions.h"
 
 #include "astro/Timeunit.h"
+#include "plot/QuantityText.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace driftline::cli {
 
@@ -16,7 +18,9 @@ const char* const InfoUsage =
     "usage: driftline-cli info LOG [--root DIR | --ini FILE] [--volts-only]\n"
     "\n"
     "Prints the record and voltage-record counts, the logged corrections, the receiver values, the\n"
-    "first and last sample time and the minimum and maximum of every quantity of LOG.\n"
+    "first and last sample time and the minimum and maximum of every quantity of LOG. Each extreme\n"
+    "is shown as the viewer shows it (time of day, degrees, minutes and seconds, hours of right\n"
+    "ascension, volts with three decimals), followed by its exact value in parentheses.\n"
     "\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
@@ -72,9 +76,13 @@ int RunInfo(const std::vector<std::string>& args)
         PrintTime("first", samples.front()[Time]);
         PrintTime("last", samples.back()[Time]);
         for (int q = 0; q < QuantityCount; ++q) {
-            const auto [lo, hi] = std::minmax_element(samples.begin(), samples.end(),
-                                                      [q](const Sample& a, const Sample& b) { return a[q] < b[q]; });
-            std::printf("%s: min %.17g max %.17g\n", QuantityCaption(q), (*lo)[q], (*hi)[q]);
+            const auto less = [q](const Sample& a, const Sample& b) { return a[q] < b[q]; };
+            const double lo = (*std::min_element(samples.begin(), samples.end(), less))[q];
+            const double hi = (*std::max_element(samples.begin(), samples.end(), less))[q];
+            // The text is what the viewer's read-out and limits report show; the exact value
+            // beside it keeps the line usable for comparisons in scripts.
+            std::printf("%s: min %s (%.17g) max %s (%.17g)\n", QuantityCaption(q), QuantityText(q, lo).c_str(), lo,
+                        QuantityText(q, hi).c_str(), hi);
         }
     }
     return read.status == TReadResult::Ok ? 0 : 1;

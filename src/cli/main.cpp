@@ -67,7 +67,10 @@ int main(int argc, char** argv)
             }
         }
     }
-    std::fprintf(stderr, "driftline-cli: unknown command '%s'\n", first.c_str());
+    if (!first.empty() && first[0] == '-')
+        std::fprintf(stderr, "driftline-cli: unknown option '%s'\n", first.c_str());
+    else
+        std::fprintf(stderr, "driftline-cli: unknown command '%s'\n", first.c_str());
     std::fprintf(stderr, "usage: driftline-cli <command> [options]   (driftline-cli --help lists the commands)\n");
     return 2;
 }

@@ -1,6 +1,7 @@
 // TSource from azimuth and altitude: right ascension, declination and galactic coordinates.
 #include "AstroSettings.h"
 
+#include "astro/AstroConstants.h"
 #include "astro/Galeqeclunit.h"
 #include "astro/Sourceunit.h"
 
@@ -172,6 +173,75 @@ TEST(SourceFromPointing, LatitudeCacheFollowsInstalledSettings)
             EXPECT_NEAR(Signed(s.GetDec().Value()), lat, 1e-9) << "round " << round;
         }
     }
+}
+
+TEST(SourceFromPointing, ZenithRightAscensionIsTheSingleStepSiderealTimeModulo360)
+{
+    // The right ascension at the zenith (hour angle 0) is the local sidereal time x 15. Built from
+    // the sidereal time with only one correction of 24 hours per step, as the controller first
+    // wrote it, the sum can lie a whole day or more outside [0, 24] hours (late in a year, and
+    // under J1950 by some fifty days); folded fully, the right ascension must be the same angle.
+    for (const char* equinox : {"J2000", "J1950"}) {
+        // 2 deg 16 min west, stored as 357.7333 degrees.
+        const TScopedSettings settings(SiteIni(54, 16, -2, 16, equinox));
+        for (int day = 0; day < 366; day += 30) {
+            for (const double hours : {0.5, 11.25, 23.75}) {
+                const TDateTime t = EncodeDate(2010, 1, 1) + day + hours / 24.0;
+                const TUtcLocalTime when = At(t);
+                const TSystemTime& utc = when.Utc;
+                // The steps of Greenwich and local sidereal time with single corrections.
+                const double cent = (DayNumber(utc) - 0.5 - 2415020.0) / 36525.0;
+                double g = (0.00002581 * cent + 0.051262) * cent + 6.6460656 +
+                           (cent - (utc.wYear - 1900) * 0.01) * 2400.0;
+                if (g < 0.0)
+                    g += 24.0;
+                g += UtHours(utc) * 1.002737908;
+                if (g > 24.0)
+                    g -= 24.0;
+                if (g < 0.0)
+                    g += 24.0;
+                const double lstDeg = (g + (360.0 - (2.0 + 16.0 / 60.0)) / 15.0) * 15.0;
+                TSource s(0.0, 90.0, &when);
+                const double ra = s.GetRa().Value();
+                SCOPED_TRACE(std::string(equinox) + " day " + std::to_string(day) + " hour " +
+                             std::to_string(hours) + ": single-step LST " + std::to_string(lstDeg) + " deg");
+                EXPECT_GE(ra, 0.0);
+                EXPECT_LE(ra, 360.0);
+                EXPECT_NEAR(RaApart(ra, lstDeg), 0.0, 1e-9);
+            }
+        }
+    }
+}
+
+TEST(SourceFromPointing, CelestialPoleGivesNoNaN)
+{
+    // The north celestial pole stands at azimuth 0 and an altitude equal to the latitude, where
+    // sin d = sin^2 phi + cos^2 phi. For many latitudes that sum rounds to just above 1; the
+    // clamp keeps the arc sine defined, so the declination reads 90, not a NaN turned into 0.
+    const TUtcLocalTime when = At(EncodeDate(2010, 6, 15) + 0.5);
+    int aboveOne = 0;
+    for (int minutes = 0; minutes < 5 * 60; ++minutes) {
+        const TScopedSettings settings(SiteIni(minutes / 60, minutes % 60, 0, 0));
+        const double latDeg = Global().Latitude.Value();
+        const double latRad = latDeg * DegToRad;
+        const double sum = std::sin(latRad) * std::sin(latRad) + std::cos(latRad) * std::cos(latRad) * std::cos(0.0);
+        TSource s(0.0, latDeg, &when);
+        SCOPED_TRACE("latitude " + std::to_string(minutes / 60) + " deg " + std::to_string(minutes % 60) + " min");
+        const double dec = s.GetDec().Value();
+        if (sum >= 1.0) {
+            aboveOne += sum > 1.0 ? 1 : 0;
+            EXPECT_EQ(dec, 90.0);
+        } else {
+            // One unit in the last place below 1 is 0.003" below the pole, cut to 89 59' 59".
+            EXPECT_GE(dec, 90.0 - 1.0 / 3600.0 - 1e-12);
+            EXPECT_LE(dec, 90.0);
+        }
+        EXPECT_TRUE(std::isfinite(s.GetRa().Value()));
+        EXPECT_TRUE(std::isfinite(s.GetBeta().Value()));
+        EXPECT_TRUE(std::isfinite(s.GetLambda().Value()));
+    }
+    // Without latitudes whose sum exceeds 1 the clamp would not have been exercised.
+    EXPECT_GT(aboveOne, 0);
 }
 
 TEST(SourceFromGalactic, DerivesEquatorialCoordinates)

@@ -247,6 +247,60 @@ TEST(SiderealTime, J1950ShiftAgreesModuloADay)
     EXPECT_NEAR(SecondsApart(j1950, j2000), 25.93, 0.05);
 }
 
+// Greenwich sidereal time in hours by the controller's steps as first written, where each
+// out-of-range sum is corrected by a single 24 hours: 0h term, one +24 when negative, the time of
+// day at the sidereal rate, then one -24 above a day or one +24 below zero.
+double SingleStepGreenwichSiderealTime(const TSystemTime& utc)
+{
+    const double t = (DayNumber(utc) - 0.5 - 2415020.0) / 36525.0;
+    double g = (0.00002581 * t + 0.051262) * t + 6.6460656 + (t - (utc.wYear - 1900) * 0.01) * 2400.0;
+    if (g < 0.0)
+        g += 24.0;
+    g = g + UtHours(utc) * 1.002737908;
+    if (g > 24.0)
+        g -= 24.0;
+    if (g < 0.0)
+        g += 24.0;
+    return g;
+}
+
+TEST(SiderealTime, FullFoldMatchesTheSingleStepWhereThatLandsInADay)
+{
+    // Greenwich sidereal time folds its sum fully into [0, 24]. Where one correction of 24 hours
+    // already lands in that range the two must agree to the bit; elsewhere (late in a year, and
+    // under J1950 nearly always) they may differ only by whole days, so every right ascension
+    // agrees modulo 360 degrees.
+    int inRange = 0;
+    int outOfRange = 0;
+    for (const char* equinox : {"J2000", "J1950"}) {
+        const TScopedSettings settings(SiteIni(52, 0, 0, 0, equinox));
+        for (int day = 0; day < 366; day += 7) {
+            const TSystemTime date = DecodeDateTime(EncodeDate(2010, 1, 1) + day);
+            for (int hour = 0; hour < 24; hour += 3) {
+                const TSystemTime utc = Utc(date.wYear, date.wMonth, date.wDay, hour, 17, 41, 250);
+                const double reference = SingleStepGreenwichSiderealTime(utc);
+                const double g = GreenwichSiderealTime(utc);
+                SCOPED_TRACE(std::string(equinox) + " " + std::to_string(date.wDay) + "/" +
+                             std::to_string(date.wMonth) + " " + std::to_string(hour) + "h: single step " +
+                             std::to_string(reference) + " h, folded " + std::to_string(g) + " h");
+                ASSERT_GE(g, 0.0);
+                ASSERT_LE(g, 24.0);
+                if (reference >= 0.0 && reference <= 24.0) {
+                    ++inRange;
+                    EXPECT_EQ(g, reference);
+                } else {
+                    ++outOfRange;
+                    const double days = (reference - g) / 24.0;
+                    EXPECT_NEAR(days, std::round(days), 1e-9);
+                }
+            }
+        }
+    }
+    // Both branches must have been exercised for the comparison to mean anything.
+    EXPECT_GT(inRange, 100);
+    EXPECT_GT(outOfRange, 100);
+}
+
 // Runs a block with TZ set to a zone, restoring the previous zone afterwards.
 class ZoneScope {
 public:

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 
@@ -212,14 +213,68 @@ TEST(CliDerive, NeverCrashesOnStrangeBytes)
 TEST(CliTool, HelpOfEachCommandAndVersion)
 {
     TCliFolder folder;
-    for (const char* command : {"derive", "info", "simulate"}) {
+    const auto toolHelp = RunCliCommand({"--help"}, folder);
+    ASSERT_EQ(toolHelp.exitCode, 0);
+    EXPECT_EQ(toolHelp.out.rfind("usage: driftline-cli <command> [options]\n", 0), 0u) << toolHelp.out;
+    // Every command the tool lists (the indented lines after "Commands:") has a help of its own,
+    // beginning with its usage line; the core three must be among them.
+    std::vector<std::string> commands;
+    bool inCommands = false;
+    for (const auto& line : SplitLines(toolHelp.out)) {
+        if (line == "Commands:") {
+            inCommands = true;
+        } else if (inCommands && line.rfind("  ", 0) == 0 && line.size() > 2 && line[2] != '-') {
+            commands.push_back(line.substr(2, line.find(' ', 2) - 2));
+        } else if (inCommands && line.empty()) {
+            inCommands = false;
+        }
+    }
+    for (const char* core : {"derive", "info", "simulate"})
+        EXPECT_NE(std::find(commands.begin(), commands.end(), core), commands.end()) << core << "\n" << toolHelp.out;
+    for (const auto& command : commands) {
         const auto run = RunCliCommand({command, "--help"}, folder);
         EXPECT_EQ(run.exitCode, 0) << command;
-        EXPECT_EQ(run.out.rfind(std::string("usage: driftline-cli ") + command, 0), 0u) << run.out;
+        EXPECT_EQ(run.out.rfind("usage: driftline-cli " + command, 0), 0u) << run.out;
+        EXPECT_TRUE(run.err.empty()) << command << ": " << run.err;
     }
     const auto version = RunCliCommand({"--version"}, folder);
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "driftline-cli 3.7.1.0\n");
+}
+
+TEST(CliTool, UnknownCommandsOptionsAndQuantitiesGetTheUsageLine)
+{
+    TCliFolder folder;
+    const auto log = folder.write("a.log", "1000 1 2 3\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string firstLine;  // of stderr
+        std::string usageStart;  // start of its second line
+    };
+    const Case cases[] = {
+        {{"frobnicate"}, "driftline-cli: unknown command 'frobnicate'", "usage: driftline-cli <command>"},
+        {{"info", log.string(), "--az-corr", "3"}, "driftline-cli info: unknown option '--az-corr'",
+         "usage: driftline-cli info LOG"},
+        {{"simulate", "out.log", "--records=-5"}, "driftline-cli simulate: bad value for --records: '-5'",
+         "usage: driftline-cli simulate OUT.log"},
+        // Quantities are the eight captions, code names or indices 0..7, nothing else.
+        {{"pixels", log.string(), "--x", "Speed", "--y", "Volts"},
+         "driftline-cli pixels: unknown quantity 'Speed' (Time, Azimuth, Altitude, RightAscension, Declination, "
+         "Beta, Lambda, Volts or 0..7)",
+         "usage: driftline-cli pixels LOG"},
+        {{"pixels", log.string(), "--x", "Time", "--y", "8"}, "driftline-cli pixels: unknown quantity '8' (Time, "
+         "Azimuth, Altitude, RightAscension, Declination, Beta, Lambda, Volts or 0..7)",
+         "usage: driftline-cli pixels LOG"},
+    };
+    for (const auto& c : cases) {
+        const auto run = RunCliCommand(c.args, folder);
+        const auto lines = SplitLines(run.err);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        ASSERT_EQ(lines.size(), 2u) << run.err;
+        EXPECT_EQ(lines[0], c.firstLine);
+        EXPECT_EQ(lines[1].rfind(c.usageStart, 0), 0u) << lines[1];
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
 }
 
 }  // namespace

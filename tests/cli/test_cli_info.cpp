@@ -43,17 +43,23 @@ TEST(CliInfo, CountsCorrectionsReceiversAndRanges)
              // (worked out with exact fractions, outside Driftline).
              "first sample time: 40310.877256944441 (12/05/2010 21:03:15.000 UTC)",
              // 8191..8193 counts: 90 -/+ 0.010986328125 degree; 4095..4097 likewise about 45.
-             "Azimuth: min 89.989013671875 max 90.010986328125",
-             "Altitude: min 44.989013671875 max 45.010986328125",
-             "Volts: min 0 max 5",  // the record without volts counts as 0 V
+             // 0.989013671875 deg = 59' 20.45" and 0.010986328125 deg = 0' 39.55", cut to whole
+             // seconds of arc.
+             "Azimuth: min 89\u00B0 59' 20\" (89.989013671875) max 90\u00B0 0' 39\" (90.010986328125)",
+             "Altitude: min 44\u00B0 59' 20\" (44.989013671875) max 45\u00B0 0' 39\" (45.010986328125)",
+             // The record without volts counts as 0 V; volts show three decimals, 0 as "0".
+             "Volts: min 0 (0) max 5.000 (5)",
+             // Times of day of the first and last record (75795 and 75797 seconds after midnight).
+             "Time: min 21:03:15 (40310.877256944441) max 21:03:17 (40310.877280092594)",
          })
         EXPECT_TRUE(HasLine(lines, expected)) << "missing \"" << expected << "\" in\n" << run.out;
     EXPECT_TRUE(HasLine(lines, "last sample time: 40310.877280092594 (12/05/2010 21:03:17.000 UTC)")) << run.out;
 
     const auto volts = RunCliCommand({"info", log.string(), "--root", folder.path().string(), "--volts-only"}, folder);
     ASSERT_EQ(volts.exitCode, 0);
-    EXPECT_TRUE(HasLine(SplitLines(volts.out), "Volts: min 2.5 max 5")) << volts.out;
-    EXPECT_TRUE(HasLine(SplitLines(volts.out), "Azimuth: min 89.989013671875 max 90")) << volts.out;
+    EXPECT_TRUE(HasLine(SplitLines(volts.out), "Volts: min 2.500 (2.5) max 5.000 (5)")) << volts.out;
+    EXPECT_TRUE(HasLine(SplitLines(volts.out), "Azimuth: min 89\u00B0 59' 20\" (89.989013671875) max 90\u00B0 0' 0\" (90)"))
+        << volts.out;
 }
 
 TEST(CliInfo, LogWithoutRecordsAndBadInput)

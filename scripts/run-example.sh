@@ -15,6 +15,12 @@ suite="$build/example-suite"
 rm -rf "$suite"
 cp -r "$here/examples/suite" "$suite"
 log="$suite/Logs/ZV-12-05-2010-0001.log"
+# First start shows the dish's azimuth against time, which for a parked dish is one count of
+# jitter filling the whole plot; the example opens on the drift scan itself (Volts against
+# Time), the same picture the headless path below draws.
+if ! grep -q '^\[Driftline\]' "$suite/ZVK.ini"; then
+  printf '[Driftline]\r\nHorizontal=0\r\nVertical=7\r\n' >> "$suite/ZVK.ini"
+fi
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   cmake --build "$build" --target driftline -j "$(nproc)"

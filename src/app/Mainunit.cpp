@@ -329,6 +329,11 @@ bool TForm1::openLogFile(const QString& path)
 
     if (progressForm_ == nullptr)
         progressForm_ = new TProgressForm(this);
+    // The caption names the file while it is read (a large file takes a while); a file that
+    // cannot be opened fails before any event is processed, and gets the old caption back.
+    const QString name = QFileInfo(path).fileName();
+    const QString previousCaption = ui->lblCaption->text();
+    ui->lblCaption->setText(name);
     BeginRead();
     progressForm_->ProgressStart(path);
     const TReadResult result = readLogFile(ToPath(path), store, &progressForm_->model);
@@ -337,6 +342,7 @@ bool TForm1::openLogFile(const QString& path)
 
     if (result.status == TReadResult::OpenFailed) {
         // Nothing was read, so nothing of the earlier file may change.
+        ui->lblCaption->setText(previousCaption);
         axisHandlersAttached_ = axisWereAttached;
         voltsHandlerAttached_ = voltsWasAttached;
         ShowMessage(QStringLiteral("Cannot open %1: %2").arg(path, QString::fromStdString(result.reason)), true);
@@ -344,8 +350,6 @@ bool TForm1::openLogFile(const QString& path)
     }
 
     lastLogPath = ToPath(path);
-    const QString name = QFileInfo(path).fileName();
-    ui->lblCaption->setText(name);
     SetUndoEnabled(false);
     // The controller writes its logs in the Windows Latin-1 code page.
     ui->lblDCGain->setText(QString::fromLatin1(store.receiverValues[ReceiverDCGain]));

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace driftline {
 
 TProgressForm::TProgressForm(QWidget* owner)
@@ -14,6 +16,11 @@ TProgressForm::TProgressForm(QWidget* owner)
 {
     ui->setupUi(this);
     setModal(false);
+    // The file name stands beside "Processing"; with a desktop font wider than the design's the
+    // caption would run under the name, so the name moves right by what the caption needs.
+    ui->lblProcessing->resize(ui->lblProcessing->sizeHint().width(), ui->lblProcessing->height());
+    const int nameLeft = std::max(ui->lblFilename->x(), ui->lblProcessing->x() + ui->lblProcessing->width() + 4);
+    ui->lblFilename->setGeometry(nameLeft, ui->lblFilename->y(), width() - nameLeft - 8, ui->lblFilename->height());
     model.onStep = [this](const std::string& bytesText, const std::string& percentText, int position) {
         Step(bytesText, percentText, position);
     };

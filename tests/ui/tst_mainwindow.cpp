@@ -289,6 +289,17 @@ void TstMainWindow::captionsAndHints_data()
     QTest::newRow("btnRefresh") << "btnRefresh" << "&Refresh";
     QTest::newRow("rgHorizontal") << "rgHorizontal" << "Horizontal axis";
     QTest::newRow("rgVertical") << "rgVertical" << "Vertical Axis";
+    // The panel's captions: each is one text, whatever line breaks the layout gives it.
+    QTest::newRow("lblAzCorr") << "lblAzCorr" << "Azimuth corr";
+    QTest::newRow("lblAltCorr") << "lblAltCorr" << "Altitude corr";
+    QTest::newRow("receiver title") << "lblReceiverTitle" << "Receiver information";
+    QTest::newRow("receiver row 1") << "lblReceiverRow1" << "Timer interval";
+    QTest::newRow("receiver row 2") << "lblReceiverRow2" << "IF Gain";
+    QTest::newRow("receiver row 3") << "lblReceiverRow3" << "DC Gain";
+    QTest::newRow("receiver row 4") << "lblReceiverRow4" << "Integration";
+    QTest::newRow("receiver row 5") << "lblReceiverRow5" << "Continuum Offset";
+    QTest::newRow("coefficients 1") << "lblCoeff1" << "No of coefficiants";
+    QTest::newRow("coefficients 2") << "lblCoeff2" << "in polynomial fit";
 }
 
 void TstMainWindow::captionsAndHints()
@@ -307,6 +318,8 @@ void TstMainWindow::captionsAndHints()
         QCOMPARE(b->text(), text);
     else if (auto* g = qobject_cast<QGroupBox*>(o))
         QCOMPARE(g->title(), text);
+    else if (auto* l = qobject_cast<QLabel*>(o))
+        QCOMPARE(l->text(), text);
     else
         QFAIL("unexpected kind of control");
 }
@@ -821,9 +834,11 @@ void TstMainWindow::largeFileReadHoldsOffCommands()
     bool sawReading = false;
     bool dialogShown = false;
     QString bytesLine;
+    QString captionDuringRead;
     // Runs inside the read, when the progress dialog lets events through.
     QTimer::singleShot(0, form.get(), [&] {
         sawReading = form->reading();
+        captionDuringRead = TFormControls(*form).lblCaption->text();
         dialogShown = form->progressForm() && form->progressForm()->isVisible();
         bytesLine = form->progressForm() ? form->progressForm()->findChild<QLabel*>(QStringLiteral("lblBytesRead"))->text() : QString();
         nextPath_ = LogPath("small.log");
@@ -842,6 +857,17 @@ void TstMainWindow::largeFileReadHoldsOffCommands()
     QVERIFY2(QRegularExpression("^[\\d,]+ processed of [\\d,]+ bytes$").match(bytesLine).hasMatch(),
              qPrintable(bytesLine));
     QCOMPARE(openCalls_, 0);
+    // The tool bar names the file being read while the dialog shows its progress.
+    QCOMPARE(captionDuringRead, QStringLiteral("big.log"));
+    // "Processing" is not overwritten by the file name beside it, whatever the desktop font.
+    const auto* processing = form->progressForm()->findChild<QLabel*>(QStringLiteral("lblProcessing"));
+    const auto* fileName = form->progressForm()->findChild<QLabel*>(QStringLiteral("lblFilename"));
+    QVERIFY(processing && fileName);
+    QVERIFY2(fileName->x() >= processing->x() + processing->sizeHint().width(),
+             qPrintable(QStringLiteral("name at %1, caption ends at %2")
+                            .arg(fileName->x())
+                            .arg(processing->x() + processing->sizeHint().width())));
+    QCOMPARE(fileName->text(), QStringLiteral("big.log"));
     QVERIFY(!form->progressForm()->isVisible());
     QCOMPARE(TFormControls(*form).lblCaption->text(), QStringLiteral("big.log"));
     QVERIFY(form->store.allSamples.size() >= 59000);

@@ -80,6 +80,8 @@ private slots:
     void fastSamplesMatchEverySegment();
     void drawViewGridIsTheModelsGrid();
     void drawViewJoinsSamplesInRed();
+    void marginStaysPaleForBlackLabels_data();
+    void marginStaysPaleForBlackLabels();
 };
 
 void TstPlot::canvasLineKeepsStartDropsEnd_data()
@@ -425,6 +427,38 @@ void TstPlot::drawViewJoinsSamplesInRed()
         nearMiddle = nearMiddle || plot->Bitmap.pixel(300, 225 + dy) == Red;
     QVERIFY(nearMiddle);
     QCOMPARE(plot->Picture(), plot->Bitmap);
+}
+
+void TstPlot::marginStaysPaleForBlackLabels_data()
+{
+    QTest::addColumn<QColor>("toolTipBase");
+    QTest::addColumn<QColor>("expected");
+    const QColor paleYellow(255, 255, 220);
+    // Light themes keep their own tool-tip colour; HSL lightness (max + min) / 2 of each is in the
+    // row name. Dark ones would hide the black labels and give the pale yellow instead.
+    QTest::newRow("classic info yellow, 237") << paleYellow << paleYellow;
+    QTest::newRow("light grey, 247") << QColor(0xf7, 0xf7, 0xf7) << QColor(0xf7, 0xf7, 0xf7);
+    QTest::newRow("pale blue, 232") << QColor(0xd8, 0xe8, 0xf8) << QColor(0xd8, 0xe8, 0xf8);
+    QTest::newRow("lightness 160 exactly") << QColor(160, 160, 160) << QColor(160, 160, 160);
+    QTest::newRow("lightness 159") << QColor(159, 159, 159) << paleYellow;
+    QTest::newRow("slate dark, 54") << QColor(0x31, 0x36, 0x3b) << paleYellow;
+    QTest::newRow("black, 0") << QColor(0, 0, 0) << paleYellow;
+}
+
+void TstPlot::marginStaysPaleForBlackLabels()
+{
+    QFETCH(QColor, toolTipBase);
+    QFETCH(QColor, expected);
+    const QPalette saved = QApplication::palette();
+    QPalette palette = saved;
+    palette.setColor(QPalette::ToolTipBase, toolTipBase);
+    QApplication::setPalette(palette);
+    TPlot plot(nullptr, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    SetUpPlot(plot);
+    QApplication::setPalette(saved);
+    QCOMPARE(plot.MarginColor, expected);
+    // The margin of the picture itself, outside the frame.
+    QCOMPARE(plot.Picture().pixel(5, 5), expected.rgb());
 }
 
 QTEST_MAIN(TstPlot)

@@ -29,9 +29,17 @@ TOffscreenSession::TOffscreenSession()
 
 TOffscreenSession::~TOffscreenSession() = default;
 
+QColor PlotMarginColor(const QPalette& palette)
+{
+    const QColor tip = palette.color(QPalette::ToolTipBase);
+    // The labels in the margin are black on their opaque background, so a dark theme's tool-tip
+    // colour would hide them; the margin then takes the classic pale tool-tip yellow.
+    return tip.lightness() >= MinimumMarginLightness ? tip : QColor(255, 255, 220);
+}
+
 void SetUpPlot(TPlot& plot)
 {
-    plot.MarginColor = QApplication::palette().color(QPalette::ToolTipBase);
+    plot.MarginColor = PlotMarginColor(QApplication::palette());
     plot.AreaColor = Qt::white;
     plot.Pen.setColor(Qt::black);
     const int w = plot.Bitmap.width();

@@ -8,6 +8,9 @@
 #include "plot/ui/Drawview.h"
 #include "plot/ui/Plotunit.h"
 
+#include <QColor>
+#include <QPalette>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -30,8 +33,16 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
-// The main window's set-up of a new plot: margin in the palette's tool-tip background, white
-// area, black pen, area inset PlotAreaInset pixels on each side, cleared.
+// Lightness (0..255, QColor::lightness) below which a tool-tip background is too dark for the
+// plot's black labels.
+inline constexpr int MinimumMarginLightness = 160;
+
+// The margin colour of the plot for a palette: its tool-tip background when that is pale enough
+// for black text, else the pale yellow (255, 255, 220).
+QColor PlotMarginColor(const QPalette& palette);
+
+// The main window's set-up of a new plot: margin in PlotMarginColor of the application's palette,
+// white area, black pen, area inset PlotAreaInset pixels on each side, cleared.
 void SetUpPlot(TPlot& plot);
 
 // A new plot of the view's control size, set up as the window's, with the redraw of the store's

@@ -4,6 +4,7 @@
 #include "suite/Globalunit.h"
 
 #include <cctype>
+#include <cmath>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -191,6 +192,36 @@ TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store)
         std::fprintf(stderr, "driftline-cli: %s: line %llu: %s\n", log.c_str(),
                      static_cast<unsigned long long>(result.line), InvalidDateMessage);
     return result;
+}
+
+bool BandColumns(const TCliOptions& options, std::vector<std::pair<std::int32_t, std::int32_t>>& bands)
+{
+    bands.clear();
+    for (const auto& [x0, x1] : options.bands) {
+        if (!std::isfinite(x0) || !std::isfinite(x1) || std::fabs(x0) > 1e9 || std::fabs(x1) > 1e9)
+            return false;
+        bands.emplace_back(static_cast<std::int32_t>(std::trunc(x0)), static_cast<std::int32_t>(std::trunc(x1)));
+    }
+    return true;
+}
+
+bool OpenCliView(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
+                 const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TCliView& out)
+{
+    InstallCliGlobal(options);
+    out.read = LoadLogForCli(options.positional.at(0), out.store);
+    if (out.read.status == TReadResult::OpenFailed)
+        return false;
+    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
+    out.view = TPlotView(width, height);
+    out.view.horizontalQuantity = horizontal;
+    out.view.verticalQuantity = vertical;
+    out.view.rescaleAll(out.store);
+    out.voltsView = options.voltsOnly && !out.store.voltageSamples.empty();
+    for (const auto& [x0, x1] : bands)
+        if (!out.view.ZoomByDrag(out.store, x0, x1, out.voltsView))
+            std::fprintf(stderr, "driftline-cli %s: band %d:%d does not zoom\n", command, x0, x1);
+    return true;
 }
 
 }  // namespace driftline::cli

@@ -52,30 +52,19 @@ int RunFitCli(const std::vector<std::string>& args)
     std::int64_t coeffs = 0;
     if (!ParseInt64(options.value("--coeffs"), coeffs) || coeffs < MinFitCoefficients || coeffs > MaxFitCoefficients)
         return UsageError("fit", FitUsage, "--coeffs must be a whole number from 1 to 20");
-    for (const auto& [x0, x1] : options.bands)
-        if (!std::isfinite(x0) || !std::isfinite(x1) || std::fabs(x0) > 1e9 || std::fabs(x1) > 1e9)
-            return UsageError("fit", FitUsage, "band ends must be pixel columns");
+    std::vector<std::pair<std::int32_t, std::int32_t>> bands;
+    if (!BandColumns(options, bands))
+        return UsageError("fit", FitUsage, "band ends must be pixel columns");
 #ifndef DRIFTLINE_CLI_HAS_UI
     if (!options.output.empty()) {
         std::fprintf(stderr, "driftline-cli fit: this build draws no pictures (-o needs the viewer's plot)\n");
         return 2;
     }
 #endif
-    InstallCliGlobal(options);
-
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
-    if (read.status == TReadResult::OpenFailed)
+    TCliView cli;
+    if (!OpenCliView("fit", options, *options.x, *options.y, bands, cli))
         return 1;
-    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
-    TPlotView view(width, height);
-    view.horizontalQuantity = *options.x;
-    view.verticalQuantity = *options.y;
-    view.rescaleAll(store);
-    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
-    for (const auto& [x0, x1] : options.bands)
-        if (!view.ZoomByDrag(store, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1), voltsView))
-            std::fprintf(stderr, "driftline-cli fit: band %g:%g does not zoom\n", x0, x1);
+    auto& [store, view, voltsView, read] = cli;
 
     // A run has no earlier fit, so the kept coefficients start as zeros.
     std::vector<double> coefficients;

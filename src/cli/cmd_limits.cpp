@@ -40,24 +40,13 @@ int RunLimits(const std::vector<std::string>& args)
                           options.positional.empty() ? "no log file given" : "more than one log file given");
     if (options.output.empty())
         return UsageError("limits", LimitsUsage, "-o is required");
-    for (const auto& [x0, x1] : options.bands)
-        if (!std::isfinite(x0) || !std::isfinite(x1) || std::fabs(x0) > 1e9 || std::fabs(x1) > 1e9)
-            return UsageError("limits", LimitsUsage, "band ends must be pixel columns");
-    InstallCliGlobal(options);
-
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
-    if (read.status == TReadResult::OpenFailed)
+    std::vector<std::pair<std::int32_t, std::int32_t>> bands;
+    if (!BandColumns(options, bands))
+        return UsageError("limits", LimitsUsage, "band ends must be pixel columns");
+    TCliView cli;
+    if (!OpenCliView("limits", options, options.x.value_or(Time), options.y.value_or(Azimuth), bands, cli))
         return 1;
-    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
-    TPlotView view(width, height);
-    view.horizontalQuantity = options.x.value_or(Time);
-    view.verticalQuantity = options.y.value_or(Azimuth);
-    view.rescaleAll(store);
-    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
-    for (const auto& [x0, x1] : options.bands)
-        if (!view.ZoomByDrag(store, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1), voltsView))
-            std::fprintf(stderr, "driftline-cli limits: band %g:%g does not zoom\n", x0, x1);
+    const auto& [store, view, voltsView, read] = cli;
 
     if (options.output == "-") {
         const std::string text = LimitsReportText(store.voltageSamples, store.allSamples);

@@ -33,16 +33,6 @@ const char* const PixelsUsage =
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n";
 
-// A band end as a pixel column: truncated toward zero like every value-to-pixel conversion;
-// false when it does not fit a pixel coordinate at all.
-bool PixelColumn(double v, std::int32_t& column)
-{
-    if (!std::isfinite(v) || std::fabs(v) > 1e9)
-        return false;
-    column = static_cast<std::int32_t>(std::trunc(v));
-    return true;
-}
-
 int RunPixels(const std::vector<std::string>& args)
 {
     TCliOptions options;
@@ -55,31 +45,12 @@ int RunPixels(const std::vector<std::string>& args)
     if (!options.x || !options.y)
         return UsageError("pixels", PixelsUsage, !options.x ? "--x is required" : "--y is required");
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
-    for (const auto& [x0, x1] : options.bands) {
-        std::pair<std::int32_t, std::int32_t> band;
-        if (!PixelColumn(x0, band.first) || !PixelColumn(x1, band.second))
-            return UsageError("pixels", PixelsUsage, "band ends must be pixel columns");
-        bands.push_back(band);
-    }
-    InstallCliGlobal(options);
-
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
-    if (read.status == TReadResult::OpenFailed)
+    if (!BandColumns(options, bands))
+        return UsageError("pixels", PixelsUsage, "band ends must be pixel columns");
+    TCliView cli;
+    if (!OpenCliView("pixels", options, *options.x, *options.y, bands, cli))
         return 1;
-
-    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
-    TPlotView view(width, height);
-    view.horizontalQuantity = *options.x;
-    view.verticalQuantity = *options.y;
-    view.rescaleAll(store);
-    // The volts-only view exists only while the log has voltage records, as the menu item is
-    // enabled only then; zooms do not change that choice.
-    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
-    for (const auto& [x0, x1] : bands) {
-        if (!view.ZoomByDrag(store, x0, x1, voltsView))
-            std::fprintf(stderr, "driftline-cli pixels: band %d:%d does not zoom\n", x0, x1);
-    }
+    const auto& [store, view, voltsView, read] = cli;
 
     PlottedPoints points;
     view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);

@@ -35,14 +35,6 @@ const char* const PlotUsage =
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
     "  -o OUT.png     the picture to write (replaced if it exists)\n";
 
-bool PixelColumn(double v, std::int32_t& column)
-{
-    if (!std::isfinite(v) || std::fabs(v) > 1e9)
-        return false;
-    column = static_cast<std::int32_t>(std::trunc(v));
-    return true;
-}
-
 int RunPlot(const std::vector<std::string>& args)
 {
     TCliOptions options;
@@ -57,31 +49,16 @@ int RunPlot(const std::vector<std::string>& args)
     if (options.output.empty())
         return UsageError("plot", PlotUsage, "-o OUT.png is required");
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
-    for (const auto& [x0, x1] : options.bands) {
-        std::pair<std::int32_t, std::int32_t> band;
-        if (!PixelColumn(x0, band.first) || !PixelColumn(x1, band.second))
-            return UsageError("plot", PlotUsage, "band ends must be pixel columns");
-        bands.push_back(band);
-    }
+    if (!BandColumns(options, bands))
+        return UsageError("plot", PlotUsage, "band ends must be pixel columns");
 #if defined(DRIFTLINE_CLI_HAS_UI)
     const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
     if (width <= 2 * PlotAreaInset + 1 || height <= 2 * PlotAreaInset + 1)
         return UsageError("plot", PlotUsage, "--size must leave room for the plot area (more than 81x81)");
-    InstallCliGlobal(options);
-
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
-    if (read.status == TReadResult::OpenFailed)
+    TCliView cli;
+    if (!OpenCliView("plot", options, *options.x, *options.y, bands, cli))
         return 1;
-
-    TPlotView view(width, height);
-    view.horizontalQuantity = *options.x;
-    view.verticalQuantity = *options.y;
-    view.rescaleAll(store);
-    // As in the window: the volts-only view exists only when the log has voltage records.
-    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
-    for (const auto& [x0, x1] : bands)
-        view.ZoomByDrag(store, x0, x1, voltsView);
+    const auto& [store, view, voltsView, read] = cli;
 
     TOffscreenSession session;
     PlottedPoints points;

@@ -56,24 +56,13 @@ int RunSave(const std::vector<std::string>& args)
         return UsageError("save", SaveUsage, format.empty() ? "--format is required" : "unknown format '" + format + "'");
     if (options.output.empty())
         return UsageError("save", SaveUsage, "-o is required");
-    for (const auto& [x0, x1] : options.bands)
-        if (!std::isfinite(x0) || !std::isfinite(x1) || std::fabs(x0) > 1e9 || std::fabs(x1) > 1e9)
-            return UsageError("save", SaveUsage, "band ends must be pixel columns");
-    InstallCliGlobal(options);
-
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
-    if (read.status == TReadResult::OpenFailed)
+    std::vector<std::pair<std::int32_t, std::int32_t>> bands;
+    if (!BandColumns(options, bands))
+        return UsageError("save", SaveUsage, "band ends must be pixel columns");
+    TCliView cli;
+    if (!OpenCliView("save", options, *options.x, *options.y, bands, cli))
         return 1;
-    const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
-    TPlotView view(width, height);
-    view.horizontalQuantity = *options.x;
-    view.verticalQuantity = *options.y;
-    view.rescaleAll(store);
-    const bool voltsView = options.voltsOnly && !store.voltageSamples.empty();
-    for (const auto& [x0, x1] : options.bands)
-        if (!view.ZoomByDrag(store, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1), voltsView))
-            std::fprintf(stderr, "driftline-cli save: band %g:%g does not zoom\n", x0, x1);
+    auto& [store, view, voltsView, read] = cli;
     PlottedPoints points;
     view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
 

@@ -1,6 +1,8 @@
 // driftline-cli fit, save and limits end to end on a simulated log.
 #include "analysis/Fitunit.h"
 
+#include "cli/Clirunner.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -20,11 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = testing::TCliRun;
 
 std::string ReadFile(const fs::path& path)
 {
@@ -58,23 +56,7 @@ protected:
     }
     static void TearDownTestSuite() { fs::remove_all(dir_); }
 
-    static CliRun Run(const std::string& arguments)
-    {
-        const fs::path errFile = dir_ / "stderr.txt";
-        const std::string command = std::string(DRIFTLINE_CLI) + " " + arguments + " 2>" + errFile.string();
-        CliRun result;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return result;
-        char buffer[65536];
-        std::size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            result.out.append(buffer, n);
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.err = ReadFile(errFile);
-        return result;
-    }
+    static CliRun Run(const std::string& arguments) { return testing::RunCliLine(arguments, dir_ / "stderr.txt"); }
     static std::string Log() { return (dir_ / "scan.log").string(); }
 
     static fs::path dir_;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +93,30 @@ inline TCliRun RunCliCommand(const std::vector<std::string>& args, const TCliFol
     run.out = ReadFileText(outPath);
     run.err = ReadFileText(errPath);
     return run;
+}
+
+// Runs DRIFTLINE_CLI with arguments already written as shell words; stdout comes back through a
+// pipe, stderr goes to errFile (read back into err) or is dropped when errFile is empty.
+inline TCliRun RunCliLine(const std::string& arguments, const std::filesystem::path& errFile = {})
+{
+    std::string command = DRIFTLINE_CLI;
+    command += ' ';
+    command += arguments;
+    command += " 2>";
+    command += errFile.empty() ? std::string("/dev/null") : errFile.string();
+    TCliRun result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.out.append(buffer, n);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (!errFile.empty())
+        result.err = ReadFileText(errFile);
+    return result;
 }
 
 inline std::vector<std::string> SplitLines(const std::string& text)

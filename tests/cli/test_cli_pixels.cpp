@@ -1,4 +1,6 @@
 // driftline-cli pixels end to end: a simulated log, its plotted points, zoom bands and bad input.
+#include "cli/Clirunner.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -14,26 +16,12 @@
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-};
+using RunResult = driftline::testing::TCliRun;
 
 // Runs driftline-cli with the given arguments; stdout is captured, stderr dropped.
 RunResult RunCli(const std::string& arguments)
 {
-    const std::string command = std::string(DRIFTLINE_CLI) + " " + arguments + " 2>/dev/null";
-    RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.out.append(buffer, n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return driftline::testing::RunCliLine(arguments);
 }
 
 using Points = std::vector<std::pair<int, int>>;

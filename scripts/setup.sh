@@ -7,6 +7,7 @@ packages=(
   libsimpleini-dev googletest libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-dejavu-core
   xvfb xauth
+  liberfa-dev libcfitsio-dev libeigen3-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -362,6 +362,8 @@ bool TForm1::openLogFile(const QString& path)
 
     if (result.status == TReadResult::InvalidDate)
         ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
+    else if (result.status == TReadResult::Changed)
+        ShowMessage(QString::fromStdString(result.reason), true);
 
     ui->miTextEditor->setEnabled(true);
     ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));

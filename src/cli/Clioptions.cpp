@@ -191,6 +191,8 @@ TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store)
     else if (result.status == TReadResult::InvalidDate)
         std::fprintf(stderr, "driftline-cli: %s: line %llu: %s\n", log.c_str(),
                      static_cast<unsigned long long>(result.line), InvalidDateMessage);
+    else if (result.status == TReadResult::Changed)
+        std::fprintf(stderr, "driftline-cli: %s\n", result.reason.c_str());
     return result;
 }
 

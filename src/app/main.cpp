@@ -4,6 +4,7 @@
 #include "about/Aboutunit.h"
 #include "app/Helpunit.h"
 #include "app/Mainunit.h"
+#include "app/Terminationwatch.h"
 #include "astro/Reportunit.h"
 #include "suite/Globalunit.h"
 
@@ -16,9 +17,13 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 namespace {
+
+// What the user reads instead of "std::bad_alloc".
+constexpr const char* OutOfMemoryText = "Not enough memory for this operation";
 
 // Errors that escape a handler are shown, and the viewer goes on running.
 class TDriftlineApplication : public QApplication {
@@ -29,6 +34,8 @@ public:
     {
         try {
             return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            ShowError(QString::fromUtf8(OutOfMemoryText));
         } catch (const std::exception& e) {
             ShowError(QString::fromLocal8Bit(e.what()));
         } catch (...) {
@@ -114,12 +121,22 @@ int main(int argc, char** argv)
         });
         try {
             TForm1 form;
+            // A logout or `kill` closes the window as the user would, so the settings are
+            // written (by the window's destructor once the event loop has returned).
+            TTerminationWatch termination;
+            QObject::connect(&termination, &TTerminationWatch::terminationRequested, &form, [&form] {
+                form.close();
+                QCoreApplication::quit();
+            });
             form.show();
             if (!options.logFile.empty()) {
                 const QString path = QString::fromLocal8Bit(options.logFile.c_str());
                 QTimer::singleShot(0, &form, [&form, path] { form.openChosenFile(path); });
             }
             status = QApplication::exec();
+        } catch (const std::bad_alloc&) {
+            TDriftlineApplication::ShowError(QString::fromUtf8(OutOfMemoryText));
+            status = 0;
         } catch (const std::exception& e) {
             TDriftlineApplication::ShowError(QString::fromLocal8Bit(e.what()));
             status = 0;

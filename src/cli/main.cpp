@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 
 namespace driftline::cli {
 
@@ -61,6 +62,9 @@ int main(int argc, char** argv)
             }
             try {
                 return c.run(args);
+            } catch (const std::bad_alloc&) {
+                std::fprintf(stderr, "driftline-cli %s: not enough memory for this input\n", c.name);
+                return 1;
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "driftline-cli %s: %s\n", c.name, e.what());
                 return 1;

@@ -313,7 +313,9 @@ std::string ApplyIniSection(std::string_view oldText, std::string_view section,
 
     for (const auto& [rawKey, rawValue] : keyValues) {
         const std::string key = WithoutLineBreaks(rawKey);
-        const std::string value = WithoutLineBreaks(rawValue);
+        // Blanks around a value are not part of it for the reader; written, the leading ones
+        // would pile up before the value with every rewrite of the line.
+        const std::string value = TrimIniBlanks(WithoutLineBreaks(rawValue));
 
         std::size_t header = lines.size();
         for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -325,5 +325,14 @@ TEST(IniRoundTrip, WrittenKeysReadBackWhateverTheFileAroundThem) {
     EXPECT_FALSE(TIniReader::FromText("[A]\nk=1\n[x\nj=2\n").Value("x", "j").has_value());
 }
 
+// Found by the settings fuzzer: a value with blanks before it gained one more blank with every
+// rewrite of its line (the blanks after "=" are kept, and the value brought its own).
+TEST(IniRoundTrip, RewritingTheSameValuesChangesNothing) {
+    const std::vector<std::pair<std::string, std::string>> written = {{"Top", "  250"}, {"Left", "\t7 "}};
+    const std::string once = ApplyIniSection("[Driftline]\r\nTop= 1\r\n", "Driftline", written);
+    EXPECT_EQ(once, "[Driftline]\r\nTop= 250\r\nLeft=7\r\n");
+    EXPECT_EQ(ApplyIniSection(once, "Driftline", written), once);
+}
+
 }  // namespace
 }  // namespace driftline

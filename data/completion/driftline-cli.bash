@@ -13,7 +13,7 @@ _driftline_cli_options()
 
 _driftline_cli()
 {
-    local cur prev program command i
+    local cur prev program command
     cur="${COMP_WORDS[COMP_CWORD]}"
     prev="${COMP_WORDS[COMP_CWORD-1]}"
     program="${COMP_WORDS[0]}"
@@ -27,15 +27,18 @@ _driftline_cli()
 
     case "$prev" in
         --root)
+            compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -d -- "$cur"))
             return 0 ;;
         --ini)
+            compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -f -X '!*.[iI][nN][iI]' -- "$cur") $(compgen -d -- "$cur"))
             return 0 ;;
         --x|--y)
             COMPREPLY=($(compgen -W "Time Azimuth Altitude RightAscension Declination Beta Lambda Volts" -- "$cur"))
             return 0 ;;
         -o|--output)
+            compopt -o filenames 2>/dev/null
             COMPREPLY=($(compgen -f -- "$cur"))
             return 0 ;;
     esac
@@ -44,12 +47,9 @@ _driftline_cli()
         COMPREPLY=($(compgen -W "$(_driftline_cli_options "$program" "$command") --help" -- "$cur"))
         return 0
     fi
-    # Log files first; any file or folder is still offered.
+    # Log files, and folders to reach them.
+    compopt -o filenames 2>/dev/null
     COMPREPLY=($(compgen -f -X '!*.log' -- "$cur") $(compgen -d -- "$cur"))
-    for i in "${!COMPREPLY[@]}"; do
-        [ -d "${COMPREPLY[$i]}" ] && COMPREPLY[$i]="${COMPREPLY[$i]}/"
-    done
-    compopt -o nospace 2>/dev/null
     return 0
 }
 

@@ -84,6 +84,10 @@ completion)
   complete_words "$cli" plot -- | grep -qx -- --volts-only || fail "plot options"
   complete_words "$cli" info -- | grep -qx -- --band && fail "info offers --band, which it refuses"
   [ "$(complete_words "$cli" plot --y Ri)" = "RightAscension" ] || fail "quantity"
+  logs="$root/share/driftline/examples/suite/Logs"
+  [ "$(complete_words "$cli" info "$logs/ZV-12")" = "$logs/ZV-12-05-2010-0001.log" ] || fail "log file"
+  [ "$(complete_words "$cli" info --ini "$root/share/driftline/examples/suite/ZV")" = \
+    "$root/share/driftline/examples/suite/ZVK.ini" ] || fail "settings file"
   ;;
 
 *)

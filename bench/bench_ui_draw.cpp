@@ -2,8 +2,8 @@
 // samples (fast path and every segment), a mouse move over the plot during a drag, opening a
 // million-record log to the first complete plot, and the peak memory after five zooms.
 #include "app/Mainunit.h"
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 
@@ -58,7 +58,7 @@ void DrawViewOf(benchmark::State& state, Quantity h, Quantity w, DrawMode mode)
     view.horizontalQuantity = h;
     view.verticalQuantity = w;
     view.rescaleAll(samples, {});
-    TPlot plot(nullptr, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    TPlotCanvas plot(PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
     SetUpPlot(plot);
     PlottedPoints points;
     for (auto _ : state) {
@@ -159,9 +159,9 @@ void BM_ZoomInWindow(benchmark::State& state)
         return;
     }
     const int keep = static_cast<int>(state.range(0));
-    const int width = form.Plot->Area.right - form.Plot->Area.left;
+    const int width = form.Plot->Canvas.Area.right - form.Plot->Canvas.Area.left;
     for (auto _ : state) {
-        form.bandStartX = form.Plot->Area.left + 1;
+        form.bandStartX = form.Plot->Canvas.Area.left + 1;
         form.bandEndX = form.bandStartX + width * keep / 1000;
         form.ZoomToBand();
         state.PauseTiming();
@@ -207,8 +207,8 @@ void BM_FiveZoomsPeakMemory(benchmark::State& state)
     const int keep = static_cast<int>(state.range(0));
     for (auto _ : state) {
         for (int i = 0; i < 5; ++i) {
-            const int width = form.Plot->Area.right - form.Plot->Area.left;
-            form.bandStartX = form.Plot->Area.left + 1;
+            const int width = form.Plot->Canvas.Area.right - form.Plot->Canvas.Area.left;
+            form.bandStartX = form.Plot->Canvas.Area.left + 1;
             form.bandEndX = form.bandStartX + width * keep / 1000;
             form.ZoomToBand();
         }

@@ -11,8 +11,8 @@
 #include "app/Shellunit.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
@@ -138,8 +138,9 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     Plot = new TPlot(ui->pnlPlot, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
     Plot->setObjectName(QStringLiteral("Plot"));
     Plot->move(0, 0);
-    view = TPlotView(Plot->Bitmap.width(), Plot->Bitmap.height());
-    SetUpPlot(*Plot);
+    view = TPlotView(Plot->Canvas.width(), Plot->Canvas.height());
+    SetUpPlot(Plot->Canvas);
+    Plot->Show();
     connect(Plot, &TPlot::plotMouseDown, this, &TForm1::PlotMouseDown);
     connect(Plot, &TPlot::plotMouseMove, this, &TForm1::PlotMouseMove);
     connect(Plot, &TPlot::plotMouseUp, this, &TForm1::PlotMouseUp);
@@ -426,7 +427,8 @@ void TForm1::Redraw()
     ui->miSaveLimits->setEnabled(true);
     SyncViewQuantities();
     const bool p = positiveVoltageView();
-    DrawView(*Plot, view, store.activeSamples(p), p, plottedPoints);
+    DrawView(Plot->Canvas, view, store.activeSamples(p), p, plottedPoints);
+    Plot->Show();
 }
 
 void TForm1::AxisClicked()
@@ -538,7 +540,7 @@ void TForm1::PlotMouseMove(int x, int y)
         Plot->setCursor(Qt::CrossCursor);
     }
     if (dragging) {
-        if (Plot->Area.Contains(x, y))
+        if (Plot->Canvas.Area.Contains(x, y))
             bandEndX = x;
         // No band before the drag has touched the area: there is no moving edge to show yet.
         if (bandEndX != bandStartX && bandEndX != 0)

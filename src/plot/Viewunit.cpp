@@ -24,11 +24,19 @@ void TPlotView::rescaleAll(const SampleList& allSamples, const SampleList& volta
     driftline::rescaleAll(axisScales, allSamples, voltageSamples);
 }
 
+TAxisMap TPlotView::horizontalMap(int q, bool p) const
+{
+    return TAxisMap::Horizontal(Scale(q, p), Area.left, Area.right);
+}
+
+TAxisMap TPlotView::verticalMap(int q, bool p) const
+{
+    return TAxisMap::Vertical(Scale(q, p), Area.top, Area.bottom);
+}
+
 PlotPoint TPlotView::samplePixel(const Sample& s, int h, int w, bool p) const
 {
-    const AxisScale& sh = Scale(h, p);
-    const AxisScale& sw = Scale(w, p);
-    return {Area.left + sh.ToPixel(s[h], Area.Width()), Area.bottom - sw.ToPixel(s[w], Area.Height())};
+    return {horizontalMap(h, p).toPixel(s[h]), verticalMap(w, p).toPixel(s[w])};
 }
 
 void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p,
@@ -40,27 +48,29 @@ void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int
     points.verticalValues.reserve(n);
     points.pixelX.reserve(n);
     points.pixelY.reserve(n);
+    const TAxisMap mx = horizontalMap(h, p);
+    const TAxisMap my = verticalMap(w, p);
     for (const Sample& s : activeSamples) {
-        const PlotPoint pixel = samplePixel(s, h, w, p);
         points.horizontalValues.push_back(s[h]);
         points.verticalValues.push_back(s[w]);
-        points.pixelX.push_back(pixel.x);
-        points.pixelY.push_back(pixel.y);
+        points.pixelX.push_back(mx.toPixel(s[h]));
+        points.pixelY.push_back(my.toPixel(s[w]));
     }
 }
 
 namespace {
 
-// Grid values of one scale by repeated addition, as the redraw accumulates them, mapped to pixel
-// offsets along an axis of n pixels. A step that no longer moves the sum ends the loop, which a
-// step of zero or a range of nothing but rounding would otherwise never do.
+// Grid values of one axis by repeated addition, as the redraw accumulates them, mapped to pixels.
+// A step that no longer moves the sum ends the loop, which a step of zero or a range of nothing
+// but rounding would otherwise never do.
 template <typename Emit>
-void ForEachGridValue(const AxisScale& s, std::int32_t n, Emit emit)
+void ForEachGridPixel(const TAxisMap& map, Emit emit)
 {
+    const AxisScale& s = map.scale();
     if (!(s.TickStep > 0))
         return;
     for (double d = s.FirstTick; d < s.LastTick; d += s.TickStep) {
-        emit(s.ToPixel(d, n));
+        emit(map.toPixel(d));
         if (d + s.TickStep == d)
             break;
     }
@@ -71,8 +81,8 @@ void ForEachGridValue(const AxisScale& s, std::int32_t n, Emit emit)
 GridLines TPlotView::gridLines(bool p) const
 {
     GridLines grid;
-    ForEachGridValue(HorizontalScale(p), Area.Width(), [&](std::int32_t offset) { grid.x.push_back(Area.left + offset); });
-    ForEachGridValue(VerticalScale(p), Area.Height(), [&](std::int32_t offset) { grid.y.push_back(Area.bottom - offset); });
+    ForEachGridPixel(horizontalMap(horizontalQuantity, p), [&](std::int32_t x) { grid.x.push_back(x); });
+    ForEachGridPixel(verticalMap(verticalQuantity, p), [&](std::int32_t y) { grid.y.push_back(y); });
     return grid;
 }
 
@@ -120,15 +130,13 @@ void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::in
     const int w = verticalQuantity;
     // Both lists are judged on the scales of the view on screen, before the rescale. The pixel
     // is the one samplePixel gives; its y is needed only when x already lies in the band.
-    const AxisScale& sh = Scale(h, p);
-    const AxisScale& sw = Scale(w, p);
-    const std::int32_t width = Area.Width();
-    const std::int32_t height = Area.Height();
+    const TAxisMap mx = horizontalMap(h, p);
+    const TAxisMap my = verticalMap(w, p);
     const auto inBand = [&](const Sample& s) {
-        const std::int32_t x = Area.left + sh.ToPixel(s[h], width);
+        const std::int32_t x = mx.toPixel(s[h]);
         if (x < band.left || x > band.right)
             return false;
-        const std::int32_t y = Area.bottom - sw.ToPixel(s[w], height);
+        const std::int32_t y = my.toPixel(s[w]);
         return band.top <= y && y <= band.bottom;
     };
     NarrowWithHistory(store.allSamples, store.allUndo, inBand);
@@ -179,19 +187,14 @@ void TPlotView::Reset(TSampleStore& store)
 
 std::string TPlotView::ReadoutTextX(std::int32_t x, bool p) const
 {
-    if (x < Area.left || x > Area.right)
-        return {};
-    // A plot area one pixel column wide reads its minimum rather than dividing by zero.
-    const double f = Area.right > Area.left ? static_cast<double>(x - Area.left) / (Area.right - Area.left) : 0.0;
-    return QuantityText(horizontalQuantity, HorizontalScale(p).ValueAt(f));
+    const TAxisMap map = horizontalMap(horizontalQuantity, p);
+    return map.covers(x) ? QuantityText(horizontalQuantity, map.valueAt(x)) : std::string();
 }
 
 std::string TPlotView::ReadoutTextY(std::int32_t y, bool p) const
 {
-    if (y < Area.top || y > Area.bottom)
-        return {};
-    const double f = Area.bottom > Area.top ? static_cast<double>(Area.bottom - y) / (Area.bottom - Area.top) : 0.0;
-    return QuantityText(verticalQuantity, VerticalScale(p).ValueAt(f));
+    const TAxisMap map = verticalMap(verticalQuantity, p);
+    return map.covers(y) ? QuantityText(verticalQuantity, map.valueAt(y)) : std::string();
 }
 
 }  // namespace driftline

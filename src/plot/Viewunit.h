@@ -4,6 +4,7 @@
 // read-out. The window and driftline-cli both run it, so they compute the same numbers; the
 // window's drawing code only draws what this computes.
 #include "logdata/Samplestore.h"
+#include "plot/AxisMap.h"
 #include "plot/AxisScale.h"
 #include "plot/PlotRect.h"
 
@@ -73,8 +74,16 @@ public:
     void rescaleAll(const TSampleStore& store);
     void rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples);
 
+    // The axis maps of quantity q in view p: its scale onto the area's columns (left to right)
+    // and onto the area's rows (bottom up). Every pixel of a redraw, zoom and read-out comes
+    // from these two.
+    TAxisMap horizontalMap(int q, bool p) const;
+    TAxisMap verticalMap(int q, bool p) const;
+    TAxisMap horizontalMap(bool p) const { return horizontalMap(horizontalQuantity, p); }
+    TAxisMap verticalMap(bool p) const { return verticalMap(verticalQuantity, p); }
+
     // Pixel position of a sample with horizontal quantity h and vertical quantity w on the
-    // scales of view p: x = Area.left + ToPixel(s[h], W), y = Area.bottom - ToPixel(s[w], H).
+    // scales of view p: the horizontal map's pixel of s[h] and the vertical map's of s[w].
     PlotPoint samplePixel(const Sample& s, int h, int w, bool p) const;
     // Refills points with the values and pixel positions of every sample of activeSamples, in
     // list order (the red line joins them in this order).

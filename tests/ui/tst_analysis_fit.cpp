@@ -3,7 +3,7 @@
 #include "analysis/PolyfitUnit.h"
 #include "analysis/ui/Fitdraw.h"
 #include "analysis/ui/Polunit.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 
 #include <QApplication>
@@ -93,7 +93,7 @@ private slots:
         mainWindow.setGeometry(100, 80, 500, 400);
         mainWindow.show();
         TPlot plot(nullptr, PlotRect(0, 0, 600, 450));
-        SetUpPlot(plot);
+        SetUpPlot(plot.Canvas);
         TPolForm* polForm = nullptr;
         std::vector<double> kept = {100.0, -0.5, 0.25};
         const double r = RunFitCommand(&mainWindow, polForm, plot, Pixels({300}, {200}), 5, kept);
@@ -125,14 +125,14 @@ private slots:
         }
         QWidget mainWindow;
         TPlot plot(nullptr, PlotRect(0, 0, 600, 450));
-        SetUpPlot(plot);
-        plot.Clear();
+        SetUpPlot(plot.Canvas);
+        plot.Canvas.Clear();
         TPolForm* polForm = nullptr;
         std::vector<double> kept;
         const double r = RunFitCommand(&mainWindow, polForm, plot, Pixels(x, y), 3, kept);
         QVERIFY(r > 0.999999);
-        QCOMPARE(plot.Pen.color(), QColor(0, 0, 255));
-        const QImage& bitmap = plot.Bitmap;
+        QCOMPARE(plot.Canvas.Pen.color(), QColor(0, 0, 255));
+        const QImage& bitmap = plot.Canvas.Bitmap;
         for (int row = 101; row <= 123; ++row)
             QVERIFY2(IsFitBlue(bitmap, 150, row), qPrintable(QString("marker row %1").arg(row)));
         QVERIFY(IsFitBlue(bitmap, 125, 106));   // on the curve: 0.01 * 25^2 + 100 = 106.25

@@ -782,7 +782,7 @@ void TstMainWindow::windowPictureMatchesCommandLine()
     QCOMPARE(cli.exitCode(), 0);
     const QImage drawn(png);
     QVERIFY(!drawn.isNull());
-    QVERIFY(drawn.convertToFormat(QImage::Format_RGB32) == form->Plot->Bitmap);
+    QVERIFY(drawn.convertToFormat(QImage::Format_RGB32) == form->Plot->Canvas.Bitmap);
 }
 
 void TstMainWindow::commandLinePlotRefusesBadInput_data()

@@ -566,7 +566,7 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
     QVERIFY(form->positiveVoltageView());
     QCOMPARE(form->plottedPoints.size(), std::size_t(300 - 43));
     Find<QSpinBox>(*form, "seCoeff")->setValue(3);
-    const int blueBefore = CountPixels(form->Plot->Bitmap, FitColor.rgb());
+    const int blueBefore = CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb());
 
     Find<QAction>(*form, "miFit")->trigger();
     QVERIFY(answerer.boxes.empty());
@@ -598,8 +598,8 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
     }
     // The downward-opening hump on screen is a parabola opening upwards in pixel y.
     QVERIFY(form->fitCoefficients[2] > 0);
-    QVERIFY2(CountPixels(form->Plot->Bitmap, FitColor.rgb()) - blueBefore > 100,
-             qPrintable(QString::number(CountPixels(form->Plot->Bitmap, FitColor.rgb()))));
+    QVERIFY2(CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb()) - blueBefore > 100,
+             qPrintable(QString::number(CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb()))));
 }
 
 void TstViewerIntegration::failingFitKeepsTheCoefficients()

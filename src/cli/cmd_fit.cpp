@@ -53,20 +53,18 @@ int RunFitCli(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("fit", FitUsage, "band ends must be pixel columns");
-    TCliView cli;
-    if (!OpenCliView("fit", options, *options.x, *options.y, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("fit", options, *options.x, *options.y, bands, session, read))
         return 1;
-    auto& [store, view, voltsView, read] = cli;
 
     // A run has no earlier fit, so the kept coefficients start as zeros.
-    std::vector<double> coefficients;
-    PlottedPoints points;
     FitOutcome outcome;
     if (!options.output.empty()) {
-        TOffscreenSession session;
-        auto plot = RenderPlot(store.activeSamples(voltsView), view, voltsView, points);
+        TOffscreenSession offscreen;
+        auto plot = RenderSession(session);
         plot->Pen.setColor(FitColor);
-        outcome = driftline::RunFit(points, static_cast<int>(coeffs), coefficients);
+        outcome = session.fit(static_cast<int>(coeffs));
         DrawFitCurve(*plot, outcome.curve);
         std::string error;
         if (!SavePlotPng(*plot, options.output, error)) {
@@ -74,8 +72,8 @@ int RunFitCli(const std::vector<std::string>& args)
             return 1;
         }
     } else {
-        view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
-        outcome = driftline::RunFit(points, static_cast<int>(coeffs), coefficients);
+        session.computePlottedPoints();
+        outcome = session.fit(static_cast<int>(coeffs));
     }
     for (const auto& line : outcome.memoLines)
         std::printf("%s\n", line.c_str());

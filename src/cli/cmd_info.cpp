@@ -56,10 +56,11 @@ int RunInfo(const std::vector<std::string>& args)
                           options.positional.empty() ? "no log file given" : "more than one log file given");
     InstallCliGlobal(options);
 
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    TLogSession session;
+    const TReadResult read = LoadLogForCli(options.positional[0], session);
     if (read.status == TReadResult::OpenFailed)
         return 1;
+    const TSampleStore& store = session.store();
 
     std::printf("file: %s\n", options.positional[0].c_str());
     std::printf("records: %zu\n", store.allRecords.size());

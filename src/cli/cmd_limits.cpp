@@ -43,10 +43,11 @@ int RunLimits(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("limits", LimitsUsage, "band ends must be pixel columns");
-    TCliView cli;
-    if (!OpenCliView("limits", options, options.x.value_or(Time), options.y.value_or(Azimuth), bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("limits", options, options.x.value_or(Time), options.y.value_or(Azimuth), bands, session, read))
         return 1;
-    const auto& [store, view, voltsView, read] = cli;
+    const TSampleStore& store = session.store();
 
     if (options.output == "-") {
         const std::string text = LimitsReportText(store.voltageSamples, store.allSamples);

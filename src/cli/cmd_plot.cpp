@@ -51,14 +51,13 @@ int RunPlot(const std::vector<std::string>& args)
     const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
     if (width <= 2 * PlotAreaInset + 1 || height <= 2 * PlotAreaInset + 1)
         return UsageError("plot", PlotUsage, "--size must leave room for the plot area (more than 81x81)");
-    TCliView cli;
-    if (!OpenCliView("plot", options, *options.x, *options.y, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("plot", options, *options.x, *options.y, bands, session, read))
         return 1;
-    const auto& [store, view, voltsView, read] = cli;
 
-    TOffscreenSession session;
-    PlottedPoints points;
-    const auto plot = RenderPlot(store.activeSamples(voltsView), view, voltsView, points);
+    TOffscreenSession offscreen;
+    const auto plot = RenderSession(session);
     std::string error;
     if (!SavePlotPng(*plot, options.output, error)) {
         std::fprintf(stderr, "driftline-cli plot: cannot write %s: %s\n", options.output.string().c_str(),

@@ -96,7 +96,7 @@ private slots:
         SetUpPlot(plot.Canvas);
         TPolForm* polForm = nullptr;
         std::vector<double> kept = {100.0, -0.5, 0.25};
-        const double r = RunFitCommand(&mainWindow, polForm, plot, Pixels({300}, {200}), 5, kept);
+        const double r = RunFitCommand(&mainWindow, polForm, plot, [&] { return RunFit(Pixels({300}, {200}), 5, kept); });
         QCOMPARE(r, -1.0);
         QVERIFY(polForm != nullptr);
         QCOMPARE(polForm->parentWidget(), &mainWindow);
@@ -109,7 +109,7 @@ private slots:
 
         // The second fit reuses the window and empties it first.
         TPolForm* const first = polForm;
-        RunFitCommand(&mainWindow, polForm, plot, Pixels({300}, {200}), 1, kept);
+        RunFitCommand(&mainWindow, polForm, plot, [&] { return RunFit(Pixels({300}, {200}), 1, kept); });
         QCOMPARE(polForm, first);
         QCOMPARE(polForm->Lines(), (QStringList{"Corr coeff = -1.00000", "a0 = 100"}));
     }
@@ -129,7 +129,7 @@ private slots:
         plot.Canvas.Clear();
         TPolForm* polForm = nullptr;
         std::vector<double> kept;
-        const double r = RunFitCommand(&mainWindow, polForm, plot, Pixels(x, y), 3, kept);
+        const double r = RunFitCommand(&mainWindow, polForm, plot, [&] { return RunFit(Pixels(x, y), 3, kept); });
         QVERIFY(r > 0.999999);
         QCOMPARE(plot.Canvas.Pen.color(), QColor(0, 0, 255));
         const QImage& bitmap = plot.Canvas.Bitmap;

@@ -373,12 +373,12 @@ void TstViewerIntegration::controllerAnnouncesAndOpensByIndex()
 
     // Listed by name: a.log, b.log, notes.txt; only the two logs count, so index 1 is b.log.
     QCOMPARE(RunCli(ControllerArgs() + QStringList{QStringLiteral("open"), QStringLiteral("1")}).exitCode, 0);
-    QVERIFY(SpinUntil([&] { return form->lastLogPath == LogPath(QStringLiteral("b.log")).toStdString(); }, 5000));
+    QVERIFY(SpinUntil([&] { return form->session().path() == LogPath(QStringLiteral("b.log")).toStdString(); }, 5000));
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("b.log"));
     QCOMPARE(Find<QAction>(*form, "miTextEditor")->text(), QStringLiteral("Open b.log in &text editor."));
     QVERIFY(Find<QAction>(*form, "miTextEditor")->isEnabled());
     QVERIFY(!Find<QPushButton>(*form, "btnRefresh")->isEnabled());
-    QCOMPARE(form->store.allSamples.size(), std::size_t(120));
+    QCOMPARE(form->session().store().allSamples.size(), std::size_t(120));
     QCOMPARE(requests.count(), 1);
 
     // Index 2 is beyond the two logs; the rest is not a message at all. None opens anything.
@@ -390,7 +390,7 @@ void TstViewerIntegration::controllerAnnouncesAndOpensByIndex()
     }
     QTest::qWait(500);
     QCOMPARE(requests.count(), 1);
-    QCOMPARE(QString::fromStdString(form->lastLogPath.string()), LogPath(QStringLiteral("b.log")));
+    QCOMPARE(QString::fromStdString(form->session().path().string()), LogPath(QStringLiteral("b.log")));
     QVERIFY(messages_.empty());
 
     // The text editor opens the file the controller had opened, the one its caption names.
@@ -478,7 +478,7 @@ void TstViewerIntegration::requestDuringAReadRunsAfterIt()
     QCOMPARE(heldDuringRead, LogPath(QStringLiteral("b.log")));
     // The big file was read to its end, untouched by the request.
     QVERIFY(deliveries.empty());
-    QVERIFY(form->store.allSamples.size() >= 59000);
+    QVERIFY(form->session().store().allSamples.size() >= 59000);
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("big.log"));
 
     QVERIFY(SpinUntil([&] { return !deliveries.empty(); }, 5000));
@@ -487,7 +487,7 @@ void TstViewerIntegration::requestDuringAReadRunsAfterIt()
     QCOMPARE(deliveries[0].first, LogPath(QStringLiteral("b.log")));
     QVERIFY(!deliveries[0].second);
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("b.log"));
-    QCOMPARE(form->store.allSamples.size(), std::size_t(120));
+    QCOMPARE(form->session().store().allSamples.size(), std::size_t(120));
 }
 
 // ------------------------------------------------------------------ about, help
@@ -564,7 +564,7 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
     // Only the records that carried volts, so the points trace the hump alone.
     Find<QAction>(*form, "miVolts")->trigger();
     QVERIFY(form->positiveVoltageView());
-    QCOMPARE(form->plottedPoints.size(), std::size_t(300 - 43));
+    QCOMPARE(form->plottedPoints().size(), std::size_t(300 - 43));
     Find<QSpinBox>(*form, "seCoeff")->setValue(3);
     const int blueBefore = CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb());
 
@@ -583,7 +583,7 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
     QCOMPARE(lines[0].section(QLatin1Char('.'), 1).size(), 5);
     // The hump is a parabola sampled in whole volts counts: three terms explain nearly all of it.
     const std::vector<double> expected =
-        ReferenceFit(form->plottedPoints.pixelX, form->plottedPoints.pixelY, 3);
+        ReferenceFit(form->plottedPoints().pixelX, form->plottedPoints().pixelY, 3);
     for (int i = 0; i < 3; ++i) {
         const QString prefix = QStringLiteral("a%1 = ").arg(i);
         QVERIFY2(lines[i + 1].startsWith(prefix), qPrintable(lines[i + 1]));
@@ -594,10 +594,10 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
         // the plain normal equations lose in double precision.
         QVERIFY2(std::fabs(shown - expected[i]) <= 2e-5 * std::fabs(expected[i]),
                  qPrintable(QStringLiteral("%1 vs %2").arg(lines[i + 1]).arg(expected[i], 0, 'g', 12)));
-        QVERIFY(std::fabs(form->fitCoefficients[i] - expected[i]) <= 1e-5 * std::fabs(expected[i]));
+        QVERIFY(std::fabs(form->session().fitCoefficients()[i] - expected[i]) <= 1e-5 * std::fabs(expected[i]));
     }
     // The downward-opening hump on screen is a parabola opening upwards in pixel y.
-    QVERIFY(form->fitCoefficients[2] > 0);
+    QVERIFY(form->session().fitCoefficients()[2] > 0);
     QVERIFY2(CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb()) - blueBefore > 100,
              qPrintable(QString::number(CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb()))));
 }
@@ -613,11 +613,11 @@ void TstViewerIntegration::failingFitKeepsTheCoefficients()
     QVERIFY(answerer.boxes.empty());
     const QStringList good = form->polForm->Lines();
     QCOMPARE(good.size(), 4);
-    const std::vector<double> kept = form->fitCoefficients;
+    const std::vector<double> kept = form->session().fitCoefficients();
 
     // One record leaves one plotted point: the fit refuses, once, in its own warning box.
     form->openChosenFile(OtherPath(QStringLiteral("single.log")));
-    QCOMPARE(form->plottedPoints.size(), std::size_t(1));
+    QCOMPARE(form->plottedPoints().size(), std::size_t(1));
     Find<QSpinBox>(*form, "seCoeff")->setValue(5);
     Find<QAction>(*form, "miFit")->trigger();
     QTest::qWait(50);
@@ -633,9 +633,9 @@ void TstViewerIntegration::failingFitKeepsTheCoefficients()
         QCOMPARE(lines[i], good[i]);
     QCOMPARE(lines[4], QStringLiteral("a3 = 0"));
     QCOMPARE(lines[5], QStringLiteral("a4 = 0"));
-    QCOMPARE(form->fitCoefficients.size(), std::size_t(5));
+    QCOMPARE(form->session().fitCoefficients().size(), std::size_t(5));
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(form->fitCoefficients[i], kept[i]);
+        QCOMPARE(form->session().fitCoefficients()[i], kept[i]);
 }
 
 // ------------------------------------------------------------------ saving
@@ -667,9 +667,9 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     auto form = MakeForm();
     QVERIFY(form);
     ShowZoomedVolts(*form);
-    const std::size_t points = form->plottedPoints.size();
+    const std::size_t points = form->plottedPoints().size();
     // The zoom narrowed the 300 samples of a.log in place to those inside the band.
-    QVERIFY(!form->store.allUndo.empty());
+    QVERIFY(!form->session().store().allUndo.empty());
     QVERIFY2(points > 10 && points < 300, qPrintable(QString::number(points)));
 
     const QString target = suite_.filePath(QStringLiteral("window.") + format);
@@ -711,8 +711,8 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     QCOMPARE(written, ReadAll(cliTarget));
 
     // And the first record as the file format defines it, formed here without the program.
-    const double h = form->plottedPoints.horizontalValues[0];
-    const double v = form->plottedPoints.verticalValues[0];
+    const double h = form->plottedPoints().horizontalValues[0];
+    const double v = form->plottedPoints().verticalValues[0];
     if (format == QStringLiteral("dat")) {
         QCOMPARE(written.size(), qsizetype(16 * points));
         double first[2];
@@ -769,7 +769,7 @@ void TstViewerIntegration::fileTypeIsKeptAcrossRuns()
         };
         form->saveCommands->seams.runSaveDialog = [&](QWidget*, const QString&, const QString&) { return target; };
         Find<QAction>(*form, "miSaveAs")->trigger();
-        QCOMPARE(QFileInfo(target).size(), qint64(16 * form->plottedPoints.size()));
+        QCOMPARE(QFileInfo(target).size(), qint64(16 * form->plottedPoints().size()));
         // Not yet: the choice is written when the program ends.
         QVERIFY(ReadAll(suite_.filePath(QStringLiteral("ZVK.ini"))).contains("FileType=0\r\n"));
     }

@@ -7,15 +7,14 @@
 
 namespace driftline {
 
-double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const PlottedPoints& points,
-                     int coeffCount, std::vector<double>& fitCoefficients)
+double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const std::function<FitOutcome()>& fit)
 {
     if (!polForm)
         polForm = new TPolForm(mainWindow);
     const QRect frame = mainWindow ? mainWindow->frameGeometry() : QRect();
     polForm->ShowAt(frame.x() + frame.width(), frame.y());
     plot.Canvas.Pen.setColor(FitColor);
-    const FitOutcome outcome = RunFit(points, coeffCount, fitCoefficients);
+    const FitOutcome outcome = fit();
     for (const auto& line : outcome.memoLines)
         polForm->AddLine(QString::fromStdString(line));
     DrawFitCurve(plot.Canvas, outcome.curve);

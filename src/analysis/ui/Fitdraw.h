@@ -6,7 +6,7 @@
 #include "plot/canvas/Drawview.h"
 #include "plot/ui/Plotunit.h"
 
-#include <vector>
+#include <functional>
 
 class QWidget;
 
@@ -15,10 +15,9 @@ namespace driftline {
 class TPolForm;
 
 // The fit command (miFitClick): creates the result window on first use (owned by mainWindow),
-// shows it emptied against mainWindow's right edge, sets the pen blue, fits the plotted pixel
-// positions with coeffCount coefficients (fitCoefficients kept, cut or extended), lists R and the
-// coefficients and draws the curve. Fit failures are shown through the fit's reporter. Returns R.
-double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const PlottedPoints& points,
-                     int coeffCount, std::vector<double>& fitCoefficients);
+// shows it emptied against mainWindow's right edge, sets the pen blue, runs the fit (the
+// session's fit of its plotted points), lists R and the coefficients and draws the curve. Fit
+// failures are shown through the fit's reporter. Returns R.
+double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const std::function<FitOutcome()>& fit);
 
 }  // namespace driftline

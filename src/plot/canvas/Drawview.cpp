@@ -224,6 +224,12 @@ void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& active
     DrawSamples(plot, points, mode);
 }
 
+void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode)
+{
+    DrawView(plot, session.view(), session.activeSamples(), session.positiveVoltageView(),
+             session.plottedPointsForRedraw(), mode);
+}
+
 void DrawFitCurve(TPlotCanvas& plot, const FitCurve& curve)
 {
     if (curve.path.empty())

@@ -7,6 +7,7 @@
 #include "plot/AxisScale.h"
 #include "plot/Viewunit.h"
 #include "plot/canvas/Plotcanvas.h"
+#include "session/Logsession.h"
 
 #include <vector>
 
@@ -27,6 +28,10 @@ enum class DrawMode { Fast, EverySegment };
 // scales when p). Refills points with what was plotted.
 void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode = DrawMode::Fast);
+
+// The redraw of a session's view (its axes, its positive-voltage choice, its active samples);
+// the session's plotted points become what was drawn.
+void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode = DrawMode::Fast);
 
 // The pieces of a redraw, in drawing order.
 void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p);

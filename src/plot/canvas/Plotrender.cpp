@@ -47,12 +47,12 @@ void SetUpPlot(TPlotCanvas& plot)
     plot.SetArea(PlotRect(PlotAreaInset, PlotAreaInset, w - PlotAreaInset, h - PlotAreaInset));
 }
 
-std::unique_ptr<TPlotCanvas> RenderPlot(const SampleList& activeSamples, const TPlotView& view, bool p,
-                                        PlottedPoints& points)
+std::unique_ptr<TPlotCanvas> RenderSession(TLogSession& session)
 {
+    const TPlotView& view = session.view();
     auto plot = std::make_unique<TPlotCanvas>(PlotRect(0, 0, view.controlWidth, view.controlHeight));
     SetUpPlot(*plot);
-    DrawView(*plot, view, activeSamples, p, points);
+    DrawSession(*plot, session);
     return plot;
 }
 

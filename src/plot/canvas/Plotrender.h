@@ -46,10 +46,9 @@ QColor PlotMarginColor(const QPalette& palette);
 // white area, black pen, area inset PlotAreaInset pixels on each side, cleared.
 void SetUpPlot(TPlotCanvas& plot);
 
-// A new canvas of the view's control size, set up as the window's, with the redraw of
-// activeSamples on the view's scales of view p. points receives what was plotted.
-std::unique_ptr<TPlotCanvas> RenderPlot(const SampleList& activeSamples, const TPlotView& view, bool p,
-                                        PlottedPoints& points);
+// A new canvas of the session's control size, set up as the window's, with the session's view
+// drawn (DrawSession).
+std::unique_ptr<TPlotCanvas> RenderSession(TLogSession& session);
 
 // Writes the canvas as PNG, replacing out atomically; false with a reason on failure.
 bool SavePlotPng(const TPlotCanvas& plot, const std::filesystem::path& out, std::string& error);

@@ -365,13 +365,13 @@ bool TForm1::openLogFile(const QString& path)
 
     ui->miTextEditor->setEnabled(true);
     ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
-    if (store.allSamples.empty()) {
+    if (store.allSamples().empty()) {
         ShowMessage(QStringLiteral("Nothing in file ") + name, false);
         return true;
     }
     view.rescaleAll(store);
     axisHandlersAttached_ = true;
-    if (store.voltageSamples.empty()) {
+    if (store.voltageSamples().empty()) {
         ui->miVolts->setEnabled(false);
     } else {
         ui->miVolts->setEnabled(true);
@@ -475,17 +475,17 @@ void TForm1::ZoomToBand()
 
 void TForm1::tbUndoClick()
 {
-    if (reading_ || store.allUndo.empty())
+    if (reading_ || store.allUndo().empty())
         return;
     view.Undo(store);
-    if (store.allUndo.empty())
+    if (store.allUndo().empty())
         SetUndoEnabled(false);
     Redraw();
 }
 
 void TForm1::tbExpandClick()
 {
-    if (reading_ || store.allUndo.empty())
+    if (reading_ || store.allUndo().empty())
         return;
     view.Reset(store);
     SetUndoEnabled(false);
@@ -503,7 +503,7 @@ void TForm1::rebuildSamples()
     store.rebuildSamples();
     SetUndoEnabled(false);
     view.rescaleAll(store);
-    ui->miVolts->setEnabled(!store.voltageSamples.empty());
+    ui->miVolts->setEnabled(!store.voltageSamples().empty());
     Redraw();
 }
 
@@ -616,7 +616,7 @@ void TForm1::tbSaveClick()
 void TForm1::miSaveLimitsClick()
 {
     if (!reading_)
-        saveCommands->miSaveLimitsClick(store.voltageSamples, store.allSamples);
+        saveCommands->miSaveLimitsClick(store.voltageSamples(), store.allSamples());
 }
 
 void TForm1::miTextEditorClick()

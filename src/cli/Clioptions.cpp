@@ -217,7 +217,7 @@ bool OpenCliView(const char* command, const TCliOptions& options, Quantity horiz
     out.view.horizontalQuantity = horizontal;
     out.view.verticalQuantity = vertical;
     out.view.rescaleAll(out.store);
-    out.voltsView = options.voltsOnly && !out.store.voltageSamples.empty();
+    out.voltsView = options.voltsOnly && !out.store.voltageSamples().empty();
     for (const auto& [x0, x1] : bands)
         if (!out.view.ZoomByDrag(out.store, x0, x1, out.voltsView))
             std::fprintf(stderr, "driftline-cli %s: band %d:%d does not zoom\n", command, x0, x1);

@@ -119,7 +119,7 @@ void BM_OpenMillionRecordLog(benchmark::State& state)
             return;
         }
     }
-    state.counters["samples"] = static_cast<double>(form.session().store().allSamples.size());
+    state.counters["samples"] = static_cast<double>(form.session().store().allSamples().size());
 }
 BENCHMARK(BM_OpenMillionRecordLog)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -167,7 +167,7 @@ void BM_ZoomInWindow(benchmark::State& state)
         form.tbUndoClick();
         state.ResumeTiming();
     }
-    state.counters["samples"] = static_cast<double>(form.session().store().allSamples.size());
+    state.counters["samples"] = static_cast<double>(form.session().store().allSamples().size());
 }
 BENCHMARK(BM_ZoomInWindow)->Arg(990)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -215,7 +215,7 @@ void BM_FiveZoomsPeakMemory(benchmark::State& state)
     state.counters["open_peak_MiB"] = static_cast<double>(openPeakKiB) / 1024.0;
     state.counters["zoom_peak_MiB"] = static_cast<double>(zoomPeakKiB) / 1024.0;
     state.counters["peak_MiB"] = static_cast<double>(std::max(openPeakKiB, zoomPeakKiB)) / 1024.0;
-    state.counters["samples_left"] = static_cast<double>(form.session().store().allSamples.size());
+    state.counters["samples_left"] = static_cast<double>(form.session().store().allSamples().size());
 }
 BENCHMARK(BM_FiveZoomsPeakMemory)->Arg(500)->Arg(990)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -623,7 +623,7 @@ void TForm1::tbSaveClick()
 void TForm1::miSaveLimitsClick()
 {
     if (!reading_)
-        saveCommands->miSaveLimitsClick(session_->store().voltageSamples, session_->store().allSamples);
+        saveCommands->miSaveLimitsClick(session_->store().voltageSamples(), session_->store().allSamples());
 }
 
 void TForm1::miTextEditorClick()

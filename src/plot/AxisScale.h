@@ -67,17 +67,6 @@ constexpr std::size_t ScaleIndex(int q, bool positiveOnly)
 // The sixteen records in their fixed order: record k has Quantity k mod 8 and PositiveOnly k >= 8.
 using AxisScales = std::array<AxisScale, 2 * QuantityCount>;
 
-// Position in a list of the first sample holding the smallest and the first holding the largest
-// value of one quantity (equal values never replace an earlier sample).
-struct ExtremeIndex {
-    std::size_t minimum = 0;
-    std::size_t maximum = 0;
-};
-// The first-of-equals minimum and maximum of quantity q; the list must not be empty.
-ExtremeIndex FindExtremes(const SampleList& list, int q);
-// The same for all eight quantities in a single pass over the list; the list must not be empty.
-std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list);
-
 // Steps 2-4 of a rescale: the ticks of record r from its current Minimum and Maximum.
 void SetTicks(AxisScale& r);
 // Minimum and Maximum of r over its list (voltageSamples when r.PositiveOnly, else allSamples),

@@ -17,7 +17,7 @@ TPlotView::TPlotView(std::int32_t width, std::int32_t height)
 {
 }
 
-void TPlotView::rescaleAll(const TSampleStore& store) { rescaleAll(store.allSamples, store.voltageSamples); }
+void TPlotView::rescaleAll(const TSampleStore& store) { rescaleAll(store.allSamples(), store.voltageSamples()); }
 
 void TPlotView::rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples)
 {
@@ -111,14 +111,14 @@ PlotLabels TPlotView::labels(bool p, const TextWidthFn& textWidth) const
 
 namespace {
 
-// Records one zoom of a list in its history: the flags of the samples keep() accepts.
+// The flags of the samples of a list that keep() accepts.
 template <typename Keep>
-void NarrowWithHistory(SampleList& list, TUndoHistory& history, Keep keep)
+std::vector<bool> KeepMask(const SampleList& list, Keep keep)
 {
     std::vector<bool> kept(list.size());
     for (std::size_t i = 0; i < list.size(); ++i)
         kept[i] = keep(list[i]);
-    history.recordZoom(list, kept);
+    return kept;
 }
 
 }  // namespace
@@ -139,8 +139,7 @@ void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::in
         const std::int32_t y = my.toPixel(s[w]);
         return band.top <= y && y <= band.bottom;
     };
-    NarrowWithHistory(store.allSamples, store.allUndo, inBand);
-    NarrowWithHistory(store.voltageSamples, store.voltageUndo, inBand);
+    store.narrowSamples(KeepMask(store.allSamples(), inBand), KeepMask(store.voltageSamples(), inBand));
     rescaleAll(store);
 }
 
@@ -167,22 +166,14 @@ bool TPlotView::ZoomByDrag(TSampleStore& store, std::int32_t x0, std::int32_t x1
 
 void TPlotView::Undo(TSampleStore& store)
 {
-    if (store.allUndo.empty())
-        return;
-    store.allSamples = store.allUndo.takeBack();
-    if (!store.voltageUndo.empty())
-        store.voltageSamples = store.voltageUndo.takeBack();
-    rescaleAll(store);
+    if (store.undoZoom())
+        rescaleAll(store);
 }
 
 void TPlotView::Reset(TSampleStore& store)
 {
-    if (store.allUndo.empty())
-        return;
-    store.allSamples = store.allUndo.takeFront();
-    if (!store.voltageUndo.empty())
-        store.voltageSamples = store.voltageUndo.takeFront();
-    rescaleAll(store);
+    if (store.resetZoom())
+        rescaleAll(store);
 }
 
 std::string TPlotView::ReadoutTextX(std::int32_t x, bool p) const

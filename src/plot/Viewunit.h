@@ -115,7 +115,7 @@ public:
     bool ZoomByDrag(TSampleStore& store, std::int32_t x0, std::int32_t x1, bool p);
 
     // True while there is a zoom to undo.
-    static bool CanUndo(const TSampleStore& store) { return !store.allUndo.empty(); }
+    static bool CanUndo(const TSampleStore& store) { return store.canUndo(); }
     // Brings back the lists as they were before the latest zoom and rescales; nothing without one.
     void Undo(TSampleStore& store);
     // Brings back the lists as they were before the first zoom, empties both histories and

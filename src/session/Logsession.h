@@ -84,9 +84,9 @@ public:
     // The file read last (empty before a read).
     const std::filesystem::path& path() const { return path_; }
     // True when the log gave at least one sample: only such a session is worth showing.
-    bool hasSamples() const { return !store_.allSamples.empty(); }
+    bool hasSamples() const { return !store_.allSamples().empty(); }
     // True when some records carried volts (the positive-voltage view exists only then).
-    bool hasVoltageSamples() const { return !store_.voltageSamples.empty(); }
+    bool hasVoltageSamples() const { return !store_.voltageSamples().empty(); }
 
     const TSampleStore& store() const { return store_; }
 
@@ -129,7 +129,7 @@ public:
     // Zoom to a band (both lists narrowed on the current view's scales, then rescaled).
     void zoomToBand(const ZoomBand& band);
 
-    bool canUndo() const { return TPlotView::CanUndo(store_); }
+    bool canUndo() const { return store_.canUndo(); }
     // The lists before the latest zoom (or the first, for reset), rescaled; false without a zoom.
     bool undo();
     bool reset();

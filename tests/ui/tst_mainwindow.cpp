@@ -367,8 +367,8 @@ void TstMainWindow::openFillsListsLabelsAndEdits()
     QVERIFY(messages_.empty());
 
     const TFormControls ui(*form);
-    QCOMPARE(static_cast<int>(form->session().store().allSamples.size()), RecordCount);
-    QCOMPARE(static_cast<int>(form->session().store().voltageSamples.size()), RecordCount - RecordCount / 5);
+    QCOMPARE(static_cast<int>(form->session().store().allSamples().size()), RecordCount);
+    QCOMPARE(static_cast<int>(form->session().store().voltageSamples().size()), RecordCount - RecordCount / 5);
     QCOMPARE(ui.lblCaption->text(), QStringLiteral("small.log"));
     QCOMPARE(ui.lblDCGain->text(), QStringLiteral("10"));
     QCOMPARE(ui.lblTimerInterval->text(), QStringLiteral("1000 ms"));
@@ -384,10 +384,10 @@ void TstMainWindow::openFillsListsLabelsAndEdits()
     QVERIFY(ui.tbSave->isEnabled() && ui.miSaveAs->isEnabled() && ui.miSaveLimits->isEnabled());
     QVERIFY(ui.miVolts->isEnabled());
     QVERIFY(!ui.tbUndo->isEnabled() && !ui.tbExpand->isEnabled());
-    QCOMPARE(form->plottedPoints().size(), form->session().store().allSamples.size());
+    QCOMPARE(form->plottedPoints().size(), form->session().store().allSamples().size());
     QCOMPARE(form->session().path(), std::filesystem::path(LogPath("small.log").toStdString()));
     // The first record, 21:03:15 at 8192 counts = 90 degrees, holds the smallest time.
-    QCOMPARE(form->session().store().allSamples.front()[Azimuth], 90.0);
+    QCOMPARE(form->session().store().allSamples().front()[Azimuth], 90.0);
     QCOMPARE(form->plottedPoints().pixelX.front(), 40.0);
     bool red = false;
     for (int x = 40; x < 560 && !red; ++x)
@@ -399,7 +399,7 @@ void TstMainWindow::openFillsListsLabelsAndEdits()
     nextPath_.clear();
     form->miOpenClick();
     QCOMPARE(openCalls_, 2);
-    QCOMPARE(static_cast<int>(form->session().store().allSamples.size()), RecordCount);
+    QCOMPARE(static_cast<int>(form->session().store().allSamples().size()), RecordCount);
 }
 
 void TstMainWindow::openedFiles_data()
@@ -437,7 +437,7 @@ void TstMainWindow::openedFiles()
     const QString captionBefore = TFormControls(*form).lblCaption->text();
     nextPath_ = LogPath(file);
     form->miOpenClick();
-    QCOMPARE(static_cast<int>(form->session().store().allSamples.size()), samples);
+    QCOMPARE(static_cast<int>(form->session().store().allSamples().size()), samples);
     if (message.isEmpty()) {
         QVERIFY(messages_.empty());
     } else {
@@ -500,11 +500,11 @@ void TstMainWindow::unreadableFileChangesNothing()
     if (loadFirst) {
         form->openChosenFile(LogPath("small.log"));
         Drag(*form, 100, {200, 300}, 300);
-        QCOMPARE(static_cast<int>(form->session().store().allUndo.size()), 1);
+        QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 1);
     }
     const TFormControls ui(*form);
-    const auto samples = form->session().store().allSamples.size();
-    const auto undo = form->session().store().allUndo.size();
+    const auto samples = form->session().store().allSamples().size();
+    const auto undo = form->session().store().allUndo().size();
     const QString caption = ui.lblCaption->text();
     const QString editorText = ui.miTextEditor->text();
     const bool editorEnabled = ui.miTextEditor->isEnabled();
@@ -519,8 +519,8 @@ void TstMainWindow::unreadableFileChangesNothing()
     QCOMPARE(static_cast<int>(messages_.size()), 1);
     QCOMPARE(messages_[0].text, "Cannot open " + bad + ": " + reason);
     QVERIFY(messages_[0].error);
-    QCOMPARE(form->session().store().allSamples.size(), samples);
-    QCOMPARE(form->session().store().allUndo.size(), undo);
+    QCOMPARE(form->session().store().allSamples().size(), samples);
+    QCOMPARE(form->session().store().allUndo().size(), undo);
     QCOMPARE(ui.lblCaption->text(), caption);
     QCOMPARE(ui.miTextEditor->text(), editorText);
     QCOMPARE(ui.miTextEditor->isEnabled(), editorEnabled);
@@ -562,16 +562,16 @@ void TstMainWindow::dragKeepsBandSamples()
     std::vector<double> expectedTimes;
     for (std::size_t i = 0; i < form->plottedPoints().size(); ++i)
         if (form->plottedPoints().pixelX[i] >= bandLow && form->plottedPoints().pixelX[i] <= bandHigh)
-            expectedTimes.push_back(form->session().store().allSamples[i][Time]);
-    QVERIFY(!expectedTimes.empty() && expectedTimes.size() < form->session().store().allSamples.size());
+            expectedTimes.push_back(form->session().store().allSamples()[i][Time]);
+    QVERIFY(!expectedTimes.empty() && expectedTimes.size() < form->session().store().allSamples().size());
 
     Drag(*form, x0, moves, x1);
     std::vector<double> keptTimes;
-    for (const Sample& s : form->session().store().allSamples)
+    for (const Sample& s : form->session().store().allSamples())
         keptTimes.push_back(s[Time]);
     QCOMPARE(keptTimes, expectedTimes);
-    QCOMPARE(static_cast<int>(form->session().store().allUndo.size()), 1);
-    QCOMPARE(static_cast<int>(form->session().store().allUndo[0].size()), RecordCount);
+    QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 1);
+    QCOMPARE(static_cast<int>(form->session().store().allUndo()[0].size()), RecordCount);
     QVERIFY(TFormControls(*form).tbUndo->isEnabled() && TFormControls(*form).tbExpand->isEnabled());
     QVERIFY(!form->session().zoomDrag().active());
 }
@@ -599,16 +599,16 @@ void TstMainWindow::gesturesThatDoNotZoom()
     form->openChosenFile(LogPath("small.log"));
     // An earlier zoom must not leave a band end behind for the next gesture.
     Drag(*form, 60, {300, 500}, 500);
-    const auto samples = form->session().store().allSamples.size();
-    QCOMPARE(static_cast<int>(form->session().store().allUndo.size()), 1);
+    const auto samples = form->session().store().allSamples().size();
+    QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 1);
     Drag(*form, x0, moves, x1, y);
-    QCOMPARE(form->session().store().allSamples.size(), samples);
-    QCOMPARE(static_cast<int>(form->session().store().allUndo.size()), 1);
+    QCOMPARE(form->session().store().allSamples().size(), samples);
+    QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 1);
     // The right button never zooms.
     QTest::mousePress(form->Plot, Qt::RightButton, {}, QPoint(100, 200));
     QTest::mouseMove(form->Plot, QPoint(300, 200));
     QTest::mouseRelease(form->Plot, Qt::RightButton, {}, QPoint(300, 200));
-    QCOMPARE(static_cast<int>(form->session().store().allUndo.size()), 1);
+    QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 1);
 }
 
 void TstMainWindow::twoZoomsThenUndo()
@@ -617,17 +617,17 @@ void TstMainWindow::twoZoomsThenUndo()
     QVERIFY(form);
     form->openChosenFile(LogPath("small.log"));
     Drag(*form, 100, {300, 450}, 450);
-    const auto afterFirst = form->session().store().allSamples.size();
-    const auto voltsAfterFirst = form->session().store().voltageSamples.size();
+    const auto afterFirst = form->session().store().allSamples().size();
+    const auto voltsAfterFirst = form->session().store().voltageSamples().size();
     Drag(*form, 200, {300, 400}, 400);
-    QVERIFY(form->session().store().allSamples.size() < afterFirst);
+    QVERIFY(form->session().store().allSamples().size() < afterFirst);
     QTest::mouseClick(TFormControls(*form).tbUndo, Qt::LeftButton);
-    QCOMPARE(form->session().store().allSamples.size(), afterFirst);
-    QCOMPARE(form->session().store().voltageSamples.size(), voltsAfterFirst);
+    QCOMPARE(form->session().store().allSamples().size(), afterFirst);
+    QCOMPARE(form->session().store().voltageSamples().size(), voltsAfterFirst);
     QVERIFY(TFormControls(*form).tbUndo->isEnabled() && TFormControls(*form).tbExpand->isEnabled());
     QCOMPARE(form->plottedPoints().size(), afterFirst);
     QTest::mouseClick(TFormControls(*form).tbUndo, Qt::LeftButton);
-    QCOMPARE(static_cast<int>(form->session().store().allSamples.size()), RecordCount);
+    QCOMPARE(static_cast<int>(form->session().store().allSamples().size()), RecordCount);
     QVERIFY(!TFormControls(*form).tbUndo->isEnabled() && !TFormControls(*form).tbExpand->isEnabled());
 }
 
@@ -638,11 +638,11 @@ void TstMainWindow::resetAfterThreeZooms()
     form->openChosenFile(LogPath("small.log"));
     for (int i = 0; i < 3; ++i)
         Drag(*form, 100, {300, 500}, 500);
-    QCOMPARE(static_cast<int>(form->session().store().allUndo.size()), 3);
+    QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 3);
     QTest::mouseClick(TFormControls(*form).tbExpand, Qt::LeftButton);
-    QCOMPARE(static_cast<int>(form->session().store().allSamples.size()), RecordCount);
-    QCOMPARE(static_cast<int>(form->session().store().voltageSamples.size()), RecordCount - RecordCount / 5);
-    QVERIFY(form->session().store().allUndo.empty() && form->session().store().voltageUndo.empty());
+    QCOMPARE(static_cast<int>(form->session().store().allSamples().size()), RecordCount);
+    QCOMPARE(static_cast<int>(form->session().store().voltageSamples().size()), RecordCount - RecordCount / 5);
+    QVERIFY(form->session().store().allUndo().empty() && form->session().store().voltageUndo().empty());
     QVERIFY(!TFormControls(*form).tbUndo->isEnabled() && !TFormControls(*form).tbExpand->isEnabled());
 }
 
@@ -651,18 +651,18 @@ void TstMainWindow::refreshAfterZoomAndCorrection()
     auto form = MakeForm();
     QVERIFY(form);
     form->openChosenFile(LogPath("small.log"));
-    const double firstAzimuth = form->session().store().allSamples.front()[Azimuth];
+    const double firstAzimuth = form->session().store().allSamples().front()[Azimuth];
     Drag(*form, 100, {300}, 300);
-    QVERIFY(static_cast<int>(form->session().store().allSamples.size()) < RecordCount);
+    QVERIFY(static_cast<int>(form->session().store().allSamples().size()) < RecordCount);
     // The logged correction was 12; the user's 15 shifts every azimuth by 3 counts.
     TFormControls(*form).edAzCorr->selectAll();
     QTest::keyClicks(TFormControls(*form).edAzCorr, "15");
     QCOMPARE(form->session().store().azimuthCorrection, 15);
     QTest::mouseClick(TFormControls(*form).btnRefresh, Qt::LeftButton);
-    QCOMPARE(static_cast<int>(form->session().store().allSamples.size()), RecordCount);
-    QVERIFY(form->session().store().allUndo.empty());
+    QCOMPARE(static_cast<int>(form->session().store().allSamples().size()), RecordCount);
+    QVERIFY(form->session().store().allUndo().empty());
     QVERIFY(!TFormControls(*form).tbUndo->isEnabled() && !TFormControls(*form).tbExpand->isEnabled());
-    QCOMPARE(form->session().store().allSamples.front()[Azimuth] - firstAzimuth, 0.032958984375);
+    QCOMPARE(form->session().store().allSamples().front()[Azimuth] - firstAzimuth, 0.032958984375);
 }
 
 void TstMainWindow::correctionEditPutsBackInvalidText_data()
@@ -755,11 +755,11 @@ void TstMainWindow::axesAndVoltsRedrawOnlyWithAFile()
 
     form->openChosenFile(LogPath("small.log"));
     ClickItem(ui.rbHorizontal[2]);  // Altitude
-    QCOMPARE(form->plottedPoints().horizontalValues.front(), form->session().store().allSamples.front()[Altitude]);
-    QCOMPARE(form->plottedPoints().verticalValues.front(), form->session().store().allSamples.front()[Volts]);
+    QCOMPARE(form->plottedPoints().horizontalValues.front(), form->session().store().allSamples().front()[Altitude]);
+    QCOMPARE(form->plottedPoints().verticalValues.front(), form->session().store().allSamples().front()[Volts]);
     ui.miVolts->trigger();
     QVERIFY(form->positiveVoltageView());
-    QCOMPARE(form->plottedPoints().size(), form->session().store().voltageSamples.size());
+    QCOMPARE(form->plottedPoints().size(), form->session().store().voltageSamples().size());
 }
 
 void TstMainWindow::resizeHalvesStatusPanels()
@@ -876,10 +876,10 @@ void TstMainWindow::largeFileReadHoldsOffCommands()
     QCOMPARE(fileName->text(), QStringLiteral("big.log"));
     QVERIFY(!form->progressForm()->isVisible());
     QCOMPARE(TFormControls(*form).lblCaption->text(), QStringLiteral("big.log"));
-    QVERIFY(form->session().store().allSamples.size() >= 59000);
-    QVERIFY(form->session().store().allUndo.empty());
+    QVERIFY(form->session().store().allSamples().size() >= 59000);
+    QVERIFY(form->session().store().allUndo().empty());
     QVERIFY(!TFormControls(*form).miVolts->isChecked());
-    QCOMPARE(form->plottedPoints().size(), form->session().store().allSamples.size());
+    QCOMPARE(form->plottedPoints().size(), form->session().store().allSamples().size());
     QVERIFY(TFormControls(*form).pnlControl->isEnabled() && TFormControls(*form).ToolBar1->isEnabled() && form->menuBar()->isEnabled());
     QFile::remove(big);
 }

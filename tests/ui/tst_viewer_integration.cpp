@@ -378,7 +378,7 @@ void TstViewerIntegration::controllerAnnouncesAndOpensByIndex()
     QCOMPARE(Find<QAction>(*form, "miTextEditor")->text(), QStringLiteral("Open b.log in &text editor."));
     QVERIFY(Find<QAction>(*form, "miTextEditor")->isEnabled());
     QVERIFY(!Find<QPushButton>(*form, "btnRefresh")->isEnabled());
-    QCOMPARE(form->session().store().allSamples.size(), std::size_t(120));
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t(120));
     QCOMPARE(requests.count(), 1);
 
     // Index 2 is beyond the two logs; the rest is not a message at all. None opens anything.
@@ -478,7 +478,7 @@ void TstViewerIntegration::requestDuringAReadRunsAfterIt()
     QCOMPARE(heldDuringRead, LogPath(QStringLiteral("b.log")));
     // The big file was read to its end, untouched by the request.
     QVERIFY(deliveries.empty());
-    QVERIFY(form->session().store().allSamples.size() >= 59000);
+    QVERIFY(form->session().store().allSamples().size() >= 59000);
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("big.log"));
 
     QVERIFY(SpinUntil([&] { return !deliveries.empty(); }, 5000));
@@ -487,7 +487,7 @@ void TstViewerIntegration::requestDuringAReadRunsAfterIt()
     QCOMPARE(deliveries[0].first, LogPath(QStringLiteral("b.log")));
     QVERIFY(!deliveries[0].second);
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("b.log"));
-    QCOMPARE(form->session().store().allSamples.size(), std::size_t(120));
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t(120));
 }
 
 // ------------------------------------------------------------------ about, help
@@ -669,7 +669,7 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     ShowZoomedVolts(*form);
     const std::size_t points = form->plottedPoints().size();
     // The zoom narrowed the 300 samples of a.log in place to those inside the band.
-    QVERIFY(!form->session().store().allUndo.empty());
+    QVERIFY(!form->session().store().allUndo().empty());
     QVERIFY2(points > 10 && points < 300, qPrintable(QString::number(points)));
 
     const QString target = suite_.filePath(QStringLiteral("window.") + format);

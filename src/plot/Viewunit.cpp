@@ -143,27 +143,6 @@ void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::in
     rescaleAll(store);
 }
 
-std::int32_t TPlotView::DragBandEnd(std::int32_t x0, std::int32_t x1) const
-{
-    if (x0 < 0 || x0 >= controlWidth)
-        return 0;
-    if (Area.left <= x1 && x1 <= Area.right)
-        return x1;
-    if (std::max(x0, x1) < Area.left || std::min(x0, x1) > Area.right)
-        return 0;
-    // The band's moving edge froze where the mouse left the area.
-    return x1 > Area.right ? Area.right : Area.left;
-}
-
-bool TPlotView::ZoomByDrag(TSampleStore& store, std::int32_t x0, std::int32_t x1, bool p)
-{
-    const std::int32_t bandEndX = DragBandEnd(x0, x1);
-    if (bandEndX == 0 || bandEndX == x0)
-        return false;
-    ZoomToBand(store, x0, bandEndX, p);
-    return true;
-}
-
 void TPlotView::Undo(TSampleStore& store)
 {
     if (store.undoZoom())

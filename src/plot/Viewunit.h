@@ -106,14 +106,6 @@ public:
     // (edges included), then rescales. A sample of either list outside the displayed vertical
     // range is therefore dropped too.
     void ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::int32_t bandEndX, bool p);
-    // The band end a mouse drag from x0 to x1 across the middle of the plot leaves: x1 when it
-    // lies in the area's columns, else the area edge the drag last touched; 0 when the drag never
-    // entered the area, or when x0 lies outside the control (no drag starts there).
-    std::int32_t DragBandEnd(std::int32_t x0, std::int32_t x1) const;
-    // A drag from x0 to x1 released with the left button: zooms as the window does (only when the
-    // band end is set and differs from x0). Returns whether it zoomed.
-    bool ZoomByDrag(TSampleStore& store, std::int32_t x0, std::int32_t x1, bool p);
-
     // True while there is a zoom to undo.
     static bool CanUndo(const TSampleStore& store) { return store.canUndo(); }
     // Brings back the lists as they were before the latest zoom and rescales; nothing without one.

@@ -2,6 +2,7 @@
 #include "session/Logsession.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace driftline {
 
@@ -71,6 +72,14 @@ TReadResult TLogSession::read(const std::filesystem::path& log, TProgressModel* 
     plottedPoints_.clear();
     rescale();
     return result;
+}
+
+void TLogSession::adoptSamples(SampleList all, SampleList voltage)
+{
+    drag_.cancel();
+    store_.adoptSamples(std::move(all), std::move(voltage));
+    plottedPoints_.clear();
+    rescale();
 }
 
 void TLogSession::setAxes(Quantity horizontal, Quantity vertical)

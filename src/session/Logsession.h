@@ -81,6 +81,9 @@ public:
     // Reads the log into this session (the store is emptied first), rescales, and forgets any
     // fit. progress may be null; threads 0 = as many as the machine has.
     TReadResult read(const std::filesystem::path& log, TProgressModel* progress = nullptr, unsigned threads = 0);
+    // Takes lists made elsewhere (a synthetic scan for a benchmark, a grid for a test) in place
+    // of a read, then rescales.
+    void adoptSamples(SampleList all, SampleList voltage);
     // The file read last (empty before a read).
     const std::filesystem::path& path() const { return path_; }
     // True when the log gave at least one sample: only such a session is worth showing.

@@ -264,43 +264,6 @@ TEST(Viewunit, BandWithoutSamplesEmptiesTheListsAndKeepsTheRanges)
     EXPECT_EQ(store.allSamples().size(), 2u);
 }
 
-TEST(Viewunit, DragsLeaveTheBandEndTheWindowWouldSee)
-{
-    const TPlotView view;  // area columns 40..560 in a control 600 wide
-    struct Case {
-        int x0;
-        int x1;
-        int bandEnd;
-    };
-    const Case cases[] = {
-        {100, 250, 250}, {250, 100, 100},
-        {100, 700, 560},  // left through the right edge: frozen at it
-        {300, 10, 40},    // and through the left edge
-        {590, 10, 40},    // started in the margin, crossed the whole area
-        {10, 30, 0},      // never inside the area
-        {590, 595, 0},
-        {-5, 300, 0},     // pressed outside the control: no drag at all
-        {600, 300, 0},
-        {100, 100, 100},  // a click: the band has no width
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(view.DragBandEnd(c.x0, c.x1), c.bandEnd) << c.x0 << " to " << c.x1;
-
-    TSampleStore store = GridStore();
-    TPlotView zoomer = AzimuthAltitudeView(store);
-    EXPECT_FALSE(zoomer.ZoomByDrag(store, 100, 100, false));
-    EXPECT_FALSE(zoomer.ZoomByDrag(store, 10, 30, false));
-    EXPECT_TRUE(store.allUndo().empty());
-    EXPECT_TRUE(zoomer.ZoomByDrag(store, 250, 100, false));
-    EXPECT_EQ(Column(store.allSamples(), Azimuth), Range(60, 210, 10));
-    // Dragged out past the right edge: the band is 500..560, azimuth 460..520 before this zoom...
-    // but the list is already zoomed to 60..210 (150 over 520 px), so 500..560 keeps
-    // trunc((a - 60) * 520 / 150) >= 460, a >= 192.7: 200 and 210.
-    EXPECT_TRUE(zoomer.ZoomByDrag(store, 500, 599, false));
-    EXPECT_EQ(Column(store.allSamples(), Azimuth), (std::vector<double>{200, 210}));
-    EXPECT_EQ(store.allUndo().size(), 2u);
-}
-
 TEST(Viewunit, ReadoutTextsInsideAndOutsideTheArea)
 {
     TSampleStore store;

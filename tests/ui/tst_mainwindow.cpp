@@ -3,7 +3,9 @@
 // tool draws for the same view.
 #include "app/Mainunit.h"
 #include "app/Progressunit.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
+#include "session/Logsession.h"
 #include "suite/Globalunit.h"
 
 #include <QtTest>
@@ -149,7 +151,8 @@ private slots:
     void readout();
     void axesAndVoltsRedrawOnlyWithAFile();
     void resizeHalvesStatusPanels();
-    void windowPictureMatchesCommandLine();
+    void windowPictureMatchesHeadlessSession();
+    void sessionPictureMatchesCommandLine();
     void commandLinePlotRefusesBadInput_data();
     void commandLinePlotRefusesBadInput();
     void largeFileReadHoldsOffCommands();
@@ -178,6 +181,9 @@ void TstMainWindow::initTestCase()
     WriteLog("small.log", SmallLog());
     WriteLog("azonly.log", "Azimuth correction 7\r\n100 8192 4096\r\n2000 8193 4096\r\n");
     WriteLog("receivers-only.log", "*Rec* DC Gain 20\r\n*Rec* IF Gain 3 x10\r\n");
+    // Readable, with a date, receiver and correction line, but not a single record line.
+    WriteLog("junk.log", "Opening session 13/05/2010 01:00:00 (UTC)\r\nAzimuth correction 99\r\n"
+                         "*Rec* DC Gain 99\r\nnot a record\r\n");
     QByteArray bad = "Opening session 12/05/2010 21:03:15 (UTC)\r\n";
     for (int i = 0; i < 10; ++i)
         bad += QByteArray::number(1000 * i) + " 8192 4096 1000\r\n";
@@ -488,6 +494,9 @@ void TstMainWindow::unreadableFileChangesNothing_data()
     QTest::newRow("missing file after a file") << "missing.log" << "No such file or directory" << true;
     QTest::newRow("a folder after a file") << "" << "Is a directory" << true;
     QTest::newRow("missing file at first start") << "missing.log" << "No such file or directory" << false;
+    // An empty reason: the file was read but held no record line.
+    QTest::newRow("file without records after a file") << "junk.log" << "" << true;
+    QTest::newRow("file without records at first start") << "junk.log" << "" << false;
 }
 
 void TstMainWindow::unreadableFileChangesNothing()
@@ -510,15 +519,31 @@ void TstMainWindow::unreadableFileChangesNothing()
     const bool editorEnabled = ui.miTextEditor->isEnabled();
     const QString dcGain = ui.lblDCGain->text();
     const QString az = ui.edAzCorr->text();
+    const bool azEnabled = ui.edAzCorr->isEnabled();
     const bool refresh = ui.btnRefresh->isEnabled();
+    const bool save = ui.tbSave->isEnabled();
+    const bool volts = ui.miVolts->isEnabled();
+    const auto shownFile = form->session().path();
+    const std::vector<double> plottedX = form->plottedPoints().pixelX;
     const QImage picture = form->Plot->Picture();
     const QString bad = LogPath(path);
 
     nextPath_ = bad;
     form->miOpenClick();
     QCOMPARE(static_cast<int>(messages_.size()), 1);
-    QCOMPARE(messages_[0].text, "Cannot open " + bad + ": " + reason);
-    QVERIFY(messages_[0].error);
+    if (reason.isEmpty()) {
+        QCOMPARE(messages_[0].text, "Nothing in file " + path);
+        QVERIFY(!messages_[0].error);
+    } else {
+        QCOMPARE(messages_[0].text, "Cannot open " + bad + ": " + reason);
+        QVERIFY(messages_[0].error);
+    }
+    QCOMPARE(form->session().path(), shownFile);
+    // What Save As would write: the points plotted before.
+    QCOMPARE(form->plottedPoints().pixelX, plottedX);
+    QCOMPARE(ui.tbSave->isEnabled(), save);
+    QCOMPARE(ui.miVolts->isEnabled(), volts);
+    QCOMPARE(ui.edAzCorr->isEnabled(), azEnabled);
     QCOMPARE(form->session().store().allSamples().size(), samples);
     QCOMPARE(form->session().store().allUndo().size(), undo);
     QCOMPARE(ui.lblCaption->text(), caption);
@@ -773,14 +798,42 @@ void TstMainWindow::resizeHalvesStatusPanels()
     QCOMPARE(form->Plot->size(), QSize(600, 450));
 }
 
-void TstMainWindow::windowPictureMatchesCommandLine()
+namespace {
+
+// small.log with Time against Volts, zoomed by the same drag as the window test's, no window.
+std::unique_ptr<TPlotCanvas> HeadlessZoomedPicture(const QString& log)
+{
+    TLogSession session;
+    session.read(log.toStdString());
+    session.setAxes(Time, Volts);
+    session.pressZoomDrag(150);
+    for (const int x : {300, 420})
+        session.moveZoomDrag(x, 225);
+    if (!session.releaseZoomDrag())
+        return nullptr;
+    return RenderSession(session);
+}
+
+}  // namespace
+
+void TstMainWindow::windowPictureMatchesHeadlessSession()
 {
     auto form = MakeForm();
     QVERIFY(form);
     form->openChosenFile(LogPath("small.log"));
     ClickItem(TFormControls(*form).rbVertical[7]);
     Drag(*form, 150, {300, 420}, 420);
-    const QString png = root_.filePath("window.png");
+    const auto headless = HeadlessZoomedPicture(LogPath("small.log"));
+    QVERIFY(headless);
+    QVERIFY(headless->Bitmap == form->Plot->Canvas.Bitmap);
+    QVERIFY(headless->Bitmap == form->Plot->Picture());
+}
+
+void TstMainWindow::sessionPictureMatchesCommandLine()
+{
+    const auto headless = HeadlessZoomedPicture(LogPath("small.log"));
+    QVERIFY(headless);
+    const QString png = root_.filePath("session.png");
     QProcess cli;
     cli.start(DRIFTLINE_CLI, {"plot", LogPath("small.log"), "--root", root_.path(), "--x", "Time", "--y", "Volts",
                               "--band", "150:420", "-o", png});
@@ -788,7 +841,7 @@ void TstMainWindow::windowPictureMatchesCommandLine()
     QCOMPARE(cli.exitCode(), 0);
     const QImage drawn(png);
     QVERIFY(!drawn.isNull());
-    QVERIFY(drawn.convertToFormat(QImage::Format_RGB32) == form->Plot->Canvas.Bitmap);
+    QVERIFY(drawn.convertToFormat(QImage::Format_RGB32) == headless->Bitmap);
 }
 
 void TstMainWindow::commandLinePlotRefusesBadInput_data()

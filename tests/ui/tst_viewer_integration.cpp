@@ -5,6 +5,7 @@
 #include "analysis/PolyfitUnit.h"
 #include "analysis/ui/Fitdraw.h"
 #include "analysis/ui/Polunit.h"
+#include "analysis/Limitswriter.h"
 #include "analysis/Selectionwriter.h"
 #include "analysis/ui/Saveunit.h"
 #include "app/Controllerlink.h"
@@ -13,6 +14,7 @@
 #include "app/Progressunit.h"
 #include "app/Shellunit.h"
 #include "plot/ui/Plotunit.h"
+#include "session/Logsession.h"
 #include "suite/Controllerprotocol.h"
 #include "suite/Globalunit.h"
 
@@ -252,9 +254,12 @@ private slots:
     void helpContentsAndContextHelp();
     void fitFillsTheWindowAndDrawsTheCurve();
     void failingFitKeepsTheCoefficients();
-    void savesEqualTheCommandLineTool_data();
-    void savesEqualTheCommandLineTool();
-    void limitsEqualTheCommandLineTool();
+    void savesEqualTheHeadlessSession_data();
+    void savesEqualTheHeadlessSession();
+    void limitsEqualTheHeadlessSession();
+    void sessionSavesEqualTheCommandLineTool_data();
+    void sessionSavesEqualTheCommandLineTool();
+    void sessionLimitsEqualTheCommandLineTool();
     void fileTypeIsKeptAcrossRuns();
     void unwritableTargetIsReportedAndKeptIntact_data();
     void unwritableTargetIsReportedAndKeptIntact();
@@ -269,6 +274,8 @@ private:
     }
     // Opens a.log with Time across, Volts up, and zooms to the band 150..420 as a drag would.
     void ShowZoomedVolts(TForm1& form);
+    // The same file, axes and drag on a session without a window.
+    void ZoomVoltsHeadless(TLogSession& session);
 
     QTemporaryDir runtime_{QStringLiteral("/tmp/dl-int-run-XXXXXX")};
     QTemporaryDir suite_{QStringLiteral("/tmp/dl-int-suite-XXXXXX")};
@@ -354,6 +361,17 @@ void TstViewerIntegration::ShowZoomedVolts(TForm1& form)
     QTest::mouseMove(form.Plot, QPoint(300, 225));
     QTest::mouseMove(form.Plot, QPoint(420, 225));
     QTest::mouseRelease(form.Plot, Qt::LeftButton, {}, QPoint(420, 225));
+}
+
+void TstViewerIntegration::ZoomVoltsHeadless(TLogSession& session)
+{
+    session.read(LogPath(QStringLiteral("a.log")).toStdString());
+    session.setAxes(Time, Volts);
+    session.pressZoomDrag(150);
+    session.moveZoomDrag(300, 225);
+    session.moveZoomDrag(420, 225);
+    QVERIFY(session.releaseZoomDrag());
+    session.computePlottedPoints();
 }
 
 // ------------------------------------------------------------------ the controller link
@@ -640,7 +658,7 @@ void TstViewerIntegration::failingFitKeepsTheCoefficients()
 
 // ------------------------------------------------------------------ saving
 
-void TstViewerIntegration::savesEqualTheCommandLineTool_data()
+void TstViewerIntegration::savesEqualTheHeadlessSession_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("button");
@@ -658,7 +676,7 @@ void TstViewerIntegration::savesEqualTheCommandLineTool_data()
     QTest::newRow("Save As, dat") << "miSaveAs" << "rbBinary" << "dat" << "Data file (*.dat);;Any (*.*)";
 }
 
-void TstViewerIntegration::savesEqualTheCommandLineTool()
+void TstViewerIntegration::savesEqualTheHeadlessSession()
 {
     QFETCH(QString, command);
     QFETCH(QString, button);
@@ -701,14 +719,16 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     QCOMPARE(dialogFilter, filter);
     QCOMPARE(dialogSuffix, QStringLiteral("csv"));
 
-    const QString cliTarget = suite_.filePath(QStringLiteral("cli.") + format);
-    const CliRun cli = RunCli({QStringLiteral("save"), LogPath(QStringLiteral("a.log")), QStringLiteral("--root"),
-                               suite_.path(), QStringLiteral("--x"), QStringLiteral("Time"), QStringLiteral("--y"),
-                               QStringLiteral("Volts"), QStringLiteral("--band"), QStringLiteral("150:420"),
-                               QStringLiteral("--format"), format, QStringLiteral("-o"), cliTarget});
-    QVERIFY2(cli.exitCode == 0, cli.err.constData());
+    // The window's session gave the same points as one driven without a window (the one
+    // driftline-cli's save runs, compared with the tool below).
+    TLogSession headless;
+    ZoomVoltsHeadless(headless);
+    const PlottedPoints& same = headless.plottedPoints();
+    const std::string expected = format == QStringLiteral("dat")
+                                     ? BinarySelectionBytes(same)
+                                     : TextSelectionBytes(same, format == QStringLiteral("csv") ? ',' : ' ');
     const QByteArray written = ReadAll(target);
-    QCOMPARE(written, ReadAll(cliTarget));
+    QCOMPARE(written, QByteArray::fromStdString(expected));
 
     // And the first record as the file format defines it, formed here without the program.
     const double h = form->plottedPoints().horizontalValues[0];
@@ -727,7 +747,7 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     }
 }
 
-void TstViewerIntegration::limitsEqualTheCommandLineTool()
+void TstViewerIntegration::limitsEqualTheHeadlessSession()
 {
     auto form = MakeForm();
     QVERIFY(form);
@@ -741,17 +761,68 @@ void TstViewerIntegration::limitsEqualTheCommandLineTool()
     Find<QAction>(*form, "miSaveLimits")->trigger();
     QCOMPARE(dialogFilter, QStringLiteral("Comma separated values (*.csv);;Any (*.*)"));
 
+    TLogSession headless;
+    ZoomVoltsHeadless(headless);
+    const QByteArray written = ReadAll(target);
+    QCOMPARE(written, QByteArray::fromStdString(LimitsReportText(headless.store().voltageSamples(),
+                                                                 headless.store().allSamples())));
+    QVERIFY(written.startsWith("Values with positive voltage\r\n"
+                               "Name,,Time,Azimuth,Altitude,Right ascension,Declination,Beta,Lambda,Volts\r\n"
+                               "Time,Minimum,"));
+    // Two sections of a title, a header, sixteen rows and an empty line.
+    QCOMPARE(written.count("\r\n"), qsizetype(2 * 19));
+    QVERIFY(written.contains("\r\n\r\nAll values\r\nName,,Time,"));
+}
+
+// The session without a window against driftline-cli: the same bytes for the same file and drag.
+void TstViewerIntegration::sessionSavesEqualTheCommandLineTool_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("fileType");
+    QTest::newRow("csv") << "csv" << int(SaveCommaSeparated);
+    QTest::newRow("txt") << "txt" << int(SaveSpaceSeparated);
+    QTest::newRow("dat") << "dat" << int(SaveBinary);
+}
+
+void TstViewerIntegration::sessionSavesEqualTheCommandLineTool()
+{
+    QFETCH(QString, format);
+    QFETCH(int, fileType);
+    TLogSession session;
+    ZoomVoltsHeadless(session);
+    const std::size_t points = session.plottedPoints().size();
+    QVERIFY(session.canUndo());
+    QVERIFY2(points > 10 && points < 300, qPrintable(QString::number(points)));
+    const QString target = suite_.filePath(QStringLiteral("session.") + format);
+    std::string error;
+    QVERIFY2(WriteSelection(target.toStdString(), session.plottedPoints(), fileType, error), error.c_str());
+
+    const QString cliTarget = suite_.filePath(QStringLiteral("cli.") + format);
+    const CliRun cli = RunCli({QStringLiteral("save"), LogPath(QStringLiteral("a.log")), QStringLiteral("--root"),
+                               suite_.path(), QStringLiteral("--x"), QStringLiteral("Time"), QStringLiteral("--y"),
+                               QStringLiteral("Volts"), QStringLiteral("--band"), QStringLiteral("150:420"),
+                               QStringLiteral("--format"), format, QStringLiteral("-o"), cliTarget});
+    QVERIFY2(cli.exitCode == 0, cli.err.constData());
+    const QByteArray written = ReadAll(target);
+    QCOMPARE(written, ReadAll(cliTarget));
+    QVERIFY(!written.isEmpty());
+}
+
+void TstViewerIntegration::sessionLimitsEqualTheCommandLineTool()
+{
+    TLogSession session;
+    ZoomVoltsHeadless(session);
+    const QByteArray written = QByteArray::fromStdString(
+        LimitsReportText(session.store().voltageSamples(), session.store().allSamples()));
     const CliRun cli = RunCli({QStringLiteral("limits"), LogPath(QStringLiteral("a.log")), QStringLiteral("--root"),
                                suite_.path(), QStringLiteral("--x"), QStringLiteral("Time"), QStringLiteral("--y"),
                                QStringLiteral("Volts"), QStringLiteral("--band"), QStringLiteral("150:420"),
                                QStringLiteral("-o"), QStringLiteral("-")});
     QVERIFY2(cli.exitCode == 0, cli.err.constData());
-    const QByteArray written = ReadAll(target);
     QCOMPARE(written, cli.out);
     QVERIFY(written.startsWith("Values with positive voltage\r\n"
                                "Name,,Time,Azimuth,Altitude,Right ascension,Declination,Beta,Lambda,Volts\r\n"
                                "Time,Minimum,"));
-    // Two sections of a title, a header, sixteen rows and an empty line.
     QCOMPARE(written.count("\r\n"), qsizetype(2 * 19));
     QVERIFY(written.contains("\r\n\r\nAll values\r\nName,,Time,"));
 }

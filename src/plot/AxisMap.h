@@ -31,7 +31,10 @@ public:
     // Pixels between the two ends (never negative).
     std::int32_t length() const { return inverted() ? first_ - last_ : last_ - first_; }
 
-    // Pixel of value v: first plus (or, inverted, minus) the offset truncated toward zero,
+    // Pixel of a sample's value v: the pixel of the value the scale plots it at (PlotValue).
+    std::int32_t samplePixel(double v) const { return toPixel(scale_.PlotValue(v)); }
+
+    // Pixel of plotted value v (a grid value, or a sample's value after PlotValue): first plus (or, inverted, minus) the offset truncated toward zero,
     // trunc((v - Minimum) * length / (Maximum - Minimum)); first when the range is empty. Offsets
     // beyond +-2^30 are held there (NaN gives first) so the result stays a defined integer.
     std::int32_t toPixel(double v) const

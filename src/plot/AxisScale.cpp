@@ -30,6 +30,52 @@ std::string AxisScale::MaximumText() const { return QuantityText(Quantity, Maxim
 
 // Grid step and first and last grid value of r: the smallest candidate that splits the range
 // into fewer than 20 steps; a twentieth of the range from Minimum to Maximum when none does.
+namespace {
+
+bool AlwaysFolded(int q)
+{
+    return q == Declination || q == Beta;
+}
+
+bool FoldedWhenNarrower(int q)
+{
+    return q == RightAscension || q == Lambda;
+}
+
+}  // namespace
+
+void SetRange(AxisScale& r, const SampleList& list, double smallest, double largest)
+{
+    r.Folded = false;
+    r.Minimum = smallest;
+    r.Maximum = largest;
+    const int q = r.Quantity;
+    if (!AlwaysFolded(q) && !FoldedWhenNarrower(q))
+        return;
+    double lo = smallest;
+    double hi = largest;
+    if (smallest >= 180.0) {
+        lo = smallest - 360.0;
+        hi = largest - 360.0;
+    } else if (largest >= 180.0) {
+        // Values on both sides of 180: the folded ends need a pass of their own.
+        AxisScale folding;
+        folding.Folded = true;
+        lo = folding.PlotValue(list.front()[q]);
+        hi = lo;
+        for (const Sample& s : list) {
+            const double v = folding.PlotValue(s[q]);
+            lo = v < lo ? v : lo;
+            hi = v > hi ? v : hi;
+        }
+    }
+    if (AlwaysFolded(q) || hi - lo < largest - smallest) {
+        r.Folded = true;
+        r.Minimum = lo;
+        r.Maximum = hi;
+    }
+}
+
 void SetTicks(AxisScale& r)
 {
     r.FirstTick = r.Minimum;
@@ -51,8 +97,7 @@ void Rescale(AxisScale& r, const SampleList& allSamples, const SampleList& volta
     const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
     if (!list.empty() && IsQuantity(r.Quantity)) {
         const ExtremeIndex e = FindExtremes(list, r.Quantity);
-        r.Minimum = list[e.minimum][r.Quantity];
-        r.Maximum = list[e.maximum][r.Quantity];
+        SetRange(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity]);
     }
     SetTicks(r);
 }
@@ -69,8 +114,7 @@ void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleLi
         const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
         if (!list.empty() && IsQuantity(r.Quantity)) {
             const ExtremeIndex& e = (r.PositiveOnly ? voltExt : allExt)[static_cast<std::size_t>(r.Quantity)];
-            r.Minimum = list[e.minimum][r.Quantity];
-            r.Maximum = list[e.maximum][r.Quantity];
+            SetRange(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity]);
         }
         SetTicks(r);
     }

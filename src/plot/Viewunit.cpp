@@ -36,7 +36,7 @@ TAxisMap TPlotView::verticalMap(int q, bool p) const
 
 PlotPoint TPlotView::samplePixel(const Sample& s, int h, int w, bool p) const
 {
-    return {horizontalMap(h, p).toPixel(s[h]), verticalMap(w, p).toPixel(s[w])};
+    return {horizontalMap(h, p).samplePixel(s[h]), verticalMap(w, p).samplePixel(s[w])};
 }
 
 void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p,
@@ -53,8 +53,8 @@ void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int
     for (const Sample& s : activeSamples) {
         points.horizontalValues.push_back(s[h]);
         points.verticalValues.push_back(s[w]);
-        points.pixelX.push_back(mx.toPixel(s[h]));
-        points.pixelY.push_back(my.toPixel(s[w]));
+        points.pixelX.push_back(mx.samplePixel(s[h]));
+        points.pixelY.push_back(my.samplePixel(s[w]));
     }
 }
 
@@ -133,10 +133,10 @@ void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::in
     const TAxisMap mx = horizontalMap(h, p);
     const TAxisMap my = verticalMap(w, p);
     const auto inBand = [&](const Sample& s) {
-        const std::int32_t x = mx.toPixel(s[h]);
+        const std::int32_t x = mx.samplePixel(s[h]);
         if (x < band.left || x > band.right)
             return false;
-        const std::int32_t y = my.toPixel(s[w]);
+        const std::int32_t y = my.samplePixel(s[w]);
         return band.top <= y && y <= band.bottom;
     };
     store.narrowSamples(KeepMask(store.allSamples(), inBand), KeepMask(store.voltageSamples(), inBand));

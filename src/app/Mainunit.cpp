@@ -29,6 +29,7 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include <charconv>
@@ -172,6 +173,27 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(ui->miHelp, &QAction::triggered, this, &TForm1::miHelpClick);
     connect(ui->miAbout, &QAction::triggered, this, &TForm1::miAboutClick);
     InstallHelpShortcut(this);
+    // The desktop's usual keys for the commands a user reaches for most.
+    ui->miOpen->setShortcut(QKeySequence::Open);
+    ui->miSaveAs->setShortcut(QKeySequence::Save);
+    const auto addShortcut = [this](const QKeySequence& keys, auto handler) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    addShortcut(QKeySequence::Undo, [this] {
+        if (ui->tbUndo->isEnabled())
+            tbUndoClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_Home), [this] {
+        if (ui->tbExpand->isEnabled())
+            tbExpandClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_F5), [this] {
+        if (ui->btnRefresh->isEnabled())
+            btnRefreshClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_Escape), [this] { CancelZoomDrag(); });
     aboutBoxShowing = [] { return AboutBox() != nullptr && AboutBox()->IsShowing; };
 
     // The controller: "LogFile Index" opens a log as the open dialog would, without enabling
@@ -381,6 +403,7 @@ bool TForm1::openLogFile(const QString& path)
 
     ui->miTextEditor->setEnabled(true);
     ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
+    setWindowTitle(name + QStringLiteral(" - Driftline"));
     axisHandlersAttached_ = true;
     if (!session_->hasVoltageSamples()) {
         ui->miVolts->setEnabled(false);
@@ -521,11 +544,23 @@ void TForm1::rebuildSamples()
 
 // ------------------------------------------------------------------ mouse
 
-void TForm1::PlotMouseDown(Qt::MouseButton button, int x, int /*y*/)
+void TForm1::PlotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers)
 {
     if (reading_ || button != Qt::LeftButton)
         return;
-    session_->pressZoomDrag(x);
+    const ZoomKind kind = modifiers.testFlag(Qt::ControlModifier) ? ZoomKind::Rows
+                          : modifiers.testFlag(Qt::ShiftModifier) ? ZoomKind::Box
+                                                                  : ZoomKind::Columns;
+    // A slip of the hand while clicking is a click, not a zoom into a few seconds of data.
+    session_->pressZoomDrag(x, y, kind, QApplication::startDragDistance());
+}
+
+void TForm1::CancelZoomDrag()
+{
+    if (!session_->zoomDrag().active())
+        return;
+    session_->cancelZoomDrag();
+    Plot->Show();
 }
 
 void TForm1::PlotMouseMove(int x, int y)
@@ -546,8 +581,12 @@ void TForm1::PlotMouseMove(int x, int y)
                                   QString::fromStdString(verticalText));
         Plot->setCursor(Qt::CrossCursor);
     }
-    if (const std::optional<ZoomBand> band = session_->moveZoomDrag(x, y))
-        Plot->ShowBand(band->startX, band->endX);
+    if (const std::optional<ZoomBand> band = session_->moveZoomDrag(x, y)) {
+        if (band->kind == ZoomKind::Columns)
+            Plot->ShowBand(band->startX, band->endX);
+        else
+            Plot->ShowBox(band->rect(Plot->Canvas.Area));
+    }
 }
 
 void TForm1::PlotMouseUp(Qt::MouseButton button, int /*x*/, int /*y*/)

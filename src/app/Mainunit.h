@@ -97,7 +97,10 @@ public slots:
     void ZoomToBand(const ZoomBand& band);
     void miExitClick();
 
-    void PlotMouseDown(Qt::MouseButton button, int x, int y);
+    // The left button starts a zoom drag: a band of columns, of rows with Ctrl, a box with Shift.
+    void PlotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Escape: the zoom drag in progress ends without a zoom.
+    void CancelZoomDrag();
     void PlotMouseMove(int x, int y);
     void PlotMouseUp(Qt::MouseButton button, int x, int y);
     void FormMouseMove();

@@ -125,7 +125,11 @@ std::vector<bool> KeepMask(const SampleList& list, Keep keep)
 
 void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::int32_t bandEndX, bool p)
 {
-    const PlotRect band(bandStartX, Area.top, bandEndX, Area.bottom);
+    ZoomToRect(store, PlotRect(bandStartX, Area.top, bandEndX, Area.bottom), p);
+}
+
+void TPlotView::ZoomToRect(TSampleStore& store, const PlotRect& band, bool p)
+{
     const int h = horizontalQuantity;
     const int w = verticalQuantity;
     // Both lists are judged on the scales of the view on screen, before the rescale. The pixel

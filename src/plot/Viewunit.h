@@ -106,6 +106,8 @@ public:
     // (edges included), then rescales. A sample of either list outside the displayed vertical
     // range is therefore dropped too.
     void ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::int32_t bandEndX, bool p);
+    // The same for any rectangle of pixels (edges included): a band of rows, or a box.
+    void ZoomToRect(TSampleStore& store, const PlotRect& rect, bool p);
     // True while there is a zoom to undo.
     static bool CanUndo(const TSampleStore& store) { return store.canUndo(); }
     // Brings back the lists as they were before the latest zoom and rescales; nothing without one.

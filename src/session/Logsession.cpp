@@ -8,27 +8,62 @@ namespace driftline {
 
 // ------------------------------------------------------------------ the zoom drag
 
-void TZoomDrag::press(std::int32_t x)
+PlotRect ZoomBand::rect(const PlotRect& area) const
+{
+    switch (kind) {
+    case ZoomKind::Rows:
+        return PlotRect(area.left, startY, area.right, endY);
+    case ZoomKind::Box:
+        return PlotRect(startX, startY, endX, endY);
+    case ZoomKind::Columns:
+        break;
+    }
+    return PlotRect(startX, area.top, endX, area.bottom);
+}
+
+void TZoomDrag::press(std::int32_t x, std::int32_t y, ZoomKind kind, std::int32_t threshold)
 {
     active_ = true;
+    kind_ = kind;
+    threshold_ = threshold;
     start_ = x;
+    startY_ = y;
     end_.reset();
+    endY_ = y;
 }
 
 std::optional<ZoomBand> TZoomDrag::move(std::int32_t x, std::int32_t y, const PlotRect& area)
 {
     if (!active_)
         return std::nullopt;
-    if (area.Contains(x, y))
+    if (area.Contains(x, y)) {
         end_ = x;
+        endY_ = y;
+    }
     return band();
 }
 
 std::optional<ZoomBand> TZoomDrag::band() const
 {
     // No band before the drag has touched the area: there is no moving edge yet.
-    if (!active_ || !end_ || *end_ == start_)
+    if (!active_ || !end_)
         return std::nullopt;
+    const std::int32_t dx = *end_ > start_ ? *end_ - start_ : start_ - *end_;
+    const std::int32_t dy = endY_ > startY_ ? endY_ - startY_ : startY_ - endY_;
+    const bool wide = dx != 0 && dx >= threshold_;
+    const bool tall = dy != 0 && dy >= threshold_;
+    const bool enough = kind_ == ZoomKind::Columns ? wide : kind_ == ZoomKind::Rows ? tall : wide && tall;
+    if (!enough)
+        return std::nullopt;
+    // Only the band's own direction(s) are kept, so equal gestures give equal bands.
+    switch (kind_) {
+    case ZoomKind::Rows:
+        return ZoomBand{0, 0, ZoomKind::Rows, startY_, endY_};
+    case ZoomKind::Box:
+        return ZoomBand{start_, *end_, ZoomKind::Box, startY_, endY_};
+    case ZoomKind::Columns:
+        break;
+    }
     return ZoomBand{start_, *end_};
 }
 
@@ -122,7 +157,7 @@ bool TLogSession::dragAcross(std::int32_t x0, std::int32_t x1)
 
 void TLogSession::zoomToBand(const ZoomBand& band)
 {
-    view_.ZoomToBand(store_, band.startX, band.endX, positiveVoltageView_);
+    view_.ZoomToRect(store_, band.rect(view_.Area), positiveVoltageView_);
 }
 
 bool TLogSession::undo()

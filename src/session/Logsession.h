@@ -32,11 +32,20 @@ namespace driftline {
 
 class TProgressModel;
 
-// The columns a zoom keeps: from startX to endX (either order), over the plot area's height.
+// What a zoom keeps. Columns: from startX to endX (either order) over the plot area's height,
+// the classic band. Rows: from startY to endY over the area's width. Box: both.
+enum class ZoomKind { Columns, Rows, Box };
+
 struct ZoomBand {
     std::int32_t startX = 0;
     std::int32_t endX = 0;
+    ZoomKind kind = ZoomKind::Columns;
+    std::int32_t startY = 0;
+    std::int32_t endY = 0;
     friend bool operator==(const ZoomBand&, const ZoomBand&) = default;
+
+    // The rectangle of pixels kept, in an area.
+    PlotRect rect(const PlotRect& area) const;
 };
 
 // The zoom drag of the left mouse button over the plot, as the window has always done it: the
@@ -45,10 +54,15 @@ struct ZoomBand {
 // when the moving edge was ever set and differs from the start. Nothing, therefore, for a click
 // without movement, a drag back to its start, or a drag that never entered the area; a release
 // outside the area gives the band up to the last position inside it.
+//
+// Beside the classic band, the window offers a band of rows (Ctrl) and a box (Shift), which
+// follow the same rule in their own direction(s), and a threshold: a drag that moved less than
+// threshold pixels (in its direction) is a click. The classic band and driftline-cli's --band
+// use threshold 0.
 class TZoomDrag {
 public:
-    // The left button went down at column x.
-    void press(std::int32_t x);
+    // The left button went down at (x, y).
+    void press(std::int32_t x, std::int32_t y = 0, ZoomKind kind = ZoomKind::Columns, std::int32_t threshold = 0);
     // The mouse is at (x, y). Returns the band to show while dragging, if any.
     std::optional<ZoomBand> move(std::int32_t x, std::int32_t y, const PlotRect& area);
     // The left button went up: the band to zoom to, or nothing. The drag is over either way.
@@ -62,8 +76,12 @@ public:
 
 private:
     bool active_ = false;
+    ZoomKind kind_ = ZoomKind::Columns;
+    std::int32_t threshold_ = 0;
     std::int32_t start_ = 0;
+    std::int32_t startY_ = 0;
     std::optional<std::int32_t> end_;
+    std::int32_t endY_ = 0;
 };
 
 class TLogSession {
@@ -119,7 +137,11 @@ public:
     // ---------------------------------------------------------------- zoom
     // The zoom drag: press, moves, release. release zooms when the drag gives a band and
     // returns whether it did.
-    void pressZoomDrag(std::int32_t x) { drag_.press(x); }
+    void pressZoomDrag(std::int32_t x, std::int32_t y = 0, ZoomKind kind = ZoomKind::Columns,
+                       std::int32_t threshold = 0)
+    {
+        drag_.press(x, y, kind, threshold);
+    }
     std::optional<ZoomBand> moveZoomDrag(std::int32_t x, std::int32_t y) { return drag_.move(x, y, view_.Area); }
     bool releaseZoomDrag();
     void cancelZoomDrag() { drag_.cancel(); }

@@ -87,6 +87,37 @@ TEST(ZoomDrag, GesturesAndTheBandsTheyGive)
     }
 }
 
+TEST(ZoomDrag, RowsBoxesAndTheThreshold)
+{
+    struct Case {
+        const char* name;
+        ZoomKind kind;
+        int threshold;
+        int x1;
+        int y1;
+        std::optional<ZoomBand> band;
+    };
+    // Every drag starts at (100, 100).
+    const Case cases[] = {
+        {"rows", ZoomKind::Rows, 0, 100, 300, ZoomBand{0, 0, ZoomKind::Rows, 100, 300}},
+        {"rows need height", ZoomKind::Rows, 0, 400, 100, std::nullopt},
+        {"box", ZoomKind::Box, 0, 300, 200, ZoomBand{100, 300, ZoomKind::Box, 100, 200}},
+        {"box needs both", ZoomKind::Box, 0, 300, 100, std::nullopt},
+        {"columns under the threshold", ZoomKind::Columns, 4, 103, 300, std::nullopt},
+        {"columns at the threshold", ZoomKind::Columns, 4, 104, 300, ZoomBand{100, 104}},
+        {"box under the threshold in one direction", ZoomKind::Box, 4, 150, 102, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        TZoomDrag drag;
+        drag.press(100, 100, c.kind, c.threshold);
+        drag.move(c.x1, c.y1, Area);
+        EXPECT_EQ(drag.release(), c.band) << c.name;
+    }
+    // A band of rows keeps the area's full width; a box its own columns.
+    EXPECT_EQ((ZoomBand{0, 0, ZoomKind::Rows, 300, 100}.rect(Area)), PlotRect(40, 100, 560, 300));
+    EXPECT_EQ((ZoomBand{300, 100, ZoomKind::Box, 50, 60}.rect(Area)), PlotRect(100, 50, 300, 60));
+}
+
 TEST(ZoomDrag, MovesWithoutAPressAndCancelledDragsGiveNothing)
 {
     TZoomDrag drag;

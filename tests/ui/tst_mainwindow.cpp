@@ -142,6 +142,8 @@ private slots:
     void dragKeepsBandSamples();
     void gesturesThatDoNotZoom_data();
     void gesturesThatDoNotZoom();
+    void rowBandAndBoxZoomThenUndoByKey();
+    void escapeAndSlipsDoNotZoom();
     void twoZoomsThenUndo();
     void resetAfterThreeZooms();
     void refreshAfterZoomAndCorrection();
@@ -634,6 +636,60 @@ void TstMainWindow::gesturesThatDoNotZoom()
     QTest::mouseMove(form->Plot, QPoint(300, 200));
     QTest::mouseRelease(form->Plot, Qt::RightButton, {}, QPoint(300, 200));
     QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 1);
+}
+
+void TstMainWindow::rowBandAndBoxZoomThenUndoByKey()
+{
+    auto form = MakeForm();
+    QVERIFY(form);
+    form->openChosenFile(LogPath("small.log"));
+    QVERIFY(form->windowTitle().startsWith(QStringLiteral("small.log")));
+    const auto all = form->session().store().allSamples().size();
+    // Ctrl: a band of rows 100..300 keeps the samples plotted in those rows, whatever column.
+    std::size_t inRows = 0;
+    for (std::size_t i = 0; i < form->plottedPoints().size(); ++i)
+        inRows += form->plottedPoints().pixelY[i] >= 100 && form->plottedPoints().pixelY[i] <= 300;
+    QVERIFY(inRows > 0 && inRows < all);
+    QTest::mousePress(form->Plot, Qt::LeftButton, Qt::ControlModifier, QPoint(300, 100));
+    QTest::mouseMove(form->Plot, QPoint(310, 200));
+    QTest::mouseMove(form->Plot, QPoint(320, 300));
+    QTest::mouseRelease(form->Plot, Qt::LeftButton, Qt::ControlModifier, QPoint(320, 300));
+    QCOMPARE(form->session().store().allSamples().size(), inRows);
+    // Shift: a box narrows further, as a second step of the same history.
+    QTest::mousePress(form->Plot, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+    QTest::mouseMove(form->Plot, QPoint(450, 350));
+    QTest::mouseRelease(form->Plot, Qt::LeftButton, Qt::ShiftModifier, QPoint(450, 350));
+    QCOMPARE(static_cast<int>(form->session().store().allUndo().size()), 2);
+    QVERIFY(form->session().store().allSamples().size() < inRows);
+    // Ctrl+Z undoes one step, Home the rest.
+    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(form->session().store().allSamples().size(), inRows);
+    QTest::keyClick(form.get(), Qt::Key_Home);
+    QCOMPARE(form->session().store().allSamples().size(), all);
+    QVERIFY(!TFormControls(*form).tbUndo->isEnabled());
+}
+
+void TstMainWindow::escapeAndSlipsDoNotZoom()
+{
+    auto form = MakeForm();
+    QVERIFY(form);
+    form->openChosenFile(LogPath("small.log"));
+    const QImage shown = form->Plot->Picture();
+    // Escape during a drag removes the band and ends the drag without a zoom.
+    QTest::mousePress(form->Plot, Qt::LeftButton, {}, QPoint(100, 225));
+    QTest::mouseMove(form->Plot, QPoint(300, 225));
+    QVERIFY(form->Plot->Picture() != shown);
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    QVERIFY(form->Plot->Picture() == shown);
+    QTest::mouseRelease(form->Plot, Qt::LeftButton, {}, QPoint(300, 225));
+    QVERIFY(!form->session().canUndo());
+    // A click that slipped by fewer pixels than the desktop's drag distance stays a click.
+    const int slip = QApplication::startDragDistance() - 1;
+    QVERIFY(slip >= 1);
+    Drag(*form, 200, {200 + slip}, 200 + slip);
+    QVERIFY(!form->session().canUndo());
+    Drag(*form, 200, {200 + slip + 1}, 200 + slip + 1);
+    QVERIFY(form->session().canUndo());
 }
 
 void TstMainWindow::twoZoomsThenUndo()

@@ -25,16 +25,25 @@ void TPlot::Show()
 
 void TPlot::ShowBand(int startX, int endX)
 {
+    ShowOutline(startX, Canvas.Area.top, endX, Canvas.Area.bottom);
+}
+
+void TPlot::ShowBox(const PlotRect& box)
+{
+    ShowOutline(box.left, box.top, box.right, box.bottom);
+}
+
+void TPlot::ShowOutline(int x0, int y0, int x1, int y1)
+{
     Show();
-    const PlotRect& area = Canvas.Area;
     QPainter painter(&picture_);
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(Qt::black);
     pen.setWidth(1);
     pen.setStyle(Qt::DashLine);
     painter.setPen(pen);
-    const QPoint corners[] = {{startX, area.top}, {startX, area.bottom}, {endX, area.bottom},
-                              {endX, area.top},   {startX, area.top}};
+    // Drawn from the band's start, so the dashes start where the drag did.
+    const QPoint corners[] = {{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}, {x0, y0}};
     painter.drawPolyline(corners, 5);
 }
 
@@ -47,7 +56,7 @@ void TPlot::paintEvent(QPaintEvent* event)
 void TPlot::mousePressEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
-    emit plotMouseDown(event->button(), p.x(), p.y());
+    emit plotMouseDown(event->button(), p.x(), p.y(), event->modifiers());
 }
 
 void TPlot::mouseMoveEvent(QMouseEvent* event)

@@ -25,12 +25,14 @@ public:
     // The zoom band on the visible picture only: a dashed black outline from column startX to
     // endX over the full area height. ShowBand removes an earlier band first (it Shows).
     void ShowBand(int startX, int endX);
+    // The same outline around any rectangle (a band of rows, a box).
+    void ShowBox(const PlotRect& box);
 
     // What the screen shows (the canvas as last Shown, plus any zoom band).
     const QImage& Picture() const { return picture_; }
 
 signals:
-    void plotMouseDown(Qt::MouseButton button, int x, int y);
+    void plotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
     void plotMouseMove(int x, int y);
     void plotMouseUp(Qt::MouseButton button, int x, int y);
 
@@ -41,6 +43,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void ShowOutline(int x0, int y0, int x1, int y1);
     QImage picture_;
 };
 

@@ -234,16 +234,6 @@ std::optional<ControllerLine> ParseControllerLine(std::string_view line, const C
     return parsed;
 }
 
-std::uint32_t Fnv1a32(std::string_view bytes)
-{
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
 std::string CanonicalRootText(const std::filesystem::path& root)
 {
     std::error_code ec;

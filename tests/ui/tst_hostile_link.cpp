@@ -244,7 +244,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(status->text(), step.status, 3000);
         }
         QVERIFY(SendControllerLine(socket, "LogFile Index\t1\t0\n", false, 2000).sent);
-        QTRY_COMPARE_WITH_TIMEOUT(form.store.allRecords.size(), std::size_t{2}, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.session().store().allRecords().size(), std::size_t{2}, 3000);
         QCOMPARE(boxes, 0);
         // The user's own open still reports in a box.
         form.openLogFile(log("e.log"));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Driftline twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test through CTest in both builds.
+# UndefinedBehaviorSanitizer) and runs every test through CTest in both builds; then, when clang
+# is present, runs each fuzz target for a minute (scripts/fuzz.sh).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$here/scripts/setup.sh"
@@ -15,3 +16,10 @@ cmake -S "$here" -B "$here/build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DD
 cmake --build "$here/build-sanitize" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$here/build-sanitize" --output-on-failure -j "$jobs"
+
+# The fuzz targets need clang's libFuzzer; without clang they are skipped.
+if command -v clang++ >/dev/null; then
+  bash "$here/scripts/fuzz.sh" "${FUZZ_SECONDS:-60}"
+else
+  echo "fuzz: clang++ not found; fuzz targets skipped"
+fi

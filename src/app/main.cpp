@@ -120,10 +120,11 @@ int main(int argc, char** argv)
             QMessageBox::warning(nullptr, QStringLiteral("Driftline"), QString::fromStdString(message));
         });
         try {
-            TForm1 form;
             // A logout or `kill` closes the window as the user would, so the settings are
-            // written (by the window's destructor once the event loop has returned).
+            // written (by the window's destructor once the event loop has returned). Watched
+            // from before the window exists: a signal that comes early waits in the pipe.
             TTerminationWatch termination;
+            TForm1 form;
             QObject::connect(&termination, &TTerminationWatch::terminationRequested, &form, [&form] {
                 form.close();
                 QCoreApplication::quit();

@@ -1,5 +1,6 @@
 // driftline-cli: the headless tool over the same core as the viewer.
 #include "cli/Clicommand.h"
+#include "cli/Climanpage.h"
 #include "Version.h"
 
 #include <algorithm>
@@ -23,9 +24,8 @@ namespace {
 void PrintToolHelp(std::FILE* out)
 {
     using driftline::cli::Commands;
-    std::fprintf(out, "usage: driftline-cli <command> [options]\n\n"
-                      "Reads telescope controller logs and derives, plots, fits and exports them.\n\n"
-                      "Commands:\n");
+    std::fprintf(out, "usage: driftline-cli <command> [options]\n\n%s\n\nCommands:\n",
+                 driftline::cli::ToolDescription);
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
@@ -47,6 +47,11 @@ int main(int argc, char** argv)
     const std::string first = argv[1];
     if (first == "--help" || first == "-h" || first == "help") {
         PrintToolHelp(stdout);
+        return 0;
+    }
+    if (first == "--help-man") {
+        // The manual page, written at build time from the same table as --help.
+        std::fputs(driftline::cli::CliManPage().c_str(), stdout);
         return 0;
     }
     if (first == "--version") {

@@ -11,6 +11,8 @@ namespace {
 TEST(CliHostile, FifosAndDevicesAreRefusedAtOnce)
 {
     TCliFolder folder;
+    // The folder stands as the suite, so no "no suite folder" line comes before the pinned error.
+    const ScopedEnv suite("ZVK_ROOT", folder.path().string());
     const auto fifo = folder.path() / "pipe.log";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: reading it the plain way hangs
     const auto log = folder.write("a.log", "Opening session 12/05/2010 21:03:15 (UTC)\r\n75795000 8192 4096 1024\r\n");
@@ -45,6 +47,8 @@ TEST(CliHostile, FifosAndDevicesAreRefusedAtOnce)
 TEST(CliHostile, PlotAndFitPrintOnlyTheirOwnErrorLine)
 {
     TCliFolder folder;
+    // The folder stands as the suite, so no "no suite folder" line comes before the pinned error.
+    const ScopedEnv suite("ZVK_ROOT", folder.path().string());
     const auto log = folder.write("a.log", "Opening session 12/05/2010 21:03:15 (UTC)\r\n75795000 8192 4096 1024\r\n"
                                            "75796000 8193 4097 1025\r\n75797000 8194 4098 1026\r\n");
     // Without a runtime folder the toolkit would note that on stderr before anything else.

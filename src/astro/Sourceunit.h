@@ -26,11 +26,15 @@ public:
     // Azimuth (degrees from north through east) and altitude (degrees) at an instant;
     // derives right ascension, declination and the galactic coordinates at once. A null
     // `when` stands for the current instant.
+    TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when, const TSite& site);
+    // The same at the site of the installed settings (Sitesettings.cpp).
     TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when);
     // A body of kind 2 to 10, whose position is recomputed on every read.
+    static TSource Body(TSourceKind kind, const TUtcLocalTime& when, const TSite& site);
     static TSource Body(TSourceKind kind, const TUtcLocalTime& when);
     // A catalogue source of kind 1 at galactic latitude and longitude (degrees); its right
     // ascension and declination are derived at once.
+    static TSource FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when, const TSite& site);
     static TSource FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when);
 
     // Copies of the records; kinds 2 to 10 are brought up to date first.
@@ -50,6 +54,8 @@ public:
     TAngle Beta;
     TAngle Lambda;
     bool Flag = false;
+    // The site and equinox every position of this source is computed for.
+    TSite Site;
 
 private:
     TSource() = default;

@@ -2,7 +2,6 @@
 #include "astro/Timeunit.h"
 
 #include "astro/AstroConstants.h"
-#include "suite/Globalunit.h"
 
 #include <atomic>
 #include <cmath>
@@ -273,7 +272,7 @@ TDateTime LocalAsDateTime(const TUtcLocalTime& t)
 // Julian day number (integer) at noon of a UTC civil date, less 18262 under J1950.
 // Source: J. Meeus, Astronomical Algorithms, chapter 7 (365.25 (Y + 4716) - 1524.5 written
 // as 365.25 Y + 1720994.5, plus the half day to noon).
-std::int32_t DayNumber(const TSystemTime& utc)
+std::int32_t DayNumber(const TSystemTime& utc, const TSite& site)
 {
     int y = utc.wYear;
     int m = utc.wMonth;
@@ -286,15 +285,15 @@ std::int32_t DayNumber(const TSystemTime& utc)
     const int b = 2 - a + a / 4;
     std::int32_t n = static_cast<std::int32_t>(utc.wDay) + static_cast<std::int32_t>(30.6001 * (m + 1)) +
                      static_cast<std::int32_t>(365.25 * y) + b + 1720995;
-    if (Global().IsJ2000 == 0)
+    if (!site.j2000)
         n -= J1950DayShift;
     return n;
 }
 
 // Julian day (days) of a UTC instant, with the J1950 shift of DayNumber.
-double JulianDay(const TSystemTime& utc)
+double JulianDay(const TSystemTime& utc, const TSite& site)
 {
-    return DayNumber(utc) + (utc.wHour - 12) / 24.0 + utc.wMinute / 1440.0 +
+    return DayNumber(utc, site) + (utc.wHour - 12) / 24.0 + utc.wMinute / 1440.0 +
            (utc.wSecond + utc.wMilliseconds * 0.001) / 86400.0;
 }
 
@@ -308,10 +307,10 @@ double UtHours(const TSystemTime& utc)
 // Source: Newcomb's GMST at 0h UT, 6.6460656 + 2400.051262 T + 0.00002581 T^2 with T in
 // Julian centuries from 1900 January 0.5 (Explanatory Supplement to the Astronomical
 // Ephemeris, 1961).
-double GreenwichSiderealTime(const TSystemTime& utc)
+double GreenwichSiderealTime(const TSystemTime& utc, const TSite& site)
 {
     // Julian centuries from 1900 January 0.5 to 0h UT of the date.
-    const double t = (DayNumber(utc) - 0.5 - 2415020.0) / 36525.0;
+    const double t = (DayNumber(utc, site) - 0.5 - 2415020.0) / 36525.0;
     // 2400 x T less 24 hours per year since 1900 keeps the sum near one day.
     double g = (0.00002581 * t + 0.051262) * t + 6.6460656 + (t - (utc.wYear - 1900) * 0.01) * 2400.0;
     if (g < 0.0)
@@ -326,11 +325,11 @@ double GreenwichSiderealTime(const TSystemTime& utc)
     return FoldHours(g);
 }
 
-// Local sidereal time in hours, 0 to 24, for a UTC instant at the site of the settings
+// Local sidereal time in hours, 0 to 24, for a UTC instant at the site
 // (longitude east positive, western longitudes as 360 minus their size).
-double LocalSiderealTime(const TSystemTime& utc)
+double LocalSiderealTime(const TSystemTime& utc, const TSite& site)
 {
-    double l = GreenwichSiderealTime(utc) + Global().Longitude.Value() / 15.0;
+    double l = GreenwichSiderealTime(utc, site) + site.longitudeDeg / 15.0;
     if (l < 0.0)
         l += 24.0;
     if (l > 24.0)

@@ -2,6 +2,7 @@
 // derivation of all samples at the end (on every core, with results in file order).
 #include "logdata/Logreader.h"
 
+#include "astro/Sitesettings.h"
 #include "astro/Timeunit.h"
 #include "logdata/Samplederive.h"
 
@@ -134,6 +135,8 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     }
 
     store.clearForRead();
+    // Every sample of one read is derived at the site as it stood when the read began.
+    const TSite site = CurrentSite();
     // A record line has some 20 to 30 bytes; reserving for 12-byte lines keeps the lists from
     // re-growing (and copying) on a usual file, and costs only address space until the entries
     // are written.
@@ -144,7 +147,7 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     const unsigned cores = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
     TDerivePipeline pipeline(store);
     if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
-        pipeline.start();
+        pipeline.start(site);
 
     // One buffer holds the unread tail of the previous block followed by the next block; a line
     // longer than the buffer makes it grow.
@@ -213,7 +216,7 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
         handleLine(std::string_view(buffer.data() + start, filled - start));
 
     pipeline.finish();
-    store.deriveRecords(threads);
+    store.deriveRecords(site, threads);
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "logdata/Samplederive.h"
 
 #include "astro/AstroConstants.h"
+#include "astro/Sitesettings.h"
 #include "astro/Sourceunit.h"
 
 #include <algorithm>
@@ -28,7 +29,8 @@ unsigned ThreadCount(unsigned requested, std::size_t records)
 
 // All eight quantities of one record: degrees from counts (shifted in 64 bits, so a negative sum
 // stays negative), days from milliseconds, volts from converter counts, and the sky position.
-Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date)
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                    const TSite& site)
 {
     Sample s;
     const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
@@ -40,7 +42,7 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
 
     TUtcLocalTime when;
     UtcLocalFromDateTime(when, s[Time]);
-    TSource position(s[Azimuth], s[Altitude], &when);
+    TSource position(s[Azimuth], s[Altitude], &when, site);
     s[RightAscension] = position.GetRa().Value();
     s[Declination] = position.GetDec().Value();
     s[Beta] = position.GetBeta().Value();
@@ -52,7 +54,8 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
 
 // Derives allSamples[first..] from allRecords, then brings voltageSamples_ level by copying the
 // matching all-list samples: same record, same date, same shifts give the same sample.
-void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, unsigned threads)
+void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site,
+                               unsigned threads)
 {
     const std::size_t count = allRecords_.size();
     const std::size_t voltsCount = voltageRecords_.size();
@@ -61,7 +64,7 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
 
     auto deriveAll = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i)
-            allSamples_[i] = deriveSample(allRecords_[i], azShift, altShift, allRecordDates_[i]);
+            allSamples_[i] = deriveSample(allRecords_[i], azShift, altShift, allRecordDates_[i], site);
     };
     auto fillVolts = [&](std::size_t begin, std::size_t end) {
         for (std::size_t v = begin; v < end; ++v) {
@@ -81,7 +84,7 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     // The astronomy library reads the time zone once per process; one sample here first keeps
     // that out of the workers' way.
     if (first < count)
-        (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first]);
+        (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first], site);
 
     // Growing the two lists touches fresh memory page by page; the first two threads grow one
     // list each, then every thread derives a slice of allSamples_, then copies a slice of
@@ -114,28 +117,39 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         w.join();
 }
 
-void TSampleStore::deriveRecords(unsigned threads)
+void TSampleStore::deriveRecords(const TSite& site, unsigned threads)
 {
     if (allSamples_.size() > allRecords_.size() || voltageSamples_.size() > voltageRecords_.size()) {
         allSamples_.clear();
         voltageSamples_.clear();
     }
-    deriveRange(allSamples_.size(), 0, 0, threads);
+    deriveRange(allSamples_.size(), 0, 0, site, threads);
 }
 
-void TSampleStore::rebuildSamples(unsigned threads)
+void TSampleStore::rebuildSamples(const TSite& site, unsigned threads)
 {
     allSamples_.clear();
     voltageSamples_.clear();
     allUndo_.clear();
     voltageUndo_.clear();
-    deriveRange(0, azimuthShift(), altitudeShift(), threads);
+    deriveRange(0, azimuthShift(), altitudeShift(), site, threads);
+}
+
+void TSampleStore::deriveRecords(unsigned threads)
+{
+    deriveRecords(CurrentSite(), threads);
+}
+
+void TSampleStore::rebuildSamples(unsigned threads)
+{
+    rebuildSamples(CurrentSite(), threads);
 }
 
 // ---------------------------------------------------------------- read-time pipeline
 
-void TDerivePipeline::start()
+void TDerivePipeline::start(const TSite& site)
 {
+    site_ = site;
     store_.allSamples_.reserve(store_.allRecords_.capacity());
     records_ = store_.allRecords_.data();
     dates_ = store_.allRecordDates_.data();
@@ -181,7 +195,7 @@ void TDerivePipeline::run()
         }
         const std::size_t end = std::min(available, done + BatchRecords);
         for (; done < end; ++done)
-            samples.push_back(deriveSample(records_[done], 0, 0, dates_[done]));
+            samples.push_back(deriveSample(records_[done], 0, 0, dates_[done], site_));
     }
 }
 

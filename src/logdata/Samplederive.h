@@ -13,9 +13,11 @@
 
 namespace driftline {
 
-// The sample of one raw record: counts shifted by the given signed counts (64-bit sums, so a
-// shift below zero gives a negative angle), time = date (midnight serial) + milliseconds.
-Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
+// The sample of one raw record at a site: counts shifted by the given signed counts (64-bit
+// sums, so a shift below zero gives a negative angle), time = date (midnight serial) +
+// milliseconds, and the sky position of that azimuth and altitude at that instant.
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                    const TSite& site);
 
 // Derives samples of the records the parser has already appended, on a thread of its own, while
 // the parser goes on. The parser publishes how many records are complete; the worker appends
@@ -29,8 +31,8 @@ public:
     TDerivePipeline(const TDerivePipeline&) = delete;
     TDerivePipeline& operator=(const TDerivePipeline&) = delete;
 
-    // Starts the worker over the records appended from now on.
-    void start();
+    // Starts the worker over the records appended from now on, deriving at site.
+    void start(const TSite& site);
     bool running() const { return worker_.joinable(); }
     // True when one more record still fits without moving the records the worker reads.
     bool roomForOneMore() const;
@@ -48,6 +50,7 @@ private:
     TSampleStore& store_;
     const RawRecord* records_ = nullptr;
     const TDateTime* dates_ = nullptr;
+    TSite site_;
     std::atomic<std::size_t> published_{0};
     std::size_t lastPublished_ = 0;
     std::thread worker_;

@@ -1,4 +1,5 @@
 // Derived quantities, Refresh with corrections, and the store's lists.
+#include "astro/Sitesettings.h"
 #include "logdata/Logreader.h"
 #include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
@@ -18,7 +19,7 @@ constexpr double May12of2010 = 40310.0;
 
 TEST(SampleDerivation, ExampleRecordOnTwelfthOfMay2010)
 {
-    const Sample s = deriveSample({75795000, 8192, 4096, 1024}, 0, 0, May12of2010);
+    const Sample s = deriveSample({75795000, 8192, 4096, 1024}, 0, 0, May12of2010, CurrentSite());
     // 75,795,000 ms = 21 h 3 min 15 s = 75795 / 86400 of a day.
     EXPECT_DOUBLE_EQ(s[Time], May12of2010 + 75795.0 / 86400.0);
     EXPECT_EQ(s[Azimuth], 90.0);   // 8192 / 32768 of a turn
@@ -45,9 +46,9 @@ TEST(SampleDerivation, CountsToAnglesWithoutFoldingAndSignedShifts)
         {4294967295u, 1, 47185920.0},   // 2^32 counts: the 64-bit sum does not wrap to 0
     };
     for (const auto& c : cases) {
-        const Sample az = deriveSample({0, c.counts, 0, 0}, c.shift, 0, 0.0);
+        const Sample az = deriveSample({0, c.counts, 0, 0}, c.shift, 0, 0.0, CurrentSite());
         EXPECT_EQ(az[Azimuth], c.degrees) << c.counts << " + " << c.shift;
-        const Sample alt = deriveSample({0, 0, c.counts, 0}, 0, c.shift, 0.0);
+        const Sample alt = deriveSample({0, 0, c.counts, 0}, 0, c.shift, 0.0, CurrentSite());
         EXPECT_EQ(alt[Altitude], c.degrees) << c.counts << " + " << c.shift;
     }
 }
@@ -231,7 +232,7 @@ TEST(SampleDerivation, ParallelDerivationIsBitIdenticalToSerial)
     }
     // Each voltage sample is the derivation of its own record and date.
     for (std::size_t v = 0; v < serial.voltageRecords().size(); v += 997) {
-        const Sample direct = deriveSample(serial.voltageRecords()[v], 0, 0, serial.voltageRecordDates()[v]);
+        const Sample direct = deriveSample(serial.voltageRecords()[v], 0, 0, serial.voltageRecordDates()[v], CurrentSite());
         EXPECT_EQ(std::memcmp(&direct, &serial.voltageSamples()[v], sizeof(Sample)), 0) << v;
     }
 }
@@ -260,11 +261,11 @@ void ExpectListsInStep(const TSampleStore& store, const char* step)
     const auto az = store.azimuthShift();
     const auto alt = store.altitudeShift();
     for (std::size_t i = 0; i < store.allRecords().size(); ++i) {
-        const Sample d = deriveSample(store.allRecords()[i], az, alt, store.allRecordDates()[i]);
+        const Sample d = deriveSample(store.allRecords()[i], az, alt, store.allRecordDates()[i], CurrentSite());
         EXPECT_EQ(std::memcmp(&d, &store.allSamples()[i], sizeof d), 0) << step << " all " << i;
     }
     for (std::size_t v = 0; v < store.voltageRecords().size(); ++v) {
-        const Sample d = deriveSample(store.voltageRecords()[v], az, alt, store.voltageRecordDates()[v]);
+        const Sample d = deriveSample(store.voltageRecords()[v], az, alt, store.voltageRecordDates()[v], CurrentSite());
         EXPECT_EQ(std::memcmp(&d, &store.voltageSamples()[v], sizeof d), 0) << step << " volts " << v;
     }
 }

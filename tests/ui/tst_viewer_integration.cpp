@@ -11,7 +11,7 @@
 #include "app/Helpunit.h"
 #include "app/Mainunit.h"
 #include "app/Progressunit.h"
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 #include "plot/ui/Plotunit.h"
 #include "suite/Controllerprotocol.h"
 #include "suite/Globalunit.h"

@@ -59,6 +59,10 @@ public:
     void appendRecord(const RawRecord& raw, bool hasVolts);
     // Makes room for n records (and as many voltage records) ahead of a read.
     void reserveRecords(std::size_t n);
+    // Appends the records (with their dates and voltage places) that part read from the next
+    // slice of the same file, emptying part; records part read before a date line of its own
+    // (dated NaN) take the date undated. No samples: see deriveRecords.
+    void appendRecordsOf(TSampleStore&& part, TDateTime undated);
 
     // Derives the samples of the records appended since the sample lists were last complete,
     // with shifts 0 (the read-time derivation). threads 0 = as many as the machine has;

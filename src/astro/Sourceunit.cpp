@@ -34,24 +34,23 @@ const TLatitudeCache& SiteLatitude(double latDeg)
     return cache;
 }
 
-struct THourAngleDec {
-    double hourAngleDeg;
-    double decDeg;
-};
+}  // namespace
 
-// Hour angle and declination in degrees of an azimuth (from north through east) and an
-// altitude in degrees at the site latitude; no refraction, nutation or precession.
+TAngleTrig AngleTrig(double degrees)
+{
+    const double radians = degrees * DegToRad;
+    return {std::sin(radians), std::cos(radians)};
+}
+
 // Source: J. Meeus, Astronomical Algorithms, chapter 13 (equations 13.5 and 13.6 solved for
 // the equatorial coordinates, azimuth here counted from north).
-THourAngleDec HorizontalToEquatorial(double azimuthDeg, double altitudeDeg, double latitudeDeg)
+THourAngleDec HorizontalToEquatorial(TAngleTrig azimuth, TAngleTrig altitude, double latitudeDeg)
 {
     const TLatitudeCache& site = SiteLatitude(latitudeDeg);
-    const double azRad = azimuthDeg * DegToRad;
-    const double altRad = altitudeDeg * DegToRad;
-    const double sinAlt = std::sin(altRad);
-    const double cosAlt = std::cos(altRad);
-    const double sinAz = std::sin(azRad);
-    const double cosAz = std::cos(azRad);
+    const double sinAlt = altitude.sin;
+    const double cosAlt = altitude.cos;
+    const double sinAz = azimuth.sin;
+    const double cosAz = azimuth.cos;
     double sinDec = sinAlt * site.sinLat + cosAlt * site.cosLat * cosAz;
     // The clamp keeps asin defined when rounding carries the pole past 1.
     if (sinDec > 1.0)
@@ -64,7 +63,28 @@ THourAngleDec HorizontalToEquatorial(double azimuthDeg, double altitudeDeg, doub
     return {hourAngleRad * RadToDeg, decRad * RadToDeg};
 }
 
-}  // namespace
+double FoldLocalSiderealHours(double lstHours)
+{
+    if (lstHours > 24.0)
+        lstHours -= 24.0;
+    if (lstHours < 0.0)
+        lstHours += 24.0;
+    return lstHours;
+}
+
+TSkyPosition SkyPositionFrom(const THourAngleDec& hd, double lstHours, const TSite& site)
+{
+    TRa ra;
+    ra.SetHours((lstHours * 15.0 - hd.hourAngleDeg) / 15.0);
+    TAngle dec;
+    dec.Set(hd.decDeg);
+    const TCoordPair galactic = Rotate(TCoordPair{dec.Value(), ra.Value()}, EquatorialToGalactic, site);
+    TAngle beta;
+    beta.Set(galactic.Latitude);
+    TAngle lambda;
+    lambda.Set(galactic.Longitude);
+    return {ra.Value(), dec.Value(), beta.Value(), lambda.Value()};
+}
 
 // Position of the telescope's azimuth and altitude (degrees) at an instant (the current
 // one when `when` is null): right ascension, declination and galactic coordinates.
@@ -76,12 +96,8 @@ TSource::TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* whe
     else
         UtcLocalNow(Time);
 
-    const THourAngleDec hd = HorizontalToEquatorial(azimuthDeg, altitudeDeg, Site.latitudeDeg);
-    double lstHours = LocalSiderealTime(Time.Utc, Site);
-    if (lstHours > 24.0)
-        lstHours -= 24.0;
-    if (lstHours < 0.0)
-        lstHours += 24.0;
+    const THourAngleDec hd = HorizontalToEquatorial(AngleTrig(azimuthDeg), AngleTrig(altitudeDeg), Site.latitudeDeg);
+    const double lstHours = FoldLocalSiderealHours(LocalSiderealTime(Time.Utc, Site));
     // The right ascension setter folds the hours into [0, 360] degrees.
     Ra.SetHours((lstHours * 15.0 - hd.hourAngleDeg) / 15.0);
     Dec.Set(hd.decDeg);

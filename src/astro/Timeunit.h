@@ -44,6 +44,21 @@ void ReloadTimeZone();
 TDateTime UtcAsDateTime(const TUtcLocalTime& t);
 TDateTime LocalAsDateTime(const TUtcLocalTime& t);
 
+// The UTC calendar fields of TDateTime serials, as DecodeDateTime gives them; the date fields
+// are worked out again only when the day differs from the previous call's.
+class TUtcDecoder {
+public:
+    const TSystemTime& decode(TDateTime t);
+    // True when the last decode entered another day than the one before it (or was the first).
+    bool dayChanged() const { return dayChanged_; }
+
+private:
+    TSystemTime fields_;
+    std::int64_t days_ = 0;
+    bool valid_ = false;
+    bool dayChanged_ = true;
+};
+
 // Integer Julian day number at noon of the UTC civil date, less 18262 under the site's 1950
 // equinox. Source: J. Meeus, Astronomical Algorithms, chapter 7.
 std::int32_t DayNumber(const TSystemTime& utc, const TSite& site);
@@ -56,6 +71,12 @@ double UtHours(const TSystemTime& utc);
 double GreenwichSiderealTime(const TSystemTime& utc, const TSite& site);
 // Local sidereal time in hours, 0 to 24, for a UTC instant at the site's longitude.
 double LocalSiderealTime(const TSystemTime& utc, const TSite& site);
+// The two halves of GreenwichSiderealTime, for callers that keep the first for a whole day:
+// the sum at 0h UT of the date (not yet folded), then the time of day added and the sum folded.
+double GreenwichSiderealTimeAt0h(const TSystemTime& utc, const TSite& site);
+double GreenwichSiderealTimeFrom0h(double at0h, const TSystemTime& utc);
+// The second half of LocalSiderealTime: Greenwich sidereal hours moved to the site's longitude.
+double LocalFromGreenwichSiderealTime(double greenwichHours, const TSite& site);
 // The same four at the site of the installed settings (Sitesettings.cpp).
 std::int32_t DayNumber(const TSystemTime& utc);
 double JulianDay(const TSystemTime& utc);

@@ -27,10 +27,40 @@ unsigned ThreadCount(unsigned requested, std::size_t records)
 
 }  // namespace
 
+namespace {
+
+// Sine and cosine of every whole count of one turn, computed as a pointing of that many counts
+// computes them, so a value from the table has the same bits.
+struct TCountTrigTable {
+    std::vector<TAngleTrig> entries;
+    TCountTrigTable() : entries(CountsPerTurn)
+    {
+        for (std::size_t c = 0; c < entries.size(); ++c)
+            entries[c] = AngleTrig(static_cast<double>(c) * DegreesPerCount);
+    }
+};
+
+const TCountTrigTable& CountTrig()
+{
+    static const TCountTrigTable table;
+    return table;
+}
+
+}  // namespace
+
+TSampleDeriver::TSampleDeriver(const TSite& site) : site_(site), trig_(CountTrig().entries.data()) {}
+
+TAngleTrig TSampleDeriver::trigOf(std::int64_t counts) const
+{
+    if (counts >= 0 && counts < CountsPerTurn)
+        return trig_[counts];
+    return AngleTrig(static_cast<double>(counts) * DegreesPerCount);
+}
+
 // All eight quantities of one record: degrees from counts (shifted in 64 bits, so a negative sum
 // stays negative), days from milliseconds, volts from converter counts, and the sky position.
-Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
-                    const TSite& site)
+Sample TSampleDeriver::derive(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
+                              TDateTime date)
 {
     Sample s;
     const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
@@ -40,14 +70,31 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
     s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
     s[Volts] = static_cast<double>(raw.voltsCounts) * VoltsPerCount;
 
-    TUtcLocalTime when;
-    UtcLocalFromDateTime(when, s[Time]);
-    TSource position(s[Azimuth], s[Altitude], &when, site);
-    s[RightAscension] = position.GetRa().Value();
-    s[Declination] = position.GetDec().Value();
-    s[Beta] = position.GetBeta().Value();
-    s[Lambda] = position.GetLambda().Value();
+    // Only the UTC half of the instant is read; its date part only when the day changes.
+    const TSystemTime& utc = calendar_.decode(s[Time]);
+    if (calendar_.dayChanged())
+        greenwichAt0h_ = GreenwichSiderealTimeAt0h(utc, site_);
+    // A parked dish repeats its counts: the hour angle and declination stay as they were.
+    if (!pointingKnown_ || az != lastAzimuth_ || alt != lastAltitude_) {
+        hourAngleDec_ = HorizontalToEquatorial(trigOf(az), trigOf(alt), site_.latitudeDeg);
+        lastAzimuth_ = az;
+        lastAltitude_ = alt;
+        pointingKnown_ = true;
+    }
+    const double lst = FoldLocalSiderealHours(
+        LocalFromGreenwichSiderealTime(GreenwichSiderealTimeFrom0h(greenwichAt0h_, utc), site_));
+    const TSkyPosition sky = SkyPositionFrom(hourAngleDec_, lst, site_);
+    s[RightAscension] = sky.ra;
+    s[Declination] = sky.dec;
+    s[Beta] = sky.beta;
+    s[Lambda] = sky.lambda;
     return s;
+}
+
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                    const TSite& site)
+{
+    return TSampleDeriver(site).derive(raw, azimuthShift, altitudeShift, date);
 }
 
 // ---------------------------------------------------------------- bulk, in slices
@@ -63,8 +110,9 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     first = std::min(first, count);
 
     auto deriveAll = [&](std::size_t begin, std::size_t end) {
+        TSampleDeriver deriver(site);
         for (std::size_t i = begin; i < end; ++i)
-            allSamples_[i] = deriveSample(allRecords_[i], azShift, altShift, allRecordDates_[i], site);
+            allSamples_[i] = deriver.derive(allRecords_[i], azShift, altShift, allRecordDates_[i]);
     };
     auto fillVolts = [&](std::size_t begin, std::size_t end) {
         for (std::size_t v = begin; v < end; ++v) {
@@ -81,8 +129,8 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         return;
     }
 
-    // The astronomy library reads the time zone once per process; one sample here first keeps
-    // that out of the workers' way.
+    // The table of count sines and cosines is built at the first derivation; one sample here
+    // first keeps that out of the workers' way.
     if (first < count)
         (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first], site);
 
@@ -185,6 +233,7 @@ void TDerivePipeline::run()
 {
     SampleList& samples = store_.allSamples_;
     std::size_t done = samples.size();
+    TSampleDeriver deriver(site_);
     for (;;) {
         const std::size_t available = published_.load(std::memory_order_acquire);
         if (available == StopMark)
@@ -195,7 +244,7 @@ void TDerivePipeline::run()
         }
         const std::size_t end = std::min(available, done + BatchRecords);
         for (; done < end; ++done)
-            samples.push_back(deriveSample(records_[done], 0, 0, dates_[done], site_));
+            samples.push_back(deriver.derive(records_[done], 0, 0, dates_[done]));
     }
 }
 

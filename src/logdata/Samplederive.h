@@ -2,6 +2,7 @@
 // The derivation of samples from raw records, and the two ways it is spread over the cores: the
 // read-time pipeline (one worker deriving behind the parser) and the bulk derivation in slices
 // (the end of a read and Refresh's rebuild, TSampleStore::deriveRecords and rebuildSamples).
+#include "astro/Sourceunit.h"
 #include "astro/Timeunit.h"
 #include "logdata/Quantity.h"
 #include "logdata/Records.h"
@@ -18,6 +19,28 @@ namespace driftline {
 // milliseconds, and the sky position of that azimuth and altitude at that instant.
 Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
                     const TSite& site);
+
+// Derives samples one after another at one site, keeping what consecutive records share: the
+// date fields and the sidereal time at 0h of the current day, and the hour angle and
+// declination of the last pointing. Every sample has the bits deriveSample gives it. One per
+// thread.
+class TSampleDeriver {
+public:
+    explicit TSampleDeriver(const TSite& site);
+    Sample derive(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
+
+private:
+    TAngleTrig trigOf(std::int64_t counts) const;
+
+    TSite site_;
+    const TAngleTrig* trig_;
+    TUtcDecoder calendar_;
+    double greenwichAt0h_ = 0.0;
+    bool pointingKnown_ = false;
+    std::int64_t lastAzimuth_ = 0;
+    std::int64_t lastAltitude_ = 0;
+    THourAngleDec hourAngleDec_;
+};
 
 // Derives samples of the records the parser has already appended, on a thread of its own, while
 // the parser goes on. The parser publishes how many records are complete; the worker appends

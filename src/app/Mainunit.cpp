@@ -655,6 +655,9 @@ void TForm1::miFitClick()
     if (reading_)
         return;
     const int coeffCount = ui->seCoeff->value();
+    // A new fit replaces the curve and marker of the one before: the plot is drawn afresh first.
+    if (axisHandlersAttached_)
+        Redraw();
     RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); });
 }
 

@@ -8,7 +8,7 @@
 #include "app/Controllerlink.h"
 #include "app/Helpunit.h"
 #include "app/Progressunit.h"
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
 #include "plot/canvas/Drawview.h"

@@ -85,6 +85,8 @@ public slots:
     // Reads the file and shows it. False when it could not be opened or holds no sample: the
     // window then keeps the file shown before, completely.
     bool openLogFile(const QString& path);
+    // openLogFile for a controller's request: its messages go to the status bar.
+    bool openLogFileForController(const QString& path);
 
     void Redraw();
     void miVoltsClick();
@@ -126,6 +128,8 @@ private:
     void ReadSettings();
     void WriteSettings();
     void ShowMessage(const QString& text, bool error);
+    // A message in the status bar, where it holds nothing up.
+    void ShowStatusMessage(const QString& text);
     void BeginRead();
     void EndRead();
     void ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* edit);
@@ -138,6 +142,7 @@ private:
     std::unique_ptr<TLogSession> session_;
     TProgressForm* progressForm_ = nullptr;
     bool reading_ = false;
+    bool controllerRequest_ = false;  // a controller's request is being served
     bool closingFromMenu_ = false;
     // Handlers "detached" while the program itself sets these controls: the slots check these.
     bool axisHandlersAttached_ = false;

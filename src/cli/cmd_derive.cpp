@@ -106,7 +106,7 @@ int RunDerive(const std::vector<std::string>& args)
     if (options.positional.size() != 1)
         return UsageError("derive", DeriveUsage,
                           options.positional.empty() ? "no log file given" : "more than one log file given");
-    InstallCliGlobal(options);
+    InstallCliGlobal(options, options.positional.at(0));
 
     TLogSession session;
     const TReadResult read = LoadLogForCli(options.positional[0], session);

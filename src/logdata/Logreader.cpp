@@ -4,11 +4,14 @@
 
 #include "astro/Sitesettings.h"
 #include "astro/Timeunit.h"
+#include "logdata/Logfilecheck.h"
 #include "logdata/Samplederive.h"
+#include "suite/Fileunit.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -16,6 +19,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace driftline {
 
@@ -38,6 +43,8 @@ std::string TReadResult::message() const
         return reason;
     case InvalidDate:
         return InvalidDateMessage;
+    case Changed:
+        return reason;
     }
     return {};
 }
@@ -107,18 +114,23 @@ constexpr std::uintmax_t PipelineMinBytes = 256 * 1024;
 // Each slice of a parallel parse holds at least this many bytes.
 constexpr std::uintmax_t MinSliceBytes = 128 * 1024;
 
-// Reads at most limit bytes of file from where it stands, in large blocks, and hands every line
-// (LF removed, a CR before it kept) to handle, which returns false to stop. The bytes after the
-// last LF within the limit are a line too. Returns false when handle stopped the read.
-template <typename Handle>
-bool ForEachLine(std::FILE* file, std::uintmax_t limit, Handle&& handle)
+// Hands every line of the bytes that read() gives (up to limit of them) to handle, LF removed
+// and a CR before it kept; handle returns false to stop. A line longer than MaxLogLineBytes is
+// dropped as it streams past, so the buffer never holds more than the cap and one block; skip
+// receives its length instead. The bytes after the last LF are a line only when takeTail (given
+// them without a CR) says so: a half-written line is left for the next read. bytesRead counts
+// what read() gave. Returns false when handle stopped the read.
+template <typename Read, typename Handle, typename Skip, typename TakeTail>
+bool ForEachLine(Read&& read, std::uintmax_t limit, Handle&& handle, Skip&& skip, TakeTail&& takeTail,
+                 std::uint64_t& bytesRead)
 {
-    // One buffer holds the unread tail of the previous block followed by the next block; a line
-    // longer than the buffer makes it grow.
+    // One buffer holds the unread tail of the previous block followed by the next block.
     std::vector<char> buffer(ReadBlockBytes);
     std::size_t filled = 0;  // bytes held in buffer
     std::size_t start = 0;   // first byte of the current line
     std::uintmax_t left = limit;
+    bool skipping = false;
+    std::uint64_t skippedBytes = 0;
     for (;;) {
         // Move the partial line to the front and fill the rest of the buffer.
         if (start > 0) {
@@ -130,9 +142,10 @@ bool ForEachLine(std::FILE* file, std::uintmax_t limit, Handle&& handle)
             buffer.resize(buffer.size() * 2);
         const std::size_t carried = filled;  // the carried partial line holds no LF
         const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(buffer.size() - filled, left));
-        const std::size_t got = want > 0 ? std::fread(buffer.data() + filled, 1, want, file) : 0;
+        const std::size_t got = want > 0 ? read(buffer.data() + filled, want) : 0;
         filled += got;
         left -= got;
+        bytesRead += got;
         if (got == 0)
             break;
 
@@ -143,35 +156,59 @@ bool ForEachLine(std::FILE* file, std::uintmax_t limit, Handle&& handle)
             if (!lf)
                 break;
             const std::size_t lfPos = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-            if (!handle(std::string_view(base + start, lfPos - start)))
+            if (skipping) {
+                skipping = false;
+                skip(skippedBytes + (lfPos - start));
+            } else if (lfPos - start > MaxLogLineBytes + 1) {  // + 1: a CR before the LF
+                skip(lfPos - start);
+            } else if (!handle(std::string_view(base + start, lfPos - start))) {
                 return false;
+            }
             start = lfPos + 1;
             scan = start;
         }
+        if (skipping || filled - start > MaxLogLineBytes + 1) {
+            if (!skipping)
+                skippedBytes = 0;
+            skipping = true;
+            skippedBytes += filled - start;
+            start = filled;
+        }
     }
-    // The last line without a line end is a line too.
-    if (filled > start)
-        return handle(std::string_view(buffer.data() + start, filled - start));
+    if (skipping) {
+        skip(skippedBytes);
+    } else if (filled > start) {
+        std::string_view last(buffer.data() + start, filled - start);
+        if (last.back() == '\r')
+            last.remove_suffix(1);
+        if (takeTail(last))
+            return handle(std::string_view(buffer.data() + start, filled - start));
+    }
     return true;
 }
 
+// Whether the unterminated last line of the file open as fd is read now (TakeUnterminatedLastLine).
+bool TakeTailOf(int fd, std::string_view last)
+{
+    TFileIdentity now;
+    return IdentityOfOpenFile(fd, now) && TakeUnterminatedLastLine(last, now.modified, std::chrono::system_clock::now());
+}
+
 // The offset just past the first LF at or after offset `from`; the file's size when none follows.
-std::uintmax_t NextLineStart(std::FILE* file, std::uintmax_t from, std::uintmax_t size)
+std::uintmax_t NextLineStart(int fd, std::uintmax_t from, std::uintmax_t size)
 {
     if (from == 0 || from >= size)
         return std::min(from, size);
-    if (fseeko(file, static_cast<off_t>(from - 1), SEEK_SET) != 0)
-        return size;
     // Looking from the byte before: a slice that would start right after an LF starts there.
     char block[65536];
     std::uintmax_t at = from - 1;
     for (;;) {
-        const std::size_t got = std::fread(block, 1, sizeof block, file);
-        if (got == 0)
+        const ssize_t got = ::pread(fd, block, sizeof block, static_cast<off_t>(at));
+        if (got <= 0)
             return size;
-        if (const void* lf = std::memchr(block, '\n', got))
+        if (const void* lf = std::memchr(block, '\n', static_cast<std::size_t>(got)))
             return at + static_cast<std::uintmax_t>(static_cast<const char*>(lf) - block) + 1;
-        at += got;
+        at += static_cast<std::uintmax_t>(got);
     }
 }
 
@@ -187,24 +224,29 @@ struct TSlice {
     bool altitudeSet = false;
     std::array<bool, ReceiverValueCount> receiverSet{};
     bool invalidDate = false;  // stopped at line `lines` (counted within the slice)
-    bool readFailed = false;
+    std::uint64_t bytesRead = 0;
 };
 
-// Parses one slice with the line rules of the serial read, on a file handle of its own.
-void ParseSlice(const std::filesystem::path& path, TSlice& slice)
+// Parses one slice with the line rules of the serial read, reading at its own offsets of fd.
+void ParseSlice(int fd, TSlice& slice)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file || fseeko(file.get(), static_cast<off_t>(slice.begin), SEEK_SET) != 0) {
-        slice.readFailed = true;
-        return;
-    }
     TSampleStore& part = slice.part;
     part.clearForRead();
     part.logDate = std::numeric_limits<double>::quiet_NaN();
     const std::uintmax_t bytes = slice.end - slice.begin;
     if (bytes / 12 < (std::uintmax_t{1} << 31))
         part.reserveRecords(static_cast<std::size_t>(bytes / 12));
-    ForEachLine(file.get(), bytes, [&](std::string_view line) {
+    std::uintmax_t offset = slice.begin;
+    const auto read = [&](char* to, std::size_t n) -> std::size_t {
+        const ssize_t got = ::pread(fd, to, n, static_cast<off_t>(offset));
+        if (got <= 0)
+            return 0;
+        offset += static_cast<std::uintmax_t>(got);
+        return static_cast<std::size_t>(got);
+    };
+    const auto skip = [&](std::uint64_t) { ++slice.lines; };
+    const auto takeTail = [&](std::string_view last) { return TakeTailOf(fd, last); };
+    ForEachLine(read, bytes, [&](std::string_view line) {
         ++slice.lines;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
@@ -232,19 +274,19 @@ void ParseSlice(const std::filesystem::path& path, TSlice& slice)
         default:
             return true;
         }
-    });
+    }, skip, takeTail, slice.bytesRead);
 }
 
 // The parallel parse: the file cut at line ends into one slice per thread, each parsed on its
 // own; then, in file order, each slice's undated records take the date in force where it starts,
 // its session values replace the earlier ones, and an invalid date ends the read where it stands
 // in the whole file. The store ends as the serial read leaves it, records and dates alike.
-bool ReadInSlices(const std::filesystem::path& path, std::FILE* file, std::uintmax_t size, unsigned count,
-                  TSampleStore& store, TReadResult& result)
+void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& store, TReadResult& result,
+                  std::uint64_t& bytesRead)
 {
     std::vector<TSlice> slices(count);
     for (unsigned i = 0; i < count; ++i)
-        slices[i].begin = i == 0 ? 0 : NextLineStart(file, size * i / count, size);
+        slices[i].begin = i == 0 ? 0 : NextLineStart(fd, size * i / count, size);
     for (unsigned i = 0; i < count; ++i) {
         slices[i].begin = i == 0 ? 0 : std::max(slices[i].begin, slices[i - 1].begin);
         slices[i].end = size;
@@ -255,14 +297,12 @@ bool ReadInSlices(const std::filesystem::path& path, std::FILE* file, std::uintm
     std::vector<std::thread> workers;
     workers.reserve(count - 1);
     for (unsigned i = 1; i < count; ++i)
-        workers.emplace_back(ParseSlice, std::cref(path), std::ref(slices[i]));
-    ParseSlice(path, slices[0]);
+        workers.emplace_back(ParseSlice, fd, std::ref(slices[i]));
+    ParseSlice(fd, slices[0]);
     for (auto& w : workers)
         w.join();
-    for (const TSlice& slice : slices) {
-        if (slice.readFailed)
-            return false;
-    }
+    for (const TSlice& slice : slices)
+        bytesRead += slice.bytesRead;
 
     std::size_t total = 0;
     for (const TSlice& slice : slices) {
@@ -297,7 +337,6 @@ bool ReadInSlices(const std::filesystem::path& path, std::FILE* file, std::uintm
         }
         linesBefore += slice.lines;
     }
-    return true;
 }
 
 }  // namespace
@@ -306,23 +345,26 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
                         unsigned threads)
 {
     TReadResult result;
-    std::error_code ec;
-    // A folder opens for reading on this platform and only fails at the first read, so it is
-    // refused here, before anything is cleared.
-    if (std::filesystem::is_directory(path, ec)) {
+    // Opened without blocking and refused unless it is a regular file: a FIFO would wait for a
+    // writer forever and a device would never end. Nothing is cleared before this succeeds.
+    std::string openError;
+    const int fd = OpenRegularFileForReading(path, openError);
+    if (fd < 0) {
         result.status = TReadResult::OpenFailed;
-        result.reason = std::strerror(EISDIR);
+        result.reason = openError;
         return result;
     }
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
     if (!file) {
+        const int code = errno;
+        ::close(fd);
         result.status = TReadResult::OpenFailed;
-        result.reason = std::strerror(errno != 0 ? errno : ENOENT);
+        result.reason = std::strerror(code);
         return result;
     }
-    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
-    const bool sizeKnown = !ec;
+    TFileIdentity atStart;
+    const bool sizeKnown = IdentityOfOpenFile(fd, atStart);
+    const std::uintmax_t fileSize = atStart.size;
 
     bool showProgress = false;
     if (progress) {
@@ -335,57 +377,65 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     // Every sample of one read is derived at the site as it stood when the read began.
     const TSite site = CurrentSite();
     const unsigned cores = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
+    std::uint64_t bytesRead = 0;
+    bool stopped = false;
 
     // Without the progress dialog (whose steps follow the lines in file order) a large file is
     // parsed in slices on every core; the derivation after it is shared out as well.
     if (cores > 1 && sizeKnown && !showProgress && fileSize >= PipelineMinBytes) {
         const auto slices =
             static_cast<unsigned>(std::min<std::uintmax_t>(cores, std::max<std::uintmax_t>(1, fileSize / MinSliceBytes)));
-        TReadResult sliced;
-        if (ReadInSlices(path, file.get(), fileSize, slices, store, sliced)) {
-            store.deriveRecords(site, threads);
-            return sliced;
-        }
-        // A slice could not be read: start again on one thread, which reports what it meets.
-        store.clearForRead();
-        std::rewind(file.get());
+        ReadInSlices(fd, fileSize, slices, store, result, bytesRead);
+        stopped = result.status == TReadResult::InvalidDate;
+    } else {
+        // A record line has some 20 to 30 bytes; reserving for 12-byte lines keeps the lists from
+        // re-growing (and copying) on a usual file, and costs only address space until the
+        // entries are written.
+        if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31))
+            store.reserveRecords(static_cast<std::size_t>(fileSize / 12));
+
+        TDerivePipeline pipeline(store);
+        if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
+            pipeline.start(site);
+
+        std::uint64_t lineNumber = 0;
+        const auto read = [&](char* to, std::size_t n) { return std::fread(to, 1, n, file.get()); };
+        const auto skip = [&](std::uint64_t size) {
+            ++lineNumber;
+            if (showProgress)
+                progress->ProgressAdvance(size);
+        };
+        const auto takeTail = [&](std::string_view last) { return TakeTailOf(fd, last); };
+        const auto handle = [&](std::string_view line) -> bool {
+            ++lineNumber;
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            if (showProgress)
+                progress->ProgressAdvance(line.size());
+            if (pipeline.running() && !pipeline.roomForOneMore())
+                pipeline.finish();  // more records than reserved: the lists will move
+            switch (parseLogLine(line, store, false)) {
+            case LineEffect::InvalidDate:
+                result.status = TReadResult::InvalidDate;
+                result.line = lineNumber;
+                return false;
+            case LineEffect::RecordAdded:
+                if (pipeline.running())
+                    pipeline.publish();
+                return true;
+            default:
+                return true;
+            }
+        };
+        stopped = !ForEachLine(read, std::numeric_limits<std::uintmax_t>::max(), handle, skip, takeTail, bytesRead);
+        pipeline.finish();
     }
 
-    // A record line has some 20 to 30 bytes; reserving for 12-byte lines keeps the lists from
-    // re-growing (and copying) on a usual file, and costs only address space until the entries
-    // are written.
-    if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31)) {
-        store.reserveRecords(static_cast<std::size_t>(fileSize / 12));
+    // A file cut short or replaced under the reader: what was read stays, but it is reported.
+    if (!stopped && sizeKnown && FileChangedWhileRead(atStart, bytesRead, fd, path)) {
+        result.status = TReadResult::Changed;
+        result.reason = ChangedWhileReadMessage(path);
     }
-
-    TDerivePipeline pipeline(store);
-    if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
-        pipeline.start(site);
-
-    std::uint64_t lineNumber = 0;
-    ForEachLine(file.get(), std::numeric_limits<std::uintmax_t>::max(), [&](std::string_view line) -> bool {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (showProgress)
-            progress->ProgressAdvance(line.size());
-        if (pipeline.running() && !pipeline.roomForOneMore())
-            pipeline.finish();  // more records than reserved: the lists will move
-        switch (parseLogLine(line, store, false)) {
-        case LineEffect::InvalidDate:
-            result.status = TReadResult::InvalidDate;
-            result.line = lineNumber;
-            return false;
-        case LineEffect::RecordAdded:
-            if (pipeline.running())
-                pipeline.publish();
-            return true;
-        default:
-            return true;
-        }
-    });
-
-    pipeline.finish();
     store.deriveRecords(site, threads);
     return result;
 }

@@ -1,7 +1,6 @@
 // Whole log files through the reader: any bytes, with the file either fresh or long settled (so
 // both ways of a last line without its end are taken). Checks that the sample lists stay in step
-// with the record lists, that a read never reports a change of a file nobody touched, and that
-// reading the same bytes twice gives the same store.
+// with the record lists and that a read never reports a change of a file nobody touched.
 #include "logdata/Logreader.h"
 
 #include <cstdint>

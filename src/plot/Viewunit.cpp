@@ -102,13 +102,14 @@ PlotLabels TPlotView::labels(bool p, const TextWidthFn& textWidth) const
 namespace {
 
 // Records one zoom of a list in its history: the flags of the samples keep() accepts.
-template <typename Keep>
-void NarrowWithHistory(SampleList& list, TUndoHistory& history, Keep keep)
+// The test stays with the history, so samples of a followed log that arrive later are judged
+// by the same band.
+void NarrowWithHistory(SampleList& list, TUndoHistory& history, const TUndoHistory::SampleTest& keep)
 {
     std::vector<bool> kept(list.size());
     for (std::size_t i = 0; i < list.size(); ++i)
         kept[i] = keep(list[i]);
-    history.recordZoom(list, kept);
+    history.recordZoom(list, kept, keep);
 }
 
 }  // namespace
@@ -120,15 +121,14 @@ void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::in
     const int w = verticalQuantity;
     // Both lists are judged on the scales of the view on screen, before the rescale. The pixel
     // is the one samplePixel gives; its y is needed only when x already lies in the band.
-    const AxisScale& sh = Scale(h, p);
-    const AxisScale& sw = Scale(w, p);
-    const std::int32_t width = Area.Width();
-    const std::int32_t height = Area.Height();
-    const auto inBand = [&](const Sample& s) {
-        const std::int32_t x = Area.left + sh.ToPixel(s[h], width);
+    // The test holds copies of the scales: it outlives this rescale.
+    const TUndoHistory::SampleTest inBand = [sh = Scale(h, p), sw = Scale(w, p), width = Area.Width(),
+                                             height = Area.Height(), left = Area.left, bottom = Area.bottom,
+                                             band, h, w](const Sample& s) {
+        const std::int32_t x = left + sh.ToPixel(s[h], width);
         if (x < band.left || x > band.right)
             return false;
-        const std::int32_t y = Area.bottom - sw.ToPixel(s[w], height);
+        const std::int32_t y = bottom - sw.ToPixel(s[w], height);
         return band.top <= y && y <= band.bottom;
     };
     NarrowWithHistory(store.allSamples, store.allUndo, inBand);

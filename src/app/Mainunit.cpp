@@ -9,6 +9,7 @@
 #include "app/Helpunit.h"
 #include "app/Progressunit.h"
 #include "app/Shellunit.h"
+#include "logdata/Logfollower.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
 #include "plot/ui/Drawview.h"
@@ -16,6 +17,7 @@
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
+#include "suite/Listfiles.h"
 #include "Version.h"
 
 #include "ui_Mainunit.h"
@@ -30,6 +32,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <charconv>
 #include <cstdio>
@@ -58,6 +62,11 @@ constexpr int DefaultHorizontal = Time;
 constexpr int DefaultVertical = Azimuth;
 constexpr bool DefaultVoltsOnly = false;
 constexpr int DefaultCoeffNo = 4;
+constexpr bool DefaultFollow = false;
+
+// New samples reach the plot at most this long after their line is complete; full redraws (when
+// the scales change) come at most this often.
+constexpr int FullRedrawIntervalMs = 250;
 
 QString DefaultOpenFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
 {
@@ -127,6 +136,28 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
         ui->bgVertical->setId(verticalItems[q], q);
     }
 
+    // Following: File, "Open latest log" below "Open ..."; View, "Follow log" below the volts item.
+    miOpenLatest = new QAction(QStringLiteral("Open &latest log"), this);
+    miOpenLatest->setObjectName(QStringLiteral("miOpenLatest"));
+    ui->menuFile->insertAction(ui->miSaveAs, miOpenLatest);
+    miFollow = new QAction(QStringLiteral("&Follow log"), this);
+    miFollow->setObjectName(QStringLiteral("miFollow"));
+    miFollow->setCheckable(true);
+    miFollow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    ui->menuView->addAction(miFollow);
+    lblFollow = new QLabel(ui->StatusBar);
+    lblFollow->setObjectName(QStringLiteral("lblFollow"));
+    lblFollow->setFrameShape(QFrame::Panel);
+    lblFollow->setFrameShadow(QFrame::Sunken);
+    lblFollow->setAlignment(Qt::AlignCenter);
+    lblFollow->hide();
+    ui->statusLayout->insertWidget(2, lblFollow);
+    followClock_ = new QTimer(this);
+    followClock_->setSingleShot(true);
+    connect(followClock_, &QTimer::timeout, this, &TForm1::followLook);
+    redrawClock_ = new QTimer(this);
+    redrawClock_->setSingleShot(true);
+    connect(redrawClock_, &QTimer::timeout, this, &TForm1::Redraw);
     ui->miTextEditor->setEnabled(false);
     ReadSettings();
     ui->lblCaption->setText(QStringLiteral("Version ") + QString::fromUtf8(version::ProductVersion));
@@ -143,6 +174,9 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(Plot, &TPlot::plotMouseDown, this, &TForm1::PlotMouseDown);
     connect(Plot, &TPlot::plotMouseMove, this, &TForm1::PlotMouseMove);
     connect(Plot, &TPlot::plotMouseUp, this, &TForm1::PlotMouseUp);
+
+    connect(miOpenLatest, &QAction::triggered, this, &TForm1::openLatestLog);
+    connect(miFollow, &QAction::triggered, this, &TForm1::miFollowClick);
 
     connect(ui->miOpen, &QAction::triggered, this, &TForm1::miOpenClick);
     connect(ui->tbOpen, &QToolButton::clicked, this, &TForm1::miOpenClick);
@@ -177,7 +211,7 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     if (!controllerLink->listen())
         std::fprintf(stderr, "driftline: controller link: %s\n", qPrintable(controllerLink->errorString()));
     connect(controllerLink, &TControllerLink::openLogFileRequested, this,
-            [this](const QString& path) { openLogFile(path); });
+            [this](const QString& path) { openControllerLog(path); });
     onCloseRequest = [this] { controllerLink->PostQuitting(); };
 
     for (QWidget* w : {static_cast<QWidget*>(centralWidget()), ui->StatusBar, ui->pnlControl, ui->ToolBar1}) {
@@ -219,6 +253,7 @@ void TForm1::ReadSettings()
         ui->miVolts->setChecked(ini.Bool(SettingsSection, "Volts only", DefaultVoltsOnly));
     }
     ui->seCoeff->setValue(ini.Int(SettingsSection, "Coeff No", DefaultCoeffNo));
+    miFollow->setChecked(ini.Bool(SettingsSection, "Follow log", DefaultFollow));
     // A position left over from a larger or missing monitor would put the window out of reach.
     if (!QGuiApplication::screens().isEmpty() && QGuiApplication::screenAt(QPoint(left + 20, top + 10)) == nullptr) {
         left = DefaultLeft;
@@ -237,6 +272,7 @@ void TForm1::WriteSettings()
         {"Left", std::to_string(pos().x())},
         {"Volts only", ui->miVolts->isChecked() ? "1" : "0"},
         {"Coeff No", std::to_string(ui->seCoeff->value())},
+        {"Follow log", miFollow->isChecked() ? "1" : "0"},
     };
     std::string error;
     if (!WriteIniSection(SettingsPath(), SettingsSection, keyValues, error))
@@ -320,6 +356,11 @@ void TForm1::EndRead()
 
 bool TForm1::openLogFile(const QString& path)
 {
+    return openLogFile(path, miFollow->isChecked());
+}
+
+bool TForm1::openLogFile(const QString& path, bool follow)
+{
     if (reading_)
         return false;
     const bool axisWereAttached = axisHandlersAttached_;
@@ -336,7 +377,16 @@ bool TForm1::openLogFile(const QString& path)
     ui->lblCaption->setText(name);
     BeginRead();
     progressForm_->ProgressStart(path);
-    const TReadResult result = readLogFile(ToPath(path), store, &progressForm_->model);
+    TReadResult result;
+    std::unique_ptr<TLogFollower> follower;
+    if (follow) {
+        // A followed file is read by its follower, which never takes a last line before its
+        // line end; it goes on from where this read stops.
+        follower = std::make_unique<TLogFollower>(store);
+        result = follower->open(ToPath(path), &progressForm_->model);
+    } else {
+        result = readLogFile(ToPath(path), store, &progressForm_->model);
+    }
     progressForm_->hide();
     EndRead();
 
@@ -349,8 +399,34 @@ bool TForm1::openLogFile(const QString& path)
         return false;
     }
 
+    StopFollowing(QString());
     lastLogPath = ToPath(path);
     SetUndoEnabled(false);
+    ShowSessionState();
+
+    if (result.status == TReadResult::InvalidDate)
+        ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
+    if (follower && follower->following())
+        StartFollowing(std::move(follower));
+    else if (follow)
+        followState_ = QStringLiteral("not followed");
+    UpdateFollowStatus();
+
+    ui->miTextEditor->setEnabled(true);
+    ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
+    if (store.allSamples.empty()) {
+        // A followed log may still be empty of records: its first samples show when they come.
+        if (!following())
+            ShowMessage(QStringLiteral("Nothing in file ") + name, false);
+        return true;
+    }
+    ShowSamplesReady();
+    return true;
+}
+
+// The receiver panel and the correction edits from what the log said.
+void TForm1::ShowSessionState()
+{
     // The controller writes its logs in the Windows Latin-1 code page.
     ui->lblDCGain->setText(QString::fromLatin1(store.receiverValues[ReceiverDCGain]));
     ui->lblTimerInterval->setText(QString::fromLatin1(store.receiverValues[ReceiverTimerInterval]));
@@ -359,16 +435,14 @@ bool TForm1::openLogFile(const QString& path)
     ui->lblOffset->setText(QString::fromLatin1(store.receiverValues[ReceiverOffset]));
     ShowCorrection(store.azimuthCorrection, azCorrHandlerAttached_, ui->edAzCorr);
     ShowCorrection(store.altitudeCorrection, altCorrHandlerAttached_, ui->edAltCorr);
+    shownLoggedAz_ = store.loggedAzimuthCorrection;
+    shownLoggedAlt_ = store.loggedAltitudeCorrection;
+}
 
-    if (result.status == TReadResult::InvalidDate)
-        ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
-
-    ui->miTextEditor->setEnabled(true);
-    ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
-    if (store.allSamples.empty()) {
-        ShowMessage(QStringLiteral("Nothing in file ") + name, false);
-        return true;
-    }
+// The lists hold samples: scales over them, axis choices live, the volts item as they allow, and
+// the picture.
+void TForm1::ShowSamplesReady()
+{
     view.rescaleAll(store);
     axisHandlersAttached_ = true;
     if (store.voltageSamples.empty()) {
@@ -378,7 +452,233 @@ bool TForm1::openLogFile(const QString& path)
         voltsHandlerAttached_ = true;
     }
     Redraw();
-    return true;
+}
+
+// ------------------------------------------------------------------ following a log
+
+bool TForm1::following() const
+{
+    return follower_ && follower_->following();
+}
+
+bool TForm1::openLatestLog()
+{
+    if (reading_)
+        return false;
+    const std::filesystem::path newest = NewestLogFile(Global().LogsFolder);
+    if (newest.empty()) {
+        ShowMessage(QStringLiteral("No log file in ") + FromPath(Global().LogsFolder), false);
+        return false;
+    }
+    miFollow->setChecked(true);
+    const bool opened = openLogFile(FromPath(newest), true);
+    if (opened)
+        ui->btnRefresh->setEnabled(true);
+    return opened;
+}
+
+bool TForm1::openControllerLog(const QString& path)
+{
+    const std::filesystem::path newest = NewestLogFile(Global().LogsFolder);
+    std::error_code ec;
+    const bool isNewest = !newest.empty() && std::filesystem::equivalent(newest, ToPath(path), ec);
+    if (isNewest)
+        miFollow->setChecked(true);
+    return openLogFile(path, isNewest || miFollow->isChecked());
+}
+
+void TForm1::miFollowClick(bool checked)
+{
+    if (reading_)
+        return;
+    if (!checked) {
+        StopFollowing(following() ? QStringLiteral("not followed") : followState_);
+        UpdateFollowStatus();
+        return;
+    }
+    // The log shown is read again, followed from its end on.
+    if (!lastLogPath.empty() && !following())
+        openLogFile(FromPath(lastLogPath), true);
+}
+
+void TForm1::StartFollowing(std::unique_ptr<TLogFollower> follower)
+{
+    follower_ = std::move(follower);
+    followState_.clear();
+    scaledAll_ = scaledVolts_ = 0;
+    if (follower_->notifyFd() >= 0) {
+        followNotifier_ = new QSocketNotifier(follower_->notifyFd(), QSocketNotifier::Read, this);
+        connect(followNotifier_, &QSocketNotifier::activated, this, &TForm1::followLook);
+    }
+    ArmFollowClock();
+}
+
+void TForm1::StopFollowing(const QString& why)
+{
+    delete followNotifier_;
+    followNotifier_ = nullptr;
+    followClock_->stop();
+    if (follower_)
+        follower_->stop();
+    follower_.reset();
+    followState_ = why;
+}
+
+void TForm1::ArmFollowClock()
+{
+    const int wait = follower_ ? follower_->timeoutMs() : -1;
+    if (wait >= 0)
+        followClock_->start(wait);
+    else
+        followClock_->stop();
+}
+
+void TForm1::followLook()
+{
+    if (!following())
+        return;
+    if (reading_) {
+        // A read holds the lists; look again when it is over.
+        followClock_->start(FullRedrawIntervalMs);
+        return;
+    }
+    const std::size_t samplesBefore = store.allSamples.size();
+    const bool voltsBefore = !store.voltageSamples.empty();
+    TFollowStep step;
+    if (follower_->pendingBytes() > ProgressThresholdBytes) {
+        // A long catch-up reads as a read does: progress shown, list-changing commands held off.
+        if (progressForm_ == nullptr)
+            progressForm_ = new TProgressForm(this);
+        followNotifier_->setEnabled(false);
+        BeginRead();
+        progressForm_->ProgressStart(FromPath(lastLogPath));
+        step = follower_->poll(&progressForm_->model);
+        progressForm_->hide();
+        EndRead();
+        followNotifier_->setEnabled(true);
+    } else {
+        step = follower_->poll();
+    }
+
+    switch (step.status) {
+    case TFollowStep::Idle:
+        break;
+    case TFollowStep::Restarted:
+        SetUndoEnabled(false);
+        ShowSessionState();
+        if (store.allSamples.empty()) {
+            Plot->Clear();
+            Plot->Show();
+            plottedPoints.clear();
+        } else {
+            ShowSamplesReady();
+        }
+        break;
+    case TFollowStep::Grew:
+    case TFollowStep::Deleted:
+    case TFollowStep::InvalidDate:
+    case TFollowStep::ReadFailed:
+        // Receiver lines and a session's corrections can come later in the log.
+        ui->lblDCGain->setText(QString::fromLatin1(store.receiverValues[ReceiverDCGain]));
+        ui->lblTimerInterval->setText(QString::fromLatin1(store.receiverValues[ReceiverTimerInterval]));
+        ui->lblIFGain->setText(QString::fromLatin1(store.receiverValues[ReceiverIFGain]));
+        ui->lblIntegration->setText(QString::fromLatin1(store.receiverValues[ReceiverIntegration]));
+        ui->lblOffset->setText(QString::fromLatin1(store.receiverValues[ReceiverOffset]));
+        if (store.loggedAzimuthCorrection != shownLoggedAz_ || store.loggedAltitudeCorrection != shownLoggedAlt_)
+            ShowSessionState();
+        if (samplesBefore == 0 && !store.allSamples.empty())
+            ShowSamplesReady();
+        else if (store.allSamples.size() != samplesBefore || voltsBefore != !store.voltageSamples.empty() ||
+                 step.newRecords != 0) {
+            if (!voltsBefore && !store.voltageSamples.empty()) {
+                ui->miVolts->setEnabled(true);
+                voltsHandlerAttached_ = true;
+            }
+            AppendArrived();
+        }
+        break;
+    }
+    if (step.ended()) {
+        const QString message = QString::fromStdString(step.message);
+        StopFollowing(QStringLiteral("following ended"));
+        UpdateFollowStatus();
+        ShowMessage(message, step.status != TFollowStep::Deleted);
+        return;
+    }
+    UpdateFollowStatus();
+    ArmFollowClock();
+}
+
+// New samples are in the lists. While the scales of the picture stay, their segments are added
+// to the bitmap; when the scales change, the whole picture is drawn again, at most four times a
+// second.
+void TForm1::AppendArrived()
+{
+    SyncViewQuantities();
+    const bool p = positiveVoltageView();
+    const AxisScale horizontalBefore = view.HorizontalScale(p);
+    const AxisScale verticalBefore = view.VerticalScale(p);
+    growScales(view.axisScales, store.allSamples, scaledAll_, store.voltageSamples, scaledVolts_);
+    scaledAll_ = store.allSamples.size();
+    scaledVolts_ = store.voltageSamples.size();
+    if (redrawClock_->isActive())
+        return;  // the held-back redraw takes these in
+    auto same = [](const AxisScale& a, const AxisScale& b) {
+        return a.Minimum == b.Minimum && a.Maximum == b.Maximum && a.FirstTick == b.FirstTick &&
+               a.LastTick == b.LastTick && a.TickStep == b.TickStep;
+    };
+    const SampleList& active = store.activeSamples(p);
+    if (!same(horizontalBefore, view.HorizontalScale(p)) || !same(verticalBefore, view.VerticalScale(p)) ||
+        plottedPoints.empty() || active.size() < plottedPoints.size()) {
+        ScheduleFullRedraw();
+        return;
+    }
+    if (active.size() == plottedPoints.size())
+        return;  // nothing new in the list shown (a zoom band, or the volts-only view)
+    Plot->Pen.setColor(SampleColor);
+    Plot->MoveTo(static_cast<int>(plottedPoints.pixelX.back()), static_cast<int>(plottedPoints.pixelY.back()));
+    for (std::size_t i = plottedPoints.size(); i < active.size(); ++i) {
+        const Sample& s = active[i];
+        const PlotPoint pixel = view.samplePixel(s, view.horizontalQuantity, view.verticalQuantity, p);
+        plottedPoints.horizontalValues.push_back(s[view.horizontalQuantity]);
+        plottedPoints.verticalValues.push_back(s[view.verticalQuantity]);
+        plottedPoints.pixelX.push_back(pixel.x);
+        plottedPoints.pixelY.push_back(pixel.y);
+        Plot->LineTo(pixel.x, pixel.y);
+    }
+    Plot->Show();
+    ++appendedDraws;
+}
+
+void TForm1::ScheduleFullRedraw()
+{
+    const qint64 since = sinceFullRedraw_.isValid() ? sinceFullRedraw_.elapsed() : FullRedrawIntervalMs;
+    if (since >= FullRedrawIntervalMs)
+        Redraw();
+    else
+        redrawClock_->start(static_cast<int>(FullRedrawIntervalMs - since));
+}
+
+void TForm1::flushPendingRedraw()
+{
+    if (following() && !reading_)
+        followLook();
+    if (redrawClock_->isActive()) {
+        redrawClock_->stop();
+        Redraw();
+    }
+}
+
+void TForm1::UpdateFollowStatus()
+{
+    const bool show = following() || !followState_.isEmpty();
+    if (show) {
+        const QString count = QString::fromStdString(FormatThousands(store.allRecords.size()));
+        lblFollow->setText(count + (store.allRecords.size() == 1 ? QStringLiteral(" record, ") : QStringLiteral(" records, ")) +
+                           (following() ? QStringLiteral("followed") : followState_));
+    }
+    lblFollow->setVisible(show);
+    FormResize();
 }
 
 void TForm1::ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* edit)
@@ -426,7 +726,14 @@ void TForm1::Redraw()
     ui->miSaveLimits->setEnabled(true);
     SyncViewQuantities();
     const bool p = positiveVoltageView();
+    // Samples that arrived since the scales were last set widen them first (a followed log).
+    growScales(view.axisScales, store.allSamples, scaledAll_, store.voltageSamples, scaledVolts_);
+    scaledAll_ = store.allSamples.size();
+    scaledVolts_ = store.voltageSamples.size();
+    redrawClock_->stop();
     DrawView(*Plot, view, store.activeSamples(p), p, plottedPoints);
+    sinceFullRedraw_.restart();
+    ++fullRedraws;
 }
 
 void TForm1::AxisClicked()
@@ -501,6 +808,9 @@ void TForm1::btnRefreshClick()
 void TForm1::rebuildSamples()
 {
     store.rebuildSamples();
+    // What arrives from now on takes the same corrections as what is shown.
+    if (follower_)
+        follower_->setShifts(store.azimuthShift(), store.altitudeShift());
     SetUndoEnabled(false);
     view.rescaleAll(store);
     ui->miVolts->setEnabled(!store.voltageSamples.empty());
@@ -567,7 +877,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::FormResize()
 {
-    const int half = width() / 2;
+    // The follow panel, when shown, takes its text's width; the read-outs share the rest.
+    const int followWidth = lblFollow && lblFollow->isVisible() ? lblFollow->sizeHint().width() + 16 : 0;
+    if (followWidth > 0)
+        lblFollow->setFixedWidth(followWidth);
+    const int half = (width() - followWidth) / 2;
     ui->StatusPanel0->setFixedWidth(half);
     ui->StatusPanel1->setFixedWidth(half);
 }
@@ -604,19 +918,24 @@ void TForm1::miFitClick()
 {
     if (reading_)
         return;
+    flushPendingRedraw();
     RunFitCommand(this, polForm, *Plot, plottedPoints, ui->seCoeff->value(), fitCoefficients);
 }
 
 void TForm1::tbSaveClick()
 {
-    if (!reading_)
-        saveCommands->tbSaveClick(plottedPoints);
+    if (reading_)
+        return;
+    flushPendingRedraw();
+    saveCommands->tbSaveClick(plottedPoints);
 }
 
 void TForm1::miSaveLimitsClick()
 {
-    if (!reading_)
-        saveCommands->miSaveLimitsClick(store.voltageSamples, store.allSamples);
+    if (reading_)
+        return;
+    flushPendingRedraw();
+    saveCommands->miSaveLimitsClick(store.voltageSamples, store.allSamples);
 }
 
 void TForm1::miTextEditorClick()

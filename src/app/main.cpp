@@ -1,4 +1,4 @@
-// driftline: the viewer. driftline [--root DIR] [LOGFILE]
+// driftline: the viewer. driftline [--root DIR] [--follow] [LOGFILE]
 // Start-up order: the shared globals (settings, folders), the application titled "Driftline",
 // the main window, the event loop; LOGFILE is opened right after start-up as File, Open would.
 #include "about/Aboutunit.h"
@@ -47,6 +47,7 @@ struct TStartOptions {
     std::string root;
     std::string logFile;
     bool help = false;
+    bool follow = false;
     std::string problem;
 };
 
@@ -57,6 +58,8 @@ TStartOptions ParseStartOptions(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--follow") {
+            options.follow = true;
         } else if (arg == "--root") {
             if (i + 1 >= argc) {
                 options.problem = "--root needs a folder";
@@ -81,13 +84,15 @@ int main(int argc, char** argv)
     using namespace driftline;
     const TStartOptions options = ParseStartOptions(argc, argv);
     if (options.help) {
-        std::printf("usage: driftline [--root DIR] [LOGFILE]\n\n"
+        std::printf("usage: driftline [--root DIR] [--follow] [LOGFILE]\n\n"
                     "Opens the viewer on the suite at DIR (default: ZVK_ROOT, else the parent of the\n"
-                    "executable's folder) and reads LOGFILE right after start-up.\n");
+                    "executable's folder) and reads LOGFILE right after start-up.\n"
+                    "  --follow  follow the log as it grows (View, Follow log); without LOGFILE, the\n"
+                    "            newest log of the suite's Logs folder\n");
         return 0;
     }
     if (!options.problem.empty()) {
-        std::fprintf(stderr, "driftline: %s\nusage: driftline [--root DIR] [LOGFILE]\n", options.problem.c_str());
+        std::fprintf(stderr, "driftline: %s\nusage: driftline [--root DIR] [--follow] [LOGFILE]\n", options.problem.c_str());
         return 2;
     }
 
@@ -115,9 +120,13 @@ int main(int argc, char** argv)
         try {
             TForm1 form;
             form.show();
+            if (options.follow)
+                form.miFollow->setChecked(true);
             if (!options.logFile.empty()) {
                 const QString path = QString::fromLocal8Bit(options.logFile.c_str());
                 QTimer::singleShot(0, &form, [&form, path] { form.openChosenFile(path); });
+            } else if (options.follow) {
+                QTimer::singleShot(0, &form, [&form] { form.openLatestLog(); });
             }
             status = QApplication::exec();
         } catch (const std::exception& e) {

@@ -190,15 +190,8 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
     missing_ = false;
     store_.clearForRead();
 
-    if (progress) {
-        struct stat info {};
-        const bool sizeKnown = ::fstat(fd_, &info) == 0;
-        const bool shown = sizeKnown && progress->ProgressStart(static_cast<std::uint64_t>(info.st_size));
-        if (!shown) {
-            progress->shown = false;
-            progress = nullptr;
-        }
-    }
+    struct stat info {};
+    progress = startProgress(progress, ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0);
     TFollowStep step;
     const bool readOk = readAppended(step, progress);
     if (progress)
@@ -230,7 +223,10 @@ bool TLogFollower::readAppended(TFollowStep& step, TProgressModel* progress)
     const std::size_t firstVoltage = store_.voltageRecords.size();
     bool tookLines = false;
     bool readOk = true;
-    std::vector<char> block(ReadBlockBytes);
+    // Kept between looks: a fresh megabyte every look would cost more than the look itself.
+    std::vector<char>& block = block_;
+    if (block.empty())
+        block.resize(ReadBlockBytes);
     for (;;) {
         const ssize_t got = ::pread(fd_, block.data(), block.size(), static_cast<off_t>(taken_ + held_.size()));
         if (got < 0) {
@@ -317,7 +313,31 @@ void TLogFollower::deriveNew(std::size_t firstRecord, std::size_t firstVoltageRe
     store_.voltageUndo.appendArrived(store_.voltageSamples, arrivedVolts);
 }
 
-void TLogFollower::restart(TFollowStep& step)
+TProgressModel* TLogFollower::startProgress(TProgressModel* progress, std::uint64_t bytes)
+{
+    if (!progress)
+        return nullptr;
+    if (progress->ProgressStart(bytes))
+        return progress;
+    progress->shown = false;
+    return nullptr;
+}
+
+std::uint64_t TLogFollower::pendingBytes() const
+{
+    if (!following_)
+        return 0;
+    struct stat onDisk {};
+    if (::stat(path_.c_str(), &onDisk) != 0)
+        return 0;
+    const auto size = static_cast<std::uint64_t>(onDisk.st_size);
+    const std::uint64_t seen = taken_ + held_.size();
+    if (onDisk.st_dev != device_ || onDisk.st_ino != inode_ || size < seen)
+        return size;
+    return size - seen;
+}
+
+void TLogFollower::restart(TFollowStep& step, TProgressModel* progress)
 {
     TReadResult reopened;
     if (!openFile(false, reopened)) {
@@ -333,7 +353,11 @@ void TLogFollower::restart(TFollowStep& step)
     lineNumber_ = 0;
     held_.clear();
     TFollowStep read;
-    const bool ok = readAppended(read, nullptr);
+    struct stat info {};
+    progress = startProgress(progress, ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0);
+    const bool ok = readAppended(read, progress);
+    if (progress)
+        progress->shown = false;
     step.status = TFollowStep::Restarted;
     step.newRecords = read.newRecords;
     step.newVoltageRecords = read.newVoltageRecords;
@@ -347,7 +371,7 @@ void TLogFollower::restart(TFollowStep& step)
     }
 }
 
-TFollowStep TLogFollower::poll()
+TFollowStep TLogFollower::poll(TProgressModel* progress)
 {
     TFollowStep step;
     if (!following_)
@@ -379,15 +403,21 @@ TFollowStep TLogFollower::poll()
     missing_ = false;
 
     if (onDisk.st_dev != device_ || onDisk.st_ino != inode_) {
-        restart(step);
+        restart(step, progress);
         return step;
     }
     struct stat opened {};
-    if (::fstat(fd_, &opened) == 0 && static_cast<std::uint64_t>(opened.st_size) < taken_ + held_.size()) {
-        restart(step);
+    const bool sizeKnown = ::fstat(fd_, &opened) == 0;
+    const std::uint64_t seen = taken_ + held_.size();
+    if (sizeKnown && static_cast<std::uint64_t>(opened.st_size) < seen) {
+        restart(step, progress);
         return step;
     }
-    if (!readAppended(step, nullptr)) {
+    progress = startProgress(progress, sizeKnown ? static_cast<std::uint64_t>(opened.st_size) - seen : 0);
+    const bool ok = readAppended(step, progress);
+    if (progress)
+        progress->shown = false;
+    if (!ok) {
         step.status = TFollowStep::ReadFailed;
         stop();
         return step;

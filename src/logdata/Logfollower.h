@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace driftline {
 
@@ -64,8 +65,12 @@ public:
     TReadResult open(const std::filesystem::path& path, TProgressModel* progress = nullptr);
 
     // Reads what was appended since the last look, or reads again from the start when the file
-    // shrank or is another file now. Returns Idle at once when not following.
-    TFollowStep poll();
+    // shrank or is another file now. Returns Idle at once when not following. progress, when
+    // given, is started on the bytes there are to read and advanced per line (a long catch-up).
+    TFollowStep poll(TProgressModel* progress = nullptr);
+    // Bytes on disk beyond what has been looked at (0 when not following or unknown); a file
+    // that shrank or was replaced counts whole.
+    std::uint64_t pendingBytes() const;
 
     // Ends following; the data stay in the store.
     void stop();
@@ -102,7 +107,9 @@ private:
     bool readAppended(TFollowStep& step, TProgressModel* progress);
     // Gives the records added since firstRecord their samples, in the store's current lists.
     void deriveNew(std::size_t firstRecord, std::size_t firstVoltageRecord);
-    void restart(TFollowStep& step);
+    void restart(TFollowStep& step, TProgressModel* progress);
+    // Starts progress on bytes when it would show; returns progress then, else null.
+    static TProgressModel* startProgress(TProgressModel* progress, std::uint64_t bytes);
 
     TSampleStore& store_;
     Options options_;
@@ -116,6 +123,7 @@ private:
     std::uint64_t taken_ = 0;     // bytes of complete lines
     std::uint64_t lineNumber_ = 0;
     std::string held_;            // the partial last line
+    std::vector<char> block_;     // read buffer
     TDateTime startLogDate_ = 0;  // logDate before the first read: a read again starts from it
     std::int64_t azimuthShift_ = 0;
     std::int64_t altitudeShift_ = 0;

@@ -3,6 +3,8 @@
 
 #include "plot/QuantityText.h"
 
+#include <algorithm>
+
 namespace driftline {
 
 namespace {
@@ -124,6 +126,35 @@ void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleLi
         }
         SetTicks(r);
     }
+}
+
+bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll,
+                const SampleList& voltageSamples, std::size_t fromVolts)
+{
+    bool changed = false;
+    for (AxisScale& r : scales) {
+        const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
+        const std::size_t from = r.PositiveOnly ? fromVolts : fromAll;
+        if (from >= list.size() || !IsQuantity(r.Quantity))
+            continue;
+        const int q = r.Quantity;
+        // An empty list left the range as it was: it holds no sample to widen from.
+        double lo = from == 0 ? list[0][q] : r.Minimum;
+        double hi = from == 0 ? list[0][q] : r.Maximum;
+        for (std::size_t i = from; i < list.size(); ++i) {
+            lo = std::min(lo, list[i][q]);
+            hi = std::max(hi, list[i][q]);
+        }
+        if (lo == r.Minimum && hi == r.Maximum && from != 0)
+            continue;
+        const AxisScale before = r;
+        r.Minimum = lo;
+        r.Maximum = hi;
+        SetTicks(r);
+        changed = changed || before.Minimum != r.Minimum || before.Maximum != r.Maximum ||
+                  before.FirstTick != r.FirstTick || before.LastTick != r.LastTick || before.TickStep != r.TickStep;
+    }
+    return changed;
 }
 
 AxisScales InitialAxisScales()

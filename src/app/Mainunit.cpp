@@ -400,6 +400,7 @@ bool TForm1::openLogFile(const QString& path, bool follow)
     }
 
     StopFollowing(QString());
+    pointsGrowOnly_ = false;
     lastLogPath = ToPath(path);
     SetUndoEnabled(false);
     ShowSessionState();
@@ -444,6 +445,7 @@ void TForm1::ShowSessionState()
 void TForm1::ShowSamplesReady()
 {
     view.rescaleAll(store);
+    NoteScaled();
     axisHandlersAttached_ = true;
     if (store.voltageSamples.empty()) {
         ui->miVolts->setEnabled(false);
@@ -564,6 +566,7 @@ void TForm1::followLook()
     case TFollowStep::Idle:
         break;
     case TFollowStep::Restarted:
+        pointsGrowOnly_ = false;
         SetUndoEnabled(false);
         ShowSessionState();
         if (store.allSamples.empty()) {
@@ -650,6 +653,12 @@ void TForm1::AppendArrived()
     ++appendedDraws;
 }
 
+void TForm1::NoteScaled()
+{
+    scaledAll_ = store.allSamples.size();
+    scaledVolts_ = store.voltageSamples.size();
+}
+
 void TForm1::ScheduleFullRedraw()
 {
     const qint64 since = sinceFullRedraw_.isValid() ? sinceFullRedraw_.elapsed() : FullRedrawIntervalMs;
@@ -731,7 +740,26 @@ void TForm1::Redraw()
     scaledAll_ = store.allSamples.size();
     scaledVolts_ = store.voltageSamples.size();
     redrawClock_->stop();
-    DrawView(*Plot, view, store.activeSamples(p), p, plottedPoints);
+    const SampleList& active = store.activeSamples(p);
+    // While a followed list only grows, the points drawn last stay valid but for the pixels on
+    // an axis whose scale changed.
+    const bool reuse = following() && pointsGrowOnly_ && pointsHorizontal_ == view.horizontalQuantity &&
+                       pointsVertical_ == view.verticalQuantity && pointsPositive_ == p &&
+                       plottedPoints.size() <= active.size();
+    if (reuse) {
+        const auto differs = [](const AxisScale& a, const AxisScale& b) { return a.Minimum != b.Minimum || a.Maximum != b.Maximum; };
+        view.extendPlottedPoints(active, p, plottedPoints, differs(pointsHorizontalScale_, view.HorizontalScale(p)),
+                                 differs(pointsVerticalScale_, view.VerticalScale(p)));
+        DrawPlotted(*Plot, view, p, plottedPoints);
+    } else {
+        DrawView(*Plot, view, active, p, plottedPoints);
+    }
+    pointsGrowOnly_ = true;
+    pointsHorizontal_ = view.horizontalQuantity;
+    pointsVertical_ = view.verticalQuantity;
+    pointsPositive_ = p;
+    pointsHorizontalScale_ = view.HorizontalScale(p);
+    pointsVerticalScale_ = view.VerticalScale(p);
     sinceFullRedraw_.restart();
     ++fullRedraws;
 }
@@ -773,7 +801,9 @@ void TForm1::SetUndoEnabled(bool on)
 
 void TForm1::ZoomToBand()
 {
+    pointsGrowOnly_ = false;
     view.ZoomToBand(store, bandStartX, bandEndX, positiveVoltageView());
+    NoteScaled();
     bandStartX = 0;
     bandEndX = 0;
     SetUndoEnabled(true);
@@ -784,7 +814,9 @@ void TForm1::tbUndoClick()
 {
     if (reading_ || store.allUndo.empty())
         return;
+    pointsGrowOnly_ = false;
     view.Undo(store);
+    NoteScaled();
     if (store.allUndo.empty())
         SetUndoEnabled(false);
     Redraw();
@@ -794,7 +826,9 @@ void TForm1::tbExpandClick()
 {
     if (reading_ || store.allUndo.empty())
         return;
+    pointsGrowOnly_ = false;
     view.Reset(store);
+    NoteScaled();
     SetUndoEnabled(false);
     Redraw();
 }
@@ -807,12 +841,14 @@ void TForm1::btnRefreshClick()
 
 void TForm1::rebuildSamples()
 {
+    pointsGrowOnly_ = false;
     store.rebuildSamples();
     // What arrives from now on takes the same corrections as what is shown.
     if (follower_)
         follower_->setShifts(store.azimuthShift(), store.altitudeShift());
     SetUndoEnabled(false);
     view.rescaleAll(store);
+    NoteScaled();
     ui->miVolts->setEnabled(!store.voltageSamples.empty());
     Redraw();
 }

@@ -171,6 +171,7 @@ private:
     void ArmFollowClock();
     void AppendArrived();
     void ScheduleFullRedraw();
+    void NoteScaled();
     void UpdateFollowStatus();
 
     TFormSeams seams_;
@@ -192,6 +193,14 @@ private:
     std::size_t scaledAll_ = 0;
     std::size_t scaledVolts_ = 0;
     QString followState_;             // "" while following or never followed; else why it ended
+    // What the plotted points were computed for; while the lists only grow (a followed log),
+    // a redraw extends them instead of computing them all again.
+    bool pointsGrowOnly_ = false;
+    Quantity pointsHorizontal_ = Time;
+    Quantity pointsVertical_ = Time;
+    bool pointsPositive_ = false;
+    AxisScale pointsHorizontalScale_;
+    AxisScale pointsVerticalScale_;
     std::int32_t shownLoggedAz_ = NoCorrection;
     std::int32_t shownLoggedAlt_ = NoCorrection;
 };

@@ -131,21 +131,42 @@ void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleLi
 bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll,
                 const SampleList& voltageSamples, std::size_t fromVolts)
 {
+    // The range of every quantity over the new samples of one list, in one pass over them.
+    struct NewRange {
+        bool any = false;
+        std::array<double, QuantityCount> lo{};
+        std::array<double, QuantityCount> hi{};
+    };
+    auto rangeOf = [](const SampleList& list, std::size_t from) {
+        NewRange r;
+        if (from >= list.size())
+            return r;
+        r.any = true;
+        r.lo = list[from].values;
+        r.hi = r.lo;
+        for (std::size_t i = from + 1; i < list.size(); ++i) {
+            const auto& row = list[i].values;
+            for (std::size_t q = 0; q < QuantityCount; ++q) {
+                r.lo[q] = std::min(r.lo[q], row[q]);  // a NaN never replaces, as in rescaleAll
+                r.hi[q] = std::max(r.hi[q], row[q]);
+            }
+        }
+        return r;
+    };
+    const NewRange all = rangeOf(allSamples, fromAll);
+    const NewRange volts = rangeOf(voltageSamples, fromVolts);
     bool changed = false;
     for (AxisScale& r : scales) {
-        const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
+        const NewRange& range = r.PositiveOnly ? volts : all;
         const std::size_t from = r.PositiveOnly ? fromVolts : fromAll;
-        if (from >= list.size() || !IsQuantity(r.Quantity))
+        if (!range.any || !IsQuantity(r.Quantity))
             continue;
-        const int q = r.Quantity;
-        // An empty list left the range as it was: it holds no sample to widen from.
-        double lo = from == 0 ? list[0][q] : r.Minimum;
-        double hi = from == 0 ? list[0][q] : r.Maximum;
-        for (std::size_t i = from; i < list.size(); ++i) {
-            lo = std::min(lo, list[i][q]);
-            hi = std::max(hi, list[i][q]);
-        }
-        if (lo == r.Minimum && hi == r.Maximum && from != 0)
+        const auto q = static_cast<std::size_t>(r.Quantity);
+        // An empty list left the range as it was: it holds no sample to widen from. Otherwise
+        // the kept range comes first, as the earlier samples come first in a rescale.
+        const double lo = from == 0 ? range.lo[q] : std::min(r.Minimum, range.lo[q]);
+        const double hi = from == 0 ? range.hi[q] : std::max(r.Maximum, range.hi[q]);
+        if (from != 0 && lo == r.Minimum && hi == r.Maximum)
             continue;
         const AxisScale before = r;
         r.Minimum = lo;

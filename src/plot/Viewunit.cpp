@@ -4,6 +4,7 @@
 #include "plot/QuantityText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <utility>
 
@@ -41,6 +42,52 @@ void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int
     points.pixelX.reserve(n);
     points.pixelY.reserve(n);
     for (const Sample& s : activeSamples) {
+        const PlotPoint pixel = samplePixel(s, h, w, p);
+        points.horizontalValues.push_back(s[h]);
+        points.verticalValues.push_back(s[w]);
+        points.pixelX.push_back(pixel.x);
+        points.pixelY.push_back(pixel.y);
+    }
+}
+
+void TPlotView::extendPlottedPoints(const SampleList& activeSamples, bool p, PlottedPoints& points,
+                                    bool horizontalChanged, bool verticalChanged) const
+{
+    const int h = horizontalQuantity;
+    const int w = verticalQuantity;
+    const AxisScale& sh = Scale(h, p);
+    const AxisScale& sw = Scale(w, p);
+    const std::int32_t width = Area.Width();
+    const std::int32_t height = Area.Height();
+    const std::size_t old = std::min(points.size(), activeSamples.size());
+    // The kept values are the samples' own, and each pixel is AxisScale::ToPixel's arithmetic in
+    // the same order, written without branches so that the compiler can work on several at once.
+    auto pixels = [old](const AxisScale& scale, std::int32_t n, const std::vector<double>& values,
+                        std::vector<double>& out, double origin, double sign) {
+        if (scale.Maximum == scale.Minimum) {
+            std::fill(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(old), origin);
+            return;
+        }
+        const double minimum = scale.Minimum;
+        const double range = scale.Maximum - scale.Minimum;
+        const double length = n;
+        const double limit = AxisScale::PixelLimit;
+        const double* v = values.data();
+        double* o = out.data();
+        for (std::size_t i = 0; i < old; ++i) {
+            const double t = std::trunc((v[i] - minimum) * length / range);
+            double r = t >= limit ? limit : t;
+            r = t <= -limit ? -limit : r;
+            r = t != t ? 0.0 : r;
+            o[i] = origin + sign * r;
+        }
+    };
+    if (horizontalChanged)
+        pixels(sh, width, points.horizontalValues, points.pixelX, Area.left, 1.0);
+    if (verticalChanged)
+        pixels(sw, height, points.verticalValues, points.pixelY, Area.bottom, -1.0);
+    for (std::size_t i = old; i < activeSamples.size(); ++i) {
+        const Sample& s = activeSamples[i];
         const PlotPoint pixel = samplePixel(s, h, w, p);
         points.horizontalValues.push_back(s[h]);
         points.verticalValues.push_back(s[w]);

@@ -217,10 +217,15 @@ void DrawSamples(TPlot& plot, const PlottedPoints& points, DrawMode mode)
 void DrawView(TPlot& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode)
 {
+    view.computePlottedPoints(activeSamples, p, points);
+    DrawPlotted(plot, view, p, points, mode);
+}
+
+void DrawPlotted(TPlot& plot, const TPlotView& view, bool p, const PlottedPoints& points, DrawMode mode)
+{
     plot.Clear();
     DrawGrid(plot, view, p);
     DrawLabels(plot, view, p);
-    view.computePlottedPoints(activeSamples, p, points);
     DrawSamples(plot, points, mode);
     plot.Show();
 }

@@ -24,6 +24,10 @@ enum class DrawMode { Fast, EverySegment };
 void DrawView(TPlot& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode = DrawMode::Fast);
 
+// The same redraw from points already computed for the view (DrawView without the points).
+void DrawPlotted(TPlot& plot, const TPlotView& view, bool p, const PlottedPoints& points,
+                 DrawMode mode = DrawMode::Fast);
+
 // The pieces of a redraw, in drawing order.
 void DrawGrid(TPlot& plot, const TPlotView& view, bool p);
 void DrawLabels(TPlot& plot, const TPlotView& view, bool p);

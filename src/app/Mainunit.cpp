@@ -914,7 +914,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 void TForm1::FormResize()
 {
     // The follow panel, when shown, takes its text's width; the read-outs share the rest.
-    const int followWidth = lblFollow && lblFollow->isVisible() ? lblFollow->sizeHint().width() + 16 : 0;
+    const int followWidth = lblFollow && !lblFollow->isHidden()
+                                ? lblFollow->fontMetrics().horizontalAdvance(lblFollow->text()) + 2 * lblFollow->frameWidth() + 16
+                                : 0;
     if (followWidth > 0)
         lblFollow->setFixedWidth(followWidth);
     const int half = (width() - followWidth) / 2;

@@ -10,8 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -28,6 +30,19 @@ std::filesystem::path TempLog(const char* name, std::uint64_t records)
     std::ofstream(path, std::ios::binary) << SimulateLog(options);
     return path;
 }
+
+// Median, 95th percentile and largest of the latencies, in microseconds, as counters.
+void LatencyCounters(benchmark::State& state, std::vector<double> micros)
+{
+    if (micros.empty())
+        return;
+    std::sort(micros.begin(), micros.end());
+    state.counters["median_us"] = micros[micros.size() / 2];
+    state.counters["p95_us"] = micros[micros.size() * 95 / 100];
+    state.counters["max_us"] = micros.back();
+}
+
+using Clock = std::chrono::steady_clock;
 
 std::string RecordLine(std::uint64_t i)
 {
@@ -47,16 +62,20 @@ void BM_FollowLatencyCore(benchmark::State& state)
     }
     const int writer = ::open(path.c_str(), O_WRONLY | O_APPEND);
     std::uint64_t i = 0;
+    std::vector<double> micros;
     for (auto _ : state) {
         const std::string line = RecordLine(i++);
         const std::size_t before = store.allSamples.size();
+        const auto start = Clock::now();
         if (::write(writer, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
             state.SkipWithError("write failed");
         while (store.allSamples.size() == before) {
             follower.wait(-1, 1000);
             follower.poll();
         }
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
+    LatencyCounters(state, std::move(micros));
     ::close(writer);
     std::filesystem::remove(path);
 }
@@ -142,12 +161,16 @@ void BM_FollowLatencyCli(benchmark::State& state)
     }
     const int writer = ::open(path.c_str(), O_WRONLY | O_APPEND);
     std::uint64_t i = 0;
+    std::vector<double> micros;
     for (auto _ : state) {
         const std::string line = RecordLine(i++);
+        const auto start = Clock::now();
         if (::write(writer, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
             !readLines(lines + 1))
             state.SkipWithError("no line came back");
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
+    LatencyCounters(state, std::move(micros));
     ::close(writer);
     ::kill(pid, SIGTERM);
     int status = 0;

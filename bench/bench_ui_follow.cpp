@@ -114,6 +114,7 @@ void BM_FollowWindowCpu(benchmark::State& state)
     const std::filesystem::path log = MillionRecordLog("cpu.log");
     for (auto _ : state) {
         TForm1 form;
+        form.resize(795, form.height());
         form.show();
         if (log.empty() || !form.openLogFile(QString::fromStdString(log.string()), true)) {
             state.SkipWithError("cannot follow the log");
@@ -154,6 +155,7 @@ void BM_FollowWindowLatency(benchmark::State& state)
     const std::filesystem::path log = MillionRecordLog("latency.log");
     for (auto _ : state) {
         TForm1 form;
+        form.resize(795, form.height());
         form.show();
         if (log.empty() || !form.openLogFile(QString::fromStdString(log.string()), true)) {
             state.SkipWithError("cannot follow the log");

@@ -35,6 +35,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -919,7 +920,7 @@ void TForm1::FormResize()
                                 : 0;
     if (followWidth > 0)
         lblFollow->setFixedWidth(followWidth);
-    const int half = (width() - followWidth) / 2;
+    const int half = std::max(0, width() - followWidth) / 2;
     ui->StatusPanel0->setFixedWidth(half);
     ui->StatusPanel1->setFixedWidth(half);
 }

@@ -191,7 +191,18 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
     store_.clearForRead();
 
     struct stat info {};
-    progress = startProgress(progress, ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0);
+    const bool sizeKnown = ::fstat(fd_, &info) == 0;
+    // As the read does: room for 12-byte records (real ones are 20 to 30 bytes), so that a large
+    // file does not make the lists grow by copying.
+    if (sizeKnown && static_cast<std::uint64_t>(info.st_size) / 12 < (std::uint64_t{1} << 31)) {
+        const auto guess = static_cast<std::size_t>(info.st_size / 12);
+        store_.allRecords.reserve(guess);
+        store_.allRecordDates.reserve(guess);
+        store_.voltageRecords.reserve(guess);
+        store_.voltageRecordDates.reserve(guess);
+        store_.reserveVoltageIndex(guess);
+    }
+    progress = startProgress(progress, sizeKnown ? static_cast<std::uint64_t>(info.st_size) : 0);
     TFollowStep step;
     const bool readOk = readAppended(step, progress);
     if (progress)
@@ -203,9 +214,8 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
         return result;
     }
     if (!readOk) {
-        // The file opened but could not be read: what was read stays, as after a failed read.
-        result.status = TReadResult::OpenFailed;
-        result.reason = step.message;
+        // A read error ends a read as the end of the file does: what was read stays, and the
+        // file is not followed.
         closeFile();
         return result;
     }

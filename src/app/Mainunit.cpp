@@ -212,7 +212,8 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     if (!controllerLink->listen())
         std::fprintf(stderr, "driftline: controller link: %s\n", qPrintable(controllerLink->errorString()));
     connect(controllerLink, &TControllerLink::openLogFileRequested, this,
-            [this](const QString& path) { openControllerLog(path); });
+            [this](const QString& path) { openLogFileForController(path); });
+    connect(controllerLink, &TControllerLink::openRefused, this, &TForm1::ShowStatusMessage);
     onCloseRequest = [this] { controllerLink->PostQuitting(); };
 
     for (QWidget* w : {static_cast<QWidget*>(centralWidget()), ui->StatusBar, ui->pnlControl, ui->ToolBar1}) {
@@ -306,7 +307,25 @@ void TForm1::SyncViewQuantities()
 
 void TForm1::ShowMessage(const QString& text, bool error)
 {
+    // A modal box during a controller's request would hold off every later request until OK.
+    if (controllerRequest_) {
+        ShowStatusMessage(text);
+        return;
+    }
     seams_.message(this, text, error);
+}
+
+void TForm1::ShowStatusMessage(const QString& text)
+{
+    ui->StatusPanel0->setText(text);
+}
+
+bool TForm1::openLogFileForController(const QString& path)
+{
+    controllerRequest_ = true;
+    const bool opened = openControllerLog(path);
+    controllerRequest_ = false;
+    return opened;
 }
 
 // ------------------------------------------------------------------ reading a log file
@@ -408,6 +427,8 @@ bool TForm1::openLogFile(const QString& path, bool follow)
 
     if (result.status == TReadResult::InvalidDate)
         ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
+    else if (result.status == TReadResult::Changed)
+        ShowMessage(QString::fromStdString(result.reason), true);
     if (follower && follower->following())
         StartFollowing(std::move(follower));
     else if (follow)

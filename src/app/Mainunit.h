@@ -120,6 +120,8 @@ public slots:
     void followLook();
     // A full redraw held back by the four-a-second limit, done now (before fit, save, limits).
     void flushPendingRedraw();
+    // openControllerLog for a controller's request: its messages go to the status bar.
+    bool openLogFileForController(const QString& path);
 
     void Redraw();
     void miVoltsClick();
@@ -157,6 +159,8 @@ private:
     void ReadSettings();
     void WriteSettings();
     void ShowMessage(const QString& text, bool error);
+    // A message in the status bar, where it holds nothing up.
+    void ShowStatusMessage(const QString& text);
     void BeginRead();
     void EndRead();
     void ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* edit);
@@ -177,6 +181,7 @@ private:
     TFormSeams seams_;
     TProgressForm* progressForm_ = nullptr;
     bool reading_ = false;
+    bool controllerRequest_ = false;  // a controller's request is being served
     bool closingFromMenu_ = false;
     // Handlers "detached" while the program itself sets these controls: the slots check these.
     bool axisHandlersAttached_ = false;

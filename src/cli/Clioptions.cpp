@@ -2,6 +2,7 @@
 #include "cli/Clioptions.h"
 
 #include "suite/Globalunit.h"
+#include "suite/Suiteroot.h"
 
 #include <cctype>
 #include <cmath>
@@ -173,11 +174,19 @@ int ParseCliOptions(const std::vector<std::string>& args, const char* command, c
     return 0;
 }
 
-void InstallCliGlobal(const TCliOptions& options)
+void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& log)
 {
     TGlobalOptions global;
-    if (!options.root.empty())
+    if (!options.root.empty()) {
         global.rootFolder = std::filesystem::absolute(options.root);
+    } else {
+        const TRootChoice choice = ChooseSuiteRoot(GatherRootInputs({}, log));
+        if (choice.source == TRootSource::None)
+            // The settings stay the built-in ones, as with a suite without ZVK.ini.
+            std::fprintf(stderr, "driftline-cli: %s\n", NoSuiteHint);
+        else
+            global.rootFolder = choice.root;
+    }
     if (!options.ini.empty())
         global.settingsFile = std::filesystem::absolute(options.ini);
     InstallGlobal(global);
@@ -191,6 +200,8 @@ TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store)
     else if (result.status == TReadResult::InvalidDate)
         std::fprintf(stderr, "driftline-cli: %s: line %llu: %s\n", log.c_str(),
                      static_cast<unsigned long long>(result.line), InvalidDateMessage);
+    else if (result.status == TReadResult::Changed)
+        std::fprintf(stderr, "driftline-cli: %s\n", result.reason.c_str());
     return result;
 }
 
@@ -208,7 +219,7 @@ bool BandColumns(const TCliOptions& options, std::vector<std::pair<std::int32_t,
 bool OpenCliView(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
                  const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TCliView& out)
 {
-    InstallCliGlobal(options);
+    InstallCliGlobal(options, options.positional.at(0));
     out.read = LoadLogForCli(options.positional.at(0), out.store);
     if (out.read.status == TReadResult::OpenFailed)
         return false;

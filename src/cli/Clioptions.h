@@ -64,8 +64,10 @@ int UsageError(const char* command, const char* usage, const std::string& proble
 bool ParseInt64(std::string_view text, std::int64_t& value);
 bool ParseDouble(std::string_view text, double& value);
 
-// Builds the process's TGlobal from --root / --ini (the default root otherwise).
-void InstallCliGlobal(const TCliOptions& options);
+// Builds the process's TGlobal from --root / --ini, else from the suite the root rule finds (log is
+// the log file the command reads, if any: a log in <suite>/Logs names its suite). Without any
+// suite one line on stderr says how to name one, and the built-in settings are used.
+void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& log = {});
 
 // Reads a log into store. A failed open prints "driftline-cli: cannot open X: reason"; a stop at an
 // invalid date prints "driftline-cli: X: line N: Invalid argument to date encode" (the samples

@@ -254,7 +254,7 @@ int RunDerive(const std::vector<std::string>& args)
                           options.positional.empty() ? "no log file given" : "more than one log file given");
     if (options.has("--idle-exit") && !options.has("--follow"))
         return UsageError("derive", DeriveUsage, "--idle-exit needs --follow");
-    InstallCliGlobal(options);
+    InstallCliGlobal(options, options.positional.at(0));
     if (options.has("--follow"))
         return RunFollow(options);
 

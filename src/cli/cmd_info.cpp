@@ -54,7 +54,7 @@ int RunInfo(const std::vector<std::string>& args)
     if (options.positional.size() != 1)
         return UsageError("info", InfoUsage,
                           options.positional.empty() ? "no log file given" : "more than one log file given");
-    InstallCliGlobal(options);
+    InstallCliGlobal(options, options.positional.at(0));
 
     TSampleStore store;
     const TReadResult read = LoadLogForCli(options.positional[0], store);

@@ -3,6 +3,9 @@
 // deletion. Wake-ups come from inotify on the file's folder, or from a 500 ms clock.
 #include "logdata/Logfollower.h"
 
+#include "logdata/Logfilecheck.h"
+#include "suite/Fileunit.h"
+
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -78,17 +81,14 @@ void TLogFollower::stop()
 // as the read refuses it.
 bool TLogFollower::openFile(bool announceFailure, TReadResult& result)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path_, ec)) {
-        result.status = TReadResult::OpenFailed;
-        result.reason = std::strerror(EISDIR);
-        return false;
-    }
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Refused, as the read refuses it, unless it is a regular file: a FIFO would wait for a
+    // writer forever and a device would never end.
+    std::string openError;
+    const int fd = OpenRegularFileForReading(path_, openError);
     if (fd < 0) {
         if (announceFailure) {
             result.status = TReadResult::OpenFailed;
-            result.reason = SystemReason(errno);
+            result.reason = openError;
         }
         return false;
     }
@@ -187,6 +187,8 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
     taken_ = 0;
     lineNumber_ = 0;
     held_.clear();
+    skipping_ = false;
+    skippedBytes_ = 0;
     missing_ = false;
     store_.clearForRead();
 
@@ -238,7 +240,7 @@ bool TLogFollower::readAppended(TFollowStep& step, TProgressModel* progress)
     if (block.empty())
         block.resize(ReadBlockBytes);
     for (;;) {
-        const ssize_t got = ::pread(fd_, block.data(), block.size(), static_cast<off_t>(taken_ + held_.size()));
+        const ssize_t got = ::pread(fd_, block.data(), block.size(), static_cast<off_t>(seen()));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -257,6 +259,21 @@ bool TLogFollower::readAppended(TFollowStep& step, TProgressModel* progress)
             if (!lf)
                 break;
             const std::size_t lfPos = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+            // A line over the cap is skipped whatever it holds, as the read skips it; only its
+            // length was kept while it streamed past.
+            if (skipping_ || held_.size() + (lfPos - start) > MaxLogLineBytes + 1) {  // + 1: a CR
+                const std::uint64_t lineBytes = skippedBytes_ + held_.size() + (lfPos - start) + 1;
+                ++lineNumber_;
+                if (progress)
+                    progress->ProgressAdvance(lineBytes - 1);
+                taken_ += lineBytes;
+                skipping_ = false;
+                skippedBytes_ = 0;
+                held_.clear();
+                tookLines = true;
+                start = lfPos + 1;
+                continue;
+            }
             std::string_view line(data + start, lfPos - start);
             if (!held_.empty()) {
                 held_.append(line);
@@ -284,6 +301,12 @@ bool TLogFollower::readAppended(TFollowStep& step, TProgressModel* progress)
         if (stopped)
             break;
         held_.append(data + start, size - start);
+        if (skipping_ || held_.size() > MaxLogLineBytes + 1) {
+            // Too long to be a line: count its bytes instead of keeping them.
+            skipping_ = true;
+            skippedBytes_ += held_.size();
+            held_.clear();
+        }
     }
     step.newRecords = store_.allRecords.size() - firstRecord;
     step.newVoltageRecords = store_.voltageRecords.size() - firstVoltage;
@@ -341,7 +364,7 @@ std::uint64_t TLogFollower::pendingBytes() const
     if (::stat(path_.c_str(), &onDisk) != 0)
         return 0;
     const auto size = static_cast<std::uint64_t>(onDisk.st_size);
-    const std::uint64_t seen = taken_ + held_.size();
+    const std::uint64_t seen = this->seen();
     if (onDisk.st_dev != device_ || onDisk.st_ino != inode_ || size < seen)
         return size;
     return size - seen;
@@ -362,6 +385,8 @@ void TLogFollower::restart(TFollowStep& step, TProgressModel* progress)
     taken_ = 0;
     lineNumber_ = 0;
     held_.clear();
+    skipping_ = false;
+    skippedBytes_ = 0;
     TFollowStep read;
     struct stat info {};
     progress = startProgress(progress, ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0);
@@ -418,7 +443,7 @@ TFollowStep TLogFollower::poll(TProgressModel* progress)
     }
     struct stat opened {};
     const bool sizeKnown = ::fstat(fd_, &opened) == 0;
-    const std::uint64_t seen = taken_ + held_.size();
+    const std::uint64_t seen = this->seen();
     if (sizeKnown && static_cast<std::uint64_t>(opened.st_size) < seen) {
         restart(step, progress);
         return step;

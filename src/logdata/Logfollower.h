@@ -79,8 +79,9 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // Bytes taken as complete lines (the held partial line is not counted).
     std::uint64_t offset() const { return taken_; }
-    // Bytes of the trailing line still waiting for its LF.
-    std::size_t heldBytes() const { return held_.size(); }
+    // Bytes of the trailing line still waiting for its LF (counted, not kept, once it is longer
+    // than a line may be).
+    std::uint64_t heldBytes() const { return held_.size() + skippedBytes_; }
     // True when inotify watches the file's folder; false when looking every statIntervalMs.
     bool usesNotify() const { return watch_ >= 0; }
 
@@ -123,6 +124,9 @@ private:
     std::uint64_t taken_ = 0;     // bytes of complete lines
     std::uint64_t lineNumber_ = 0;
     std::string held_;            // the partial last line
+    bool skipping_ = false;       // the partial line is over the line cap: only counted
+    std::uint64_t skippedBytes_ = 0;
+    std::uint64_t seen() const { return taken_ + skippedBytes_ + held_.size(); }
     std::vector<char> block_;     // read buffer
     TDateTime startLogDate_ = 0;  // logDate before the first read: a read again starts from it
     std::int64_t azimuthShift_ = 0;

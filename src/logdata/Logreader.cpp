@@ -3,9 +3,12 @@
 #include "logdata/Logreader.h"
 
 #include "astro/Timeunit.h"
+#include "logdata/Logfilecheck.h"
+#include "suite/Fileunit.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +16,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace driftline {
 
@@ -35,6 +40,8 @@ std::string TReadResult::message() const
         return reason;
     case InvalidDate:
         return InvalidDateMessage;
+    case Changed:
+        return reason;
     }
     return {};
 }
@@ -184,23 +191,26 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
                         unsigned threads)
 {
     TReadResult result;
-    std::error_code ec;
-    // A folder opens for reading on this platform and only fails at the first read, so it is
-    // refused here, before anything is cleared.
-    if (std::filesystem::is_directory(path, ec)) {
+    // Opened without blocking and refused unless it is a regular file: a FIFO would wait for a
+    // writer forever and a device would never end. Nothing is cleared before this succeeds.
+    std::string openError;
+    const int fd = OpenRegularFileForReading(path, openError);
+    if (fd < 0) {
         result.status = TReadResult::OpenFailed;
-        result.reason = std::strerror(EISDIR);
+        result.reason = openError;
         return result;
     }
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
     if (!file) {
+        const int code = errno;
+        ::close(fd);
         result.status = TReadResult::OpenFailed;
-        result.reason = std::strerror(errno != 0 ? errno : ENOENT);
+        result.reason = std::strerror(code);
         return result;
     }
-    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
-    const bool sizeKnown = !ec;
+    TFileIdentity atStart;
+    const bool sizeKnown = IdentityOfOpenFile(fd, atStart);
+    const std::uintmax_t fileSize = atStart.size;
 
     bool showProgress = false;
     if (progress) {
@@ -257,6 +267,17 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
         }
     };
 
+    // A line longer than MaxLogLineBytes is dropped as it streams past (skipping), so the
+    // buffer never holds more than the cap and one block.
+    bool skipping = false;
+    std::uint64_t skippedBytes = 0;
+    std::uint64_t bytesRead = 0;
+    auto skipLine = [&](std::uint64_t size) {
+        ++lineNumber;
+        if (showProgress)
+            progress->ProgressAdvance(size);
+    };
+
     bool stopped = false;
     while (!stopped) {
         // Move the partial line to the front and fill the rest of the buffer.
@@ -270,6 +291,7 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
         const std::size_t carried = filled;  // the carried partial line holds no LF
         const std::size_t got = std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
         filled += got;
+        bytesRead += got;
         atEnd = got == 0;
         if (atEnd)
             break;
@@ -281,17 +303,46 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
             if (!lf)
                 break;
             const std::size_t lfPos = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-            if (!handleLine(std::string_view(base + start, lfPos - start))) {
+            if (skipping) {
+                skipping = false;
+                skipLine(skippedBytes + (lfPos - start));
+            } else if (lfPos - start > MaxLogLineBytes + 1) {  // + 1: a CR before the LF
+                skipLine(lfPos - start);
+            } else if (!handleLine(std::string_view(base + start, lfPos - start))) {
                 stopped = true;
                 break;
             }
             start = lfPos + 1;
             scan = start;
         }
+        if (!stopped && (skipping || filled - start > MaxLogLineBytes + 1)) {
+            if (!skipping)
+                skippedBytes = 0;
+            skipping = true;
+            skippedBytes += filled - start;
+            start = filled;
+        }
     }
-    // The last line without a line end is a line too.
-    if (!stopped && filled > start)
-        handleLine(std::string_view(buffer.data() + start, filled - start));
+    if (!stopped) {
+        if (skipping) {
+            skipLine(skippedBytes);
+        } else if (filled > start) {
+            // The last line without a line end may be half written; it is read only when it
+            // cannot be (see TakeUnterminatedLastLine).
+            std::string_view last(buffer.data() + start, filled - start);
+            if (last.back() == '\r')
+                last.remove_suffix(1);
+            TFileIdentity now;
+            const bool known = IdentityOfOpenFile(fd, now);
+            if (known && TakeUnterminatedLastLine(last, now.modified, std::chrono::system_clock::now()))
+                handleLine(std::string_view(buffer.data() + start, filled - start));
+        }
+        // A file cut short or replaced under the reader: what was read stays, but it is reported.
+        if (sizeKnown && FileChangedWhileRead(atStart, bytesRead, fd, path)) {
+            result.status = TReadResult::Changed;
+            result.reason = ChangedWhileReadMessage(path);
+        }
+    }
 
     pipeline.finish();
     store.deriveRecords(threads);

@@ -331,6 +331,64 @@ std::optional<std::filesystem::path> LogFileAtIndex(const std::filesystem::path&
     return logsFolder / name;
 }
 
+std::optional<std::filesystem::path> LatestLogFileOf(const std::filesystem::path& logsFolder,
+                                                     const std::vector<std::int64_t>& indexes)
+{
+    if (indexes.empty())
+        return std::nullopt;
+    std::vector<std::string> names;
+    ListFiles(logsFolder, "log", names);
+    for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
+        if (*it < 0 || static_cast<std::uint64_t>(*it) >= names.size())
+            continue;
+        const std::string& name = names[static_cast<std::size_t>(*it)];
+        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+            continue;
+        return logsFolder / name;
+    }
+    return std::nullopt;
+}
+
+bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file,
+                       std::string& reason)
+{
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::canonical(logsFolder, ec);
+    if (ec) {
+        reason = ec.message();
+        return false;
+    }
+    const std::filesystem::path target = std::filesystem::canonical(file, ec);
+    if (ec) {
+        reason = ec.message();
+        return false;
+    }
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        return false;
+    }
+    // Inside: the folder's components are a prefix of the file's, the file being deeper.
+    auto f = folder.begin();
+    auto t = target.begin();
+    for (; f != folder.end(); ++f, ++t) {
+        if (t == target.end() || *f != *t) {
+            reason = "outside the Logs folder";
+            return false;
+        }
+    }
+    if (t == target.end()) {
+        reason = "outside the Logs folder";
+        return false;
+    }
+    reason.clear();
+    return true;
+}
+
 ControllerSendResult SendControllerLine(const std::filesystem::path& path, std::string_view line, bool waitForAnswer,
                                         int timeoutMs)
 {

@@ -103,6 +103,17 @@ bool EnsureSocketFolder(const std::filesystem::path& folder, std::string& error)
 // logsFolder; none when the index is outside the listing or the name could leave the folder.
 std::optional<std::filesystem::path> LogFileAtIndex(const std::filesystem::path& logsFolder, std::int64_t index);
 
+// The file the latest of several "LogFile Index" requests names that LogFileAtIndex accepts
+// (requests in arrival order; the folder is listed once). None when no request names a file.
+std::optional<std::filesystem::path> LatestLogFileOf(const std::filesystem::path& logsFolder,
+                                                     const std::vector<std::int64_t>& indexes);
+
+// Whether the controller may have file opened: with symbolic links resolved, a regular file inside
+// logsFolder (itself resolved). False with a reason ("not a regular file", "outside the Logs
+// folder", or the system's) otherwise.
+bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file,
+                       std::string& reason);
+
 // What one send achieved.
 struct ControllerSendResult {
     bool sent = false;       // connected and wrote the whole line

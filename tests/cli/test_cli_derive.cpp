@@ -165,6 +165,8 @@ TEST(CliDerive, BadInputGivesOneLineAndExitCode)
         {{"derive"}, 2, "driftline-cli derive: no log file given\nusage: driftline-cli derive", 0},
         {{"derive", noCorrections.string(), "--root"}, 2, "driftline-cli derive: option --root needs a value", 0},
     };
+    // The suite is named, so the complaint about the input is the only line.
+    const testing::ScopedEnv suite("ZVK_ROOT", folder.path().string());
     for (const auto& c : cases) {
         const auto run = RunCliCommand(c.args, folder);
         const std::string what = c.args.back();

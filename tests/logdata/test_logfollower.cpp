@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <fstream>
@@ -287,6 +288,35 @@ TEST(LogFollower, InvalidDateArrivingLateStopsAtThatLine)
     EXPECT_EQ(store.allRecords.size(), 2u);
 }
 
+TEST(LogFollower, OverlongLineIsSkippedAsTheReadSkipsIt)
+{
+    // A record padded with 5 MiB of blanks (over the 4 MiB a line may have) between two records,
+    // then a date line that is no date: the read skips the long line (taken whole it would be a
+    // record) but counts it, and stops at line 5.
+    const std::string start = "Opening session 12/05/2010 21:00:00 (UTC)\r\n1 2 3 4\r\n";
+    const std::string noise = "100 200 300 400" + std::string(5u << 20, ' ');
+    const std::string rest = "5 6 7 8\r\nDate changed 31/02/2010\r\n9 10 11 12\r\n";
+    TTempFolder folder;
+    const auto path = folder.write("long.log", start);
+    TSampleStore store;
+    TLogFollower follower(store);
+    ASSERT_EQ(follower.open(path).status, TReadResult::Ok);
+    for (std::size_t at = 0; at < noise.size(); at += 1u << 20) {
+        Append(path, noise.substr(at, 1u << 20));
+        EXPECT_EQ(follower.poll().status, TFollowStep::Idle);
+    }
+    Append(path, "\r\n" + rest);
+    const TFollowStep step = follower.poll();
+    EXPECT_EQ(step.status, TFollowStep::InvalidDate);
+    TSampleStore whole;
+    const TReadResult read = readLogFile(folder.write("whole.log", start + noise + "\r\n" + rest), whole, nullptr, 1);
+    ASSERT_EQ(read.status, TReadResult::InvalidDate);
+    EXPECT_EQ(step.line, read.line);
+    EXPECT_EQ(step.line, 5u);
+    ExpectSameStore(store, whole, "over-long line");
+    EXPECT_EQ(store.allRecords.size(), 2u);
+}
+
 TEST(LogFollower, OpenRefusesWhatAReadRefuses)
 {
     TTempFolder folder;
@@ -294,7 +324,9 @@ TEST(LogFollower, OpenRefusesWhatAReadRefuses)
         const char* name;
         std::filesystem::path path;
     };
-    const Case cases[] = {{"missing", folder.path() / "none.log"}, {"folder", folder.path()}};
+    const auto fifo = folder.path() / "fifo.log";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const Case cases[] = {{"missing", folder.path() / "none.log"}, {"folder", folder.path()}, {"fifo", fifo}};
     for (const auto& c : cases) {
         TSampleStore store;
         store.allRecords.push_back({1, 2, 3, 4});

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QPalette>
 
+#include <cstdio>
 #include <string_view>
 
 namespace driftline {
@@ -16,6 +17,20 @@ namespace {
 int sessionArgc = 1;
 char sessionName[] = "driftline";
 char* sessionArgv[] = {sessionName, nullptr};
+
+QtMessageHandler previousHandler = nullptr;
+
+// A command-line run owes the user only its own lines: the toolkit's notes about the desktop it
+// does not use (no XDG_RUNTIME_DIR, say) are dropped; critical and fatal messages still show.
+void QuietSessionMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        if (previousHandler)
+            previousHandler(type, context, text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+}
 }  // namespace
 
 TOffscreenSession::TOffscreenSession()
@@ -24,10 +39,17 @@ TOffscreenSession::TOffscreenSession()
         return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(QuietSessionMessages);
     app_ = std::make_unique<QApplication>(sessionArgc, sessionArgv);
 }
 
-TOffscreenSession::~TOffscreenSession() = default;
+TOffscreenSession::~TOffscreenSession()
+{
+    if (app_) {
+        app_.reset();
+        qInstallMessageHandler(previousHandler);
+    }
+}
 
 QColor PlotMarginColor(const QPalette& palette)
 {

@@ -151,12 +151,13 @@ namespace {
 // Records one zoom of a list in its history: the flags of the samples keep() accepts.
 // The test stays with the history, so samples of a followed log that arrive later are judged
 // by the same band.
-void NarrowWithHistory(SampleList& list, TUndoHistory& history, const TUndoHistory::SampleTest& keep)
+template <typename Keep>
+void NarrowWithHistory(SampleList& list, TUndoHistory& history, const Keep& keep)
 {
     std::vector<bool> kept(list.size());
     for (std::size_t i = 0; i < list.size(); ++i)
         kept[i] = keep(list[i]);
-    history.recordZoom(list, kept, keep);
+    history.recordZoom(list, kept, TUndoHistory::SampleTest(keep));
 }
 
 }  // namespace
@@ -169,7 +170,7 @@ void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::in
     // Both lists are judged on the scales of the view on screen, before the rescale. The pixel
     // is the one samplePixel gives; its y is needed only when x already lies in the band.
     // The test holds copies of the scales: it outlives this rescale.
-    const TUndoHistory::SampleTest inBand = [sh = Scale(h, p), sw = Scale(w, p), width = Area.Width(),
+    const auto inBand = [sh = Scale(h, p), sw = Scale(w, p), width = Area.Width(),
                                              height = Area.Height(), left = Area.left, bottom = Area.bottom,
                                              band, h, w](const Sample& s) {
         const std::int32_t x = left + sh.ToPixel(s[h], width);

@@ -65,11 +65,11 @@ void BM_FollowLatencyCore(benchmark::State& state)
     std::vector<double> micros;
     for (auto _ : state) {
         const std::string line = RecordLine(i++);
-        const std::size_t before = store.allSamples.size();
+        const std::size_t before = store.allSamples().size();
         const auto start = Clock::now();
         if (::write(writer, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
             state.SkipWithError("write failed");
-        while (store.allSamples.size() == before) {
+        while (store.allSamples().size() == before) {
             follower.wait(-1, 1000);
             follower.poll();
         }

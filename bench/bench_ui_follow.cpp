@@ -121,7 +121,7 @@ void BM_FollowWindowCpu(benchmark::State& state)
             return;
         }
         QApplication::processEvents();
-        const std::size_t before = form.store.allSamples.size();
+        const std::size_t before = form.session().store().allSamples().size();
         const std::uint64_t redrawsBefore = form.fullRedraws;
         const double cpu0 = ThreadCpuSeconds();
         const auto wall0 = Clock::now();
@@ -141,7 +141,7 @@ void BM_FollowWindowCpu(benchmark::State& state)
         const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
         state.counters["cpu_s"] = cpu;
         state.counters["cpu_share"] = cpu / wall;
-        state.counters["records_added"] = static_cast<double>(form.store.allSamples.size() - before);
+        state.counters["records_added"] = static_cast<double>(form.session().store().allSamples().size() - before);
         state.counters["full_redraws"] = static_cast<double>(form.fullRedraws - redrawsBefore);
         state.counters["appended_draws"] = static_cast<double>(form.appendedDraws);
     }
@@ -162,7 +162,7 @@ void BM_FollowWindowLatency(benchmark::State& state)
             return;
         }
         QApplication::processEvents();
-        const std::size_t before = form.plottedPoints.size();
+        const std::size_t before = form.plottedPoints().size();
         std::vector<double> latencies;
         {
             TWriter writer(log, std::chrono::seconds(state.range(0)));
@@ -170,7 +170,7 @@ void BM_FollowWindowLatency(benchmark::State& state)
             QTimer check;
             QObject::connect(&check, &QTimer::timeout, [&] {
                 const auto now = Clock::now();
-                while (before + latencies.size() < form.plottedPoints.size() && latencies.size() < writer.count())
+                while (before + latencies.size() < form.plottedPoints().size() && latencies.size() < writer.count())
                     latencies.push_back(std::chrono::duration<double, std::milli>(now - writer.writtenAt(latencies.size())).count());
                 if (writer.done() && latencies.size() >= writer.count())
                     loop.quit();

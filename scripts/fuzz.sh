@@ -28,7 +28,7 @@ mkdir -p "$seeds"/{fuzz_logreader,fuzz_logline,fuzz_settings,fuzz_controller} "$
 n=0
 for log in "$here"/examples/suite/Logs/*.log; do
   for state in 0 1; do
-    { printf "\\x0$state"; head -c 12288 "$log"; } >"$seeds/fuzz_logreader/example-$n-$state"
+    { printf "\\x0$state"; head -c 6144 "$log"; } >"$seeds/fuzz_logreader/example-$n-$state"
   done
   head -c 4096 "$log" >"$seeds/fuzz_logline/example-$n"
   n=$((n + 1))
@@ -50,7 +50,7 @@ for target in "${targets[@]}"; do
   corpus="$out/corpus/$target"
   mkdir -p "$corpus"
   case "$target" in
-    fuzz_logreader) maxlen=16384 ;;
+    fuzz_logreader) maxlen=8192 ;;
     fuzz_logline) maxlen=4194304 ;;  # a line up to the reader's cap
     fuzz_settings) maxlen=16384 ;;
     fuzz_controller) maxlen=4096 ;;

@@ -12,8 +12,8 @@
 #include "logdata/Logfollower.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
@@ -31,6 +31,7 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -112,7 +113,10 @@ QString FromPath(const std::filesystem::path& path)
 }  // namespace
 
 TForm1::TForm1(QWidget* parent, TFormSeams seams)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), seams_(std::move(seams))
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::TForm1>()),
+      seams_(std::move(seams)),
+      session_(std::make_unique<TLogSession>(DefaultPlotWidth, DefaultPlotHeight))
 {
     if (!seams_.openFile)
         seams_.openFile = DefaultOpenFile;
@@ -170,8 +174,8 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     Plot = new TPlot(ui->pnlPlot, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
     Plot->setObjectName(QStringLiteral("Plot"));
     Plot->move(0, 0);
-    view = TPlotView(Plot->Bitmap.width(), Plot->Bitmap.height());
-    SetUpPlot(*Plot);
+    SetUpPlot(Plot->Canvas);
+    Plot->Show();
     connect(Plot, &TPlot::plotMouseDown, this, &TForm1::PlotMouseDown);
     connect(Plot, &TPlot::plotMouseMove, this, &TForm1::PlotMouseMove);
     connect(Plot, &TPlot::plotMouseUp, this, &TForm1::PlotMouseUp);
@@ -204,6 +208,27 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(ui->miHelp, &QAction::triggered, this, &TForm1::miHelpClick);
     connect(ui->miAbout, &QAction::triggered, this, &TForm1::miAboutClick);
     InstallHelpShortcut(this);
+    // The desktop's usual keys for the commands a user reaches for most.
+    ui->miOpen->setShortcut(QKeySequence::Open);
+    ui->miSaveAs->setShortcut(QKeySequence::Save);
+    const auto addShortcut = [this](const QKeySequence& keys, auto handler) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    addShortcut(QKeySequence::Undo, [this] {
+        if (ui->tbUndo->isEnabled())
+            tbUndoClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_Home), [this] {
+        if (ui->tbExpand->isEnabled())
+            tbExpandClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_F5), [this] {
+        if (ui->btnRefresh->isEnabled())
+            btnRefreshClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_Escape), [this] { CancelZoomDrag(); });
     aboutBoxShowing = [] { return AboutBox() != nullptr && AboutBox()->IsShowing; };
 
     // The controller: "LogFile Index" opens a log as the open dialog would, without enabling
@@ -301,8 +326,8 @@ bool TForm1::positiveVoltageView() const
 
 void TForm1::SyncViewQuantities()
 {
-    view.horizontalQuantity = horizontalQuantity();
-    view.verticalQuantity = verticalQuantity();
+    session_->setAxes(horizontalQuantity(), verticalQuantity());
+    session_->setPositiveVoltageView(positiveVoltageView());
 }
 
 void TForm1::ShowMessage(const QString& text, bool error)
@@ -355,7 +380,7 @@ void TForm1::BeginRead()
     reading_ = true;
     if (controllerLink)
         controllerLink->setReadInProgress(true);
-    dragging = false;
+    session_->cancelZoomDrag();
     menuBar()->setEnabled(false);
     ui->ToolBar1->setEnabled(false);
     ui->pnlControl->setEnabled(false);
@@ -391,37 +416,43 @@ bool TForm1::openLogFile(const QString& path, bool follow)
     if (progressForm_ == nullptr)
         progressForm_ = new TProgressForm(this);
     // The caption names the file while it is read (a large file takes a while); a file that
-    // cannot be opened fails before any event is processed, and gets the old caption back.
+    // cannot be shown gets the old caption back.
     const QString name = QFileInfo(path).fileName();
     const QString previousCaption = ui->lblCaption->text();
     ui->lblCaption->setText(name);
     BeginRead();
     progressForm_->ProgressStart(path);
-    TReadResult result;
-    std::unique_ptr<TLogFollower> follower;
-    if (follow) {
-        // A followed file is read by its follower, which never takes a last line before its
-        // line end; it goes on from where this read stops.
-        follower = std::make_unique<TLogFollower>(store);
-        result = follower->open(ToPath(path), &progressForm_->model);
-    } else {
-        result = readLogFile(ToPath(path), store, &progressForm_->model);
-    }
+    // The file goes into a session of its own; the one shown stays until the new one proves
+    // worth showing. A followed file is read by the session's follower, which never takes a last
+    // line before its line end and goes on from where this read stops.
+    std::unique_ptr<TLogSession> next = session_->nextSession();
+    const TReadResult result =
+        follow ? next->readFollowed(ToPath(path), &progressForm_->model) : next->read(ToPath(path), &progressForm_->model);
     progressForm_->hide();
     EndRead();
 
-    if (result.status == TReadResult::OpenFailed) {
-        // Nothing was read, so nothing of the earlier file may change.
+    const auto keepPrevious = [&] {
         ui->lblCaption->setText(previousCaption);
         axisHandlersAttached_ = axisWereAttached;
         voltsHandlerAttached_ = voltsWasAttached;
+    };
+    if (result.status == TReadResult::OpenFailed) {
+        keepPrevious();
         ShowMessage(QStringLiteral("Cannot open %1: %2").arg(path, QString::fromStdString(result.reason)), true);
+        return false;
+    }
+    // A followed log may still be empty of records: its first samples show when they come.
+    if (!next->hasSamples() && !next->following()) {
+        keepPrevious();
+        if (result.status == TReadResult::InvalidDate)
+            ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
+        ShowMessage(QStringLiteral("Nothing in file ") + name, false);
         return false;
     }
 
     StopFollowing(QString());
     pointsGrowOnly_ = false;
-    lastLogPath = ToPath(path);
+    session_ = std::move(next);
     SetUndoEnabled(false);
     ShowSessionState();
 
@@ -429,20 +460,17 @@ bool TForm1::openLogFile(const QString& path, bool follow)
         ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
     else if (result.status == TReadResult::Changed)
         ShowMessage(QString::fromStdString(result.reason), true);
-    if (follower && follower->following())
-        StartFollowing(std::move(follower));
+    if (session_->following())
+        StartFollowing();
     else if (follow)
         followState_ = QStringLiteral("not followed");
     UpdateFollowStatus();
 
     ui->miTextEditor->setEnabled(true);
     ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
-    if (store.allSamples.empty()) {
-        // A followed log may still be empty of records: its first samples show when they come.
-        if (!following())
-            ShowMessage(QStringLiteral("Nothing in file ") + name, false);
+    setWindowTitle(name + QStringLiteral(" - Driftline"));
+    if (!session_->hasSamples())
         return true;
-    }
     ShowSamplesReady();
     return true;
 }
@@ -450,6 +478,7 @@ bool TForm1::openLogFile(const QString& path, bool follow)
 // The receiver panel and the correction edits from what the log said.
 void TForm1::ShowSessionState()
 {
+    const TSampleStore& store = session_->store();
     // The controller writes its logs in the Windows Latin-1 code page.
     ui->lblDCGain->setText(QString::fromLatin1(store.receiverValues[ReceiverDCGain]));
     ui->lblTimerInterval->setText(QString::fromLatin1(store.receiverValues[ReceiverTimerInterval]));
@@ -466,10 +495,9 @@ void TForm1::ShowSessionState()
 // the picture.
 void TForm1::ShowSamplesReady()
 {
-    view.rescaleAll(store);
-    NoteScaled();
+    session_->rescale();
     axisHandlersAttached_ = true;
-    if (store.voltageSamples.empty()) {
+    if (!session_->hasVoltageSamples()) {
         ui->miVolts->setEnabled(false);
     } else {
         ui->miVolts->setEnabled(true);
@@ -482,7 +510,7 @@ void TForm1::ShowSamplesReady()
 
 bool TForm1::following() const
 {
-    return follower_ && follower_->following();
+    return session_->following();
 }
 
 bool TForm1::openLatestLog()
@@ -521,17 +549,16 @@ void TForm1::miFollowClick(bool checked)
         return;
     }
     // The log shown is read again, followed from its end on.
-    if (!lastLogPath.empty() && !following())
-        openLogFile(FromPath(lastLogPath), true);
+    if (!session_->path().empty() && !following())
+        openLogFile(FromPath(session_->path()), true);
 }
 
-void TForm1::StartFollowing(std::unique_ptr<TLogFollower> follower)
+void TForm1::StartFollowing()
 {
-    follower_ = std::move(follower);
     followState_.clear();
-    scaledAll_ = scaledVolts_ = 0;
-    if (follower_->notifyFd() >= 0) {
-        followNotifier_ = new QSocketNotifier(follower_->notifyFd(), QSocketNotifier::Read, this);
+    const TLogFollower* follower = session_->follower();
+    if (follower->notifyFd() >= 0) {
+        followNotifier_ = new QSocketNotifier(follower->notifyFd(), QSocketNotifier::Read, this);
         connect(followNotifier_, &QSocketNotifier::activated, this, &TForm1::followLook);
     }
     ArmFollowClock();
@@ -542,15 +569,13 @@ void TForm1::StopFollowing(const QString& why)
     delete followNotifier_;
     followNotifier_ = nullptr;
     followClock_->stop();
-    if (follower_)
-        follower_->stop();
-    follower_.reset();
+    session_->stopFollowing();
     followState_ = why;
 }
 
 void TForm1::ArmFollowClock()
 {
-    const int wait = follower_ ? follower_->timeoutMs() : -1;
+    const int wait = session_->follower() ? session_->follower()->timeoutMs() : -1;
     if (wait >= 0)
         followClock_->start(wait);
     else
@@ -566,22 +591,23 @@ void TForm1::followLook()
         followClock_->start(FullRedrawIntervalMs);
         return;
     }
-    const std::size_t samplesBefore = store.allSamples.size();
-    const bool voltsBefore = !store.voltageSamples.empty();
+    const TSampleStore& store = session_->store();
+    const std::size_t samplesBefore = store.allSamples().size();
+    const bool voltsBefore = !store.voltageSamples().empty();
     TFollowStep step;
-    if (follower_->pendingBytes() > ProgressThresholdBytes) {
+    if (session_->follower()->pendingBytes() > ProgressThresholdBytes) {
         // A long catch-up reads as a read does: progress shown, list-changing commands held off.
         if (progressForm_ == nullptr)
             progressForm_ = new TProgressForm(this);
         followNotifier_->setEnabled(false);
         BeginRead();
-        progressForm_->ProgressStart(FromPath(lastLogPath));
-        step = follower_->poll(&progressForm_->model);
+        progressForm_->ProgressStart(FromPath(session_->path()));
+        step = session_->takeArrived(&progressForm_->model);
         progressForm_->hide();
         EndRead();
         followNotifier_->setEnabled(true);
     } else {
-        step = follower_->poll();
+        step = session_->takeArrived();
     }
 
     switch (step.status) {
@@ -591,10 +617,9 @@ void TForm1::followLook()
         pointsGrowOnly_ = false;
         SetUndoEnabled(false);
         ShowSessionState();
-        if (store.allSamples.empty()) {
-            Plot->Clear();
+        if (!session_->hasSamples()) {
+            Plot->Canvas.Clear();
             Plot->Show();
-            plottedPoints.clear();
         } else {
             ShowSamplesReady();
         }
@@ -611,11 +636,11 @@ void TForm1::followLook()
         ui->lblOffset->setText(QString::fromLatin1(store.receiverValues[ReceiverOffset]));
         if (store.loggedAzimuthCorrection != shownLoggedAz_ || store.loggedAltitudeCorrection != shownLoggedAlt_)
             ShowSessionState();
-        if (samplesBefore == 0 && !store.allSamples.empty())
+        if (samplesBefore == 0 && session_->hasSamples())
             ShowSamplesReady();
-        else if (store.allSamples.size() != samplesBefore || voltsBefore != !store.voltageSamples.empty() ||
+        else if (store.allSamples().size() != samplesBefore || voltsBefore != session_->hasVoltageSamples() ||
                  step.newRecords != 0) {
-            if (!voltsBefore && !store.voltageSamples.empty()) {
+            if (!voltsBefore && session_->hasVoltageSamples()) {
                 ui->miVolts->setEnabled(true);
                 voltsHandlerAttached_ = true;
             }
@@ -641,44 +666,29 @@ void TForm1::AppendArrived()
 {
     SyncViewQuantities();
     const bool p = positiveVoltageView();
+    const TPlotView& view = session_->view();
     const AxisScale horizontalBefore = view.HorizontalScale(p);
     const AxisScale verticalBefore = view.VerticalScale(p);
-    growScales(view.axisScales, store.allSamples, scaledAll_, store.voltageSamples, scaledVolts_);
-    scaledAll_ = store.allSamples.size();
-    scaledVolts_ = store.voltageSamples.size();
+    session_->growScalesToArrived();
     if (redrawClock_->isActive())
         return;  // the held-back redraw takes these in
     auto same = [](const AxisScale& a, const AxisScale& b) {
         return a.Minimum == b.Minimum && a.Maximum == b.Maximum && a.FirstTick == b.FirstTick &&
-               a.LastTick == b.LastTick && a.TickStep == b.TickStep;
+               a.LastTick == b.LastTick && a.TickStep == b.TickStep && a.Folded == b.Folded;
     };
-    const SampleList& active = store.activeSamples(p);
+    const SampleList& active = session_->activeSamples();
+    const std::size_t drawn = session_->plottedPoints().size();
     if (!same(horizontalBefore, view.HorizontalScale(p)) || !same(verticalBefore, view.VerticalScale(p)) ||
-        plottedPoints.empty() || active.size() < plottedPoints.size()) {
+        drawn == 0 || active.size() < drawn) {
         ScheduleFullRedraw();
         return;
     }
-    if (active.size() == plottedPoints.size())
+    if (active.size() == drawn)
         return;  // nothing new in the list shown (a zoom band, or the volts-only view)
-    Plot->Pen.setColor(SampleColor);
-    Plot->MoveTo(static_cast<int>(plottedPoints.pixelX.back()), static_cast<int>(plottedPoints.pixelY.back()));
-    for (std::size_t i = plottedPoints.size(); i < active.size(); ++i) {
-        const Sample& s = active[i];
-        const PlotPoint pixel = view.samplePixel(s, view.horizontalQuantity, view.verticalQuantity, p);
-        plottedPoints.horizontalValues.push_back(s[view.horizontalQuantity]);
-        plottedPoints.verticalValues.push_back(s[view.verticalQuantity]);
-        plottedPoints.pixelX.push_back(pixel.x);
-        plottedPoints.pixelY.push_back(pixel.y);
-        Plot->LineTo(pixel.x, pixel.y);
-    }
+    session_->extendPlottedPoints(false, false);
+    DrawAppended(Plot->Canvas, session_->plottedPoints(), drawn);
     Plot->Show();
     ++appendedDraws;
-}
-
-void TForm1::NoteScaled()
-{
-    scaledAll_ = store.allSamples.size();
-    scaledVolts_ = store.voltageSamples.size();
 }
 
 void TForm1::ScheduleFullRedraw()
@@ -704,8 +714,9 @@ void TForm1::UpdateFollowStatus()
 {
     const bool show = following() || !followState_.isEmpty();
     if (show) {
-        const QString count = QString::fromStdString(FormatThousands(store.allRecords.size()));
-        lblFollow->setText(count + (store.allRecords.size() == 1 ? QStringLiteral(" record, ") : QStringLiteral(" records, ")) +
+        const std::size_t records = session_->store().allRecords().size();
+        const QString count = QString::fromStdString(FormatThousands(records));
+        lblFollow->setText(count + (records == 1 ? QStringLiteral(" record, ") : QStringLiteral(" records, ")) +
                            (following() ? QStringLiteral("followed") : followState_));
     }
     lblFollow->setVisible(show);
@@ -725,27 +736,30 @@ void TForm1::ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* 
     }
 }
 
-void TForm1::CorrectionChanged(QLineEdit* edit, std::int32_t& correction)
+bool TForm1::CorrectionChanged(QLineEdit* edit, std::int32_t& correction)
 {
     std::int32_t value = 0;
     if (ParseCorrection(edit->text(), value)) {
         correction = value;
-        return;
+        return true;
     }
     const QSignalBlocker blocker(edit);
     edit->setText(QString::number(correction));
+    return false;
 }
 
 void TForm1::edAzCorrChange()
 {
-    if (azCorrHandlerAttached_)
-        CorrectionChanged(ui->edAzCorr, store.azimuthCorrection);
+    std::int32_t correction = session_->store().azimuthCorrection;
+    if (azCorrHandlerAttached_ && CorrectionChanged(ui->edAzCorr, correction))
+        session_->setAzimuthCorrection(correction);
 }
 
 void TForm1::edAltCorrChange()
 {
-    if (altCorrHandlerAttached_)
-        CorrectionChanged(ui->edAltCorr, store.altitudeCorrection);
+    std::int32_t correction = session_->store().altitudeCorrection;
+    if (altCorrHandlerAttached_ && CorrectionChanged(ui->edAltCorr, correction))
+        session_->setAltitudeCorrection(correction);
 }
 
 // ------------------------------------------------------------------ the view
@@ -758,24 +772,26 @@ void TForm1::Redraw()
     SyncViewQuantities();
     const bool p = positiveVoltageView();
     // Samples that arrived since the scales were last set widen them first (a followed log).
-    growScales(view.axisScales, store.allSamples, scaledAll_, store.voltageSamples, scaledVolts_);
-    scaledAll_ = store.allSamples.size();
-    scaledVolts_ = store.voltageSamples.size();
+    session_->growScalesToArrived();
     redrawClock_->stop();
-    const SampleList& active = store.activeSamples(p);
+    const TPlotView& view = session_->view();
+    const SampleList& active = session_->activeSamples();
     // While a followed list only grows, the points drawn last stay valid but for the pixels on
     // an axis whose scale changed.
     const bool reuse = following() && pointsGrowOnly_ && pointsHorizontal_ == view.horizontalQuantity &&
                        pointsVertical_ == view.verticalQuantity && pointsPositive_ == p &&
-                       plottedPoints.size() <= active.size();
+                       session_->plottedPoints().size() <= active.size();
     if (reuse) {
-        const auto differs = [](const AxisScale& a, const AxisScale& b) { return a.Minimum != b.Minimum || a.Maximum != b.Maximum; };
-        view.extendPlottedPoints(active, p, plottedPoints, differs(pointsHorizontalScale_, view.HorizontalScale(p)),
-                                 differs(pointsVerticalScale_, view.VerticalScale(p)));
-        DrawPlotted(*Plot, view, p, plottedPoints);
+        const auto differs = [](const AxisScale& a, const AxisScale& b) {
+            return a.Minimum != b.Minimum || a.Maximum != b.Maximum || a.Folded != b.Folded;
+        };
+        session_->extendPlottedPoints(differs(pointsHorizontalScale_, view.HorizontalScale(p)),
+                                      differs(pointsVerticalScale_, view.VerticalScale(p)));
+        DrawPlotted(Plot->Canvas, view, p, session_->plottedPoints());
     } else {
-        DrawView(*Plot, view, active, p, plottedPoints);
+        DrawSession(Plot->Canvas, *session_);
     }
+    Plot->Show();
     pointsGrowOnly_ = true;
     pointsHorizontal_ = view.horizontalQuantity;
     pointsVertical_ = view.verticalQuantity;
@@ -821,36 +837,32 @@ void TForm1::SetUndoEnabled(bool on)
     ui->tbExpand->setEnabled(on);
 }
 
-void TForm1::ZoomToBand()
+void TForm1::ZoomToBand(const ZoomBand& band)
 {
     pointsGrowOnly_ = false;
-    view.ZoomToBand(store, bandStartX, bandEndX, positiveVoltageView());
-    NoteScaled();
-    bandStartX = 0;
-    bandEndX = 0;
+    SyncViewQuantities();
+    session_->zoomToBand(band);
     SetUndoEnabled(true);
     Redraw();
 }
 
 void TForm1::tbUndoClick()
 {
-    if (reading_ || store.allUndo.empty())
+    if (reading_ || !session_->canUndo())
         return;
     pointsGrowOnly_ = false;
-    view.Undo(store);
-    NoteScaled();
-    if (store.allUndo.empty())
+    session_->undo();
+    if (!session_->canUndo())
         SetUndoEnabled(false);
     Redraw();
 }
 
 void TForm1::tbExpandClick()
 {
-    if (reading_ || store.allUndo.empty())
+    if (reading_ || !session_->canUndo())
         return;
     pointsGrowOnly_ = false;
-    view.Reset(store);
-    NoteScaled();
+    session_->reset();
     SetUndoEnabled(false);
     Redraw();
 }
@@ -864,61 +876,66 @@ void TForm1::btnRefreshClick()
 void TForm1::rebuildSamples()
 {
     pointsGrowOnly_ = false;
-    store.rebuildSamples();
-    // What arrives from now on takes the same corrections as what is shown.
-    if (follower_)
-        follower_->setShifts(store.azimuthShift(), store.altitudeShift());
+    session_->refresh();
     SetUndoEnabled(false);
-    view.rescaleAll(store);
-    NoteScaled();
-    ui->miVolts->setEnabled(!store.voltageSamples.empty());
+    ui->miVolts->setEnabled(session_->hasVoltageSamples());
     Redraw();
 }
 
 // ------------------------------------------------------------------ mouse
 
-void TForm1::PlotMouseDown(Qt::MouseButton button, int x, int /*y*/)
+void TForm1::PlotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers)
 {
     if (reading_ || button != Qt::LeftButton)
         return;
-    dragging = true;
-    bandStartX = x;
-    bandEndX = 0;
+    const ZoomKind kind = modifiers.testFlag(Qt::ControlModifier) ? ZoomKind::Rows
+                          : modifiers.testFlag(Qt::ShiftModifier) ? ZoomKind::Box
+                                                                  : ZoomKind::Columns;
+    // A slip of the hand while clicking is a click, not a zoom into a few seconds of data.
+    session_->pressZoomDrag(x, y, kind, QApplication::startDragDistance());
+}
+
+void TForm1::CancelZoomDrag()
+{
+    if (!session_->zoomDrag().active())
+        return;
+    session_->cancelZoomDrag();
+    Plot->Show();
 }
 
 void TForm1::PlotMouseMove(int x, int y)
 {
     Plot->Show();
     SyncViewQuantities();
-    const bool p = positiveVoltageView();
-    const std::string horizontalText = view.ReadoutTextX(x, p);
-    const std::string verticalText = view.ReadoutTextY(y, p);
+    const std::string horizontalText = session_->readoutTextX(x);
+    const std::string verticalText = session_->readoutTextY(y);
     const bool aboutShowing = aboutBoxShowing && aboutBoxShowing();
     if (horizontalText.empty() || verticalText.empty() || aboutShowing) {
         ui->StatusPanel0->clear();
         ui->StatusPanel1->clear();
         Plot->setCursor(Qt::ArrowCursor);
     } else {
-        ui->StatusPanel0->setText(QString::fromUtf8(QuantityCaption(view.horizontalQuantity)) + ' ' +
+        ui->StatusPanel0->setText(QString::fromUtf8(QuantityCaption(session_->horizontalQuantity())) + ' ' +
                                   QString::fromStdString(horizontalText));
-        ui->StatusPanel1->setText(QString::fromUtf8(QuantityCaption(view.verticalQuantity)) + ' ' +
+        ui->StatusPanel1->setText(QString::fromUtf8(QuantityCaption(session_->verticalQuantity())) + ' ' +
                                   QString::fromStdString(verticalText));
         Plot->setCursor(Qt::CrossCursor);
     }
-    if (dragging) {
-        if (Plot->Area.Contains(x, y))
-            bandEndX = x;
-        // No band before the drag has touched the area: there is no moving edge to show yet.
-        if (bandEndX != bandStartX && bandEndX != 0)
-            Plot->ShowBand(bandStartX, bandEndX);
+    if (const std::optional<ZoomBand> band = session_->moveZoomDrag(x, y)) {
+        if (band->kind == ZoomKind::Columns)
+            Plot->ShowBand(band->startX, band->endX);
+        else
+            Plot->ShowBox(band->rect(Plot->Canvas.Area));
     }
 }
 
 void TForm1::PlotMouseUp(Qt::MouseButton button, int /*x*/, int /*y*/)
 {
-    if (!reading_ && button == Qt::LeftButton && dragging && bandEndX != bandStartX && bandEndX != 0)
-        ZoomToBand();
-    dragging = false;
+    // Any button's release ends the drag; only the left one's zooms.
+    const std::optional<ZoomBand> band = session_->zoomDrag().band();
+    session_->cancelZoomDrag();
+    if (!reading_ && button == Qt::LeftButton && band)
+        ZoomToBand(*band);
 }
 
 void TForm1::FormMouseMove()
@@ -979,7 +996,8 @@ void TForm1::miFitClick()
     if (reading_)
         return;
     flushPendingRedraw();
-    RunFitCommand(this, polForm, *Plot, plottedPoints, ui->seCoeff->value(), fitCoefficients);
+    const int coeffCount = ui->seCoeff->value();
+    RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); });
 }
 
 void TForm1::tbSaveClick()
@@ -987,7 +1005,7 @@ void TForm1::tbSaveClick()
     if (reading_)
         return;
     flushPendingRedraw();
-    saveCommands->tbSaveClick(plottedPoints);
+    saveCommands->tbSaveClick(session_->plottedPoints());
 }
 
 void TForm1::miSaveLimitsClick()
@@ -995,13 +1013,13 @@ void TForm1::miSaveLimitsClick()
     if (reading_)
         return;
     flushPendingRedraw();
-    saveCommands->miSaveLimitsClick(store.voltageSamples, store.allSamples);
+    saveCommands->miSaveLimitsClick(session_->store().voltageSamples(), session_->store().allSamples());
 }
 
 void TForm1::miTextEditorClick()
 {
-    if (!lastLogPath.empty())
-        ShellOpenFile(FromPath(lastLogPath));
+    if (!session_->path().empty())
+        ShellOpenFile(FromPath(session_->path()));
 }
 
 void TForm1::miHelpClick()

@@ -192,9 +192,9 @@ void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& l
     InstallGlobal(global);
 }
 
-TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store)
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session)
 {
-    TReadResult result = readLogFile(log, store, nullptr);
+    TReadResult result = session.read(log);
     if (result.status == TReadResult::OpenFailed)
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), result.reason.c_str());
     else if (result.status == TReadResult::InvalidDate)
@@ -216,21 +216,20 @@ bool BandColumns(const TCliOptions& options, std::vector<std::pair<std::int32_t,
     return true;
 }
 
-bool OpenCliView(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
-                 const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TCliView& out)
+bool OpenCliSession(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
+                    const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TLogSession& session,
+                    TReadResult& read)
 {
     InstallCliGlobal(options, options.positional.at(0));
-    out.read = LoadLogForCli(options.positional.at(0), out.store);
-    if (out.read.status == TReadResult::OpenFailed)
-        return false;
     const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
-    out.view = TPlotView(width, height);
-    out.view.horizontalQuantity = horizontal;
-    out.view.verticalQuantity = vertical;
-    out.view.rescaleAll(out.store);
-    out.voltsView = options.voltsOnly && !out.store.voltageSamples.empty();
+    session = TLogSession(width, height);
+    session.setAxes(horizontal, vertical);
+    read = LoadLogForCli(options.positional.at(0), session);
+    if (read.status == TReadResult::OpenFailed)
+        return false;
+    session.setPositiveVoltageView(options.voltsOnly && session.hasVoltageSamples());
     for (const auto& [x0, x1] : bands)
-        if (!out.view.ZoomByDrag(out.store, x0, x1, out.voltsView))
+        if (!session.dragAcross(x0, x1))
             std::fprintf(stderr, "driftline-cli %s: band %d:%d does not zoom\n", command, x0, x1);
     return true;
 }

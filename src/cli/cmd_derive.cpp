@@ -155,16 +155,15 @@ int RunFollow(const TCliOptions& options)
         return UsageError("derive", DeriveUsage, "--follow does not take --az-corr or --alt-corr");
     const std::filesystem::path log = options.positional[0];
 
-    TSampleStore store;
-    TLogFollower follower(store);
-    const TReadResult read = follower.open(log);
+    TLogSession session;
+    const TReadResult read = session.readFollowed(log);
     if (read.status == TReadResult::OpenFailed) {
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), read.reason.c_str());
         return 1;
     }
     TCsvWriter out(stdout);
     out.text(CsvHeader);
-    const SampleList& samples = store.activeSamples(options.voltsOnly);
+    const SampleList& samples = session.store().activeSamples(options.voltsOnly);
     WriteSamples(out, samples, 0);
     std::size_t written = samples.size();
     if (!FlushOrReport(out))
@@ -175,6 +174,9 @@ int RunFollow(const TCliOptions& options)
         return 1;
     }
 
+    if (!session.following())
+        return 0;
+    const TLogFollower& follower = *session.follower();
     if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::fprintf(stderr, "driftline-cli derive: cannot follow: %s\n", std::strerror(errno));
         return 1;
@@ -198,7 +200,7 @@ int RunFollow(const TCliOptions& options)
         if (!stopRequested)
             follower.wait(wakePipe[0], maxMs);
         // A last look also on the way out: lines completed before the signal are written.
-        const TFollowStep step = follower.poll();
+        const TFollowStep step = session.takeArrived();
         if (step.status == TFollowStep::Restarted) {
             std::fprintf(stderr, "driftline-cli derive: %s shrank or was replaced; reading it again from the start\n",
                          log.c_str());
@@ -258,17 +260,24 @@ int RunDerive(const std::vector<std::string>& args)
     if (options.has("--follow"))
         return RunFollow(options);
 
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    TLogSession session;
+    const TReadResult read = LoadLogForCli(options.positional[0], session);
     if (read.status == TReadResult::OpenFailed)
         return 1;
-    if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, store.azimuthCorrection) ||
-        !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, store.altitudeCorrection))
+    const TSampleStore& store = session.store();
+    std::int32_t azimuth = store.azimuthCorrection;
+    std::int32_t altitude = store.altitudeCorrection;
+    if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, azimuth) ||
+        !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, altitude))
         return 1;
-    if (options.has("--az-corr") || options.has("--alt-corr"))
-        store.rebuildSamples();
+    if (options.has("--az-corr") || options.has("--alt-corr")) {
+        // Refresh, as the window's button after typing the corrections.
+        session.setAzimuthCorrection(azimuth);
+        session.setAltitudeCorrection(altitude);
+        session.refresh();
+    }
 
-    const SampleList& samples = store.activeSamples(options.voltsOnly);
+    const SampleList& samples = session.store().activeSamples(options.voltsOnly);
     TCsvWriter out(stdout);
     out.text(CsvHeader);
     WriteSamples(out, samples, 0);

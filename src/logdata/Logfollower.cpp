@@ -53,7 +53,7 @@ std::string SystemReason(int error)
 
 }  // namespace
 
-TLogFollower::TLogFollower(TSampleStore& store, Options options) : store_(store), options_(options) {}
+TLogFollower::TLogFollower(TSampleStore& store, Options options) : store_(&store), options_(options) {}
 
 TLogFollower::~TLogFollower()
 {
@@ -182,7 +182,7 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
     if (!openFile(true, result))
         return result;
 
-    startLogDate_ = store_.logDate;
+    startLogDate_ = store_->logDate;
     azimuthShift_ = altitudeShift_ = 0;
     taken_ = 0;
     lineNumber_ = 0;
@@ -190,7 +190,7 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
     skipping_ = false;
     skippedBytes_ = 0;
     missing_ = false;
-    store_.clearForRead();
+    store_->clearForRead();
 
     struct stat info {};
     const bool sizeKnown = ::fstat(fd_, &info) == 0;
@@ -198,11 +198,7 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
     // file does not make the lists grow by copying.
     if (sizeKnown && static_cast<std::uint64_t>(info.st_size) / 12 < (std::uint64_t{1} << 31)) {
         const auto guess = static_cast<std::size_t>(info.st_size / 12);
-        store_.allRecords.reserve(guess);
-        store_.allRecordDates.reserve(guess);
-        store_.voltageRecords.reserve(guess);
-        store_.voltageRecordDates.reserve(guess);
-        store_.reserveVoltageIndex(guess);
+        store_->reserveRecords(guess);
     }
     progress = startProgress(progress, sizeKnown ? static_cast<std::uint64_t>(info.st_size) : 0);
     TFollowStep step;
@@ -231,8 +227,8 @@ TReadResult TLogFollower::open(const std::filesystem::path& path, TProgressModel
 // follows it.
 bool TLogFollower::readAppended(TFollowStep& step, TProgressModel* progress)
 {
-    const std::size_t firstRecord = store_.allRecords.size();
-    const std::size_t firstVoltage = store_.voltageRecords.size();
+    const std::size_t firstRecord = store_->allRecords().size();
+    const std::size_t firstVoltage = store_->voltageRecords().size();
     bool tookLines = false;
     bool readOk = true;
     // Kept between looks: a fresh megabyte every look would cost more than the look itself.
@@ -285,7 +281,7 @@ bool TLogFollower::readAppended(TFollowStep& step, TProgressModel* progress)
             ++lineNumber_;
             if (progress)
                 progress->ProgressAdvance(line.size());
-            if (parseLogLine(line, store_, false) == LineEffect::InvalidDate) {
+            if (parseLogLine(line, *store_, false) == LineEffect::InvalidDate) {
                 step.status = TFollowStep::InvalidDate;
                 step.line = lineNumber_;
                 step.message = InvalidDateMessage;
@@ -308,42 +304,18 @@ bool TLogFollower::readAppended(TFollowStep& step, TProgressModel* progress)
             held_.clear();
         }
     }
-    step.newRecords = store_.allRecords.size() - firstRecord;
-    step.newVoltageRecords = store_.voltageRecords.size() - firstVoltage;
+    step.newRecords = store_->allRecords().size() - firstRecord;
+    step.newVoltageRecords = store_->voltageRecords().size() - firstVoltage;
     deriveNew(firstRecord, firstVoltage);
     if (tookLines && step.status == TFollowStep::Idle)
         step.status = TFollowStep::Grew;
     return readOk;
 }
 
-// Without a zoom and without a Refresh's shifts, the lists are exactly the read-time samples of
-// every record, so the store's own derivation extends them. Otherwise the new samples are derived
-// here with the shifts in force and handed to the zoom histories, which let each list take those
-// that lie inside its zoom bands.
+// The store places the new samples: through its zoom histories when there are zooms or shifts.
 void TLogFollower::deriveNew(std::size_t firstRecord, std::size_t firstVoltageRecord)
 {
-    const std::size_t records = store_.allRecords.size();
-    const std::size_t voltageRecords = store_.voltageRecords.size();
-    const bool plain = store_.allUndo.empty() && store_.voltageUndo.empty() && azimuthShift_ == 0 &&
-                       altitudeShift_ == 0 && store_.allSamples.size() == firstRecord &&
-                       store_.voltageSamples.size() == firstVoltageRecord;
-    if (plain) {
-        store_.deriveRecords();
-        return;
-    }
-    if (records == firstRecord && voltageRecords == firstVoltageRecord)
-        return;
-    SampleList arrived;
-    arrived.reserve(records - firstRecord);
-    for (std::size_t i = firstRecord; i < records; ++i)
-        arrived.push_back(deriveSample(store_.allRecords[i], azimuthShift_, altitudeShift_, store_.allRecordDates[i]));
-    SampleList arrivedVolts;
-    arrivedVolts.reserve(voltageRecords - firstVoltageRecord);
-    for (std::size_t v = firstVoltageRecord; v < voltageRecords; ++v)
-        arrivedVolts.push_back(
-            deriveSample(store_.voltageRecords[v], azimuthShift_, altitudeShift_, store_.voltageRecordDates[v]));
-    store_.allUndo.appendArrived(store_.allSamples, arrived);
-    store_.voltageUndo.appendArrived(store_.voltageSamples, arrivedVolts);
+    store_->deriveArrived(firstRecord, firstVoltageRecord, azimuthShift_, altitudeShift_);
 }
 
 TProgressModel* TLogFollower::startProgress(TProgressModel* progress, std::uint64_t bytes)
@@ -379,8 +351,8 @@ void TLogFollower::restart(TFollowStep& step, TProgressModel* progress)
         stop();
         return;
     }
-    store_.logDate = startLogDate_;
-    store_.clearForRead();
+    store_->logDate = startLogDate_;
+    store_->clearForRead();
     azimuthShift_ = altitudeShift_ = 0;
     taken_ = 0;
     lineNumber_ = 0;

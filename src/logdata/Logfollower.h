@@ -74,6 +74,8 @@ public:
 
     // Ends following; the data stay in the store.
     void stop();
+    // The store this follower fills, after it moved (a session moved into another variable).
+    void rebind(TSampleStore& store) { store_ = &store; }
 
     bool following() const { return following_; }
     const std::filesystem::path& path() const { return path_; }
@@ -112,7 +114,7 @@ private:
     // Starts progress on bytes when it would show; returns progress then, else null.
     static TProgressModel* startProgress(TProgressModel* progress, std::uint64_t bytes);
 
-    TSampleStore& store_;
+    TSampleStore* store_;
     Options options_;
     std::filesystem::path path_;
     int fd_ = -1;

@@ -4,6 +4,7 @@
 
 #include "astro/Timeunit.h"
 #include "logdata/Logfilecheck.h"
+#include "logdata/Samplederive.h"
 #include "suite/Fileunit.h"
 
 #include <algorithm>
@@ -106,82 +107,6 @@ LineEffect parseLogLine(std::string_view line, TSampleStore& store, bool deriveN
 
 namespace {
 
-// Derives samples of the records the parser has already appended, on a thread of its own, while
-// the parser goes on. The parser publishes how many records are complete; the worker appends
-// their samples to allSamples in file order. Both lists were reserved beforehand and the parser
-// stops the worker before a record would make allRecords grow, so the worker's pointers stay
-// valid. After finish() the caller derives whatever is left (TSampleStore::deriveRecords).
-class TDerivePipeline {
-public:
-    explicit TDerivePipeline(TSampleStore& store) : store_(store) {}
-    ~TDerivePipeline() { finish(); }
-    TDerivePipeline(const TDerivePipeline&) = delete;
-    TDerivePipeline& operator=(const TDerivePipeline&) = delete;
-
-    void start()
-    {
-        store_.allSamples.reserve(store_.allRecords.capacity());
-        records_ = store_.allRecords.data();
-        dates_ = store_.allRecordDates.data();
-        worker_ = std::thread([this] { run(); });
-    }
-    bool running() const { return worker_.joinable(); }
-    // True when one more record still fits without moving the records the worker reads.
-    bool roomForOneMore() const
-    {
-        return store_.allRecords.size() < store_.allRecords.capacity() &&
-               store_.allRecordDates.size() < store_.allRecordDates.capacity();
-    }
-    // Hands the worker the records appended so far, a batch at a time.
-    void publish()
-    {
-        const std::size_t n = store_.allRecords.size();
-        if (n - lastPublished_ < BatchRecords)
-            return;
-        lastPublished_ = n;
-        published_.store(n, std::memory_order_release);
-        published_.notify_one();
-    }
-    // Stops the worker after its current batch and waits for it.
-    void finish()
-    {
-        if (!worker_.joinable())
-            return;
-        published_.store(StopMark, std::memory_order_release);
-        published_.notify_one();
-        worker_.join();
-    }
-
-private:
-    static constexpr std::size_t BatchRecords = 4096;
-    static constexpr std::size_t StopMark = static_cast<std::size_t>(-1);
-
-    void run()
-    {
-        SampleList& samples = store_.allSamples;
-        std::size_t done = samples.size();
-        for (;;) {
-            const std::size_t available = published_.load(std::memory_order_acquire);
-            if (available == StopMark)
-                return;
-            if (done >= available) {
-                published_.wait(available, std::memory_order_acquire);
-                continue;
-            }
-            const std::size_t end = std::min(available, done + BatchRecords);
-            for (; done < end; ++done)
-                samples.push_back(deriveSample(records_[done], 0, 0, dates_[done]));
-        }
-    }
-
-    TSampleStore& store_;
-    const RawRecord* records_ = nullptr;
-    const TDateTime* dates_ = nullptr;
-    std::atomic<std::size_t> published_{0};
-    std::size_t lastPublished_ = 0;
-    std::thread worker_;
-};
-
 // Files below this size are read and derived on one thread: starting a worker costs more.
 constexpr std::uintmax_t PipelineMinBytes = 256 * 1024;
 
@@ -224,17 +149,12 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     // re-growing (and copying) on a usual file, and costs only address space until the entries
     // are written.
     if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31)) {
-        const std::size_t guess = static_cast<std::size_t>(fileSize / 12);
-        store.allRecords.reserve(guess);
-        store.allRecordDates.reserve(guess);
-        store.voltageRecords.reserve(guess);
-        store.voltageRecordDates.reserve(guess);
-        store.reserveVoltageIndex(guess);
+        store.reserveRecords(static_cast<std::size_t>(fileSize / 12));
     }
 
     const unsigned cores = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
     TDerivePipeline pipeline(store);
-    if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords.capacity() > 0)
+    if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
         pipeline.start();
 
     // One buffer holds the unread tail of the previous block followed by the next block; a line

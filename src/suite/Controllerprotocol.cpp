@@ -234,16 +234,6 @@ std::optional<ControllerLine> ParseControllerLine(std::string_view line, const C
     return parsed;
 }
 
-std::uint32_t Fnv1a32(std::string_view bytes)
-{
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
 std::string CanonicalRootText(const std::filesystem::path& root)
 {
     std::error_code ec;
@@ -478,13 +468,17 @@ bool TControllerListener::listen(const std::filesystem::path& path, std::string&
         error = std::string("socket: ") + std::strerror(errno);
         return false;
     }
-    // Bind under a private umask so the socket file is never reachable by others, even briefly.
-    const mode_t oldMask = ::umask(077);
+    // The socket file is closed to others before listen(): until then nobody can connect, and
+    // the process-wide creation mask is never touched (other threads may be creating files).
     const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int bindErrno = errno;
-    ::umask(oldMask);
-    if (bound != 0 || ::listen(fd, 8) != 0) {
-        error = "cannot listen on " + path.native() + ": " + std::strerror(bound != 0 ? bindErrno : errno);
+    const int closed = bound == 0 ? ::chmod(path.c_str(), 0600) : -1;
+    const int chmodErrno = errno;
+    if (bound != 0 || closed != 0 || ::listen(fd, 8) != 0) {
+        const int code = bound != 0 ? bindErrno : closed != 0 ? chmodErrno : errno;
+        error = "cannot listen on " + path.native() + ": " + std::strerror(code);
+        if (bound == 0)
+            ::unlink(path.c_str());
         ::close(fd);
         return false;
     }

@@ -4,6 +4,8 @@
 // format they exchange, and a small blocking POSIX client and listener for the controller's side
 // (driftline-cli controller). The viewer's listener is Qt's (src/app/Controllerlink.h) and uses
 // the same format and paths. docs/controller-protocol.md, "Controller link", is the reference.
+#include "suite/Textutil.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -74,8 +76,6 @@ std::optional<ControllerLine> ParseControllerLine(std::string_view line, const C
 // An acceptable controller endpoint: an absolute path that fits a sockaddr_un, no control bytes.
 bool IsValidEndpoint(std::string_view path);
 
-// 32-bit FNV-1a hash of the bytes (Fowler, Noll and Vo; offset basis 2166136261, prime 16777619).
-std::uint32_t Fnv1a32(std::string_view bytes);
 
 // The suite root as both sides hash it: absolute, with symbolic links and "." / ".." resolved as
 // far as the path exists, no trailing separator.

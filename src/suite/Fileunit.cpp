@@ -188,7 +188,14 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
 }
 
 int OpenRegularFileForReading(const std::filesystem::path& path, std::string& error) {
-    // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one forever.
+    // Looked at before it is opened: opening some devices does something (a serial line, a tape).
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
+        error = S_ISDIR(before.st_mode) ? ErrnoText(EISDIR) : std::string(NotRegularFileReason);
+        return -1;
+    }
+    // O_NONBLOCK: should the name have become a FIFO meanwhile, opening it without a writer
+    // would otherwise wait for one forever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error = ErrnoText(errno);

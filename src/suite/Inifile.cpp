@@ -1,6 +1,7 @@
 #include "suite/Inifile.h"
 
 #include "suite/Fileunit.h"
+#include "suite/Textutil.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -25,15 +26,6 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
 
 // A real's text is [sign] digits [. digits] [e [sign] digits] with at least one mantissa digit;
 // checked here so that forms like "inf", "nan" or hexadecimal floats, which from_chars would

@@ -62,14 +62,14 @@ void ExpectSameStore(const TSampleStore& got, const TSampleStore& want, const st
         return a.size() == b.size() &&
                (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
     };
-    EXPECT_EQ(got.allRecords.size(), want.allRecords.size()) << where;
-    EXPECT_TRUE(sameBytes(got.allRecords, want.allRecords)) << where;
-    EXPECT_TRUE(sameBytes(got.voltageRecords, want.voltageRecords)) << where;
-    EXPECT_TRUE(sameBytes(got.allRecordDates, want.allRecordDates)) << where;
-    EXPECT_TRUE(sameBytes(got.voltageRecordDates, want.voltageRecordDates)) << where;
-    EXPECT_EQ(got.allSamples.size(), want.allSamples.size()) << where;
-    EXPECT_TRUE(sameBytes(got.allSamples, want.allSamples)) << where;
-    EXPECT_TRUE(sameBytes(got.voltageSamples, want.voltageSamples)) << where;
+    EXPECT_EQ(got.allRecords().size(), want.allRecords().size()) << where;
+    EXPECT_TRUE(sameBytes(got.allRecords(), want.allRecords())) << where;
+    EXPECT_TRUE(sameBytes(got.voltageRecords(), want.voltageRecords())) << where;
+    EXPECT_TRUE(sameBytes(got.allRecordDates(), want.allRecordDates())) << where;
+    EXPECT_TRUE(sameBytes(got.voltageRecordDates(), want.voltageRecordDates())) << where;
+    EXPECT_EQ(got.allSamples().size(), want.allSamples().size()) << where;
+    EXPECT_TRUE(sameBytes(got.allSamples(), want.allSamples())) << where;
+    EXPECT_TRUE(sameBytes(got.voltageSamples(), want.voltageSamples())) << where;
     EXPECT_EQ(std::memcmp(&got.logDate, &want.logDate, sizeof got.logDate), 0) << where;
     EXPECT_EQ(got.loggedAzimuthCorrection, want.loggedAzimuthCorrection) << where;
     EXPECT_EQ(got.loggedAltitudeCorrection, want.loggedAltitudeCorrection) << where;
@@ -99,8 +99,8 @@ TEST(LogFollower, AnyChunkingGivesTheListsOfOneRead)
     ASSERT_NE(log.find("Date changed"), std::string::npos);  // the first session crosses midnight
     TTempFolder folder;
     const TSampleStore whole = ReadOfCompleteLines(folder, log);
-    ASSERT_GT(whole.allRecords.size(), 200u);
-    ASSERT_LT(whole.voltageRecords.size(), whole.allRecords.size());
+    ASSERT_GT(whole.allRecords().size(), 200u);
+    ASSERT_LT(whole.voltageRecords().size(), whole.allRecords().size());
 
     // Cut points: random ones, a cut right after every CR (the LF comes in the next chunk), a cut
     // in the middle of every line, and everything in one piece.
@@ -176,15 +176,15 @@ TEST(LogFollower, HalfWrittenRecordWaitsForItsLineEnd)
         ASSERT_EQ(follower.open(path).status, TReadResult::Ok);
         Append(path, c.tail);
         EXPECT_EQ(follower.poll().status, TFollowStep::Idle) << c.name;
-        EXPECT_EQ(store.allRecords.size(), c.recordsBefore) << c.name;
+        EXPECT_EQ(store.allRecords().size(), c.recordsBefore) << c.name;
         EXPECT_EQ(follower.heldBytes(), c.tail.size()) << c.name;
         Append(path, c.rest);
         const TFollowStep step = follower.poll();
         EXPECT_EQ(step.status, TFollowStep::Grew) << c.name;
         EXPECT_EQ(step.newRecords, 1u) << c.name;
-        ASSERT_EQ(store.allRecords.size(), 2u) << c.name;
-        EXPECT_EQ(store.allRecords.back().altitudeCounts, c.lastAltitude) << c.name;
-        EXPECT_EQ(store.allSamples.size(), 2u) << c.name;
+        ASSERT_EQ(store.allRecords().size(), 2u) << c.name;
+        EXPECT_EQ(store.allRecords().back().altitudeCounts, c.lastAltitude) << c.name;
+        EXPECT_EQ(store.allSamples().size(), 2u) << c.name;
     }
 }
 
@@ -210,7 +210,7 @@ TEST(LogFollower, ShrinkReplacementAndDeletion)
         options.deleteGraceMs = 0;
         TLogFollower follower(store, options);
         ASSERT_EQ(follower.open(path).status, TReadResult::Ok) << c.name;
-        ASSERT_EQ(store.allRecords.size(), 3u) << c.name;
+        ASSERT_EQ(store.allRecords().size(), 3u) << c.name;
         std::string final = after;
         if (c.change == 0) {
             folder.write("night.log", after);  // truncates in place: same file, fewer bytes
@@ -228,9 +228,9 @@ TEST(LogFollower, ShrinkReplacementAndDeletion)
             EXPECT_FALSE(follower.following()) << c.name;
             EXPECT_NE(step.message.find("night.log"), std::string::npos) << step.message;
             EXPECT_NE(step.message.find("deleted"), std::string::npos) << step.message;
-            ASSERT_EQ(store.allRecords.size(), 4u) << c.name;  // the data stay, the last line too
-            EXPECT_EQ(store.allSamples.size(), 4u) << c.name;
-            EXPECT_EQ(store.allRecords.back().voltsCounts, 16u) << c.name;
+            ASSERT_EQ(store.allRecords().size(), 4u) << c.name;  // the data stay, the last line too
+            EXPECT_EQ(store.allSamples().size(), 4u) << c.name;
+            EXPECT_EQ(store.allRecords().back().voltsCounts, 16u) << c.name;
         } else {
             EXPECT_TRUE(follower.following()) << c.name;
             ExpectSameStore(store, ReadOfCompleteLines(folder, final), c.name);
@@ -258,7 +258,7 @@ TEST(LogFollower, DeletionWaitsForTheGraceBeforeEnding)
     // The writer creates it again: a new file, read from the start.
     folder.write("gone.log", "5 6 7 8\r\n9 10 11 12\r\n");
     EXPECT_EQ(follower.poll().status, TFollowStep::Restarted);
-    EXPECT_EQ(store.allRecords.size(), 2u);
+    EXPECT_EQ(store.allRecords().size(), 2u);
 }
 
 TEST(LogFollower, InvalidDateArrivingLateStopsAtThatLine)
@@ -285,7 +285,7 @@ TEST(LogFollower, InvalidDateArrivingLateStopsAtThatLine)
     // Nothing more is taken.
     Append(path, "13 14 15 16\r\n");
     EXPECT_EQ(follower.poll().status, TFollowStep::Idle);
-    EXPECT_EQ(store.allRecords.size(), 2u);
+    EXPECT_EQ(store.allRecords().size(), 2u);
 }
 
 TEST(LogFollower, OverlongLineIsSkippedAsTheReadSkipsIt)
@@ -314,7 +314,7 @@ TEST(LogFollower, OverlongLineIsSkippedAsTheReadSkipsIt)
     EXPECT_EQ(step.line, read.line);
     EXPECT_EQ(step.line, 5u);
     ExpectSameStore(store, whole, "over-long line");
-    EXPECT_EQ(store.allRecords.size(), 2u);
+    EXPECT_EQ(store.allRecords().size(), 2u);
 }
 
 TEST(LogFollower, OpenRefusesWhatAReadRefuses)
@@ -329,11 +329,11 @@ TEST(LogFollower, OpenRefusesWhatAReadRefuses)
     const Case cases[] = {{"missing", folder.path() / "none.log"}, {"folder", folder.path()}, {"fifo", fifo}};
     for (const auto& c : cases) {
         TSampleStore store;
-        store.allRecords.push_back({1, 2, 3, 4});
+        store.appendRecord({1, 2, 3, 4}, true);
         TLogFollower follower(store);
         EXPECT_EQ(follower.open(c.path).status, TReadResult::OpenFailed) << c.name;
         EXPECT_FALSE(follower.following()) << c.name;
-        EXPECT_EQ(store.allRecords.size(), 1u) << c.name;  // nothing cleared
+        EXPECT_EQ(store.allRecords().size(), 1u) << c.name;  // nothing cleared
         EXPECT_EQ(follower.poll().status, TFollowStep::Idle) << c.name;
     }
 }
@@ -368,7 +368,7 @@ TEST(LogFollower, WakesOnGrowthAndFallsBackToTheClock)
         EXPECT_EQ(follower.timeoutMs(), 500);
         Append(path, "9 10 11 12\r\n");
         EXPECT_EQ(follower.poll().newRecords, 1u);
-        EXPECT_EQ(store.allRecords.size(), 3u);
+        EXPECT_EQ(store.allRecords().size(), 3u);
     }
 }
 
@@ -426,25 +426,23 @@ TEST(LogFollower, ResetAfterFollowingAZoomedLogGivesTheWholeRead)
     TLogFollower follower(store);
     ASSERT_EQ(follower.open(path).status, TReadResult::Ok);
     // Keep the samples of the first 60 % of the time range read so far.
-    const double cut = store.allSamples.front()[Time] +
-                       0.6 * (store.allSamples.back()[Time] - store.allSamples.front()[Time]);
+    const double cut = store.allSamples().front()[Time] +
+                       0.6 * (store.allSamples().back()[Time] - store.allSamples().front()[Time]);
     const TUndoHistory::SampleTest early = [cut](const Sample& s) { return s[Time] <= cut; };
     std::vector<bool> keepAll, keepVolts;
-    for (const Sample& s : store.allSamples)
+    for (const Sample& s : store.allSamples())
         keepAll.push_back(early(s));
-    for (const Sample& s : store.voltageSamples)
+    for (const Sample& s : store.voltageSamples())
         keepVolts.push_back(early(s));
-    store.allUndo.recordZoom(store.allSamples, keepAll, early);
-    store.voltageUndo.recordZoom(store.voltageSamples, keepVolts, early);
-    const std::size_t zoomedCount = store.allSamples.size();
+    store.narrowSamples(keepAll, keepVolts, early);
+    const std::size_t zoomedCount = store.allSamples().size();
 
     Append(path, log.substr(half));
     ASSERT_EQ(follower.poll().status, TFollowStep::Grew);
     // Every later sample lies after the cut (the log's time only grows within a session, and the
     // second session starts on the next day): the zoomed list gains none.
-    EXPECT_EQ(store.allSamples.size(), zoomedCount);
-    store.allSamples = store.allUndo.takeFront();
-    store.voltageSamples = store.voltageUndo.takeFront();
+    EXPECT_EQ(store.allSamples().size(), zoomedCount);
+    ASSERT_TRUE(store.resetZoom());
     ExpectSameStore(store, ReadOfCompleteLines(folder, log), "reset after following");
 }
 

@@ -35,7 +35,7 @@ TEST(HostileLog, BlockingAndEndlessFilesAreRefusedBeforeAnythingChanges)
         const TReadResult result = readLogFile(path, store, nullptr);
         EXPECT_EQ(result.status, TReadResult::OpenFailed) << path;
         EXPECT_EQ(result.message(), "not a regular file") << path;
-        EXPECT_EQ(store.allRecords.size(), 1u) << path;  // the earlier file's record stays
+        EXPECT_EQ(store.allRecords().size(), 1u) << path;  // the earlier file's record stays
     }
 }
 
@@ -68,7 +68,7 @@ TEST(HostileLog, LinesOverTheCapAreSkippedAndStillCounted)
         const TReadResult result = readLogFile(path, store, nullptr);
         EXPECT_EQ(result.status, c.status) << c.name;
         EXPECT_EQ(result.line, c.line) << c.name;
-        EXPECT_EQ(store.allRecords.size(), c.records) << c.name;
+        EXPECT_EQ(store.allRecords().size(), c.records) << c.name;
     }
 }
 
@@ -113,9 +113,9 @@ TEST(HostileLog, AFileThatChangesDuringTheReadIsReported)
         if (c.changed) {
             EXPECT_EQ(result.message(), path.string() + " changed while it was read") << c.name;
             // What was read before the change stays.
-            EXPECT_GT(store.allRecords.size(), 0u) << c.name;
+            EXPECT_GT(store.allRecords().size(), 0u) << c.name;
         } else {
-            EXPECT_GE(store.allRecords.size(), total) << c.name;
+            EXPECT_GE(store.allRecords().size(), total) << c.name;
         }
     }
 }
@@ -146,7 +146,7 @@ TEST(HostileLog, AHalfWrittenLastLineWaitsUntilTheFileHasSettled)
         TSampleStore store;
         const TReadResult result = readLogFile(path, store, nullptr);
         EXPECT_EQ(result.status, TReadResult::Ok) << c.name;
-        EXPECT_EQ(store.allRecords.size(), c.records) << c.name;
+        EXPECT_EQ(store.allRecords().size(), c.records) << c.name;
         EXPECT_EQ(store.receiverValues[ReceiverDCGain], c.dcGain) << c.name;
     }
 

@@ -4,8 +4,8 @@
 #include "app/Mainunit.h"
 #include "logdata/Logfollower.h"
 #include "logdata/Logreader.h"
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 
@@ -62,20 +62,20 @@ bool SameSamples(const SampleList& a, const SampleList& b)
 void ExpectOneFullDrawing(TForm1& form)
 {
     form.flushPendingRedraw();
-    const int width = form.Plot->Bitmap.width();
-    const int height = form.Plot->Bitmap.height();
-    TPlot fresh(nullptr, PlotRect(0, 0, width, height));
+    const int width = form.Plot->Canvas.Bitmap.width();
+    const int height = form.Plot->Canvas.Bitmap.height();
+    TPlotCanvas fresh(PlotRect(0, 0, width, height));
     SetUpPlot(fresh);
     TPlotView view(width, height);
     view.horizontalQuantity = form.horizontalQuantity();
     view.verticalQuantity = form.verticalQuantity();
-    view.rescaleAll(form.store);
+    view.rescaleAll(form.session().store());
     PlottedPoints points;
-    DrawView(fresh, view, form.store.allSamples, false, points);
-    QVERIFY(form.Plot->Bitmap == fresh.Bitmap);
-    QCOMPARE(form.plottedPoints.pixelX, points.pixelX);
-    QCOMPARE(form.plottedPoints.pixelY, points.pixelY);
-    QCOMPARE(form.plottedPoints.horizontalValues, points.horizontalValues);
+    DrawView(fresh, view, form.session().store().allSamples(), false, points);
+    QVERIFY(form.Plot->Canvas.Bitmap == fresh.Bitmap);
+    QCOMPARE(form.plottedPoints().pixelX, points.pixelX);
+    QCOMPARE(form.plottedPoints().pixelY, points.pixelY);
+    QCOMPARE(form.plottedPoints().horizontalValues, points.horizontalValues);
 }
 
 }  // namespace
@@ -144,28 +144,28 @@ void TstFollow::followedLogGrowsAndPlotAndCountFollow()
     QVERIFY(form);
     QVERIFY(form->openLogFile(LogPath("grow.log"), true));
     QVERIFY(form->following());
-    QCOMPARE(form->store.allSamples.size(), std::size_t{100});
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t{100});
     QCOMPARE(form->lblFollow->text(), QStringLiteral("100 records, followed"));
     QVERIFY(form->lblFollow->isVisible());
 
     // The half line completes (as record 100's text would not: it is a different line) and the
     // writer goes on in pieces; the window keeps up without being asked.
     Append(LogPath("grow.log"), "41 1024\r\n");
-    QTRY_COMPARE(form->store.allSamples.size(), std::size_t{101});
+    QTRY_COMPARE(form->session().store().allSamples().size(), std::size_t{101});
     const QByteArray rest = Records(101, 1100);
     for (int at = 0; at < rest.size(); at += 997) {
         Append(LogPath("grow.log"), rest.mid(at, 997));
         QTest::qWait(5);
     }
-    QTRY_COMPARE(form->store.allSamples.size(), std::size_t{1100});
+    QTRY_COMPARE(form->session().store().allSamples().size(), std::size_t{1100});
     QTRY_COMPARE(form->lblFollow->text(), QStringLiteral("1,100 records, followed"));
 
     // The lists are one read of the finished file, the picture is one full drawing of them.
     TSampleStore whole;
     QCOMPARE(readLogFile(LogPath("grow.log").toStdString(), whole, nullptr).status, TReadResult::Ok);
-    QVERIFY(SameSamples(form->store.allSamples, whole.allSamples));
-    QVERIFY(SameSamples(form->store.voltageSamples, whole.voltageSamples));
-    QTRY_VERIFY(form->plottedPoints.size() == 1100);
+    QVERIFY(SameSamples(form->session().store().allSamples(), whole.allSamples()));
+    QVERIFY(SameSamples(form->session().store().voltageSamples(), whole.voltageSamples()));
+    QTRY_VERIFY(form->plottedPoints().size() == 1100);
     ExpectOneFullDrawing(*form);
     // Both ways of drawing were used: segments added while the scales stood, full redraws when
     // the time axis grew.
@@ -186,14 +186,14 @@ void TstFollow::zoomKeepsItsBandWhileUndoAndResetTakeWhatArrived()
     QTest::mousePress(form->Plot, Qt::LeftButton, {}, QPoint(40, 225));
     QTest::mouseMove(form->Plot, QPoint(150, 225));
     QTest::mouseRelease(form->Plot, Qt::LeftButton, {}, QPoint(150, 225));
-    QCOMPARE(form->store.allSamples.size(), std::size_t{50});  // 2 of every 8 of 200
-    QVERIFY(form->store.allUndo.size() == 1);
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t{50});  // 2 of every 8 of 200
+    QVERIFY(form->session().store().allUndo().size() == 1);
 
     // 80 more records: 20 of them carry counts 8192 or 8193.
     Append(LogPath("zoom.log"), Records(200, 280));
-    QTRY_COMPARE(form->store.allRecords.size(), std::size_t{280});
-    QCOMPARE(form->store.allSamples.size(), std::size_t{70});
-    for (const Sample& s : form->store.allSamples)
+    QTRY_COMPARE(form->session().store().allRecords().size(), std::size_t{280});
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t{70});
+    for (const Sample& s : form->session().store().allSamples())
         QVERIFY(s[Azimuth] < 8194 * 360.0 / 32768);
     // Inside the band the scales stood: the new segments were added to the picture, and it is
     // the picture a full drawing gives.
@@ -204,8 +204,8 @@ void TstFollow::zoomKeepsItsBandWhileUndoAndResetTakeWhatArrived()
     form->tbExpandClick();
     TSampleStore whole;
     readLogFile(LogPath("zoom.log").toStdString(), whole, nullptr);
-    QVERIFY(SameSamples(form->store.allSamples, whole.allSamples));
-    QVERIFY(SameSamples(form->store.voltageSamples, whole.voltageSamples));
+    QVERIFY(SameSamples(form->session().store().allSamples(), whole.allSamples()));
+    QVERIFY(SameSamples(form->session().store().voltageSamples(), whole.voltageSamples()));
 }
 
 void TstFollow::menuShortcutSettingAndNewestLog()
@@ -226,13 +226,13 @@ void TstFollow::menuShortcutSettingAndNewestLog()
         QVERIFY(form->openLatestLog());
         QVERIFY(form->following());
         QVERIFY(form->miFollow->isChecked());
-        QCOMPARE(form->store.allRecords.size(), std::size_t{20});
+        QCOMPARE(form->session().store().allRecords().size(), std::size_t{20});
         QCOMPARE(std::filesystem::path(form->follower()->path()).filename().string(), std::string("tonight.log"));
         // Ctrl+L unticks it: following ends, the data stay.
         QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
         QVERIFY(!form->miFollow->isChecked());
         QVERIFY(!form->following());
-        QCOMPARE(form->store.allRecords.size(), std::size_t{20});
+        QCOMPARE(form->session().store().allRecords().size(), std::size_t{20});
         // And ticks it again: the log shown is followed again.
         QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
         QVERIFY(form->following());
@@ -263,7 +263,7 @@ void TstFollow::deletedLogEndsFollowingAndKeepsTheData()
     Append(LogPath("gone.log"), Records(50, 60));
     QVERIFY(QFile::remove(LogPath("gone.log")));
     QTRY_VERIFY(!form->following());
-    QCOMPARE(form->store.allSamples.size(), std::size_t{60});
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t{60});
     QCOMPARE(form->lblFollow->text(), QStringLiteral("60 records, following ended"));
     QCOMPARE(messages_.size(), std::size_t{1});
     QVERIFY2(messages_.front().contains("gone.log was deleted"), qPrintable(messages_.front()));

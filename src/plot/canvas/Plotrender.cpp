@@ -1,9 +1,9 @@
 // Drawing the plot without the window, and writing it as PNG.
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Plotrender.h"
 
 #include "suite/Fileunit.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QBuffer>
 #include <QByteArray>
 #include <QPalette>
@@ -40,7 +40,7 @@ TOffscreenSession::TOffscreenSession()
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(QuietSessionMessages);
-    app_ = std::make_unique<QApplication>(sessionArgc, sessionArgv);
+    app_ = std::make_unique<QGuiApplication>(sessionArgc, sessionArgv);
 }
 
 TOffscreenSession::~TOffscreenSession()
@@ -59,26 +59,26 @@ QColor PlotMarginColor(const QPalette& palette)
     return tip.lightness() >= MinimumMarginLightness ? tip : QColor(255, 255, 220);
 }
 
-void SetUpPlot(TPlot& plot)
+void SetUpPlot(TPlotCanvas& plot)
 {
-    plot.MarginColor = PlotMarginColor(QApplication::palette());
+    plot.MarginColor = PlotMarginColor(QGuiApplication::palette());
     plot.AreaColor = Qt::white;
     plot.Pen.setColor(Qt::black);
     const int w = plot.Bitmap.width();
     const int h = plot.Bitmap.height();
     plot.SetArea(PlotRect(PlotAreaInset, PlotAreaInset, w - PlotAreaInset, h - PlotAreaInset));
-    plot.Show();
 }
 
-std::unique_ptr<TPlot> RenderPlot(const TSampleStore& store, const TPlotView& view, bool p, PlottedPoints& points)
+std::unique_ptr<TPlotCanvas> RenderSession(TLogSession& session)
 {
-    auto plot = std::make_unique<TPlot>(nullptr, PlotRect(0, 0, view.controlWidth, view.controlHeight));
+    const TPlotView& view = session.view();
+    auto plot = std::make_unique<TPlotCanvas>(PlotRect(0, 0, view.controlWidth, view.controlHeight));
     SetUpPlot(*plot);
-    DrawView(*plot, view, store.activeSamples(p), p, points);
+    DrawSession(*plot, session);
     return plot;
 }
 
-bool SavePlotPng(const TPlot& plot, const std::filesystem::path& out, std::string& error)
+bool SavePlotPng(const TPlotCanvas& plot, const std::filesystem::path& out, std::string& error)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);

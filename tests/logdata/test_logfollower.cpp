@@ -4,6 +4,7 @@
 #include "logdata/Logfollower.h"
 #include "logdata/Logreader.h"
 #include "logdata/Logsimulator.h"
+#include "session/Logsession.h"
 
 #include "Logtestfiles.h"
 
@@ -14,6 +15,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -444,6 +446,89 @@ TEST(LogFollower, ResetAfterFollowingAZoomedLogGivesTheWholeRead)
     EXPECT_EQ(store.allSamples().size(), zoomedCount);
     ASSERT_TRUE(store.resetZoom());
     ExpectSameStore(store, ReadOfCompleteLines(folder, log), "reset after following");
+}
+
+}  // namespace
+}  // namespace driftline
+
+namespace driftline {
+namespace {
+
+// The samples of list whose pixel on the view as it stood before a zoom lies in rect: what that
+// zoom keeps, worked out from one read of the whole file instead of zoom and arrivals.
+SampleList KeptBy(const SampleList& list, const TPlotView& view, const PlotRect& rect)
+{
+    SampleList kept;
+    for (const Sample& s : list) {
+        const PlotPoint p = view.samplePixel(s, view.horizontalQuantity, view.verticalQuantity, false);
+        if (rect.left <= p.x && p.x <= rect.right && rect.top <= p.y && p.y <= rect.bottom)
+            kept.push_back(s);
+    }
+    return kept;
+}
+
+bool SameSampleBytes(const SampleList& a, const SampleList& b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Sample)) == 0);
+}
+
+// A followed session zoomed by a band of columns, of rows or by a box (and a second zoom on top):
+// the samples that arrive afterwards land in the list as it stands and in every undo step exactly
+// where those zooms put them, and reset gives one read of the finished file.
+TEST(LogFollower, SessionZoomsOfEveryKindTakeTheArrivalsInsideThem)
+{
+    const std::string log = DamagedTwoSessionLog();
+    const std::size_t half = log.find('\n', log.size() / 3) + 1;
+    struct Case {
+        const char* name;
+        ZoomBand first;
+        std::optional<ZoomBand> second;
+    };
+    // The default control's area runs from (40, 40) to (560, 410).
+    const Case cases[] = {
+        {"columns", {150, 450, ZoomKind::Columns}, std::nullopt},
+        {"rows", {0, 0, ZoomKind::Rows, 120, 330}, std::nullopt},
+        {"box", {100, 500, ZoomKind::Box, 80, 380}, std::nullopt},
+        {"box then rows", {100, 500, ZoomKind::Box, 80, 380}, ZoomBand{0, 0, ZoomKind::Rows, 200, 410}},
+    };
+    for (const auto& c : cases) {
+        TTempFolder folder;
+        const auto path = folder.write("zoomed.log", log.substr(0, half));
+        TLogSession session;
+        session.setAxes(Azimuth, Altitude);
+        ASSERT_EQ(session.readFollowed(path).status, TReadResult::Ok) << c.name;
+        ASSERT_TRUE(session.following()) << c.name;
+        const std::size_t readCount = session.store().allSamples().size();
+        const TPlotView beforeFirst = session.view();
+        session.zoomToBand(c.first);
+        const TPlotView beforeSecond = session.view();
+        if (c.second)
+            session.zoomToBand(*c.second);
+        const std::size_t zoomedCount = session.store().allSamples().size();
+
+        Append(path, log.substr(half));
+        ASSERT_EQ(session.takeArrived().status, TFollowStep::Grew) << c.name;
+        const TSampleStore whole = ReadOfCompleteLines(folder, log);
+        SampleList all = KeptBy(whole.allSamples(), beforeFirst, c.first.rect(beforeFirst.Area));
+        SampleList volts = KeptBy(whole.voltageSamples(), beforeFirst, c.first.rect(beforeFirst.Area));
+        if (c.second) {
+            all = KeptBy(all, beforeSecond, c.second->rect(beforeSecond.Area));
+            volts = KeptBy(volts, beforeSecond, c.second->rect(beforeSecond.Area));
+        }
+        // The case is worth its name only when some arrivals are kept and some are not.
+        EXPECT_GT(all.size(), zoomedCount) << c.name;
+        EXPECT_LT(all.size() - zoomedCount, whole.allSamples().size() - readCount) << c.name;
+        EXPECT_TRUE(SameSampleBytes(session.store().allSamples(), all)) << c.name;
+        EXPECT_TRUE(SameSampleBytes(session.store().voltageSamples(), volts)) << c.name;
+        if (c.second) {
+            ASSERT_TRUE(session.undo()) << c.name;
+            EXPECT_TRUE(SameSampleBytes(session.store().allSamples(),
+                                        KeptBy(whole.allSamples(), beforeFirst, c.first.rect(beforeFirst.Area))))
+                << c.name;
+        }
+        ASSERT_TRUE(session.reset()) << c.name;
+        ExpectSameStore(session.store(), whole, std::string("reset after ") + c.name);
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace driftline {
 namespace {
@@ -122,6 +123,59 @@ TEST(FollowView, ExtendedPixelsKeepTheEdgesOfThePixelArithmetic)
     const std::vector<double> x = {40 + std::trunc(5.0 * area / 10.0), 40, 40 + 1073741824.0, 40 - 1073741824.0};
     EXPECT_EQ(points.pixelX, x);
     EXPECT_EQ(points.pixelY, std::vector<double>(4, 410));
+}
+
+}  // namespace
+}  // namespace driftline
+
+namespace driftline {
+namespace {
+
+// Angles a scale may fold across 0 (declination and beta always, right ascension and lambda when
+// that is narrower): grown in two steps they must come out as one rescale of the whole list,
+// whether the new samples stay inside the range, widen it, or make the folded representation the
+// narrower one.
+TEST(FollowView, FoldedAngleScalesGrowAsAWholeRescale)
+{
+    struct Case {
+        const char* name;
+        std::vector<double> before;
+        std::vector<double> after;
+    };
+    const Case cases[] = {
+        {"inside, plain", {100, 150, 120}, {110, 149}},
+        {"widens, plain", {100, 150}, {170, 95}},
+        {"inside, folded", {350, 355, 5, 10}, {359, 0, 2}},
+        {"widens, folded", {350, 5}, {340, 20}},
+        {"crosses 0 later", {5, 10, 20}, {355, 350}},
+        {"crosses 180 later", {170, 175}, {185, 190}},
+        {"all above 180", {200, 210}, {220, 190}},
+        {"nothing before", {}, {359, 1}},
+    };
+    for (const auto& c : cases) {
+        SampleList list;
+        auto add = [&list](double v) {
+            Sample s;
+            for (int q = 0; q < QuantityCount; ++q)
+                s[q] = v;
+            list.push_back(s);
+        };
+        for (double v : c.before)
+            add(v);
+        AxisScales grown = InitialAxisScales();
+        const std::size_t from = list.size();
+        if (from != 0)
+            rescaleAll(grown, list, list);
+        for (double v : c.after)
+            add(v);
+        growScales(grown, list, from, list, from);
+        AxisScales whole = InitialAxisScales();
+        rescaleAll(whole, list, list);
+        for (std::size_t k = 0; k < whole.size(); ++k) {
+            EXPECT_TRUE(SameScale(grown[k], whole[k])) << c.name << " scale " << k;
+            EXPECT_EQ(grown[k].Folded, whole[k].Folded) << c.name << " scale " << k;
+        }
+    }
 }
 
 }  // namespace

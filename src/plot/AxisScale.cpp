@@ -5,6 +5,8 @@
 
 #include "plot/QuantityText.h"
 
+#include <algorithm>
+
 namespace driftline {
 
 namespace {
@@ -211,6 +213,85 @@ void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleLi
         }
         SetTicks(r);
     }
+}
+
+namespace {
+
+// growScales for an angle that a scale may fold across 0. Adding samples only widens both the
+// plain and the folded range, so when every new sample plots inside the range as the scale now
+// stands, a rescale of the whole list gives that range again (the narrower representation stays
+// the narrower one); otherwise the whole list is looked at again, as a rescale does.
+bool GrowFoldedScale(AxisScale& r, const SampleList& allSamples, const SampleList& voltageSamples, std::size_t from)
+{
+    const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
+    bool inside = from != 0;
+    for (std::size_t i = from; i < list.size() && inside; ++i) {
+        const double v = r.PlotValue(list[i][r.Quantity]);
+        inside = !(v < r.Minimum) && !(v > r.Maximum);  // a NaN never widens, as in a rescale
+    }
+    if (inside)
+        return false;
+    const AxisScale before = r;
+    Rescale(r, allSamples, voltageSamples);
+    return before.Minimum != r.Minimum || before.Maximum != r.Maximum || before.Folded != r.Folded ||
+           before.FirstTick != r.FirstTick || before.LastTick != r.LastTick || before.TickStep != r.TickStep;
+}
+
+}  // namespace
+
+bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll,
+                const SampleList& voltageSamples, std::size_t fromVolts)
+{
+    // The range of every quantity over the new samples of one list, in one pass over them.
+    struct NewRange {
+        bool any = false;
+        std::array<double, QuantityCount> lo{};
+        std::array<double, QuantityCount> hi{};
+    };
+    auto rangeOf = [](const SampleList& list, std::size_t from) {
+        NewRange r;
+        if (from >= list.size())
+            return r;
+        r.any = true;
+        r.lo = list[from].values;
+        r.hi = r.lo;
+        for (std::size_t i = from + 1; i < list.size(); ++i) {
+            const auto& row = list[i].values;
+            for (std::size_t q = 0; q < QuantityCount; ++q) {
+                r.lo[q] = std::min(r.lo[q], row[q]);  // a NaN never replaces, as in rescaleAll
+                r.hi[q] = std::max(r.hi[q], row[q]);
+            }
+        }
+        return r;
+    };
+    const NewRange all = rangeOf(allSamples, fromAll);
+    const NewRange volts = rangeOf(voltageSamples, fromVolts);
+    bool changed = false;
+    for (AxisScale& r : scales) {
+        const NewRange& range = r.PositiveOnly ? volts : all;
+        const std::size_t from = r.PositiveOnly ? fromVolts : fromAll;
+        if (!range.any || !IsQuantity(r.Quantity))
+            continue;
+        const auto q = static_cast<std::size_t>(r.Quantity);
+        if (AlwaysFolded(r.Quantity) || FoldedWhenNarrower(r.Quantity)) {
+            if (GrowFoldedScale(r, allSamples, voltageSamples, from))
+                changed = true;
+            continue;
+        }
+        // An empty list left the range as it was: it holds no sample to widen from. Otherwise
+        // the kept range comes first, as the earlier samples come first in a rescale.
+        const double lo = from == 0 ? range.lo[q] : std::min(r.Minimum, range.lo[q]);
+        const double hi = from == 0 ? range.hi[q] : std::max(r.Maximum, range.hi[q]);
+        if (from != 0 && lo == r.Minimum && hi == r.Maximum)
+            continue;
+        const AxisScale before = r;
+        r.Minimum = lo;
+        r.Maximum = hi;
+        SetTicks(r);
+        changed = changed || before.Minimum != r.Minimum || before.Maximum != r.Maximum ||
+                  before.FirstTick != r.FirstTick || before.LastTick != r.LastTick || before.TickStep != r.TickStep;
+    }
+    return changed;
 }
 
 AxisScales InitialAxisScales()

@@ -192,9 +192,9 @@ void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& l
     InstallGlobal(global);
 }
 
-TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session)
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, unsigned readThreads)
 {
-    TReadResult result = session.read(log);
+    TReadResult result = session.read(log, nullptr, readThreads);
     if (result.status == TReadResult::OpenFailed)
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), result.reason.c_str());
     else if (result.status == TReadResult::InvalidDate)

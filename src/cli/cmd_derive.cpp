@@ -1,6 +1,7 @@
 // driftline-cli derive: every derived sample of a log as comma-separated values.
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
+#include "cli/Multilog.h"
 
 #include <cerrno>
 #include <charconv>
@@ -14,7 +15,7 @@ namespace driftline::cli {
 namespace {
 
 const char* const DeriveUsage =
-    "usage: driftline-cli derive LOG [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
+    "usage: driftline-cli derive LOG... [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
     "\n"
     "Reads LOG and writes one comma-separated line per sample to standard output, after the header\n"
     "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n"
@@ -25,7 +26,11 @@ const char* const DeriveUsage =
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
     "  --az-corr N    azimuth correction in counts to use instead of the logged one (as Refresh)\n"
     "  --alt-corr N   altitude correction likewise\n"
-    "  --volts-only   only the records that carried a volts field\n";
+    "  --volts-only   only the records that carried a volts field\n"
+    "\n"
+    "With several logs, or a folder (its *.log files in name order), one CSV holds them all in the\n"
+    "order given, with a first column 'file' naming each row's log. The exit status is 1 when any\n"
+    "log could not be read in full.\n";
 
 // Buffered writer: values go through std::to_chars into one block that is written when full.
 class TCsvWriter {
@@ -97,37 +102,54 @@ bool ApplyCorrection(const TCliOptions& options, const char* option, const char*
     return true;
 }
 
-int RunDerive(const std::vector<std::string>& args)
-{
-    TCliOptions options;
-    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptVoltsOnly,
-                                 {{"--az-corr", true}, {"--alt-corr", true}}, options))
-        return rc;
-    if (options.positional.size() != 1)
-        return UsageError("derive", DeriveUsage,
-                          options.positional.empty() ? "no log file given" : "more than one log file given");
-    InstallCliGlobal(options, options.positional.at(0));
+const char* const DeriveHeader = "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts";
 
-    TLogSession session;
-    const TReadResult read = LoadLogForCli(options.positional[0], session);
-    if (read.status == TReadResult::OpenFailed)
-        return 1;
+// The corrections asked for, applied as Refresh would; false (reported) when they cannot be.
+bool CorrectAsAsked(const TCliOptions& options, TLogSession& session)
+{
     const TSampleStore& store = session.store();
     std::int32_t azimuth = store.azimuthCorrection;
     std::int32_t altitude = store.altitudeCorrection;
     if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, azimuth) ||
         !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, altitude))
-        return 1;
+        return false;
     if (options.has("--az-corr") || options.has("--alt-corr")) {
         // Refresh, as the window's button after typing the corrections.
         session.setAzimuthCorrection(azimuth);
         session.setAltitudeCorrection(altitude);
         session.refresh();
     }
+    return true;
+}
 
-    const SampleList& samples = store.activeSamples(options.voltsOnly);
+int RunDerive(const std::vector<std::string>& args)
+{
+    TCliOptions options;
+    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptVoltsOnly,
+                                 {{"--az-corr", true}, {"--alt-corr", true}}, options))
+        return rc;
+    if (options.positional.empty())
+        return UsageError("derive", DeriveUsage, "no log file given");
+    if (NamesSeveralLogs(options.positional))
+        return DeriveLogs(options, DeriveHeader, [&](const std::filesystem::path& log, TLogSession& session) {
+            if (CorrectAsAsked(options, session))
+                return true;
+            std::fprintf(stderr, "driftline-cli derive: %s: not derived\n", log.c_str());
+            return false;
+        });
+    InstallCliGlobal(options, options.positional.at(0));
+
+    TLogSession session;
+    const TReadResult read = LoadLogForCli(options.positional[0], session);
+    if (read.status == TReadResult::OpenFailed)
+        return 1;
+    if (!CorrectAsAsked(options, session))
+        return 1;
+
+    const SampleList& samples = session.store().activeSamples(options.voltsOnly);
     TCsvWriter out(stdout);
-    out.text("time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n");
+    out.text(DeriveHeader);
+    out.text("\n");
     for (const Sample& s : samples) {
         for (int q = 0; q < QuantityCount; ++q)
             out.value(s[q], q + 1 < QuantityCount ? ',' : '\n');

@@ -3,6 +3,8 @@
 #include "cli/Clioptions.h"
 #include "cli/Multilog.h"
 
+#include "analysis/Chunkformat.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -150,11 +152,16 @@ int RunDerive(const std::vector<std::string>& args)
     TCsvWriter out(stdout);
     out.text(DeriveHeader);
     out.text("\n");
-    for (const Sample& s : samples) {
-        for (int q = 0; q < QuantityCount; ++q)
-            out.value(s[q], q + 1 < QuantityCount ? ',' : '\n');
-    }
-    if (!out.flush()) {
+    // Chunks of rows formatted on every core, written in order straight after the header.
+    const bool written = FormatInOrder(samples.size(), 0, 0, [&](std::size_t begin, std::size_t end, std::string& text) {
+        text.reserve((end - begin) * QuantityCount * 20);
+        for (std::size_t k = begin; k < end; ++k)
+            for (int q = 0; q < QuantityCount; ++q)
+                AppendCsvValue(text, samples[k][q], q + 1 < QuantityCount ? ',' : '\n');
+    }, [&](const std::string& text) {
+        return out.flush() && std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    });
+    if (!written || !out.flush()) {
         std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
         return 1;
     }

@@ -153,14 +153,16 @@ int RunDerive(const std::vector<std::string>& args)
     out.text(DeriveHeader);
     out.text("\n");
     // Chunks of rows formatted on every core, written in order straight after the header.
-    const bool written = FormatInOrder(samples.size(), 0, 0, [&](std::size_t begin, std::size_t end, std::string& text) {
+    const auto formatRows = [&](std::size_t begin, std::size_t end, std::string& text) {
         text.reserve((end - begin) * QuantityCount * 20);
         for (std::size_t k = begin; k < end; ++k)
             for (int q = 0; q < QuantityCount; ++q)
                 AppendCsvValue(text, samples[k][q], q + 1 < QuantityCount ? ',' : '\n');
-    }, [&](const std::string& text) {
+    };
+    const auto writeRows = [&](const std::string& text) {
         return out.flush() && std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    });
+    };
+    const bool written = FormatInOrder(samples.size(), 0, 0, formatRows, writeRows);
     if (!written || !out.flush()) {
         std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
         return 1;

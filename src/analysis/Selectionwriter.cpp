@@ -1,6 +1,7 @@
 // Saving the plotted selection as text or binary files, and the general number text of the fit.
 #include "analysis/Selectionwriter.h"
 
+#include "analysis/Chunkformat.h"
 #include "suite/Fileunit.h"
 
 #include <bit>
@@ -125,17 +126,26 @@ std::string TextSelectionBytes(const PlottedPoints& points, char separator)
     const std::size_t n = points.horizontalValues.size() < points.verticalValues.size()
                               ? points.horizontalValues.size()
                               : points.verticalValues.size();
-    // One buffer sized for the longest possible lines, cut to what was written.
-    std::string bytes(n * (2 * MaxNumberChars + 3), '\0');
-    char* out = bytes.data();
-    for (std::size_t k = 0; k < n; ++k) {
-        out = AppendNumber(out, points.horizontalValues[k]);
-        *out++ = separator;
-        out = AppendNumber(out, points.verticalValues[k]);
-        *out++ = '\r';
-        *out++ = '\n';
-    }
-    bytes.resize(static_cast<std::size_t>(out - bytes.data()));
+    std::string bytes;
+    // Chunks formatted on every core, each into a buffer sized for its longest possible lines.
+    FormatInOrder(
+        n, 0, 0,
+        [&](std::size_t begin, std::size_t end, std::string& text) {
+            text.resize((end - begin) * (2 * MaxNumberChars + 3));
+            char* out = text.data();
+            for (std::size_t k = begin; k < end; ++k) {
+                out = AppendNumber(out, points.horizontalValues[k]);
+                *out++ = separator;
+                out = AppendNumber(out, points.verticalValues[k]);
+                *out++ = '\r';
+                *out++ = '\n';
+            }
+            text.resize(static_cast<std::size_t>(out - text.data()));
+        },
+        [&](const std::string& text) {
+            bytes += text;
+            return true;
+        });
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 // Option parsing shared by driftline-cli's commands.
 #include "cli/Clioptions.h"
 
+#include "cli/Terminalprogress.h"
 #include "suite/Globalunit.h"
 #include "suite/Suiteroot.h"
 
@@ -192,9 +193,18 @@ void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& l
     InstallGlobal(global);
 }
 
-TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session)
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, unsigned readThreads)
 {
-    TReadResult result = session.read(log);
+    TReadResult result;
+    {
+        // One read at a time may draw on the terminal; several at once keep it quiet.
+        const bool terminal = readThreads == 0 && StandardErrorIsTerminal();
+        std::error_code ec;
+        const std::uintmax_t size = terminal ? std::filesystem::file_size(log, ec) : 0;
+        TTerminalProgress progress(stderr, terminal && !ec, ec ? 0 : size,
+                                   [&session] { return session.store().allRecords().size(); });
+        result = session.read(log, progress.model(), readThreads);
+    }
     if (result.status == TReadResult::OpenFailed)
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), result.reason.c_str());
     else if (result.status == TReadResult::InvalidDate)

@@ -72,8 +72,8 @@ void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& l
 
 // Reads a log into session. A failed open prints "driftline-cli: cannot open X: reason"; a stop at
 // an invalid date prints "driftline-cli: X: line N: Invalid argument to date encode" (the samples
-// before it stay). Returns the reader's result.
-TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session);
+// before it stay). readThreads as in TLogSession::read. Returns the reader's result.
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, unsigned readThreads = 0);
 
 // The --band ends as pixel columns (truncated toward zero, as every value-to-pixel conversion);
 // false when an end does not fit a pixel coordinate.

@@ -1,7 +1,10 @@
 // driftline-cli derive: every derived sample of a log as comma-separated values.
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
+#include "cli/Multilog.h"
 #include "logdata/Logfollower.h"
+
+#include "analysis/Chunkformat.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,8 +24,8 @@ namespace driftline::cli {
 namespace {
 
 const char* const DeriveUsage =
-    "usage: driftline-cli derive LOG [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
-    "                            [--follow [--idle-exit SECONDS]]\n"
+    "usage: driftline-cli derive LOG... [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
+    "                               [--follow [--idle-exit SECONDS]]\n"
     "\n"
     "Reads LOG and writes one comma-separated line per sample to standard output, after the header\n"
     "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n"
@@ -40,7 +43,11 @@ const char* const DeriveUsage =
     "                 LOG is deleted. A file that shrinks or is replaced is read again from the\n"
     "                 start: the header and every sample are written again. Not with --az-corr or\n"
     "                 --alt-corr.\n"
-    "  --idle-exit S  with --follow: end once LOG has not grown for S seconds\n";
+    "  --idle-exit S  with --follow: end once LOG has not grown for S seconds\n"
+    "\n"
+    "With several logs, or a folder (its *.log files in name order), one CSV holds them all in the\n"
+    "order given, with a first column 'file' naming each row's log. The exit status is 1 when any\n"
+    "log could not be read in full.\n";
 
 // Buffered writer: values go through std::to_chars into one block that is written when full.
 class TCsvWriter {
@@ -112,7 +119,7 @@ bool ApplyCorrection(const TCliOptions& options, const char* option, const char*
     return true;
 }
 
-const char* const CsvHeader = "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n";
+const char* const DeriveHeader = "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts";
 
 void WriteSamples(TCsvWriter& out, const SampleList& samples, std::size_t first)
 {
@@ -162,7 +169,8 @@ int RunFollow(const TCliOptions& options)
         return 1;
     }
     TCsvWriter out(stdout);
-    out.text(CsvHeader);
+    out.text(DeriveHeader);
+    out.text("\n");
     const SampleList& samples = session.store().activeSamples(options.voltsOnly);
     WriteSamples(out, samples, 0);
     std::size_t written = samples.size();
@@ -204,7 +212,8 @@ int RunFollow(const TCliOptions& options)
         if (step.status == TFollowStep::Restarted) {
             std::fprintf(stderr, "driftline-cli derive: %s shrank or was replaced; reading it again from the start\n",
                          log.c_str());
-            out.text(CsvHeader);
+            out.text(DeriveHeader);
+    out.text("\n");
             written = 0;
         }
         if (samples.size() > written) {
@@ -244,6 +253,25 @@ int RunFollow(const TCliOptions& options)
     return rc;
 }
 
+
+// The corrections asked for, applied as Refresh would; false (reported) when they cannot be.
+bool CorrectAsAsked(const TCliOptions& options, TLogSession& session)
+{
+    const TSampleStore& store = session.store();
+    std::int32_t azimuth = store.azimuthCorrection;
+    std::int32_t altitude = store.altitudeCorrection;
+    if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, azimuth) ||
+        !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, altitude))
+        return false;
+    if (options.has("--az-corr") || options.has("--alt-corr")) {
+        // Refresh, as the window's button after typing the corrections.
+        session.setAzimuthCorrection(azimuth);
+        session.setAltitudeCorrection(altitude);
+        session.refresh();
+    }
+    return true;
+}
+
 int RunDerive(const std::vector<std::string>& args)
 {
     TCliOptions options;
@@ -251,11 +279,19 @@ int RunDerive(const std::vector<std::string>& args)
                                  {{"--az-corr", true}, {"--alt-corr", true}, {"--follow", false}, {"--idle-exit", true}},
                                  options))
         return rc;
-    if (options.positional.size() != 1)
-        return UsageError("derive", DeriveUsage,
-                          options.positional.empty() ? "no log file given" : "more than one log file given");
+    if (options.positional.empty())
+        return UsageError("derive", DeriveUsage, "no log file given");
     if (options.has("--idle-exit") && !options.has("--follow"))
         return UsageError("derive", DeriveUsage, "--idle-exit needs --follow");
+    if (options.has("--follow") && NamesSeveralLogs(options.positional))
+        return UsageError("derive", DeriveUsage, "--follow follows one log file");
+    if (NamesSeveralLogs(options.positional))
+        return DeriveLogs(options, DeriveHeader, [&](const std::filesystem::path& log, TLogSession& session) {
+            if (CorrectAsAsked(options, session))
+                return true;
+            std::fprintf(stderr, "driftline-cli derive: %s: not derived\n", log.c_str());
+            return false;
+        });
     InstallCliGlobal(options, options.positional.at(0));
     if (options.has("--follow"))
         return RunFollow(options);
@@ -264,24 +300,26 @@ int RunDerive(const std::vector<std::string>& args)
     const TReadResult read = LoadLogForCli(options.positional[0], session);
     if (read.status == TReadResult::OpenFailed)
         return 1;
-    const TSampleStore& store = session.store();
-    std::int32_t azimuth = store.azimuthCorrection;
-    std::int32_t altitude = store.altitudeCorrection;
-    if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, azimuth) ||
-        !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, altitude))
+    if (!CorrectAsAsked(options, session))
         return 1;
-    if (options.has("--az-corr") || options.has("--alt-corr")) {
-        // Refresh, as the window's button after typing the corrections.
-        session.setAzimuthCorrection(azimuth);
-        session.setAltitudeCorrection(altitude);
-        session.refresh();
-    }
 
     const SampleList& samples = session.store().activeSamples(options.voltsOnly);
     TCsvWriter out(stdout);
-    out.text(CsvHeader);
-    WriteSamples(out, samples, 0);
-    if (!FlushOrReport(out))
+    out.text(DeriveHeader);
+    out.text("\n");
+    // Chunks of rows formatted on every core, written in order straight after the header.
+    const auto formatRows = [&](std::size_t begin, std::size_t end, std::string& text) {
+        text.reserve((end - begin) * QuantityCount * 20);
+        for (std::size_t k = begin; k < end; ++k)
+            for (int q = 0; q < QuantityCount; ++q)
+                AppendCsvValue(text, samples[k][q], q + 1 < QuantityCount ? ',' : '\n');
+    };
+    const auto writeRows = [&](const std::string& text) {
+        return out.flush() && std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    };
+    const bool written = FormatInOrder(samples.size(), 0, 0, formatRows, writeRows);
+    if (!written || !out.flush()) {
+        std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
         return 1;
     return read.status == TReadResult::Ok ? 0 : 1;
 }

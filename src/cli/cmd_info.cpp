@@ -2,11 +2,13 @@
 // range of every quantity.
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
+#include "cli/Multilog.h"
 
 #include "astro/Timeunit.h"
 #include "logdata/Extremes.h"
 #include "plot/QuantityText.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -15,7 +17,7 @@ namespace driftline::cli {
 namespace {
 
 const char* const InfoUsage =
-    "usage: driftline-cli info LOG [--root DIR | --ini FILE] [--volts-only]\n"
+    "usage: driftline-cli info LOG... [--root DIR | --ini FILE] [--volts-only]\n"
     "\n"
     "Prints the record and voltage-record counts, the logged corrections, the receiver values, the\n"
     "first and last sample time and the minimum and maximum of every quantity of LOG. Each extreme\n"
@@ -24,58 +26,50 @@ const char* const InfoUsage =
     "\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
-    "  --volts-only   times and ranges over the records that carried a volts field\n";
+    "  --volts-only   times and ranges over the records that carried a volts field\n"
+    "\n"
+    "With several logs, or a folder (its *.log files in name order), each log's lines follow a line\n"
+    "'== LOG', in the order given, and a last line gives the totals. The exit status is 1 when any\n"
+    "log could not be read in full.\n";
 
 // Receiver panel captions, in ReceiverValue order.
 const char* const ReceiverCaptions[ReceiverValueCount] = {
     "DC Gain", "Timer interval", "IF Gain", "Integration", "Continuum Offset",
 };
 
-void PrintCorrection(const char* axis, std::int32_t logged)
+void PrintCorrection(std::string& out, const char* axis, std::int32_t logged)
 {
     if (logged == NoCorrection)
-        std::printf("%s correction: none\n", axis);
+        AppendFormat(out, "%s correction: none\n", axis);
     else
-        std::printf("%s correction: %d\n", axis, logged);
+        AppendFormat(out, "%s correction: %d\n", axis, logged);
 }
 
-void PrintTime(const char* which, double t)
+void PrintTime(std::string& out, const char* which, double t)
 {
     const TSystemTime st = DecodeDateTime(t);
-    std::printf("%s sample time: %.17g (%02u/%02u/%04u %02u:%02u:%02u.%03u UTC)\n", which, t, st.wDay, st.wMonth,
+    AppendFormat(out, "%s sample time: %.17g (%02u/%02u/%04u %02u:%02u:%02u.%03u UTC)\n", which, t, st.wDay, st.wMonth,
                 st.wYear, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
 }
 
-int RunInfo(const std::vector<std::string>& args)
+// The lines info prints for one log that was read.
+std::string InfoBlock(const std::filesystem::path& log, const TSampleStore& store, bool voltsOnly)
 {
-    TCliOptions options;
-    if (int rc = ParseCliOptions(args, "info", InfoUsage, OptSettings | OptVoltsOnly, {}, options))
-        return rc;
-    if (options.positional.size() != 1)
-        return UsageError("info", InfoUsage,
-                          options.positional.empty() ? "no log file given" : "more than one log file given");
-    InstallCliGlobal(options, options.positional.at(0));
-
-    TLogSession session;
-    const TReadResult read = LoadLogForCli(options.positional[0], session);
-    if (read.status == TReadResult::OpenFailed)
-        return 1;
-    const TSampleStore& store = session.store();
-
-    std::printf("file: %s\n", options.positional[0].c_str());
-    std::printf("records: %zu\n", store.allRecords().size());
-    std::printf("voltage records: %zu\n", store.voltageRecords().size());
-    PrintCorrection("azimuth", store.loggedAzimuthCorrection);
-    PrintCorrection("altitude", store.loggedAltitudeCorrection);
+    std::string out;
+    AppendFormat(out, "file: %s\n", log.c_str());
+    AppendFormat(out, "records: %zu\n", store.allRecords().size());
+    AppendFormat(out, "voltage records: %zu\n", store.voltageRecords().size());
+    PrintCorrection(out, "azimuth", store.loggedAzimuthCorrection);
+    PrintCorrection(out, "altitude", store.loggedAltitudeCorrection);
     for (int r = 0; r < ReceiverValueCount; ++r)
-        std::printf("%s: %s\n", ReceiverCaptions[r], store.receiverValues[static_cast<std::size_t>(r)].c_str());
+        AppendFormat(out, "%s: %s\n", ReceiverCaptions[r], store.receiverValues[static_cast<std::size_t>(r)].c_str());
 
-    const SampleList& samples = store.activeSamples(options.voltsOnly);
+    const SampleList& samples = store.activeSamples(voltsOnly);
     if (samples.empty()) {
-        std::printf("samples: none\n");
+        out += "samples: none\n";
     } else {
-        PrintTime("first", samples.front()[Time]);
-        PrintTime("last", samples.back()[Time]);
+        PrintTime(out, "first", samples.front()[Time]);
+        PrintTime(out, "last", samples.back()[Time]);
         const auto extremes = FindAllExtremes(samples);
         for (int q = 0; q < QuantityCount; ++q) {
             const ExtremeIndex& e = extremes[static_cast<std::size_t>(q)];
@@ -83,10 +77,59 @@ int RunInfo(const std::vector<std::string>& args)
             const double hi = samples[e.maximum][q];
             // The text is what the viewer's read-out and limits report show; the exact value
             // beside it keeps the line usable for comparisons in scripts.
-            std::printf("%s: min %s (%.17g) max %s (%.17g)\n", QuantityCaption(q), QuantityText(q, lo).c_str(), lo,
-                        QuantityText(q, hi).c_str(), hi);
+            AppendFormat(out, "%s: min %s (%.17g) max %s (%.17g)\n", QuantityCaption(q), QuantityText(q, lo).c_str(),
+                         lo, QuantityText(q, hi).c_str(), hi);
         }
     }
+    return out;
+}
+
+int RunInfoOnLogs(const TCliOptions& options)
+{
+    std::vector<std::filesystem::path> logs;
+    bool listed = ExpandLogArguments(options.positional, logs);
+    InstallCliGlobal(options, logs.empty() ? std::filesystem::path() : logs.front());
+    std::atomic<std::size_t> records{0}, voltageRecords{0};
+    const std::size_t failed = RunOverLogs(
+        logs,
+        [&](const std::filesystem::path& log, unsigned readThreads) {
+            TLogOutcome outcome;
+            TLogSession session;
+            const TReadResult read = LoadLogForCli(log, session, readThreads);
+            outcome.failed = read.status != TReadResult::Ok;
+            AppendFormat(outcome.text, "== %s\n", log.c_str());
+            if (read.status == TReadResult::OpenFailed) {
+                outcome.text += "not read\n";
+                return outcome;
+            }
+            records += session.store().allRecords().size();
+            voltageRecords += session.store().voltageRecords().size();
+            outcome.text += InfoBlock(log, session.store(), options.voltsOnly);
+            return outcome;
+        },
+        stdout);
+    std::printf("total: %zu logs, %zu not read in full, %zu records, %zu voltage records\n", logs.size(), failed,
+                records.load(), voltageRecords.load());
+    return failed == 0 && listed && !logs.empty() ? 0 : 1;
+}
+
+int RunInfo(const std::vector<std::string>& args)
+{
+    TCliOptions options;
+    if (int rc = ParseCliOptions(args, "info", InfoUsage, OptSettings | OptVoltsOnly, {}, options))
+        return rc;
+    if (options.positional.empty())
+        return UsageError("info", InfoUsage, "no log file given");
+    if (NamesSeveralLogs(options.positional))
+        return RunInfoOnLogs(options);
+    InstallCliGlobal(options, options.positional.at(0));
+
+    TLogSession session;
+    const TReadResult read = LoadLogForCli(options.positional[0], session);
+    if (read.status == TReadResult::OpenFailed)
+        return 1;
+    const std::string block = InfoBlock(options.positional[0], session.store(), options.voltsOnly);
+    std::fwrite(block.data(), 1, block.size(), stdout);
     return read.status == TReadResult::Ok ? 0 : 1;
 }
 

@@ -1,6 +1,7 @@
 // The sample store's lists and the mutations that keep them in step.
 #include "logdata/Samplestore.h"
 
+#include "astro/Sitesettings.h"
 #include "logdata/Samplederive.h"
 
 #include <cmath>
@@ -126,12 +127,14 @@ void TSampleStore::deriveArrived(std::size_t firstRecord, std::size_t firstVolta
     }
     if (records <= firstRecord && voltageRecords <= firstVoltageRecord)
         return;
+    // The site of the installed settings, as deriveRecords and rebuildSamples take it.
+    const TSite site = CurrentSite();
     SampleList arrived;
     for (std::size_t i = firstRecord; i < records; ++i)
-        arrived.push_back(deriveSample(allRecords_[i], azShift, altShift, allRecordDates_[i]));
+        arrived.push_back(deriveSample(allRecords_[i], azShift, altShift, allRecordDates_[i], site));
     SampleList arrivedVolts;
     for (std::size_t v = firstVoltageRecord; v < voltageRecords; ++v)
-        arrivedVolts.push_back(deriveSample(voltageRecords_[v], azShift, altShift, voltageRecordDates_[v]));
+        arrivedVolts.push_back(deriveSample(voltageRecords_[v], azShift, altShift, voltageRecordDates_[v], site));
     allUndo_.appendArrived(allSamples_, arrived);
     voltageUndo_.appendArrived(voltageSamples_, arrivedVolts);
 }

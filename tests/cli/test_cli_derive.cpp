@@ -142,6 +142,9 @@ TEST(CliDerive, BadInputGivesOneLineAndExitCode)
     const auto badDate = folder.write("baddate.log", "Opening session 12/05/2010\r\n1000 1 2 3\r\n"
                                                      "Date changed 31/02/2010\r\n2000 1 2 3\r\n");
     const std::string missing = (folder.path() / "missing.log").string();
+    // A folder stands for its *.log files; one without any is an error of its own.
+    const auto noLogs = folder.path() / "empty";
+    std::filesystem::create_directories(noLogs);
     struct Case {
         std::vector<std::string> args;
         int exitCode;
@@ -150,8 +153,7 @@ TEST(CliDerive, BadInputGivesOneLineAndExitCode)
     };
     const Case cases[] = {
         {{"derive", missing}, 1, "driftline-cli: cannot open " + missing + ": No such file or directory\n", 0},
-        {{"derive", folder.path().string()}, 1,
-         "driftline-cli: cannot open " + folder.path().string() + ": Is a directory\n", 0},
+        {{"derive", noLogs.string()}, 1, "driftline-cli: no *.log files in " + noLogs.string() + "\n", 1},
         {{"derive", badDate.string()}, 1,
          "driftline-cli: " + badDate.string() + ": line 3: Invalid argument to date encode\n", 2},
         {{"derive", noCorrections.string(), "--az-corr", "5"}, 1,

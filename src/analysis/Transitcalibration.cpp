@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -172,9 +173,18 @@ TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSiteRecord
     cal.driftDegPerHour = SeparationDeg(before, after) * 60.0;
     cal.fwhmDeg = fit.fwhmSeconds * cal.driftDegPerHour / 3600.0;
 
+    char degrees[32];
+    std::snprintf(degrees, sizeof degrees, "%.1f", approach.separationDeg);
     if (approach.atWindowEdge) {
-        cal.problem = target.name + " does not pass the dish's pointing near this scan (closest " +
-                      std::to_string(approach.separationDeg) + " degrees, at the end of the searched time)";
+        cal.problem = target.name + " does not pass the dish's pointing within six hours of the peak (closest " +
+                      degrees + " degrees, at the end of that time)";
+        return cal;
+    }
+    // A target passing further off than twice the beam's width would have left no peak: the
+    // peak in view is something else.
+    if (approach.separationDeg > 2.0 * cal.fwhmDeg) {
+        cal.problem = target.name + " passes " + degrees + " degrees from the dish's pointing, more than twice the " +
+                      "beam's width: the peak in view is not its transit";
         return cal;
     }
     if (track.At(fit.peakTime).altitudeDeg < 0.0) {

@@ -236,23 +236,33 @@ TTransitFit FitTransit(std::span<const double> timeDays, std::span<const double>
     fit.t0Seconds = x[3];
     fit.wSeconds = std::abs(x[4]);  // the model is even in w
 
-    // Residuals and the normal matrix at the solution.
-    Eigen::VectorXd residuals(static_cast<Eigen::Index>(n));
-    functor(x, residuals);
-    Eigen::MatrixXd jacobian(static_cast<Eigen::Index>(n), ParameterCount);
-    x[4] = fit.wSeconds;
-    functor.df(x, jacobian);
-    const double ssr = residuals.squaredNorm();
+    // Residuals and the normal matrix J^T J at the solution, accumulated row by row (the full
+    // Jacobian of a million samples is 40 MB).
+    double ssr = 0.0;
+    Eigen::Matrix<double, ParameterCount, ParameterCount> normal = Eigen::Matrix<double, ParameterCount, ParameterCount>::Zero();
+    {
+        const double k = FwhmFactor / (fit.wSeconds * fit.wSeconds);
+        Eigen::Matrix<double, ParameterCount, 1> row;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double u = t[i] - fit.t0Seconds;
+            const double g = std::exp(-k * u * u);
+            const double r = fit.a + fit.b * t[i] + fit.amplitude * g - v[i];
+            ssr += r * r;
+            row << 1.0, t[i], g, fit.amplitude * g * 2.0 * k * u, fit.amplitude * g * 2.0 * k * u * u / fit.wSeconds;
+            normal.selfadjointView<Eigen::Lower>().rankUpdate(row);
+        }
+    }
     fit.residualRmsVolts = std::sqrt(ssr / static_cast<double>(n));
     const double variance = ssr / static_cast<double>(n - ParameterCount);
-    const Eigen::MatrixXd normal = jacobian.transpose() * jacobian;
-    const Eigen::LDLT<Eigen::MatrixXd> ldlt(normal);
+    normal = normal.selfadjointView<Eigen::Lower>();
+    const Eigen::LDLT<Eigen::Matrix<double, ParameterCount, ParameterCount>> ldlt(normal);
     if (ldlt.info() != Eigen::Success || !ldlt.isPositive()) {
         fit.status = TTransitStatus::NoConvergence;
         fit.problem = "the transit fit did not converge (its parameters are not determined by the data)";
         return fit;
     }
-    const Eigen::MatrixXd covariance = variance * ldlt.solve(Eigen::MatrixXd::Identity(ParameterCount, ParameterCount));
+    const Eigen::Matrix<double, ParameterCount, ParameterCount> covariance =
+        variance * ldlt.solve(Eigen::Matrix<double, ParameterCount, ParameterCount>::Identity());
 
     fit.peakTime = fit.referenceTime + fit.t0Seconds / SecondsPerDay;
     fit.peakTimeSigmaSeconds = std::sqrt(std::max(0.0, covariance(3, 3)));

@@ -54,22 +54,21 @@ struct TSolver {
         const double g0 = g(0.0);
         if (g0 == 0.0)
             return 0.0;
-        double lo = 0.0, hi = 0.0, glo = g0, ghi = g0;
+        // Walk outwards both ways in steps, each side remembering its last value.
+        double lo = 0.0, hi = 0.0, glo = g0;
         bool found = false;
+        double gLast[2] = {g0, g0};
         for (double step = ShiftScanStepCounts; step <= MaxShiftCounts && !found; step += ShiftScanStepCounts) {
-            for (const double sign : {1.0, -1.0}) {
-                const double inner = sign * (step - ShiftScanStepCounts);
-                const double outer = sign * step;
-                const double gInner = inner == 0.0 ? g0 : g(inner);
-                const double gOuter = g(outer);
-                if ((gInner < 0.0) != (gOuter < 0.0) || gOuter == 0.0) {
-                    lo = inner;
-                    hi = outer;
-                    glo = gInner;
-                    ghi = gOuter;
+            for (int side = 0; side < 2 && !found; ++side) {
+                const double sign = side == 0 ? 1.0 : -1.0;
+                const double gOuter = g(sign * step);
+                if ((gLast[side] < 0.0) != (gOuter < 0.0) || gOuter == 0.0) {
+                    lo = sign * (step - ShiftScanStepCounts);
+                    hi = sign * step;
+                    glo = gLast[side];
                     found = true;
-                    break;
                 }
+                gLast[side] = gOuter;
             }
         }
         if (!found)
@@ -82,10 +81,8 @@ struct TSolver {
                 glo = gm;
             } else {
                 hi = mid;
-                ghi = gm;
             }
         }
-        (void)ghi;
         return (lo + hi) / 2.0;
     }
 };

@@ -67,7 +67,7 @@ void TTransitCommand::miTransitClick()
         return;
     }
     // The records on screen that carried volts: the voltage list is zoomed with the other.
-    const SampleList& fitted = form_.store.voltageSamples;
+    const SampleList& fitted = form_.store.activeSamples(true);
     report_ = RunTransit(fitted, target, SiteOfSettings(Global()), form_.store.azimuthCorrection);
 
     // A fresh plot, then the curve over it, so earlier curves do not pile up.

@@ -59,12 +59,12 @@ int RunSave(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("save", SaveUsage, "band ends must be pixel columns");
-    TCliView cli;
-    if (!OpenCliView("save", options, *options.x, *options.y, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("save", options, *options.x, *options.y, bands, session, read))
         return 1;
-    auto& [store, view, voltsView, read] = cli;
-    PlottedPoints points;
-    view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
+    session.computePlottedPoints();
+    const PlottedPoints& points = session.plottedPoints();
 
     if (options.output == "-") {
         const std::string bytes = fileType == SaveBinary ? BinarySelectionBytes(points)

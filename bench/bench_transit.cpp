@@ -56,7 +56,7 @@ BENCHMARK(TransitFitMillion)->Unit(benchmark::kMillisecond);
 // azimuth shift solved three times (value and its sigma).
 void TransitCalibrateSun(benchmark::State& state)
 {
-    const TSiteRecord site{52.0, 5.0, 10.0};
+    const TSite site{52.0, 5.0, 10};
     const TSkyTarget sun = TSkyTarget::Body(KindSun);
     const TDateTime peak = EncodeDate(2010, 6, 21) + (11 * 3600.0 + 20 * 60.0) / SecondsPerDay;
     const TSkyTrack track(sun, site, peak - 0.01, peak + 0.01);

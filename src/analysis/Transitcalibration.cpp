@@ -145,7 +145,7 @@ TClosestApproach ClosestApproach(const TSkyTrack& track, const TParkedPointing& 
     return out;
 }
 
-TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSiteRecord& site, const SampleList& samples,
+TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSite& site, const SampleList& samples,
                                      const TTransitFit& fit, std::int32_t currentAzimuthCorrection)
 {
     TTransitCalibration cal;

@@ -53,7 +53,7 @@ struct TTransitCalibration {
 // Calibrates from a successful fit of the samples in view. currentAzimuthCorrection is the
 // correction the samples were derived with (the logged one unless the user changed it;
 // NoCorrection counts as 0). The passage is searched for within six hours of the fitted peak.
-TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSiteRecord& site, const SampleList& samples,
+TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSite& site, const SampleList& samples,
                                      const TTransitFit& fit, std::int32_t currentAzimuthCorrection);
 
 }  // namespace driftline

@@ -3,6 +3,7 @@
 
 #include "suite/Globalunit.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -48,7 +49,7 @@ std::string TTransitReport::problem() const
     return "";
 }
 
-TTransitReport RunTransit(const SampleList& view, const std::optional<TSkyTarget>& target, const TSiteRecord& site,
+TTransitReport RunTransit(const SampleList& view, const std::optional<TSkyTarget>& target, const TSite& site,
                           std::int32_t currentAzimuthCorrection)
 {
     TTransitReport report;
@@ -126,10 +127,53 @@ std::vector<std::pair<std::string, std::string>> TransitReportWords(const TTrans
     return words;
 }
 
-TSiteRecord SiteOfSettings(const TGlobal& global)
+const SampleList& TransitSamples(const TSampleStore& store)
 {
-    const auto signedDeg = [](double v) { return v > 180.0 ? v - 360.0 : v; };
-    return {signedDeg(global.Latitude.Value()), signedDeg(global.Longitude.Value()), static_cast<double>(global.Height)};
+    return store.voltageSamples().empty() ? store.allSamples() : store.voltageSamples();
+}
+
+FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleList& fitted, const TTransitReport& report)
+{
+    FitCurve out;
+    if (view.horizontalQuantity != Time || view.verticalQuantity != Volts ||
+        report.fit.status != TTransitStatus::Ok || fitted.empty())
+        return out;
+    double t0 = fitted.front()[Time], t1 = t0;
+    for (const Sample& s : fitted) {
+        t0 = std::min(t0, s[Time]);
+        t1 = std::max(t1, s[Time]);
+    }
+    // One point per pixel column of the area is as smooth as the screen can show.
+    const int steps = std::max(2, view.Area.right - view.Area.left);
+    out.path.reserve(static_cast<std::size_t>(steps) + 1);
+    Sample s;
+    for (int k = 0; k <= steps; ++k) {
+        s[Time] = t0 + (t1 - t0) * k / steps;
+        s[Volts] = report.fit.voltsAt(s[Time]);
+        out.path.push_back(view.samplePixel(s, Time, Volts, p));
+    }
+    if (report.calibration && report.calibration->ok) {
+        s[Time] = report.calibration->predictedTime;
+        s[Volts] = 0.0;
+        const std::int32_t x = view.samplePixel(s, Time, Volts, p).x;
+        out.hasMarker = true;
+        out.markerTop = {x, view.Area.top};
+        out.markerBottom = {x, view.Area.bottom};
+    }
+    return out;
+}
+
+TSite SiteOfSettings(const TGlobal& global)
+{
+    TSite site;
+    site.latitudeDeg = global.Latitude.Value();
+    site.longitudeDeg = global.Longitude.Value();
+    site.heightM = global.Height;
+    site.temperatureC = global.Temperature;
+    site.pressureMbar = global.Pressure;
+    site.refractionDeg = global.Refraction;
+    site.j2000 = global.IsJ2000 != 0;
+    return site;
 }
 
 std::optional<TSkyTarget> TransitTarget(const std::string& name, const std::string& ra, const std::string& dec,

@@ -1,10 +1,12 @@
 #pragma once
 // The transit command's whole job, shared by driftline-cli transit and the window's "Transit
 // fit...": fit the view, calibrate against a target when one is named, and word the result.
+#include "analysis/Fitunit.h"
 #include "analysis/Transitcalibration.h"
 #include "analysis/Transitfit.h"
 #include "astro/Skytrackunit.h"
 #include "logdata/Samplestore.h"
+#include "plot/Viewunit.h"
 
 #include <optional>
 #include <string>
@@ -29,8 +31,18 @@ struct TTransitReport {
 // Fits the samples in view (their Time and Volts) and, with a target, calibrates the dish's
 // azimuth from the passage. currentAzimuthCorrection: the correction the samples were derived
 // with ("Azimuth corr" as it stands; NoCorrection counts as 0).
-TTransitReport RunTransit(const SampleList& view, const std::optional<TSkyTarget>& target, const TSiteRecord& site,
+TTransitReport RunTransit(const SampleList& view, const std::optional<TSkyTarget>& target, const TSite& site,
                           std::int32_t currentAzimuthCorrection);
+
+// The samples the transit is fitted to: the records that carried volts, as the zooms left them;
+// all samples when no record carried volts (the fit then refuses or fits what there is).
+const SampleList& TransitSamples(const TSampleStore& store);
+
+// The fitted curve laid out on view p's scales over the fitted samples' time range, one point
+// per pixel column of the plot area, and, when the calibration succeeded, the predicted passage
+// as a marker from the area's top row to its bottom row. Empty (no path, no marker) unless the
+// view plots volts against time and the fit succeeded.
+FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleList& fitted, const TTransitReport& report);
 
 // The report as "key: value" lines, in the command's order: six lines of the fit, then eight of
 // the calibration when there is one. Numbers always with a point; times as
@@ -43,8 +55,8 @@ std::vector<std::pair<std::string, std::string>> TransitReportWords(const TTrans
 // "12/05/2010 21:03:15.3 UTC": a UTC serial rounded to a tenth of a second.
 std::string TransitTimeText(TDateTime utc);
 
-// The site of the settings: latitude and longitude folded into -180..180, height in metres.
-TSiteRecord SiteOfSettings(const TGlobal& global);
+// The site of the settings, latitude and longitude as the settings hold them (0 to 360).
+TSite SiteOfSettings(const TGlobal& global);
 
 // A target from the command's choices: a body name (Sun .. Neptune), a built-in source name
 // (Cas A, Cyg A, Tau A, Vir A, Sgr A), or a right ascension and declination (both or neither).

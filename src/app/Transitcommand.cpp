@@ -67,12 +67,15 @@ void TTransitCommand::miTransitClick()
         return;
     }
     // The records on screen that carried volts: the voltage list is zoomed with the other.
-    const SampleList& fitted = form_.store.activeSamples(true);
-    report_ = RunTransit(fitted, target, SiteOfSettings(Global()), form_.store.azimuthCorrection);
+    const TLogSession& session = form_.session();
+    const SampleList& fitted = TransitSamples(session.store());
+    report_ = RunTransit(fitted, target, SiteOfSettings(Global()), session.store().azimuthCorrection);
 
     // A fresh plot, then the curve over it, so earlier curves do not pile up.
     form_.Redraw();
-    DrawTransitFit(*form_.Plot, form_.view, form_.positiveVoltageView(), fitted, report_);
+    DrawTransitFit(form_.Plot->Canvas,
+                   TransitCurvePath(session.view(), session.positiveVoltageView(), fitted, report_));
+    form_.Plot->Show();
 
     if (!resultWindow_) {
         resultWindow_ = new TTransitForm(&form_);

@@ -139,9 +139,13 @@ double MeanSiderealDeg(TDateTime utc)
     return FoldDegrees(std::fmod(theta, 360.0));
 }
 
-TSkyTrack::TSkyTrack(const TSkyTarget& target, const TSiteRecord& site, TDateTime fromUtc, TDateTime toUtc)
-    : target_(target), site_(site)
+TSkyTrack::TSkyTrack(const TSkyTarget& target, const TSite& given, TDateTime fromUtc, TDateTime toUtc)
+    : target_(target), site_(given)
 {
+    // The settings hold a southern latitude or a western longitude as 360 minus its size.
+    site_.latitudeDeg = given.latitudeDeg > 180.0 ? given.latitudeDeg - 360.0 : given.latitudeDeg;
+    site_.longitudeDeg = given.longitudeDeg > 180.0 ? given.longitudeDeg - 360.0 : given.longitudeDeg;
+    const TSite& site = site_;
     if (toUtc < fromUtc)
         std::swap(fromUtc, toUtc);
     // Nodes on whole seconds: the solar position algorithm takes whole seconds.
@@ -174,7 +178,7 @@ TSkyTrack::TSkyTrack(const TSkyTarget& target, const TSiteRecord& site, TDateTim
         spa.second = st.wSecond;
         spa.deltaT = SpaDeltaT;
         spa.timeZone = 0.0;
-        spa.longitude = site.longitudeDeg > 180.0 ? site.longitudeDeg - 360.0 : site.longitudeDeg;
+        spa.longitude = site.longitudeDeg;
         spa.latitude = site.latitudeDeg;
         spa.elevation = site.heightM;
         spa.function = SpaGeocentric;

@@ -1,7 +1,9 @@
 #pragma once
 // Where a body or a catalogue source stands in a parked dish's sky over a stretch of time:
 // topocentric azimuth and altitude of the Sun, the Moon, a planet or a fixed ICRS position, for a
-// site given as an argument (nothing here reads the settings).
+// site given as an argument (nothing here reads the settings). The site's latitude and longitude
+// may be given either as the settings hold them (0 to 360) or signed (-180 to 180); its height is
+// taken as above the ellipsoid, and its equinox, temperature, pressure and refraction are not read.
 //
 // Conventions: azimuth in degrees from north through east, 0 to 360; altitude in degrees above
 // the geometric horizon (no refraction); times are TDateTime serials in UTC, taken as UT1 (the
@@ -14,6 +16,7 @@
 // ellipsoid (eraGd2gc): up to a degree for the Moon, 9 arc-seconds for the Sun.
 // Sidereal time: mean sidereal time of Meeus, Astronomical Algorithms, 2nd ed., eq. 12.4, plus
 // the equation of the equinoxes (nutation in longitude times cos of the true obliquity).
+#include "astro/Site.h"
 #include "astro/Sourceunit.h"
 #include "astro/Timeunit.h"
 
@@ -23,14 +26,6 @@
 #include <vector>
 
 namespace driftline {
-
-// An observing site: geodetic latitude (north positive) and longitude (east positive) in degrees,
-// height above the ellipsoid in metres.
-struct TSiteRecord {
-    double latitudeDeg = 0.0;
-    double longitudeDeg = 0.0;
-    double heightM = 0.0;
-};
 
 struct THorizontal {
     double azimuthDeg = 0.0;   // 0 to 360, north through east
@@ -61,7 +56,7 @@ double SeparationDeg(const THorizontal& a, const THorizontal& b);
 class TSkyTrack {
 public:
     // Covers [fromUtc, toUtc] (serials; swapped when given the other way round).
-    TSkyTrack(const TSkyTarget& target, const TSiteRecord& site, TDateTime fromUtc, TDateTime toUtc);
+    TSkyTrack(const TSkyTarget& target, const TSite& site, TDateTime fromUtc, TDateTime toUtc);
 
     // Topocentric azimuth and altitude at an instant; instants outside the covered range are
     // extrapolated from the nearest nodes.
@@ -79,7 +74,7 @@ private:
         double eqEquinoxDeg; // equation of the equinoxes
     };
     TSkyTarget target_;
-    TSiteRecord site_;
+    TSite site_;  // latitude and longitude signed, -180 to 180
     TDateTime from_ = 0.0, to_ = 0.0;
     double stepDays_ = 0.0;
     std::vector<TNode> nodes_;

@@ -3,6 +3,7 @@
 #include "analysis/Transitreport.h"
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
+#include "session/Logsession.h"
 #include "suite/Globalunit.h"
 
 #include <cstdio>
@@ -52,12 +53,12 @@ int RunTransitCli(const std::vector<std::string>& args)
 
     // The fit works on the records that carried volts, plotted as volts against time.
     options.voltsOnly = true;
-    TCliView cli;
-    if (!OpenCliView("transit", options, Time, Volts, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("transit", options, Time, Volts, bands, session, read))
         return 1;
-    const SampleList& view = cli.store.activeSamples(cli.voltsView);
     const TTransitReport report =
-        RunTransit(view, target, SiteOfSettings(Global()), cli.store.azimuthCorrection);
+        RunTransit(TransitSamples(session.store()), target, SiteOfSettings(Global()), session.store().azimuthCorrection);
 
     for (const std::string& line : TransitReportLines(report))
         std::printf("%s\n", line.c_str());
@@ -66,7 +67,7 @@ int RunTransitCli(const std::vector<std::string>& args)
         std::fprintf(stderr, "driftline-cli transit: %s\n", report.problem().c_str());
         return 1;
     }
-    return cli.read.status == TReadResult::Ok ? 0 : 1;
+    return read.status == TReadResult::Ok ? 0 : 1;
 }
 
 const CliRegistrar registrar({"transit", "fit a source's transit; beam width and azimuth correction", TransitUsage,

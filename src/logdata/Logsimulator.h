@@ -15,7 +15,7 @@ namespace driftline {
 // counts say, so the right "Azimuth corr" is the logged correction plus azimuthMispointCounts.
 struct TSimulateTarget {
     TSkyTarget target;
-    TSiteRecord site;
+    TSite site;
     double beamFwhmDeg = 6.0;
     std::int32_t azimuthMispointCounts = 0;
     std::int32_t altitudeMispointCounts = 0;

@@ -29,7 +29,7 @@ struct TRoundTrip {
 
 // Simulates, writes and reads back a scan of n one-second records from start, and runs the
 // transit job on the voltage samples as the command does.
-TRoundTrip RunRoundTrip(const TSkyTarget& target, const TSiteRecord& site, const char* start, std::uint64_t n,
+TRoundTrip RunRoundTrip(const TSkyTarget& target, const TSite& site, const char* start, std::uint64_t n,
                         double beamDeg, std::int32_t mispointAz, std::int32_t mispointAlt, double snr, std::uint64_t seed)
 {
     TSimulateOptions sim;
@@ -60,7 +60,7 @@ TRoundTrip RunRoundTrip(const TSkyTarget& target, const TSiteRecord& site, const
     EXPECT_EQ(store.loggedAzimuthCorrection, LoggedAzimuthCorrection);
 
     TRoundTrip out;
-    out.report = RunTransit(store.voltageSamples, target, site, store.azimuthCorrection);
+    out.report = RunTransit(store.voltageSamples(), target, site, store.azimuthCorrection);
     out.midScan = EncodeDate(sim.year, sim.month, sim.day) +
                   (sim.hour * 3600.0 + sim.minute * 60.0 + sim.second + static_cast<double>(n) / 2.0) / SecondsPerDay;
     return out;
@@ -70,7 +70,7 @@ TRoundTrip RunRoundTrip(const TSkyTarget& target, const TSiteRecord& site, const
 // whole counts, that place can be off by half a count in each axis, a few seconds of drift.
 TEST(TransitCalibration, RoundTripsKnownMispointingsOfBothSigns)
 {
-    const TSiteRecord site{52.0, 5.0, 10.0};
+    const TSite site{52.0, 5.0, 10};
     struct Case {
         const char* name;
         TSkyTarget target;
@@ -124,7 +124,7 @@ TEST(TransitCalibration, RoundTripsKnownMispointingsOfBothSigns)
 // value: the same scan read with the right correction in place gives that correction back.
 TEST(TransitCalibration, StartsFromTheCorrectionTheSamplesWereDerivedWith)
 {
-    const TSiteRecord site{52.0, 5.0, 10.0};
+    const TSite site{52.0, 5.0, 10};
     TSimulateOptions sim;
     sim.records = 6000;
     sim.seed = 7;
@@ -146,7 +146,7 @@ TEST(TransitCalibration, StartsFromTheCorrectionTheSamplesWereDerivedWith)
     std::filesystem::remove(path);
     store.azimuthCorrection = LoggedAzimuthCorrection + 40;
     store.rebuildSamples();
-    const TTransitReport r = RunTransit(store.voltageSamples, scan.target, site, store.azimuthCorrection);
+    const TTransitReport r = RunTransit(store.voltageSamples(), scan.target, site, store.azimuthCorrection);
     ASSERT_TRUE(r.ok()) << r.problem();
     EXPECT_NEAR(static_cast<double>(r.calibration->azimuthCorrection), LoggedAzimuthCorrection + 40, 2.0);
     EXPECT_NEAR(r.calibration->azimuthShiftCounts, 0.0, 2.0);
@@ -156,7 +156,7 @@ TEST(TransitCalibration, StartsFromTheCorrectionTheSamplesWereDerivedWith)
 // A target that is nowhere near the dish, or below the horizon, gives no calibration.
 TEST(TransitCalibration, TargetsThatDoNotPassTheDishGiveNoResult)
 {
-    const TSiteRecord site{52.0, 5.0, 10.0};
+    const TSite site{52.0, 5.0, 10};
     // A Sun scan, calibrated against Sgr A (far south) and against the Moon on a day it is
     // elsewhere in the sky.
     TSimulateOptions sim;
@@ -178,7 +178,7 @@ TEST(TransitCalibration, TargetsThatDoNotPassTheDishGiveNoResult)
     std::filesystem::remove(path);
     const auto sgrA = FindCatalogueSource("Sgr A");
     ASSERT_TRUE(sgrA);
-    const TTransitReport r = RunTransit(store.voltageSamples, TSkyTarget::Fixed(sgrA->raDeg, sgrA->decDeg, "Sgr A"),
+    const TTransitReport r = RunTransit(store.voltageSamples(), TSkyTarget::Fixed(sgrA->raDeg, sgrA->decDeg, "Sgr A"),
                                         site, store.azimuthCorrection);
     EXPECT_EQ(r.fit.status, TTransitStatus::Ok);
     EXPECT_FALSE(r.ok());
@@ -188,7 +188,7 @@ TEST(TransitCalibration, TargetsThatDoNotPassTheDishGiveNoResult)
 
     // Venus is up on that day, 40-odd degrees from the Sun: within the searched hours it has a
     // closest passage, but one far outside the beam, so the Sun's peak is not its transit.
-    const TTransitReport venus = RunTransit(store.voltageSamples, TSkyTarget::Body(KindVenus), site,
+    const TTransitReport venus = RunTransit(store.voltageSamples(), TSkyTarget::Body(KindVenus), site,
                                             store.azimuthCorrection);
     EXPECT_FALSE(venus.ok());
     EXPECT_NE(venus.problem().find("Venus"), std::string::npos) << venus.problem();

@@ -23,7 +23,7 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, double s = 0.0)
 
 // Horizontal place of an apparent geocentric RA/Dec (degrees) at a UTC instant for a site, through
 // ERFA's hour-angle conversion; ee is the equation of the equinoxes in degrees.
-THorizontal Expected(double raDeg, double decDeg, double eeDeg, TDateTime utc, const TSiteRecord& site)
+THorizontal Expected(double raDeg, double decDeg, double eeDeg, TDateTime utc, const TSite& site)
 {
     const double haDeg = MeanSiderealDeg(utc) + eeDeg + site.longitudeDeg - raDeg;
     double az = 0.0, el = 0.0;
@@ -56,7 +56,7 @@ TEST(SkyTrack, MeanSiderealTimeMatchesWorkedExamples)
 // (Meeus, chapter 40, for a spherical-earth estimate good to a few thousandths of a degree).
 TEST(SkyTrack, BodiesMatchWorkedExamplesSeenFromTheSite)
 {
-    const TSiteRecord site{45.0, 0.0, 0.0};
+    const TSite site{45.0, 0.0, 0};
     struct Case {
         const char* name;
         TSourceKind kind;
@@ -101,11 +101,11 @@ TEST(SkyTrack, MoonParallaxDependsOnAltitude)
     const double raDeg = 134.688470, decDeg = 13.768368, eeDeg = 0.004610 * std::cos(23.440636 * DegToRad);
     // The hour angle at Greenwich; a site on the Moon's meridian has it overhead at latitude 13.8.
     const double lonOnMeridian = raDeg - MeanSiderealDeg(utc) - eeDeg;
-    const TSiteRecord overhead{13.768368, lonOnMeridian, 0.0};
+    const TSite overhead{13.768368, lonOnMeridian, 0};
     const TSkyTrack high(TSkyTarget::Body(KindMoon), overhead, utc - 0.01, utc + 0.01);
     EXPECT_NEAR(high.At(utc).altitudeDeg, 90.0, 0.01);  // near the zenith the parallax is ~0
 
-    const TSiteRecord sideways{13.768368, lonOnMeridian + 80.0, 0.0};
+    const TSite sideways{13.768368, lonOnMeridian + 80.0, 0};
     const TSkyTrack low(TSkyTarget::Body(KindMoon), sideways, utc - 0.01, utc + 0.01);
     const THorizontal geocentric = Expected(raDeg, decDeg, eeDeg, utc, sideways);
     ASSERT_LT(geocentric.altitudeDeg, 20.0);
@@ -120,7 +120,7 @@ TEST(SkyTrack, MoonParallaxDependsOnAltitude)
 // under 0.01 degree.
 TEST(SkyTrack, FixedSourcesCulminateWhereTheirDeclinationSays)
 {
-    const TSiteRecord site{52.0, 5.0, 10.0};
+    const TSite site{52.0, 5.0, 10};
     for (const char* name : {"Cyg A", "Sgr A", "Tau A"}) {
         const auto source = FindCatalogueSource(name);
         ASSERT_TRUE(source) << name;
@@ -134,6 +134,40 @@ TEST(SkyTrack, FixedSourcesCulminateWhereTheirDeclinationSays)
         }
         EXPECT_NEAR(best.altitudeDeg, 90.0 - 52.0 + source->decDeg, 0.02) << name;
         EXPECT_NEAR(best.azimuthDeg, 180.0, 0.2) << name;
+    }
+}
+
+// The settings hold a southern latitude and a western longitude as 360 minus their size; a site
+// given that way is the same site as the signed one. South of a source's declination it
+// culminates due north at 90 - (declination - latitude).
+TEST(SkyTrack, SouthernAndWesternSitesAsTheSettingsHoldThem)
+{
+    struct Case {
+        double latDeg, lonDeg;  // signed
+    };
+    for (const Case c : {Case{-33.9, 18.4}, Case{-24.6, -70.4}, Case{40.0, -105.0}}) {
+        const TSite settingsForm{c.latDeg < 0 ? 360.0 + c.latDeg : c.latDeg, c.lonDeg < 0 ? 360.0 + c.lonDeg : c.lonDeg, 0};
+        const TSite signedForm{c.latDeg, c.lonDeg, 0};
+        const auto source = FindCatalogueSource("Tau A");
+        ASSERT_TRUE(source);
+        const TDateTime start = At(2000, 1, 1);
+        const TSkyTarget target = TSkyTarget::Fixed(source->raDeg, source->decDeg, "Tau A");
+        const TSkyTrack a(target, settingsForm, start, start + 1.0);
+        const TSkyTrack b(target, signedForm, start, start + 1.0);
+        THorizontal best{0.0, -90.0};
+        for (double s = 0.0; s < SecondsPerDay; s += 10.0) {
+            const TDateTime t = start + s / SecondsPerDay;
+            EXPECT_NEAR(SeparationDeg(a.At(t), b.At(t)), 0.0, 1e-9) << c.latDeg << " " << c.lonDeg;
+            if (a.At(t).altitudeDeg > best.altitudeDeg)
+                best = a.At(t);
+        }
+        if (c.latDeg < source->decDeg) {
+            EXPECT_NEAR(best.altitudeDeg, 90.0 - (source->decDeg - c.latDeg), 0.02) << c.latDeg;
+            EXPECT_NEAR(std::fmod(best.azimuthDeg + 180.0, 360.0), 180.0, 0.2) << c.latDeg;
+        } else {
+            EXPECT_NEAR(best.altitudeDeg, 90.0 - (c.latDeg - source->decDeg), 0.02) << c.latDeg;
+            EXPECT_NEAR(best.azimuthDeg, 180.0, 0.2) << c.latDeg;
+        }
     }
 }
 

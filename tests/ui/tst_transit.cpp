@@ -67,21 +67,21 @@ void TstTransit::useThisAzimuthCorrectionAppliesItAndRefreshes()
     form.findChild<QAbstractButton*>("rbHorizontal0")->click();  // Time
     form.findChild<QAbstractButton*>("rbVertical7")->click();    // Volts
     form.openChosenFile(path);
-    QCOMPARE(form.store.voltageSamples.size(), form.store.voltageRecords.size());
+    QCOMPARE(form.session().store().voltageSamples().size(), form.session().store().voltageRecords().size());
 
     // Zoom as a user would to 10:45 .. 11:45 and a half (the scan runs 10:30 .. 12:10 and the Sun crosses at
     // 11:20 with a half-power width of 26 minutes): the whole hump stays on screen.
     const auto column = [&form](double hours) {
         Sample s;
-        s[Time] = form.store.logDate + hours / 24.0;
-        return form.view.samplePixel(s, Time, Volts, form.positiveVoltageView()).x;
+        s[Time] = form.session().store().logDate + hours / 24.0;
+        return form.session().view().samplePixel(s, Time, Volts, form.session().positiveVoltageView()).x;
     };
     const int x0 = column(10.75), x1 = column(11.75 + 0.5 / 60.0);
     QTest::mousePress(form.Plot, Qt::LeftButton, {}, QPoint(x0, 225));
     QTest::mouseMove(form.Plot, QPoint((x0 + x1) / 2, 225));
     QTest::mouseMove(form.Plot, QPoint(x1, 225));
     QTest::mouseRelease(form.Plot, Qt::LeftButton, {}, QPoint(x1, 225));
-    QVERIFY(form.store.voltageSamples.size() < form.store.voltageRecords.size());
+    QVERIFY(form.session().store().voltageSamples().size() < form.session().store().voltageRecords().size());
 
     int asked = 0;
     form.transitCommand->setSeams({[&asked](QWidget*) {
@@ -104,9 +104,9 @@ void TstTransit::useThisAzimuthCorrectionAppliesItAndRefreshes()
     QVERIFY(result->Rows().contains(QStringLiteral("Azimuth correction: %1 counts").arg(correction)));
     // The fitted curve is drawn over the samples in its own colour.
     int curvePixels = 0;
-    for (int y = 0; y < form.Plot->Bitmap.height(); ++y)
-        for (int x = 0; x < form.Plot->Bitmap.width(); ++x)
-            curvePixels += form.Plot->Bitmap.pixel(x, y) == TransitCurveColor.rgb();
+    for (int y = 0; y < form.Plot->Picture().height(); ++y)
+        for (int x = 0; x < form.Plot->Picture().width(); ++x)
+            curvePixels += form.Plot->Picture().pixel(x, y) == TransitCurveColor.rgb();
     QVERIFY2(curvePixels > 300, qPrintable(QString::number(curvePixels)));
 
     // The button: the value goes into "Azimuth corr" and Refresh derives the samples again.
@@ -115,16 +115,16 @@ void TstTransit::useThisAzimuthCorrectionAppliesItAndRefreshes()
     QTest::mouseClick(apply, Qt::LeftButton);
     auto* edAzCorr = form.findChild<QLineEdit*>("edAzCorr");
     QCOMPARE(edAzCorr->text(), QString::number(correction));
-    QCOMPARE(qint64{form.store.azimuthCorrection}, correction);
+    QCOMPARE(qint64{form.session().store().azimuthCorrection}, correction);
     // Refresh brought back the whole file with every azimuth shifted from the logged counts by
     // the new correction less the logged 12.
-    QCOMPARE(form.store.voltageSamples.size(), form.store.voltageRecords.size());
-    QVERIFY(form.store.allUndo.empty());
-    for (std::size_t i : {std::size_t{0}, form.store.allRecords.size() / 2, form.store.allRecords.size() - 1}) {
+    QCOMPARE(form.session().store().voltageSamples().size(), form.session().store().voltageRecords().size());
+    QVERIFY(form.session().store().allUndo().empty());
+    for (std::size_t i : {std::size_t{0}, form.session().store().allRecords().size() / 2, form.session().store().allRecords().size() - 1}) {
         const double expected =
-            (static_cast<double>(form.store.allRecords[i].azimuthCounts) + static_cast<double>(correction - 12)) *
+            (static_cast<double>(form.session().store().allRecords()[i].azimuthCounts) + static_cast<double>(correction - 12)) *
             DegreesPerCount;
-        QCOMPARE(form.store.allSamples[i][Azimuth], expected);
+        QCOMPARE(form.session().store().allSamples()[i][Azimuth], expected);
     }
     QVERIFY(!apply->isEnabled());
 

@@ -140,44 +140,24 @@ QString TTransitForm::Problem() const
     return problem_->text();
 }
 
-bool DrawTransitFit(TPlot& plot, const TPlotView& view, bool p, const SampleList& fitted, const TTransitReport& report)
+void DrawTransitFit(TPlotCanvas& plot, const FitCurve& curve)
 {
-    if (view.horizontalQuantity != Time || view.verticalQuantity != Volts ||
-        report.fit.status != TTransitStatus::Ok || fitted.empty())
-        return false;
-    double t0 = fitted.front()[Time], t1 = t0;
-    for (const Sample& s : fitted) {
-        t0 = std::min(t0, s[Time]);
-        t1 = std::max(t1, s[Time]);
-    }
-    // One point per pixel column of the area is as smooth as the screen can show; the curve is
-    // drawn twice, a pixel apart, so that it stands out of a noisy sample line.
-    const int steps = std::max(2, view.Area.right - view.Area.left);
-    Sample s;
-    plot.Pen.setColor(TransitCurveColor);
-    for (const int lift : {0, 1}) {
-        for (int k = 0; k <= steps; ++k) {
-            s[Time] = t0 + (t1 - t0) * k / steps;
-            s[Volts] = report.fit.voltsAt(s[Time]);
-            const PlotPoint pt = view.samplePixel(s, Time, Volts, p);
-            if (k == 0)
-                plot.MoveTo(pt.x, pt.y - lift);
-            else
-                plot.LineTo(pt.x, pt.y - lift);
+    // Each line is drawn twice, a pixel apart, so that it stands out of a noisy sample line.
+    if (!curve.path.empty()) {
+        plot.Pen.setColor(TransitCurveColor);
+        for (const int lift : {0, 1}) {
+            plot.MoveTo(curve.path.front().x, curve.path.front().y - lift);
+            for (std::size_t k = 1; k < curve.path.size(); ++k)
+                plot.LineTo(curve.path[k].x, curve.path[k].y - lift);
         }
     }
-    if (report.calibration && report.calibration->ok) {
-        s[Time] = report.calibration->predictedTime;
-        s[Volts] = 0.0;
-        const PlotPoint pt = view.samplePixel(s, Time, Volts, p);
+    if (curve.hasMarker) {
         plot.Pen.setColor(TransitMarkerColor);
         for (const int dx : {0, 1}) {
-            plot.MoveTo(pt.x + dx, view.Area.top);
-            plot.LineTo(pt.x + dx, view.Area.bottom);
+            plot.MoveTo(curve.markerTop.x + dx, curve.markerTop.y);
+            plot.LineTo(curve.markerBottom.x + dx, curve.markerBottom.y);
         }
     }
-    plot.Show();
-    return true;
 }
 
 }  // namespace driftline

@@ -2,9 +2,7 @@
 // The transit fit on the window: the choice of target, the result window, and the fitted curve
 // with the predicted passage drawn over the plot.
 #include "analysis/Transitreport.h"
-#include "logdata/Samplestore.h"
-#include "plot/Viewunit.h"
-#include "plot/ui/Plotunit.h"
+#include "plot/canvas/Plotcanvas.h"
 
 #include <QColor>
 #include <QDialog>
@@ -81,9 +79,8 @@ private:
     qint64 correction_ = 0;
 };
 
-// Draws the fitted curve over the view's time range and a vertical marker at the predicted
-// passage, on the scales of view p, then shows the plot. Draws nothing unless the plot shows
-// volts against time and the fit succeeded; returns whether it drew.
-bool DrawTransitFit(TPlot& plot, const TPlotView& view, bool p, const SampleList& fitted, const TTransitReport& report);
+// Draws a transit curve (TransitCurvePath) on the canvas: the curve in TransitCurveColor and the
+// predicted passage's marker in TransitMarkerColor. The caller shows the canvas.
+void DrawTransitFit(TPlotCanvas& plot, const FitCurve& curve);
 
 }  // namespace driftline

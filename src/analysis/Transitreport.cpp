@@ -1,7 +1,6 @@
 // The transit job and its wording, for the command-line tool and the window alike.
 #include "analysis/Transitreport.h"
 
-#include "suite/Globalunit.h"
 
 #include <algorithm>
 #include <charconv>
@@ -161,19 +160,6 @@ FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleList& fitte
         out.markerBottom = {x, view.Area.bottom};
     }
     return out;
-}
-
-TSite SiteOfSettings(const TGlobal& global)
-{
-    TSite site;
-    site.latitudeDeg = global.Latitude.Value();
-    site.longitudeDeg = global.Longitude.Value();
-    site.heightM = global.Height;
-    site.temperatureC = global.Temperature;
-    site.pressureMbar = global.Pressure;
-    site.refractionDeg = global.Refraction;
-    site.j2000 = global.IsJ2000 != 0;
-    return site;
 }
 
 std::optional<TSkyTarget> TransitTarget(const std::string& name, const std::string& ra, const std::string& dec,

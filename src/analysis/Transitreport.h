@@ -15,7 +15,6 @@
 
 namespace driftline {
 
-class TGlobal;
 
 struct TTransitReport {
     TTransitFit fit;
@@ -54,9 +53,6 @@ std::vector<std::pair<std::string, std::string>> TransitReportWords(const TTrans
 
 // "12/05/2010 21:03:15.3 UTC": a UTC serial rounded to a tenth of a second.
 std::string TransitTimeText(TDateTime utc);
-
-// The site of the settings, latitude and longitude as the settings hold them (0 to 360).
-TSite SiteOfSettings(const TGlobal& global);
 
 // A target from the command's choices: a body name (Sun .. Neptune), a built-in source name
 // (Cas A, Cyg A, Tau A, Vir A, Sgr A), or a right ascension and declination (both or neither).

@@ -8,8 +8,8 @@
 #include "app/Controllerlink.h"
 #include "app/Helpunit.h"
 #include "app/Progressunit.h"
-#include "app/Shellunit.h"
 #include "app/Transitcommand.h"
+#include "desktop/Shellunit.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
 #include "plot/canvas/Drawview.h"
@@ -164,6 +164,11 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     // Fit, save and the maxima and minima.
     InstallPolyFitMessageBox(this);
     saveCommands = std::make_unique<TSaveCommands>(this, SettingsPath());
+    // The status bar confirms a save until the pointer next reads out a position.
+    saveCommands->seams.confirm = [this](const QString& text) {
+        ui->StatusPanel0->setText(text);
+        ui->StatusPanel1->clear();
+    };
     connect(ui->miFit, &QAction::triggered, this, &TForm1::miFitClick);
     connect(ui->tbSave, &QToolButton::clicked, this, &TForm1::tbSaveClick);
     connect(ui->miSaveAs, &QAction::triggered, this, &TForm1::tbSaveClick);
@@ -673,6 +678,9 @@ void TForm1::miFitClick()
     if (reading_)
         return;
     const int coeffCount = ui->seCoeff->value();
+    // A new fit replaces the curve and marker of the one before: the plot is drawn afresh first.
+    if (axisHandlersAttached_)
+        Redraw();
     RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); });
 }
 

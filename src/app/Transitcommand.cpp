@@ -2,8 +2,8 @@
 #include "app/Transitcommand.h"
 
 #include "app/Mainunit.h"
+#include "astro/Sitesettings.h"
 #include "plot/ui/Plotunit.h"
-#include "suite/Globalunit.h"
 #include "ui_Mainunit.h"
 
 #include <QAction>
@@ -69,7 +69,7 @@ void TTransitCommand::miTransitClick()
     // The records on screen that carried volts: the voltage list is zoomed with the other.
     const TLogSession& session = form_.session();
     const SampleList& fitted = TransitSamples(session.store());
-    report_ = RunTransit(fitted, target, SiteOfSettings(Global()), session.store().azimuthCorrection);
+    report_ = RunTransit(fitted, target, CurrentSite(), session.store().azimuthCorrection);
 
     // A fresh plot, then the curve over it, so earlier curves do not pile up.
     form_.Redraw();

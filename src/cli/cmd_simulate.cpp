@@ -3,6 +3,7 @@
 #include "cli/Clioptions.h"
 
 #include "analysis/Transitreport.h"
+#include "astro/Sitesettings.h"
 #include "logdata/Logsimulator.h"
 #include "suite/Fileunit.h"
 #include "suite/Globalunit.h"
@@ -118,7 +119,7 @@ int RunSimulate(const std::vector<std::string>& args)
         if (options.has("--snr") && (!ParseDouble(options.value("--snr"), scan.snr) || !(scan.snr > 0.0) || scan.snr > 1e9))
             return UsageError("simulate", SimulateUsage, "bad value for --snr: '" + options.value("--snr") + "'");
         InstallCliGlobal(options);
-        scan.site = SiteOfSettings(Global());
+        scan.site = CurrentSite();
         sim.target = scan;
         if (!ParkForTarget(sim, problem)) {
             std::fprintf(stderr, "driftline-cli simulate: %s\n", problem.c_str());

@@ -1,10 +1,10 @@
 // driftline-cli transit: the transit fit of the volts in view and, with a target, the beam width
 // in degrees and the azimuth correction its passage implies.
 #include "analysis/Transitreport.h"
+#include "astro/Sitesettings.h"
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
 #include "session/Logsession.h"
-#include "suite/Globalunit.h"
 
 #include <cstdio>
 #include <string>
@@ -58,7 +58,7 @@ int RunTransitCli(const std::vector<std::string>& args)
     if (!OpenCliSession("transit", options, Time, Volts, bands, session, read))
         return 1;
     const TTransitReport report =
-        RunTransit(TransitSamples(session.store()), target, SiteOfSettings(Global()), session.store().azimuthCorrection);
+        RunTransit(TransitSamples(session.store()), target, CurrentSite(), session.store().azimuthCorrection);
 
     for (const std::string& line : TransitReportLines(report))
         std::printf("%s\n", line.c_str());

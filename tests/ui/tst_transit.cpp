@@ -1,6 +1,7 @@
 // Tools, "Transit fit..." on the real main window: a simulated Sun scan with the dish 40 counts
 // off in azimuth, zoomed, fitted, and the correction applied with the result window's button.
 #include "analysis/ui/Transitform.h"
+#include "astro/Sitesettings.h"
 #include "app/Mainunit.h"
 #include "app/Transitcommand.h"
 #include "astro/AstroConstants.h"
@@ -45,7 +46,7 @@ void TstTransit::useThisAzimuthCorrectionAppliesItAndRefreshes()
     QVERIFY(ParseSimulateStart("21/06/2010 10:30:00", sim));
     TSimulateTarget scan;
     scan.target = TSkyTarget::Body(KindSun);
-    scan.site = SiteOfSettings(Global());
+    scan.site = CurrentSite();
     scan.azimuthMispointCounts = 40;
     sim.target = scan;
     std::string problem;

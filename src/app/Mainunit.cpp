@@ -8,6 +8,7 @@
 #include "app/Controllerlink.h"
 #include "app/Helpunit.h"
 #include "app/Progressunit.h"
+#include "app/Transitcommand.h"
 #include "desktop/Shellunit.h"
 #include "logdata/Logfollower.h"
 #include "logdata/Logreader.h"
@@ -207,6 +208,7 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(ui->tbSave, &QToolButton::clicked, this, &TForm1::tbSaveClick);
     connect(ui->miSaveAs, &QAction::triggered, this, &TForm1::tbSaveClick);
     connect(ui->miSaveLimits, &QAction::triggered, this, &TForm1::miSaveLimitsClick);
+    transitCommand = new TTransitCommand(*this);
 
     // Text editor, help (menu and F1) and the about box.
     connect(ui->miTextEditor, &QAction::triggered, this, &TForm1::miTextEditorClick);

@@ -35,6 +35,7 @@ class TPlot;
 class TPolForm;
 class TProgressForm;
 class TSaveCommands;
+class TTransitCommand;
 
 // Name of the viewer's own section in the suite's settings file.
 inline constexpr const char* SettingsSection = "Driftline";
@@ -59,6 +60,7 @@ public:
     TPolForm* polForm = nullptr;          // the fit result window, created on first fit
     std::unique_ptr<TSaveCommands> saveCommands;  // the save commands and their format dialog
     TControllerLink* controllerLink = nullptr;    // the controller's way in (a local socket)
+    TTransitCommand* transitCommand = nullptr;    // Tools, "Transit fit..."
 
     // The log shown: store, view, plotted points, zoom drag and fit. Replaced only by a file
     // that could be read and holds samples.

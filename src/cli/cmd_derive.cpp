@@ -253,7 +253,6 @@ int RunFollow(const TCliOptions& options)
     return rc;
 }
 
-
 // The corrections asked for, applied as Refresh would; false (reported) when they cannot be.
 bool CorrectAsAsked(const TCliOptions& options, TLogSession& session)
 {
@@ -321,6 +320,7 @@ int RunDerive(const std::vector<std::string>& args)
     if (!written || !out.flush()) {
         std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
         return 1;
+    }
     return read.status == TReadResult::Ok ? 0 : 1;
 }
 

@@ -71,6 +71,49 @@ bool ParseSimulateStart(const std::string& text, TSimulateOptions& options)
     return true;
 }
 
+namespace {
+
+TDateTime StartSerial(const TSimulateOptions& o)
+{
+    return EncodeDate(o.year, o.month, o.day) + ((o.hour * 60.0 + o.minute) * 60.0 + o.second) / 86400.0;
+}
+
+TDateTime EndSerial(const TSimulateOptions& o)
+{
+    return StartSerial(o) + static_cast<double>(o.records) * o.intervalMs / MillisecondsPerDay;
+}
+
+// Counts of an angle in degrees, folded into one turn.
+std::int64_t TurnCounts(double degrees)
+{
+    const std::int64_t c = std::llround(degrees / DegreesPerCount);
+    return ((c % CountsPerTurn) + CountsPerTurn) % CountsPerTurn;
+}
+
+}  // namespace
+
+bool ParkForTarget(TSimulateOptions& o, std::string& problem)
+{
+    if (!o.target)
+        return true;
+    const TSimulateTarget& t = *o.target;
+    const TDateTime start = StartSerial(o), end = EndSerial(o);
+    const TSkyTrack track(t.target, t.site, start, end);
+    const THorizontal mid = track.At((start + end) / 2.0);
+    if (mid.altitudeDeg < 5.0) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s is at altitude %.1f degrees half-way through the run; choose another start",
+                      t.target.name.c_str(), mid.altitudeDeg);
+        problem = text;
+        return false;
+    }
+    const std::int64_t az = TurnCounts(mid.azimuthDeg) - t.azimuthMispointCounts;
+    const std::int64_t alt = std::llround(mid.altitudeDeg / DegreesPerCount) - t.altitudeMispointCounts;
+    o.azimuthCounts = static_cast<std::uint32_t>(((az % CountsPerTurn) + CountsPerTurn) % CountsPerTurn);
+    o.altitudeCounts = static_cast<std::uint32_t>(std::max<std::int64_t>(alt, 0));
+    return true;
+}
+
 std::string SimulateLog(const TSimulateOptions& o)
 {
     TRandom random(o.seed);
@@ -95,7 +138,21 @@ std::string SimulateLog(const TSimulateOptions& o)
     // sixteenth of the run wide (at least a few records) over a 1 V baseline with 20 mV noise.
     const double centre = static_cast<double>(o.records) / 2.0;
     const double width = std::max(3.0, static_cast<double>(o.records) / 16.0);
-    const double baselineVolts = 1.0, bumpVolts = 1.5, noiseVolts = 0.02;
+    const double baselineVolts = 1.0, bumpVolts = 1.5;
+    double noiseVolts = 0.02;
+
+    // A target scan: the beam stays where the dish really points while the target drifts by.
+    std::optional<TSkyTrack> track;
+    THorizontal dish;
+    double beamFactor = 0.0;
+    const TDateTime startSerial = StartSerial(o);
+    if (o.target) {
+        track.emplace(o.target->target, o.target->site, startSerial, EndSerial(o));
+        dish.azimuthDeg = (static_cast<double>(o.azimuthCounts) + o.target->azimuthMispointCounts) * DegreesPerCount;
+        dish.altitudeDeg = (static_cast<double>(o.altitudeCounts) + o.target->altitudeMispointCounts) * DegreesPerCount;
+        beamFactor = 4.0 * std::log(2.0) / (o.target->beamFwhmDeg * o.target->beamFwhmDeg);
+        noiseVolts = o.target->snr > 0.0 ? bumpVolts / o.target->snr : 0.0;
+    }
 
     for (std::uint64_t i = 0; i < o.records; ++i) {
         while (ms >= msPerDay) {
@@ -107,8 +164,16 @@ std::string SimulateLog(const TSimulateOptions& o)
         }
         const int az = static_cast<int>(o.azimuthCounts) + random.jitter();
         const int alt = static_cast<int>(o.altitudeCounts) + random.jitter();
-        const double x = (static_cast<double>(i) - centre) / width;
-        const double volts = baselineVolts + bumpVolts * std::exp(-0.5 * x * x) + noiseVolts * random.normal();
+        double response;
+        if (track) {
+            const TDateTime t = startSerial + static_cast<double>(i) * o.intervalMs / MillisecondsPerDay;
+            const double sep = SeparationDeg(track->At(t), dish);
+            response = std::exp(-beamFactor * sep * sep);
+        } else {
+            const double x = (static_cast<double>(i) - centre) / width;
+            response = std::exp(-0.5 * x * x);
+        }
+        const double volts = baselineVolts + bumpVolts * response + noiseVolts * random.normal();
         const long voltsCounts = std::clamp(std::lround(volts / VoltsPerCount), 0L, 4095L);
 
         if (o.malformedEvery != 0 && i % o.malformedEvery == o.malformedEvery - 1) {

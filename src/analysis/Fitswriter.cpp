@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "suite/Fileunit.h"
+#include "suite/Globalunit.h"
 
 #include <fitsio.h>
 
@@ -164,6 +165,30 @@ void WriteHeader(fitsfile* f, const TFitsTableInfo& info, int& status)
 }
 
 }  // namespace
+
+TFitsTableInfo FitsInfoFor(const TGlobal& global, const TPositionSettings& settings, const TSampleStore& store,
+                           const std::filesystem::path& logPath, const SampleList& samples)
+{
+    TFitsTableInfo info;
+    info.telescopeName = global.TelescopeName;
+    info.latitudeDeg = global.Latitude.Value();
+    info.longitudeDeg = global.Longitude.Value();
+    info.heightM = global.Height;
+    info.frame = settings.frame;
+    info.isJ2000 = global.IsJ2000;
+    const TPreciseSite site = PreciseSiteFor(global, settings);
+    info.pressureHpa = site.pressureHpa;
+    info.temperatureC = site.temperatureC;
+    info.humidityPercent = site.humidityPercent;
+    info.dut1Seconds = site.dut1Seconds;
+    info.loggedAzimuthCorrection = store.loggedAzimuthCorrection;
+    info.loggedAltitudeCorrection = store.loggedAltitudeCorrection;
+    info.azimuthCorrection = store.azimuthCorrection;
+    info.altitudeCorrection = store.altitudeCorrection;
+    info.logFileName = logPath.filename().string();
+    SetTimeRange(info, samples);
+    return info;
+}
 
 const char* FitsColumnName(Quantity q)
 {

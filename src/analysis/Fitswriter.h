@@ -4,6 +4,7 @@
 #include "astro/Preciseunit.h"
 #include "logdata/Samplestore.h"
 #include "plot/AxisScale.h"
+#include "suite/Positionsettings.h"
 
 #include <cmath>
 #include <cstddef>
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace driftline {
+
+class TGlobal;
 
 // What the header says about where the values come from.
 struct TFitsTableInfo {
@@ -46,6 +49,12 @@ struct TFitsColumn {
     const double* values = nullptr;
     std::size_t stride = 1;
 };
+
+// The header of a table from store's samples: telescope and site from the suite's settings, the
+// frame and its air from settings, the corrections from the store, the log's file name, and the
+// time range of samples.
+TFitsTableInfo FitsInfoFor(const TGlobal& global, const TPositionSettings& settings, const TSampleStore& store,
+                           const std::filesystem::path& logPath, const SampleList& samples);
 
 // FITS column name and unit of a quantity: TIME d (MJD, UTC), AZIMUTH, ALTITUDE, RA, DEC, GLAT
 // (Beta), GLON (Lambda) in deg, VOLTS in V.

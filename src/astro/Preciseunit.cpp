@@ -4,6 +4,7 @@
 #include "astro/AstroConstants.h"
 
 #include <erfa.h>
+#include <erfam.h>
 
 #include <algorithm>
 #include <cmath>
@@ -116,10 +117,93 @@ bool ObservedToIcrs(const TPreciseSite& site, TDateTime utc, double azimuthDeg, 
 
 // ---------------------------------------------------------------- the kept context
 
+namespace {
+
+// The ICRS-to-galactic rotation of eraIcrs2g as a matrix: its columns are the galactic
+// directions of the ICRS axes, so a sample turns one vector instead of going through angles.
+struct TGalacticMatrix {
+    double r[3][3];
+    TGalacticMatrix()
+    {
+        const double axes[3][2] = {{0.0, 0.0}, {ERFA_DPI / 2.0, 0.0}, {0.0, ERFA_DPI / 2.0}};
+        for (int c = 0; c < 3; ++c) {
+            double gl = 0.0;
+            double gb = 0.0;
+            eraIcrs2g(axes[c][0], axes[c][1], &gl, &gb);
+            double column[3];
+            eraS2c(gl, gb, column);
+            for (int row = 0; row < 3; ++row)
+                r[row][c] = column[row];
+        }
+    }
+};
+
+const TGalacticMatrix& GalacticMatrix()
+{
+    static const TGalacticMatrix matrix;
+    return matrix;
+}
+
+// Unit vector of a - b.
+void UnitDifference(const double a[3], const double b[3], double out[3])
+{
+    double w[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+    double r = 0.0;
+    eraPn(w, &r, out);
+}
+
+// A deflection step that moves the direction by less than this (radians, 0.0002 micro-arc-seconds)
+// has converged: each further step moves it by a smaller amount still.
+constexpr double ConvergedRadians = 1e-15;
+
+// CIRS direction to ICRS (BCRS) direction: eraAticq's steps on vectors, with ERFA's routines:
+// bias-precession-nutation undone, then aberration (two rounds, as eraAticq) and the Sun's light
+// deflection (up to eraAticq's five rounds; away from the Sun two already converge) removed by
+// iterating their forward models. Only the final directions are normalised, as nothing else
+// reads the intermediate ones.
+void CirsToIcrsVector(eraASTROM& astrom, const double cirs[3], double icrs[3])
+{
+    double ppr[3];
+    eraTrxp(astrom.bpn, const_cast<double*>(cirs), ppr);
+    double d[3] = {0.0, 0.0, 0.0};
+    double before[3];
+    double after[3];
+    for (int j = 0; j < 2; ++j) {
+        UnitDifference(ppr, d, before);
+        eraAb(before, astrom.v, astrom.em, astrom.bm1, after);
+        for (int i = 0; i < 3; ++i)
+            d[i] = after[i] - before[i];
+    }
+    double pnat[3];
+    UnitDifference(ppr, d, pnat);
+    d[0] = d[1] = d[2] = 0.0;
+    for (int j = 0; j < 5; ++j) {
+        UnitDifference(pnat, d, before);
+        eraLdsun(before, astrom.eh, astrom.em, after);
+        double change = 0.0;
+        for (int i = 0; i < 3; ++i) {
+            const double next = after[i] - before[i];
+            change = std::max(change, std::fabs(next - d[i]));
+            d[i] = next;
+        }
+        if (j > 0 && change < ConvergedRadians)
+            break;
+    }
+    UnitDifference(pnat, d, icrs);
+}
+
+}  // namespace
+
 struct TPreciseFrame::TContext {
     eraASTROM astrom{};
     long long block = 0;
     bool valid = false;
+    // The last pointing seen and its minus hour angle and declination (CIRS, radians): a parked
+    // dish repeats its counts for many samples, and only the Earth rotation angle differs then.
+    double azimuthDeg = std::nan("");
+    double altitudeDeg = std::nan("");
+    double minusHourAngle = 0.0;
+    double cirsDec = 0.0;
 };
 
 TPreciseFrame::TPreciseFrame(const TPreciseSite& site) : site_(site), context_(std::make_unique<TContext>()) {}
@@ -155,6 +239,7 @@ bool TPreciseFrame::Place(TDateTime utc, double azimuthDeg, double altitudeDeg, 
     TContext& c = *context_;
     if (!c.valid || c.block != blockIndex) {
         c.valid = false;
+        c.azimuthDeg = c.altitudeDeg = std::nan("");
         if (!ComputeContext(site_, (block + 0.5) * blockDays, c.astrom))
             return false;
         c.block = blockIndex;
@@ -167,7 +252,36 @@ bool TPreciseFrame::Place(TDateTime utc, double azimuthDeg, double altitudeDeg, 
     DateTimeToJulianParts(utc, ut11, ut12);
     ut12 += site_.dut1Seconds / SecondsPerDay;
     eraAper13(ut11, ut12, &c.astrom);
-    PlaceFromContext(c.astrom, azimuthDeg, altitudeDeg, place);
+
+    // Observed to CIRS. eraAtoiq adds the local Earth rotation angle to the minus hour angle as
+    // its very last step, so for a repeated pointing that sum is all that changes.
+    if (azimuthDeg != c.azimuthDeg || altitudeDeg != c.altitudeDeg) {
+        double ri = 0.0;
+        eraAtoiq("A", azimuthDeg * DegToRad, (90.0 - altitudeDeg) * DegToRad, &c.astrom, &ri, &c.cirsDec);
+        c.minusHourAngle = ri - c.astrom.eral;
+        c.azimuthDeg = azimuthDeg;
+        c.altitudeDeg = altitudeDeg;
+    }
+    double cirs[3];
+    eraS2c(c.astrom.eral + c.minusHourAngle, c.cirsDec, cirs);
+
+    double icrs[3];
+    CirsToIcrsVector(c.astrom, cirs, icrs);
+    double galactic[3];
+    eraRxp(const_cast<double(*)[3]>(GalacticMatrix().r), icrs, galactic);
+
+    auto longitude = [](double rad) {
+        const double deg = eraAnp(rad) * RadToDeg;
+        return deg >= 360.0 ? 0.0 : deg;
+    };
+    double theta = 0.0;
+    double phi = 0.0;
+    eraC2s(icrs, &theta, &phi);
+    place.raDeg = longitude(theta);
+    place.decDeg = phi * RadToDeg;
+    eraC2s(galactic, &theta, &phi);
+    place.lambdaDeg = longitude(theta);
+    place.betaDeg = phi * RadToDeg;
     return true;
 }
 

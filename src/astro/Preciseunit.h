@@ -39,6 +39,8 @@ struct TPreciseSite {
     double humidityPercent = 50.0;  // relative humidity, 0..100 (values outside are clamped)
     double wavelengthMicrons = RadioWavelengthMicrons;  // above 100: radio refraction
     double dut1Seconds = 0.0;     // UT1 - UTC, seconds
+
+    bool operator==(const TPreciseSite&) const = default;
 };
 
 // One position in both systems, degrees.

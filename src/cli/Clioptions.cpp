@@ -2,6 +2,7 @@
 #include "cli/Clioptions.h"
 
 #include "suite/Globalunit.h"
+#include "suite/Inifile.h"
 
 #include <cctype>
 #include <cmath>
@@ -13,6 +14,9 @@
 namespace driftline::cli {
 
 namespace {
+
+// The viewer's own settings section, which also holds its frame choice.
+constexpr const char* ViewerSection = "Driftline";
 
 std::string FirstLine(const char* text)
 {
@@ -146,6 +150,24 @@ int ParseCliOptions(const std::vector<std::string>& args, const char* command, c
             if (!ParseSize(value, size))
                 return UsageError(command, usage, "bad size '" + value + "' (expected WxH)");
             out.size = size;
+        } else if (name == "--frame" && accepts(OptPosition)) {
+            if (!takeValue(value))
+                return missing();
+            if (value == "classic")
+                out.frame = TPositionFrame::Classic;
+            else if (value == "icrs")
+                out.frame = TPositionFrame::Icrs;
+            else
+                return UsageError(command, usage, "unknown frame '" + value + "' (classic or icrs)");
+        } else if (name == "--dut1" && accepts(OptPosition)) {
+            double dut1 = 0.0;
+            if (!takeValue(value))
+                return missing();
+            if (!ParseDouble(value, dut1) || !std::isfinite(dut1) || std::fabs(dut1) > MaxDut1Seconds)
+                return UsageError(command, usage, "bad DUT1 '" + value + "' (seconds, -1..1)");
+            out.dut1 = dut1;
+        } else if (name == "--no-refraction" && accepts(OptPosition) && !inlineValue) {
+            out.noRefraction = true;
         } else if ((name == "-o" || name == "--output") && accepts(OptOutput)) {
             if (!takeValue(value) || value.empty())
                 return missing();
@@ -183,8 +205,21 @@ void InstallCliGlobal(const TCliOptions& options)
     InstallGlobal(global);
 }
 
-TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store)
+TPositionSettings CliPositionSettings(const TCliOptions& options)
 {
+    TPositionSettings settings = ReadPositionSettings(TIniReader(Global().IniFilePath), ViewerSection);
+    if (options.frame)
+        settings.frame = *options.frame;
+    if (options.dut1)
+        settings.dut1Seconds = *options.dut1;
+    if (options.noRefraction)
+        settings.refraction = false;
+    return settings;
+}
+
+TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store, const TCliOptions& options)
+{
+    store.preciseSite = FrameSite(Global(), CliPositionSettings(options));
     TReadResult result = readLogFile(log, store, nullptr);
     if (result.status == TReadResult::OpenFailed)
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), result.reason.c_str());
@@ -209,7 +244,7 @@ bool OpenCliView(const char* command, const TCliOptions& options, Quantity horiz
                  const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TCliView& out)
 {
     InstallCliGlobal(options);
-    out.read = LoadLogForCli(options.positional.at(0), out.store);
+    out.read = LoadLogForCli(options.positional.at(0), out.store, options);
     if (out.read.status == TReadResult::OpenFailed)
         return false;
     const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});

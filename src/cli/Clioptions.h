@@ -4,6 +4,7 @@
 #include "logdata/Logreader.h"
 #include "plot/Viewunit.h"
 #include "logdata/Samplestore.h"
+#include "suite/Positionsettings.h"
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -25,7 +26,16 @@ enum CommonOption : unsigned {
     OptSize = 1u << 6,       // --size WxH: picture or plot size in pixels
     OptOutput = 1u << 7,     // -o FILE (also --output FILE)
     OptSettings = OptRoot | OptIni,
+    // --frame classic|icrs, --dut1 SECONDS, --no-refraction: the frame of the derived positions.
+    OptPosition = 1u << 8,
 };
+
+// The usage lines of OptPosition, for the commands' usage texts.
+#define DRIFTLINE_POSITION_USAGE                                                                       \
+    "  --frame F        positions in the classic frame (of date, no precession) or icrs (J2000);\n" \
+    "                   default: the viewer's Frame setting, else classic\n"                          \
+    "  --dut1 S         UT1 - UTC in seconds for the icrs frame, -1..1 (default: the DUT1 setting)\n" \
+    "  --no-refraction  icrs frame without radio refraction, as a pressure of 0 would\n"
 
 // A command's own option: "--records" with a value, or a flag such as "--no-header".
 struct TExtraOption {
@@ -43,6 +53,9 @@ struct TCliOptions {
     std::vector<std::pair<double, double>> bands;  // X0, X1 as given (not ordered)
     std::optional<std::pair<int, int>> size;       // width, height
     std::filesystem::path output;                  // -o; empty = not given
+    std::optional<TPositionFrame> frame;           // --frame; empty = from the settings
+    std::optional<double> dut1;                    // --dut1; empty = from the settings
+    bool noRefraction = false;                     // --no-refraction
     // Extra options as given, each value of a repeated one in order ("" for a flag).
     std::map<std::string, std::vector<std::string>> extra;
 
@@ -67,10 +80,14 @@ bool ParseDouble(std::string_view text, double& value);
 // Builds the process's TGlobal from --root / --ini (the default root otherwise).
 void InstallCliGlobal(const TCliOptions& options);
 
-// Reads a log into store. A failed open prints "driftline-cli: cannot open X: reason"; a stop at an
+// The frame, humidity and DUT1 of the viewer's settings section (of the installed TGlobal's
+// settings file), with --frame, --dut1 and --no-refraction applied over them.
+TPositionSettings CliPositionSettings(const TCliOptions& options);
+
+// Reads a log into store in the frame of the options (CliPositionSettings). A failed open prints "driftline-cli: cannot open X: reason"; a stop at an
 // invalid date prints "driftline-cli: X: line N: Invalid argument to date encode" (the samples
 // before it stay in the store). Returns the reader's result.
-TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store);
+TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store, const TCliOptions& options);
 
 // The view the window would show for the options: the log read, the scales rescaled, and each
 // --band applied in order as a mouse drag from X0 to X1 would zoom.

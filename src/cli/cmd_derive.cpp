@@ -1,6 +1,9 @@
 // driftline-cli derive: every derived sample of a log as comma-separated values.
+#include "analysis/Fitswriter.h"
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
+#include "suite/Fileunit.h"
+#include "suite/Globalunit.h"
 
 #include <cerrno>
 #include <charconv>
@@ -15,6 +18,7 @@ namespace {
 
 const char* const DeriveUsage =
     "usage: driftline-cli derive LOG [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
+    "                            [--format csv|fits] [-o FILE]\n"
     "\n"
     "Reads LOG and writes one comma-separated line per sample to standard output, after the header\n"
     "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n"
@@ -25,12 +29,19 @@ const char* const DeriveUsage =
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
     "  --az-corr N    azimuth correction in counts to use instead of the logged one (as Refresh)\n"
     "  --alt-corr N   altitude correction likewise\n"
-    "  --volts-only   only the records that carried a volts field\n";
+    "  --volts-only   only the records that carried a volts field\n"
+    "  --format F     csv (the default) or fits: a FITS binary table of the eight quantities (MJD in\n"
+    "                 UTC, degrees with signed declination and Beta, volts) with the site, frame,\n"
+    "                 corrections and log name in its header; fits needs -o\n"
+    "  -o FILE        write to FILE (replaced atomically) instead of standard output\n"
+    DRIFTLINE_POSITION_USAGE;
 
-// Buffered writer: values go through std::to_chars into one block that is written when full.
+// Buffered writer: values go through std::to_chars into one block that is written (to a stream
+// or appended to a text) when full.
 class TCsvWriter {
 public:
     explicit TCsvWriter(std::FILE* out) : out_(out), buffer_(BlockBytes) {}
+    explicit TCsvWriter(std::string* text) : text_(text), buffer_(BlockBytes) {}
     ~TCsvWriter() { flush(); }
     TCsvWriter(const TCsvWriter&) = delete;
     TCsvWriter& operator=(const TCsvWriter&) = delete;
@@ -53,6 +64,11 @@ public:
     }
     bool flush()
     {
+        if (text_ != nullptr) {
+            text_->append(buffer_.data(), used_);
+            used_ = 0;
+            return true;
+        }
         if (used_ != 0 && std::fwrite(buffer_.data(), 1, used_, out_) != used_)
             failed_ = true;
         used_ = 0;
@@ -69,7 +85,8 @@ private:
         if (n > buffer_.size())
             buffer_.resize(n);
     }
-    std::FILE* out_;
+    std::FILE* out_ = nullptr;
+    std::string* text_ = nullptr;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
@@ -100,16 +117,22 @@ bool ApplyCorrection(const TCliOptions& options, const char* option, const char*
 int RunDerive(const std::vector<std::string>& args)
 {
     TCliOptions options;
-    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptVoltsOnly,
-                                 {{"--az-corr", true}, {"--alt-corr", true}}, options))
+    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptPosition | OptVoltsOnly | OptOutput,
+                                 {{"--az-corr", true}, {"--alt-corr", true}, {"--format", true}}, options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("derive", DeriveUsage,
                           options.positional.empty() ? "no log file given" : "more than one log file given");
+    const std::string format = options.value("--format", "csv");
+    if (format != "csv" && format != "fits")
+        return UsageError("derive", DeriveUsage, "unknown format '" + format + "' (csv or fits)");
+    const bool toStdout = options.output.empty() || options.output == "-";
+    if (format == "fits" && toStdout)
+        return UsageError("derive", DeriveUsage, "--format fits needs -o FILE");
     InstallCliGlobal(options);
 
     TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    const TReadResult read = LoadLogForCli(options.positional[0], store, options);
     if (read.status == TReadResult::OpenFailed)
         return 1;
     if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, store.azimuthCorrection) ||
@@ -119,7 +142,20 @@ int RunDerive(const std::vector<std::string>& args)
         store.rebuildSamples();
 
     const SampleList& samples = store.activeSamples(options.voltsOnly);
-    TCsvWriter out(stdout);
+    std::string error;
+    if (format == "fits") {
+        const TFitsTableInfo info =
+            FitsInfoFor(Global(), CliPositionSettings(options), store, options.positional[0], samples);
+        if (!WriteFitsTable(options.output, SampleColumns(samples), samples.size(), info, error)) {
+            std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
+            return 1;
+        }
+        return read.status == TReadResult::Ok ? 0 : 1;
+    }
+
+    // To a file the text is gathered first and replaces the file in one step.
+    std::string text;
+    TCsvWriter out = toStdout ? TCsvWriter(stdout) : TCsvWriter(&text);
     out.text("time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n");
     for (const Sample& s : samples) {
         for (int q = 0; q < QuantityCount; ++q)
@@ -127,6 +163,10 @@ int RunDerive(const std::vector<std::string>& args)
     }
     if (!out.flush()) {
         std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (!toStdout && !WriteFileAtomically(options.output, text, error)) {
+        std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
         return 1;
     }
     return read.status == TReadResult::Ok ? 0 : 1;

@@ -24,7 +24,8 @@ const char* const InfoUsage =
     "\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
-    "  --volts-only   times and ranges over the records that carried a volts field\n";
+    "  --volts-only   times and ranges over the records that carried a volts field\n"
+    DRIFTLINE_POSITION_USAGE;
 
 // Receiver panel captions, in ReceiverValue order.
 const char* const ReceiverCaptions[ReceiverValueCount] = {
@@ -49,7 +50,7 @@ void PrintTime(const char* which, double t)
 int RunInfo(const std::vector<std::string>& args)
 {
     TCliOptions options;
-    if (int rc = ParseCliOptions(args, "info", InfoUsage, OptSettings | OptVoltsOnly, {}, options))
+    if (int rc = ParseCliOptions(args, "info", InfoUsage, OptSettings | OptPosition | OptVoltsOnly, {}, options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("info", InfoUsage,
@@ -57,7 +58,7 @@ int RunInfo(const std::vector<std::string>& args)
     InstallCliGlobal(options);
 
     TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store);
+    const TReadResult read = LoadLogForCli(options.positional[0], store, options);
     if (read.status == TReadResult::OpenFailed)
         return 1;
 

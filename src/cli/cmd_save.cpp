@@ -31,13 +31,14 @@ const char* const SaveUsage =
     "  --volts-only   the view of the records that carried volts (when the log has any)\n"
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
     "  --size WxH     plot control size in pixels (default 600x450); bands are pixels of it\n"
-    "  -o OUT         the file to write (replaced atomically); - writes to standard output\n";
+    "  -o OUT         the file to write (replaced atomically); - writes to standard output\n"
+    DRIFTLINE_POSITION_USAGE;
 
 int RunSave(const std::vector<std::string>& args)
 {
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "save", SaveUsage,
-                                 OptSettings | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
+                                 OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
                                  {{"--format", true}}, options))
         return rc;
     if (options.positional.size() != 1)

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -153,6 +154,10 @@ private:
     {
         SampleList& samples = store_.allSamples;
         std::size_t done = samples.size();
+        std::optional<TPreciseFrame> precise;
+        if (store_.preciseSite)
+            precise.emplace(*store_.preciseSite);
+        TPreciseFrame* frame = precise ? &*precise : nullptr;
         for (;;) {
             const std::size_t available = published_.load(std::memory_order_acquire);
             if (available == StopMark)
@@ -163,7 +168,7 @@ private:
             }
             const std::size_t end = std::min(available, done + BatchRecords);
             for (; done < end; ++done)
-                samples.push_back(deriveSample(records_[done], 0, 0, dates_[done]));
+                samples.push_back(deriveSample(records_[done], 0, 0, dates_[done], frame));
         }
     }
 

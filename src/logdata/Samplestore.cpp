@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <barrier>
+#include <cmath>
+#include <optional>
 #include <cctype>
 #include <thread>
 #include <utility>
@@ -79,9 +81,11 @@ bool ParseQuantity(std::string_view text, Quantity& q)
     return false;
 }
 
-// All eight quantities of one record: degrees from counts (shifted in 64 bits, so a negative sum
-// stays negative), days from milliseconds, volts from converter counts, and the sky position.
-Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date)
+namespace {
+
+// The four quantities that need no astronomy: degrees from counts (shifted in 64 bits, so a
+// negative sum stays negative), days from milliseconds, volts from converter counts.
+Sample CountsSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date)
 {
     Sample s;
     const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
@@ -90,7 +94,22 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
     s[Azimuth] = static_cast<double>(az) * DegreesPerCount;
     s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
     s[Volts] = static_cast<double>(raw.voltsCounts) * VoltsPerCount;
+    return s;
+}
 
+// A signed latitude-like angle as the lists hold it: a negative value as 360 + value.
+double StoredLatitude(double deg)
+{
+    const double v = deg < 0.0 ? deg + 360.0 : deg;
+    return v >= 360.0 ? v - 360.0 : v;
+}
+
+}  // namespace
+
+// All eight quantities of one record in the classic frame: the sky position from TSource.
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date)
+{
+    Sample s = CountsSample(raw, azimuthShift, altitudeShift, date);
     TUtcLocalTime when;
     UtcLocalFromDateTime(when, s[Time]);
     TSource position(s[Azimuth], s[Altitude], &when);
@@ -98,6 +117,26 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
     s[Declination] = position.GetDec().Value();
     s[Beta] = position.GetBeta().Value();
     s[Lambda] = position.GetLambda().Value();
+    return s;
+}
+
+// All eight quantities of one record, the sky position in the frame of precise (classic if null).
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                    TPreciseFrame* precise)
+{
+    if (precise == nullptr)
+        return deriveSample(raw, azimuthShift, altitudeShift, date);
+    Sample s = CountsSample(raw, azimuthShift, altitudeShift, date);
+    TPrecisePlace place;
+    // Only a time that is not a number is refused; its sky quantities are not numbers either.
+    if (!precise->Place(s[Time], s[Azimuth], s[Altitude], place)) {
+        const double nan = std::nan("");
+        place = {nan, nan, nan, nan};
+    }
+    s[RightAscension] = place.raDeg;
+    s[Declination] = StoredLatitude(place.decDeg);
+    s[Beta] = StoredLatitude(place.betaDeg);
+    s[Lambda] = place.lambdaDeg;
     return s;
 }
 
@@ -149,6 +188,15 @@ std::int64_t TSampleStore::altitudeShift() const
     return Shift(altitudeCorrection, loggedAltitudeCorrection);
 }
 
+TPreciseFrame* TSampleStore::preciseFrame()
+{
+    if (!preciseSite)
+        return nullptr;
+    if (!preciseCache_ || !(preciseCache_->Site() == *preciseSite))
+        preciseCache_.emplace(*preciseSite);
+    return &*preciseCache_;
+}
+
 // Derives allSamples[first..] from allRecords, then brings voltageSamples level by copying the
 // matching all-list samples: same record, same date, same shifts give the same sample.
 void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, unsigned threads)
@@ -164,29 +212,30 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     first = std::min(first, count);
     const bool indexed = voltageRecordIndex_.size() == voltsCount;
 
-    auto deriveAll = [&](std::size_t begin, std::size_t end) {
+    auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame) {
         for (std::size_t i = begin; i < end; ++i)
-            allSamples[i] = deriveSample(allRecords[i], azShift, altShift, allRecordDates[i]);
+            allSamples[i] = deriveSample(allRecords[i], azShift, altShift, allRecordDates[i], frame);
     };
-    auto fillVolts = [&](std::size_t begin, std::size_t end) {
+    auto fillVolts = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame) {
         for (std::size_t v = begin; v < end; ++v) {
             voltageSamples[v] = indexed ? allSamples[voltageRecordIndex_[v]]
-                                        : deriveSample(voltageRecords[v], azShift, altShift, voltageRecordDates[v]);
+                                        : deriveSample(voltageRecords[v], azShift, altShift, voltageRecordDates[v],
+                                                       frame);
         }
     };
 
     const unsigned n = ThreadCount(threads, count - first);
     if (n <= 1) {
         allSamples.resize(count);
-        deriveAll(first, count);
+        deriveAll(first, count, preciseFrame());
         voltageSamples.resize(voltsCount);
-        fillVolts(voltsFirst, voltsCount);
+        fillVolts(voltsFirst, voltsCount, preciseFrame());
         return;
     }
 
     // The astronomy library reads the time zone once per process; one sample here first keeps
     // that out of the workers' way.
-    if (first < count)
+    if (first < count && !preciseSite)
         (void)deriveSample(allRecords[first], azShift, altShift, allRecordDates[first]);
 
     // Growing the two lists touches fresh memory page by page; the first two threads grow one
@@ -205,11 +254,17 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         else if (t == 1)
             voltageSamples.resize(voltsCount);
         sync.arrive_and_wait();
+        // Each thread keeps its own precise context; contexts are fixed by data time, so the
+        // samples do not depend on how the records are sliced.
+        std::optional<TPreciseFrame> precise;
+        if (preciseSite)
+            precise.emplace(*preciseSite);
+        TPreciseFrame* frame = precise ? &*precise : nullptr;
         const auto [a0, a1] = slice(first, count, t);
-        deriveAll(a0, a1);
+        deriveAll(a0, a1, frame);
         sync.arrive_and_wait();
         const auto [v0, v1] = slice(voltsFirst, voltsCount, t);
-        fillVolts(v0, v1);
+        fillVolts(v0, v1, frame);
     };
     std::vector<std::thread> workers;
     workers.reserve(n - 1);

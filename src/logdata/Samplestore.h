@@ -1,9 +1,11 @@
 #pragma once
 // The sample store: raw records as read, and for each a derived sample of eight quantities.
+#include "astro/Preciseunit.h"
 #include "astro/Timeunit.h"
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +101,10 @@ private:
 // The sample of one raw record: counts shifted by the given signed counts (64-bit sums, so a
 // shift below zero gives a negative angle), time = date (midnight serial) + milliseconds.
 Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
+// The same in the frame of precise (ICRS right ascension and declination, galactic from ICRS;
+// not quantised, negative Declination and Beta held as 360 + value); null is the classic frame.
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                    TPreciseFrame* precise);
 
 // What a log file left behind: raw records with the date each was read under, their samples,
 // the zoom histories, the session state (logDate, corrections, receiver texts).
@@ -122,6 +128,9 @@ public:
     std::int32_t azimuthCorrection = NoCorrection;
     std::int32_t altitudeCorrection = NoCorrection;
     std::array<std::string, ReceiverValueCount> receiverValues;
+    // The frame every derivation uses: empty for the classic one (of date, from the settings'
+    // site), else ICRS (J2000) for this site and air. Set it before reading; Refresh re-derives in it.
+    std::optional<TPreciseSite> preciseSite;
 
     // voltageSamples when the volts-only menu item is checked and enabled, else allSamples.
     SampleList& activeSamples(bool voltsOnlyCheckedAndEnabled);
@@ -155,6 +164,10 @@ private:
     // Index in allRecords of each voltageRecords entry; a voltage sample equals its record's
     // sample in allSamples, so it is copied rather than derived twice.
     std::vector<std::size_t> voltageRecordIndex_;
+    // The precise context of one-thread derivations, kept from call to call: a read that derives
+    // record by record computes one context per block of data time, not one per record.
+    std::optional<TPreciseFrame> preciseCache_;
+    TPreciseFrame* preciseFrame();
     void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, unsigned threads);
 };
 

@@ -2,6 +2,7 @@
 // context), checked against places computed independently.
 #include "astro/Preciseunit.h"
 
+#include <erfa.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@ namespace driftline {
 namespace {
 
 constexpr double ArcsecPerDeg = 3600.0;
+constexpr double DegToRadian = 3.141592653589793 / 180.0;
 
 // Angular distance of two places in arc-seconds (Vincenty's formula, good at any separation).
 double ApartArcsec(double ra1Deg, double dec1Deg, double ra2Deg, double dec2Deg)
@@ -197,6 +199,74 @@ TEST(PreciseFrame, KeptContextStaysWithinItsErrorBudget)
         // Two days of five-minute blocks: 576 contexts, not one per sample (4,670).
         EXPECT_EQ(frame.ContextsComputed(), 576) << samples << " samples";
     }
+}
+
+// At a block's middle the kept context is the whole chain's own context, so the two paths differ
+// only in how a sample goes from CIRS to ICRS (eraAticq and eraIcrs2g on angles for the whole
+// chain, their steps on vectors for the kept context). They must agree to a micro-arc-second,
+// next to the Sun too, where the light deflection reaches arc-seconds and needs its iterations.
+TEST(PreciseFrame, VectorPathMatchesTheChainAtTheBlockMiddle)
+{
+    const TPreciseSite site = Site(NorthLat, NorthLon, 200, 990, 10, 50, 0.2);
+    const double blockDays = PreciseContextSeconds / 86400.0;
+    const double middle = (std::floor(45371.55 / blockDays) + 0.5) * blockDays;  // ~2024-03-20 13:12 UTC
+
+    // Where the Sun is seen from the site then: ERFA's context gives the Sun-to-observer
+    // direction; its reverse, taken as a distant source, goes to observed azimuth and altitude.
+    double utc1 = 0.0, utc2 = 0.0;
+    DateTimeToJulianParts(middle, utc1, utc2);
+    eraASTROM astrom{};
+    double eo = 0.0;
+    ASSERT_GE(eraApco13(utc1, utc2, site.dut1Seconds, site.longitudeDeg * DegToRadian, site.latitudeDeg * DegToRadian,
+                        site.heightM, 0, 0, 0, 0, 0, 1, &astrom, &eo),
+              0);
+    double toSun[3] = {-astrom.eh[0], -astrom.eh[1], -astrom.eh[2]};
+    double sunRa = 0.0, sunDec = 0.0;
+    eraC2s(toSun, &sunRa, &sunDec);
+    double ri = 0.0, di = 0.0, aob = 0.0, zob = 0.0, hob = 0.0, dob = 0.0, rob = 0.0;
+    eraAtciqz(sunRa, sunDec, &astrom, &ri, &di);
+    eraAtioq(ri, di, &astrom, &aob, &zob, &hob, &dob, &rob);
+    const double sunAz = aob / DegToRadian;
+    const double sunAlt = 90.0 - zob / DegToRadian;
+    ASSERT_GT(sunAlt, 10.0);  // above the horizon at that hour in March
+
+    struct Case {
+        const char* name;
+        double az, alt;
+    } cases[] = {
+        {"0.3 deg from the Sun", sunAz, sunAlt + 0.3},
+        {"1 deg from the Sun", sunAz + 1.0, sunAlt},
+        {"20 deg from the Sun", sunAz - 20.0, sunAlt + 5.0},
+        {"low in the north", 350.0, 3.0},
+        {"zenith", 0.0, 90.0},
+    };
+    for (const Case& c : cases) {
+        TPreciseFrame frame(site);
+        TPrecisePlace kept, full;
+        ASSERT_TRUE(frame.Place(middle, c.az, c.alt, kept)) << c.name;
+        ASSERT_TRUE(ObservedToIcrs(site, middle, c.az, c.alt, full)) << c.name;
+        EXPECT_LT(ApartArcsec(kept.raDeg, kept.decDeg, full.raDeg, full.decDeg), 1e-6) << c.name;
+        EXPECT_LT(ApartArcsec(kept.lambdaDeg, kept.betaDeg, full.lambdaDeg, full.betaDeg), 1e-6) << c.name;
+    }
+}
+
+// A parked dish repeats its pointing; the second sample reuses the first one's observed-to-CIRS
+// step and must still get its own Earth rotation angle (a sample 10 s later is 150" further east).
+TEST(PreciseFrame, RepeatedPointingFollowsTheEarthRotation)
+{
+    const TPreciseSite site = Site(NorthLat, NorthLon, 200, 990, 10, 50, 0);
+    TPreciseFrame frame(site);
+    const double t0 = 45371.5;
+    const double t1 = t0 + 10.0 / 86400.0;
+    TPrecisePlace first, second, fresh;
+    ASSERT_TRUE(frame.Place(t0, 180.0, 30.0, first));
+    ASSERT_TRUE(frame.Place(t1, 180.0, 30.0, second));
+    TPreciseFrame other(site);
+    ASSERT_TRUE(other.Place(t1, 180.0, 30.0, fresh));
+    EXPECT_EQ(second.raDeg, fresh.raDeg);
+    EXPECT_EQ(second.decDeg, fresh.decDeg);
+    // 10 s of sidereal rotation is 10.027 s of arc in time, 150.4" of right ascension.
+    EXPECT_NEAR((second.raDeg - first.raDeg) * ArcsecPerDeg, 150.4, 0.2);
 }
 
 // Blocks are fixed in data time: a sample's place does not depend on which samples came before

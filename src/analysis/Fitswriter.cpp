@@ -331,4 +331,11 @@ bool WriteFitsTable(const std::filesystem::path& path, const std::vector<TFitsCo
     return WriteFileAtomically(path, bytes, error);
 }
 
+bool WriteFitsSelection(const std::filesystem::path& path, const PlottedPoints& points,
+                        const TFitsSelection& selection, std::string& error)
+{
+    return WriteFitsTable(path, PointColumns(points, selection.horizontal, selection.vertical),
+                          points.horizontalValues.size(), selection.info, error);
+}
+
 }  // namespace driftline

@@ -77,6 +77,18 @@ void SetTimeRange(TFitsTableInfo& info, const SampleList& samples);
 bool FitsTableBytes(const std::vector<TFitsColumn>& columns, std::size_t rows, const TFitsTableInfo& info,
                     std::string& bytes, std::string& error);
 
+// A saved selection as a FITS table: the plot's two quantities and the header's facts.
+struct TFitsSelection {
+    Quantity horizontal = Time;
+    Quantity vertical = Volts;
+    TFitsTableInfo info;
+};
+
+// The plotted points' horizontal and vertical values as a two-column FITS table, written as
+// WriteFitsTable writes.
+bool WriteFitsSelection(const std::filesystem::path& path, const PlottedPoints& points,
+                        const TFitsSelection& selection, std::string& error);
+
 // Writes that file through a temporary file renamed over the target, so a failure leaves any
 // existing file as it was. False with the reason in error on failure.
 bool WriteFitsTable(const std::filesystem::path& path, const std::vector<TFitsColumn>& columns, std::size_t rows,

@@ -5,6 +5,7 @@
 #include "logdata/Samplestore.h"
 #include "plot/AxisScale.h"
 #include "plot/Viewunit.h"
+#include "suite/Positionsettings.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -14,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+class QAction;
+class QLabel;
 class QLineEdit;
 
 namespace Ui {
@@ -141,6 +144,22 @@ private:
     bool voltsHandlerAttached_ = true;
     bool azCorrHandlerAttached_ = false;
     bool altCorrHandlerAttached_ = false;
+
+public:
+    // View > Positions: the frame of right ascension, declination, Beta and Lambda. Choosing one
+    // re-derives the samples of an open file in it (as Refresh does); remembered as "Frame".
+    QAction* miFrameClassic = nullptr;
+    QAction* miFrameIcrs = nullptr;
+    // Status bar panel naming the frame; shown only in the ICRS frame.
+    QLabel* lblFrame = nullptr;
+    const TPositionSettings& positionSettings() const { return positionSettings_; }
+    void SetFrame(TPositionFrame frame);
+
+private:
+    void BuildPositionsMenu();
+    void ShowFrame();
+    TPositionSettings positionSettings_;
+    bool frameChosen_ = false;  // "Frame" is written back only after a choice in this run
 };
 
 }  // namespace driftline

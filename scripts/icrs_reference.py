@@ -7,6 +7,10 @@ Neither the build nor the tests need it.
 
   icrs_reference.py points
       prints the reference pointings of the unit tests (tests/astro/test_precise.cpp)
+  icrs_reference.py point SERIAL AZ ALT [--lat D] [--lon D] [--height M] [--pressure HPA]
+                    [--temperature C] [--humidity PCT] [--dut1 S]
+      prints the place of one observed azimuth and altitude at a date-time serial (UTC days
+      since 1899-12-30)
   icrs_reference.py compare CSV [--lat D] [--lon D] [--height M] [--pressure HPA]
                     [--temperature C] [--humidity PCT] [--dut1 S] [--every N]
       compares `driftline-cli derive --frame icrs` output (CSV) with Astropy row by row and prints
@@ -108,17 +112,27 @@ def main():
     sub.add_parser("points")
     c = sub.add_parser("compare")
     c.add_argument("csv")
-    c.add_argument("--lat", type=float, default=NORTH[0])
-    c.add_argument("--lon", type=float, default=NORTH[1])
-    c.add_argument("--height", type=float, default=NORTH[2])
-    c.add_argument("--pressure", type=float, default=990.0)
-    c.add_argument("--temperature", type=float, default=10.0)
-    c.add_argument("--humidity", type=float, default=50.0)
-    c.add_argument("--dut1", type=float, default=0.0)
     c.add_argument("--every", type=int, default=1, help="take every N-th row")
+    one = sub.add_parser("point")
+    one.add_argument("serial", type=float)
+    one.add_argument("az", type=float)
+    one.add_argument("alt", type=float)
+    for p in (c, one):
+        p.add_argument("--lat", type=float, default=NORTH[0])
+        p.add_argument("--lon", type=float, default=NORTH[1])
+        p.add_argument("--height", type=float, default=NORTH[2])
+        p.add_argument("--pressure", type=float, default=990.0)
+        p.add_argument("--temperature", type=float, default=10.0)
+        p.add_argument("--humidity", type=float, default=50.0)
+        p.add_argument("--dut1", type=float, default=0.0)
     args = parser.parse_args()
     if args.command == "points":
         run_points()
+        return 0
+    if args.command == "point":
+        ra, dec, l, b = places([args.serial], [args.az], [args.alt], args.lat, args.lon, args.height, args.pressure,
+                               args.temperature, args.humidity, args.dut1)
+        print(f"ra {ra[0]:.9f} dec {dec[0]:.9f} l {l[0]:.9f} b {b[0]:.9f}")
         return 0
     return run_compare(args)
 

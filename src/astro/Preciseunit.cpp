@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace driftline {
 
@@ -194,16 +196,40 @@ void CirsToIcrsVector(eraASTROM& astrom, const double cirs[3], double icrs[3])
 
 }  // namespace
 
+// Observed-to-CIRS results of recent pointings: a parked dish's encoders flicker between a few
+// neighbouring counts, so the same azimuth and altitude come back again and again, and only the
+// Earth rotation angle differs between their samples.
+struct TPointingCache {
+    static constexpr std::size_t Slots = 16;  // a power of two
+    struct TSlot {
+        double azimuthDeg = std::nan("");  // NaN never equals a pointing: the slot is empty
+        double altitudeDeg = std::nan("");
+        double minusHourAngle = 0.0;  // CIRS right ascension minus the local Earth rotation angle
+        double cirsDec = 0.0;
+    };
+    TSlot slots[Slots];
+
+    static std::size_t SlotOf(double azimuthDeg, double altitudeDeg)
+    {
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        std::memcpy(&a, &azimuthDeg, sizeof a);
+        std::memcpy(&b, &altitudeDeg, sizeof b);
+        const std::uint64_t h = (a ^ (b * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
+        return static_cast<std::size_t>(h >> 60) & (Slots - 1);
+    }
+    void Clear()
+    {
+        for (TSlot& slot : slots)
+            slot = TSlot{};
+    }
+};
+
 struct TPreciseFrame::TContext {
     eraASTROM astrom{};
     long long block = 0;
     bool valid = false;
-    // The last pointing seen and its minus hour angle and declination (CIRS, radians): a parked
-    // dish repeats its counts for many samples, and only the Earth rotation angle differs then.
-    double azimuthDeg = std::nan("");
-    double altitudeDeg = std::nan("");
-    double minusHourAngle = 0.0;
-    double cirsDec = 0.0;
+    TPointingCache pointings;
 };
 
 TPreciseFrame::TPreciseFrame(const TPreciseSite& site) : site_(site), context_(std::make_unique<TContext>()) {}
@@ -239,7 +265,7 @@ bool TPreciseFrame::Place(TDateTime utc, double azimuthDeg, double altitudeDeg, 
     TContext& c = *context_;
     if (!c.valid || c.block != blockIndex) {
         c.valid = false;
-        c.azimuthDeg = c.altitudeDeg = std::nan("");
+        c.pointings.Clear();
         if (!ComputeContext(site_, (block + 0.5) * blockDays, c.astrom))
             return false;
         c.block = blockIndex;
@@ -254,16 +280,21 @@ bool TPreciseFrame::Place(TDateTime utc, double azimuthDeg, double altitudeDeg, 
     eraAper13(ut11, ut12, &c.astrom);
 
     // Observed to CIRS. eraAtoiq adds the local Earth rotation angle to the minus hour angle as
-    // its very last step, so for a repeated pointing that sum is all that changes.
-    if (azimuthDeg != c.azimuthDeg || altitudeDeg != c.altitudeDeg) {
-        double ri = 0.0;
-        eraAtoiq("A", azimuthDeg * DegToRad, (90.0 - altitudeDeg) * DegToRad, &c.astrom, &ri, &c.cirsDec);
-        c.minusHourAngle = ri - c.astrom.eral;
-        c.azimuthDeg = azimuthDeg;
-        c.altitudeDeg = altitudeDeg;
+    // its very last step, so for a pointing seen before in this block that sum is all that changes.
+    // The minus hour angle is taken with the angle at 0, so it does not depend on which sample
+    // met the pointing first.
+    TPointingCache::TSlot& slot = c.pointings.slots[TPointingCache::SlotOf(azimuthDeg, altitudeDeg)];
+    if (slot.azimuthDeg != azimuthDeg || slot.altitudeDeg != altitudeDeg) {
+        const double eral = c.astrom.eral;
+        c.astrom.eral = 0.0;
+        eraAtoiq("A", azimuthDeg * DegToRad, (90.0 - altitudeDeg) * DegToRad, &c.astrom, &slot.minusHourAngle,
+                 &slot.cirsDec);
+        c.astrom.eral = eral;
+        slot.azimuthDeg = azimuthDeg;
+        slot.altitudeDeg = altitudeDeg;
     }
     double cirs[3];
-    eraS2c(c.astrom.eral + c.minusHourAngle, c.cirsDec, cirs);
+    eraS2c(c.astrom.eral + slot.minusHourAngle, slot.cirsDec, cirs);
 
     double icrs[3];
     CirsToIcrsVector(c.astrom, cirs, icrs);

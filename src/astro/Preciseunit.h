@@ -68,6 +68,9 @@ bool ObservedToIcrs(const TPreciseSite& site, TDateTime utc, double azimuthDeg, 
 // of PreciseContextSeconds of data time, at the block's middle, and kept; each sample then sets
 // only its own Earth rotation angle. Blocks are fixed in data time (not started by the first
 // sample seen), so a sample gets the same result whichever order, slice or thread derives it.
+// Within a block the observed-to-CIRS step of recent pointings is kept too (a parked dish
+// repeats a few encoder counts), and CIRS to ICRS and galactic run on vectors with eraAticq's
+// and eraIcrs2g's own steps; ObservedToIcrs is the reference they are tested against.
 //
 // Error budget of the kept context, against ObservedToIcrs for the same sample, at most 150 s
 // from the block middle: the observer's diurnal velocity turns by up to 0.63 degree, which moves

@@ -11,6 +11,9 @@ Neither the build nor the tests need it.
                     [--temperature C] [--humidity PCT] [--dut1 S]
       prints the place of one observed azimuth and altitude at a date-time serial (UTC days
       since 1899-12-30)
+  icrs_reference.py sweep OUT.log [--start "DD/MM/YYYY"] [--records N]
+      writes a log that sweeps the sky: every 7 s a new pointing, azimuth all round, altitude
+      3 to 88 degrees (half of the samples below 20 degrees), from 00:00:00 UTC of the start day
   icrs_reference.py compare CSV [--lat D] [--lon D] [--height M] [--pressure HPA]
                     [--temperature C] [--humidity PCT] [--dut1 S] [--every N]
       compares `driftline-cli derive --frame icrs` output (CSV) with Astropy row by row and prints
@@ -106,6 +109,24 @@ def run_compare(args):
     return 0
 
 
+def run_sweep(args):
+    day, month, year = (int(x) for x in args.start.split("/"))
+    lines = [f"Opening session {day:02d}/{month:02d}/{year:04d} 00:00:00 (UTC)", "Azimuth correction 0",
+             "Altitude correction 0"]
+    for i in range(args.records):
+        ms = i * 7000
+        if ms >= 86400000:
+            break
+        az = (i * 977) % 32768
+        # Altitudes 3..20 degrees for even samples, 20..88 for odd ones.
+        alt_deg = 3.0 + (i * 0.731) % 17.0 if i % 2 == 0 else 20.0 + (i * 1.37) % 68.0
+        alt = round(alt_deg / 360.0 * 32768)
+        lines.append(f"{ms} {az} {alt} {1000 + i % 100}")
+    with open(args.out, "w", newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     sub = parser.add_subparsers(dest="command", required=True)
@@ -113,6 +134,10 @@ def main():
     c = sub.add_parser("compare")
     c.add_argument("csv")
     c.add_argument("--every", type=int, default=1, help="take every N-th row")
+    sweep = sub.add_parser("sweep")
+    sweep.add_argument("out")
+    sweep.add_argument("--start", default="20/03/2024")
+    sweep.add_argument("--records", type=int, default=12000)
     one = sub.add_parser("point")
     one.add_argument("serial", type=float)
     one.add_argument("az", type=float)
@@ -129,6 +154,8 @@ def main():
     if args.command == "points":
         run_points()
         return 0
+    if args.command == "sweep":
+        return run_sweep(args)
     if args.command == "point":
         ra, dec, l, b = places([args.serial], [args.az], [args.alt], args.lat, args.lon, args.height, args.pressure,
                                args.temperature, args.humidity, args.dut1)

@@ -37,11 +37,11 @@ const char* const DeriveUsage =
     DRIFTLINE_POSITION_USAGE;
 
 // Buffered writer: values go through std::to_chars into one block that is written (to a stream
-// or appended to a text) when full.
+// or to a file being replaced) when full.
 class TCsvWriter {
 public:
     explicit TCsvWriter(std::FILE* out) : out_(out), buffer_(BlockBytes) {}
-    explicit TCsvWriter(std::string* text) : text_(text), buffer_(BlockBytes) {}
+    explicit TCsvWriter(TAtomicFile* file) : file_(file), buffer_(BlockBytes) {}
     ~TCsvWriter() { flush(); }
     TCsvWriter(const TCsvWriter&) = delete;
     TCsvWriter& operator=(const TCsvWriter&) = delete;
@@ -62,12 +62,15 @@ public:
         *result.ptr = separator;
         used_ += static_cast<std::size_t>(result.ptr - begin) + 1;
     }
+    // Why the last write to a file failed.
+    const std::string& error() const { return error_; }
     bool flush()
     {
-        if (text_ != nullptr) {
-            text_->append(buffer_.data(), used_);
+        if (file_ != nullptr) {
+            if (used_ != 0 && !failed_ && !file_->Write(std::string_view(buffer_.data(), used_), error_))
+                failed_ = true;
             used_ = 0;
-            return true;
+            return !failed_;
         }
         if (used_ != 0 && std::fwrite(buffer_.data(), 1, used_, out_) != used_)
             failed_ = true;
@@ -86,7 +89,8 @@ private:
             buffer_.resize(n);
     }
     std::FILE* out_ = nullptr;
-    std::string* text_ = nullptr;
+    TAtomicFile* file_ = nullptr;
+    std::string error_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
@@ -153,19 +157,27 @@ int RunDerive(const std::vector<std::string>& args)
         return read.status == TReadResult::Ok ? 0 : 1;
     }
 
-    // To a file the text is gathered first and replaces the file in one step.
-    std::string text;
-    TCsvWriter out = toStdout ? TCsvWriter(stdout) : TCsvWriter(&text);
+    // To a file the text goes to a temporary file beside it, renamed over it at the end.
+    TAtomicFile file;
+    if (!toStdout && !file.Open(options.output, error)) {
+        std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
+        return 1;
+    }
+    TCsvWriter out = toStdout ? TCsvWriter(stdout) : TCsvWriter(&file);
     out.text("time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n");
     for (const Sample& s : samples) {
         for (int q = 0; q < QuantityCount; ++q)
             out.value(s[q], q + 1 < QuantityCount ? ',' : '\n');
     }
     if (!out.flush()) {
-        std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
+        if (toStdout)
+            std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
+        else
+            std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(),
+                         out.error().c_str());
         return 1;
     }
-    if (!toStdout && !WriteFileAtomically(options.output, text, error)) {
+    if (!toStdout && !file.Commit(error)) {
         std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
         return 1;
     }

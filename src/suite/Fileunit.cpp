@@ -37,62 +37,100 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
+TAtomicFile::~TAtomicFile() { Discard(); }
+
+void TAtomicFile::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(tempName_.c_str());
+        fd_ = -1;
+    }
+}
+
+bool TAtomicFile::Open(const std::filesystem::path& path, std::string& error) {
     namespace fs = std::filesystem;
+    Discard();
     std::error_code ec;
     // Through a symbolic link the file it names is replaced, not the link.
-    fs::path target = path;
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
+    target_ = path;
+    if (fs::is_symlink(target_, ec)) {
+        const fs::path resolved = fs::weakly_canonical(target_, ec);
+        if (!ec) target_ = resolved;
     }
 
     struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool existed = ::stat(target_.c_str(), &old) == 0;
     const mode_t mode = existed ? static_cast<mode_t>(old.st_mode & 07777) : NewFileMode();
 
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    folder_ = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
     std::string tempLeaf = ".";
-    tempLeaf += target.filename().string();
+    tempLeaf += target_.filename().string();
     tempLeaf += ".XXXXXX";
-    std::string tempName = (folder / tempLeaf).string();
+    tempName_ = (folder_ / tempLeaf).string();
     // mkstemp creates the name exclusively (O_CREAT | O_EXCL), so no other file is ever overwritten.
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0) {
+    fd_ = ::mkstemp(tempName_.data());
+    if (fd_ < 0) {
         error = ErrnoText(errno);
         return false;
     }
-
-    auto fail = [&](int code) {
-        ::close(fd);
-        ::unlink(tempName.c_str());
-        error = ErrnoText(code);
+    if (::fchmod(fd_, mode) != 0) {
+        error = ErrnoText(errno);
+        Discard();
         return false;
-    };
+    }
+    return true;
+}
 
-    if (::fchmod(fd, mode) != 0) return fail(errno);
-    if (!WriteAll(fd, bytes)) return fail(errno);
-    if (::fsync(fd) != 0) return fail(errno);
+bool TAtomicFile::Write(std::string_view bytes, std::string& error) {
+    if (fd_ < 0) {
+        error = ErrnoText(EBADF);
+        return false;
+    }
+    if (!WriteAll(fd_, bytes)) {
+        error = ErrnoText(errno);
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool TAtomicFile::Commit(std::string& error) {
+    if (fd_ < 0) {
+        error = ErrnoText(EBADF);
+        return false;
+    }
+    if (::fsync(fd_) != 0) {
+        error = ErrnoText(errno);
+        Discard();
+        return false;
+    }
+    const int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0) {
         const int code = errno;
-        ::unlink(tempName.c_str());
+        ::unlink(tempName_.c_str());
         error = ErrnoText(code);
         return false;
     }
-    if (::rename(tempName.c_str(), target.c_str()) != 0) {
+    if (::rename(tempName_.c_str(), target_.c_str()) != 0) {
         const int code = errno;
-        ::unlink(tempName.c_str());
+        ::unlink(tempName_.c_str());
         error = ErrnoText(code);
         return false;
     }
     // Make the rename itself durable; a failure here no longer endangers either file.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const int dirFd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
     error.clear();
     return true;
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
+    TAtomicFile file;
+    return file.Open(path, error) && file.Write(bytes, error) && file.Commit(error);
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string& error) {

@@ -65,6 +65,9 @@ int RunInfo(const std::vector<std::string>& args)
     std::printf("file: %s\n", options.positional[0].c_str());
     std::printf("records: %zu\n", store.allRecords.size());
     std::printf("voltage records: %zu\n", store.voltageRecords.size());
+    // Only the ICRS frame is named, so the classic report stays as it always was.
+    if (store.preciseSite)
+        std::printf("positions: %s\n", FrameCaption(TPositionFrame::Icrs));
     PrintCorrection("azimuth", store.loggedAzimuthCorrection);
     PrintCorrection("altitude", store.loggedAltitudeCorrection);
     for (int r = 0; r < ReceiverValueCount; ++r)

@@ -217,6 +217,10 @@ TEST(CliPrecise, EveryLogCommandTakesTheFrame)
         EXPECT_EQ(classic.exitCode, icrs.exitCode) << command[0] << ": " << icrs.err;
         EXPECT_TRUE(icrs.err.empty()) << command[0] << ": " << icrs.err;
         EXPECT_NE(classic.out, icrs.out) << command[0];
+        if (command[0] == "info") {
+            EXPECT_EQ(classic.out.find("positions:"), std::string::npos);
+            EXPECT_NE(icrs.out.find("\npositions: ICRS (J2000)\n"), std::string::npos) << icrs.out;
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -19,8 +20,9 @@ constexpr std::size_t SampleCount = 1'000'000;
 // source passing through the beam over a noisy baseline; every 50th record without volts.
 TSampleStore MakeStore()
 {
-    TSampleStore store;
-    store.allSamples.reserve(SampleCount);
+    SampleList all;
+    SampleList voltage;
+    all.reserve(SampleCount);
     std::uint32_t noise = 12345;
     auto next = [&noise] {
         noise = noise * 1664525u + 1013904223u;
@@ -39,11 +41,13 @@ TSampleStore MakeStore()
         s[Lambda] = std::fmod(100.0 + t * 1e-4, 360.0);
         const double x = (t - 500000.0) / 60000.0;
         s[Volts] = 0.5 + 2.0 * std::exp(-x * x) + 0.05 * next();
-        store.allSamples.push_back(s);
+        all.push_back(s);
     }
     for (std::size_t i = 0; i < SampleCount; ++i)
         if (i % 50 != 0)
-            store.voltageSamples.push_back(store.allSamples[i]);
+            voltage.push_back(all[i]);
+    TSampleStore store;
+    store.adoptSamples(std::move(all), std::move(voltage));
     return store;
 }
 
@@ -61,15 +65,13 @@ void BM_Zoom(benchmark::State& state)
     PlottedPoints points;
     for (auto _ : state) {
         state.PauseTiming();
-        TSampleStore store;
-        store.allSamples = BaseStore().allSamples;
-        store.voltageSamples = BaseStore().voltageSamples;
+        TSampleStore store = BaseStore();
         TPlotView view;
         view.rescaleAll(store);
         state.ResumeTiming();
 
         view.ZoomToBand(store, bandStart, bandEnd, false);
-        view.computePlottedPoints(store.allSamples, false, points);
+        view.computePlottedPoints(store.allSamples(), false, points);
         benchmark::DoNotOptimize(points.pixelX.data());
 
         state.PauseTiming();
@@ -86,7 +88,7 @@ void BM_ComputePlottedPoints(benchmark::State& state)
     view.rescaleAll(BaseStore());
     PlottedPoints points;
     for (auto _ : state) {
-        view.computePlottedPoints(BaseStore().allSamples, false, points);
+        view.computePlottedPoints(BaseStore().allSamples(), false, points);
         benchmark::DoNotOptimize(points.pixelY.data());
     }
 }
@@ -111,14 +113,12 @@ void BM_FiveZoomsPeakMemory(benchmark::State& state)
     const auto bandStart = static_cast<std::int32_t>(state.range(0));
     const auto bandEnd = static_cast<std::int32_t>(state.range(1));
     for (auto _ : state) {
-        TSampleStore store;
-        store.allSamples = BaseStore().allSamples;
-        store.voltageSamples = BaseStore().voltageSamples;
+        TSampleStore store = BaseStore();
         TPlotView view;
         view.rescaleAll(store);
         for (int i = 0; i < 5; ++i)
             view.ZoomToBand(store, bandStart, bandEnd, false);
-        benchmark::DoNotOptimize(store.allSamples.data());
+        benchmark::DoNotOptimize(store.allSamples().data());
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

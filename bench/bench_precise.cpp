@@ -2,6 +2,7 @@
 // sample, and a whole sample in either frame.
 #include "astro/AstroConstants.h"
 #include "astro/Preciseunit.h"
+#include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
 #include "suite/Globalunit.h"
 

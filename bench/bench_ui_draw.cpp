@@ -2,8 +2,8 @@
 // samples (fast path and every segment), a mouse move over the plot during a drag, opening a
 // million-record log to the first complete plot, and the peak memory after five zooms.
 #include "app/Mainunit.h"
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 
@@ -58,7 +58,7 @@ void DrawViewOf(benchmark::State& state, Quantity h, Quantity w, DrawMode mode)
     view.horizontalQuantity = h;
     view.verticalQuantity = w;
     view.rescaleAll(samples, {});
-    TPlot plot(nullptr, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    TPlotCanvas plot(PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
     SetUpPlot(plot);
     PlottedPoints points;
     for (auto _ : state) {
@@ -119,7 +119,7 @@ void BM_OpenMillionRecordLog(benchmark::State& state)
             return;
         }
     }
-    state.counters["samples"] = static_cast<double>(form.store.allSamples.size());
+    state.counters["samples"] = static_cast<double>(form.session().store().allSamples().size());
 }
 BENCHMARK(BM_OpenMillionRecordLog)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -159,16 +159,15 @@ void BM_ZoomInWindow(benchmark::State& state)
         return;
     }
     const int keep = static_cast<int>(state.range(0));
-    const int width = form.Plot->Area.right - form.Plot->Area.left;
+    const int width = form.Plot->Canvas.Area.right - form.Plot->Canvas.Area.left;
     for (auto _ : state) {
-        form.bandStartX = form.Plot->Area.left + 1;
-        form.bandEndX = form.bandStartX + width * keep / 1000;
-        form.ZoomToBand();
+        const int start = form.Plot->Canvas.Area.left + 1;
+        form.ZoomToBand({start, start + width * keep / 1000});
         state.PauseTiming();
         form.tbUndoClick();
         state.ResumeTiming();
     }
-    state.counters["samples"] = static_cast<double>(form.store.allSamples.size());
+    state.counters["samples"] = static_cast<double>(form.session().store().allSamples().size());
 }
 BENCHMARK(BM_ZoomInWindow)->Arg(990)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -207,17 +206,16 @@ void BM_FiveZoomsPeakMemory(benchmark::State& state)
     const int keep = static_cast<int>(state.range(0));
     for (auto _ : state) {
         for (int i = 0; i < 5; ++i) {
-            const int width = form.Plot->Area.right - form.Plot->Area.left;
-            form.bandStartX = form.Plot->Area.left + 1;
-            form.bandEndX = form.bandStartX + width * keep / 1000;
-            form.ZoomToBand();
+            const int width = form.Plot->Canvas.Area.right - form.Plot->Canvas.Area.left;
+            const int start = form.Plot->Canvas.Area.left + 1;
+            form.ZoomToBand({start, start + width * keep / 1000});
         }
     }
     const long zoomPeakKiB = PeakResidentKiB();
     state.counters["open_peak_MiB"] = static_cast<double>(openPeakKiB) / 1024.0;
     state.counters["zoom_peak_MiB"] = static_cast<double>(zoomPeakKiB) / 1024.0;
     state.counters["peak_MiB"] = static_cast<double>(std::max(openPeakKiB, zoomPeakKiB)) / 1024.0;
-    state.counters["samples_left"] = static_cast<double>(form.store.allSamples.size());
+    state.counters["samples_left"] = static_cast<double>(form.session().store().allSamples().size());
 }
 BENCHMARK(BM_FiveZoomsPeakMemory)->Arg(500)->Arg(990)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-dejavu-core
   xvfb xauth
   liberfa-dev libcfitsio-dev libeigen3-dev
+  dpkg-dev file  # the Debian package: CPack finds its library dependencies with dpkg-shlibdeps and file
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 // The report of maxima and minima of every quantity.
 #include "analysis/Limitswriter.h"
 
-#include "plot/AxisScale.h"
+#include "logdata/Extremes.h"
 #include "plot/QuantityText.h"
 #include "suite/Fileunit.h"
 

@@ -33,6 +33,8 @@ struct TControllerLink::Peer {
     bool busy = false;
     bool dropWanted = false;  // timed out or sent too much: stop at once
     bool hungUp = false;      // gone: finish its complete lines, then drop it
+    bool rereadPosted = false;  // a read of what came meanwhile waits for the next loop turn
+    std::vector<std::int64_t> indexes;  // "LogFile Index" requests of the lines read in this turn
 };
 
 TControllerLink::TControllerLink(QObject* parent) : TControllerLink(OptionsOfGlobal(), parent) {}
@@ -98,6 +100,13 @@ QString TControllerLink::socketPath() const
 void TControllerLink::acceptPeers()
 {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        // When full, the oldest connection not being served makes room: a crowd of silent or
+        // slow peers can never lock the controller out.
+        if (static_cast<int>(peers_.size()) >= options_.maxPeers) {
+            const auto oldest = std::find_if(peers_.begin(), peers_.end(), [](const Peer* p) { return !p->busy; });
+            if (oldest != peers_.end())
+                dropPeer(*oldest);
+        }
         if (static_cast<int>(peers_.size()) >= options_.maxPeers) {
             socket->abort();
             socket->deleteLater();
@@ -105,6 +114,8 @@ void TControllerLink::acceptPeers()
         }
         auto* peer = new Peer;
         peer->socket = socket;
+        // The deadline runs from the connection's start and again from each complete line, not
+        // from the last byte: a line must be complete within the timeout.
         peer->idle = new QTimer(socket);
         peer->idle->setSingleShot(true);
         peer->idle->setInterval(options_.idleTimeoutMs);
@@ -126,34 +137,55 @@ void TControllerLink::acceptPeers()
 
 void TControllerLink::readPeer(Peer* peer)
 {
-    if (std::find(peers_.begin(), peers_.end(), peer) == peers_.end() || peer->busy)
-        return;  // a busy peer's new bytes are picked up by the call that is handling it
+    if (std::find(peers_.begin(), peers_.end(), peer) == peers_.end() || peer->busy || peer->rereadPosted)
+        return;  // a busy peer's new bytes are picked up after the call that is handling it
     peer->busy = true;
-    peer->idle->start();
-    while (!peer->dropWanted) {
-        peer->buffer.append(peer->socket->readAll());
-        for (;;) {
-            const qsizetype lf = peer->buffer.indexOf('\n');
-            if (lf < 0)
-                break;
-            const QByteArray line = peer->buffer.left(lf);
-            peer->buffer.remove(0, lf + 1);
-            if (line.size() + 1 > static_cast<qsizetype>(MaxControllerLineBytes)) {
-                peer->dropWanted = true;
-                break;
-            }
-            handleLine(peer, line);
-            if (peer->dropWanted)
-                break;
-        }
-        // A line that already outgrew the limit cannot become valid: stop reading from this peer.
-        if (peer->buffer.size() >= static_cast<qsizetype>(MaxControllerLineBytes))
+    // One turn of the event loop serves what has arrived so far, with at most one open request:
+    // of a burst of "LogFile Index" lines the latest valid one wins, as during a read.
+    peer->buffer.append(peer->socket->readAll());
+    peer->indexes.clear();
+    for (;;) {
+        const qsizetype lf = peer->buffer.indexOf('\n');
+        if (lf < 0)
+            break;
+        const QByteArray line = peer->buffer.left(lf);
+        peer->buffer.remove(0, lf + 1);
+        if (line.size() + 1 > static_cast<qsizetype>(MaxControllerLineBytes)) {
             peer->dropWanted = true;
-        if (peer->socket->bytesAvailable() <= 0)
+            break;
+        }
+        peer->idle->start();
+        handleLine(peer, line);
+        if (peer->dropWanted)
             break;
     }
+    // A line that already outgrew the limit cannot become valid: stop reading from this peer.
+    if (peer->buffer.size() >= static_cast<qsizetype>(MaxControllerLineBytes))
+        peer->dropWanted = true;
+    if (!peer->dropWanted && !peer->indexes.empty()) {
+        const std::vector<std::int64_t> indexes = std::move(peer->indexes);
+        peer->indexes.clear();
+        // The listing is made when the request is served, as the controller counted it just then.
+        if (auto path = LatestLogFileOf(options_.logsFolder, indexes))
+            requestOpen(*path);
+    }
     peer->busy = false;
-    if (peer->dropWanted || peer->hungUp)
+    if (peer->dropWanted) {
+        dropPeer(peer);
+        return;
+    }
+    // Bytes that came while the request was served wait for the next turn of the event loop.
+    if (peer->socket->bytesAvailable() > 0) {
+        peer->rereadPosted = true;
+        QTimer::singleShot(0, this, [this, peer] {
+            if (std::find(peers_.begin(), peers_.end(), peer) == peers_.end())
+                return;
+            peer->rereadPosted = false;
+            readPeer(peer);
+        });
+        return;
+    }
+    if (peer->hungUp)
         dropPeer(peer);
 }
 
@@ -193,9 +225,7 @@ void TControllerLink::handleLine(Peer* peer, const QByteArray& line)
         break;
     }
     case ControllerMessage::LogFileIndex:
-        // The listing is made when the request arrives, as the controller counted it just then.
-        if (auto path = LogFileAtIndex(options_.logsFolder, message->wParam))
-            requestOpen(*path);
+        peer->indexes.push_back(message->wParam);
         break;
     default:
         // "Driftline Quitting", "Arcwatch Quitting", "Calling Handle received", "New Source" and
@@ -206,6 +236,13 @@ void TControllerLink::handleLine(Peer* peer, const QByteArray& line)
 
 void TControllerLink::requestOpen(const std::filesystem::path& path)
 {
+    // Only regular files inside the Logs folder: a link there must not lead elsewhere.
+    std::string reason;
+    if (!ControllerMayOpen(options_.logsFolder, path, reason)) {
+        emit openRefused(QStringLiteral("Cannot open %1: %2")
+                             .arg(QString::fromStdString(path.native()), QString::fromStdString(reason)));
+        return;
+    }
     if (reading_ || delivering_) {
         pending_ = path;
         return;

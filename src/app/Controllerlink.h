@@ -28,8 +28,9 @@ public:
         std::filesystem::path logsFolder;   // the folder "LogFile Index" counts in
         std::filesystem::path socketPath;   // where to listen
         ControllerMessageTable messages;    // the suite's message numbers
-        int idleTimeoutMs = 5000;           // a peer silent this long is dropped
-        int maxPeers = 16;                  // connections beyond this are closed at once
+        int idleTimeoutMs = 5000;           // a line must be complete this long after the connection
+                                            // started or after the peer's previous line
+        int maxPeers = 16;                  // a further connection closes the oldest one not served
     };
 
     // The link of the suite in Global(): its LogsFolder, ViewerSocketPath(RootFolder), its numbers.
@@ -64,6 +65,9 @@ signals:
     void openLogFileRequested(const QString& path);
     // A controller announced itself with this endpoint.
     void controllerAnnounced(const QString& endpoint);
+    // A request named something the controller may not have opened ("Cannot open <path>: reason"):
+    // for the status bar, never a modal box, so later requests still get through.
+    void openRefused(const QString& text);
 
 private:
     struct Peer;

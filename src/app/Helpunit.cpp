@@ -1,7 +1,11 @@
 #include "app/Helpunit.h"
 
+#include "suite/Suiteroot.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QKeySequence>
 #include <QPointer>
@@ -119,9 +123,31 @@ QString HelpTopicFor(int context)
     return it == map.end() ? QStringLiteral("index.html") : it->second;
 }
 
+QUrl HelpUrlIn(const QString& helpFolder, const QString& pageAndAnchor)
+{
+    if (!helpFolder.isEmpty()) {
+        const QString page = pageAndAnchor.section(QLatin1Char('#'), 0, 0);
+        const QString anchor = pageAndAnchor.section(QLatin1Char('#'), 1);
+        if (!page.isEmpty() && QFileInfo(QDir(helpFolder), page).isFile()) {
+            QUrl url = QUrl::fromLocalFile(QDir(helpFolder).filePath(page));
+            if (!anchor.isEmpty())
+                url.setFragment(anchor);
+            return url;
+        }
+    }
+    return QUrl(QStringLiteral("qrc:/help/") + pageAndAnchor);
+}
+
+QString InstalledHelpPages()
+{
+    static const QString folder =
+        QString::fromStdString(InstalledHelpFolder(RunningExecutableFolder()).string());
+    return folder;
+}
+
 QUrl HelpUrl(const QString& pageAndAnchor)
 {
-    return QUrl(QStringLiteral("qrc:/help/") + pageAndAnchor);
+    return HelpUrlIn(InstalledHelpPages(), pageAndAnchor);
 }
 
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -135,7 +161,11 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     browser_ = new QTextBrowser(this);
     browser_->setObjectName(QStringLiteral("helpBrowser"));
-    browser_->setSearchPaths({QStringLiteral(":/help")});
+    // Pictures and links of a page are looked up beside it, in the installed copy or the built-in one.
+    QStringList searchPaths{QStringLiteral(":/help")};
+    if (!InstalledHelpPages().isEmpty())
+        searchPaths.prepend(InstalledHelpPages());
+    browser_->setSearchPaths(searchPaths);
     // Links to the web leave for the browser; links between pages stay here.
     browser_->setOpenExternalLinks(true);
 

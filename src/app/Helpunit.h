@@ -1,5 +1,6 @@
 #pragma once
-// The viewer's help: HTML pages shipped as a Qt resource (":/help/", from docs/help/), shown in a
+// The viewer's help: HTML pages installed in share/driftline/help, with a built-in copy as a Qt
+// resource (":/help/", from docs/help/) for a program that runs uninstalled, shown in a
 // help window of our own with a QTextBrowser. The main window asks for the contents, for the
 // topic of a control's context number (F1), and for all help windows to close at the end, all
 // through HelpHandler, so it never needs to know a page name or a number.
@@ -29,8 +30,13 @@ std::vector<int> HelpContextNumbers();
 // The page and anchor of a context number ("axes.html#horizontal"); the contents page for 0 or
 // a number without a topic.
 QString HelpTopicFor(int context);
-// Address of a page of the help ("qrc:/help/" + page).
+// Address of a page of the help: the installed copy below helpFolder when it holds the page, else
+// the built-in one ("qrc:/help/" + page).
+QUrl HelpUrlIn(const QString& helpFolder, const QString& pageAndAnchor);
+// The same with the installed help of the running program (share/driftline/help), if any.
 QUrl HelpUrl(const QString& pageAndAnchor);
+// The installed help folder of the running program; empty when only the built-in copy is there.
+QString InstalledHelpPages();
 
 // A help window: the pages, with Back, Forward and Contents.
 class THelpWindow : public QWidget {

@@ -11,8 +11,8 @@
 #include "app/Shellunit.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
@@ -32,6 +32,7 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include <charconv>
@@ -105,7 +106,10 @@ QString FromPath(const std::filesystem::path& path)
 }  // namespace
 
 TForm1::TForm1(QWidget* parent, TFormSeams seams)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), seams_(std::move(seams))
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::TForm1>()),
+      seams_(std::move(seams)),
+      session_(std::make_unique<TLogSession>(DefaultPlotWidth, DefaultPlotHeight))
 {
     if (!seams_.openFile)
         seams_.openFile = DefaultOpenFile;
@@ -142,8 +146,8 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     Plot = new TPlot(ui->pnlPlot, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
     Plot->setObjectName(QStringLiteral("Plot"));
     Plot->move(0, 0);
-    view = TPlotView(Plot->Bitmap.width(), Plot->Bitmap.height());
-    SetUpPlot(*Plot);
+    SetUpPlot(Plot->Canvas);
+    Plot->Show();
     connect(Plot, &TPlot::plotMouseDown, this, &TForm1::PlotMouseDown);
     connect(Plot, &TPlot::plotMouseMove, this, &TForm1::PlotMouseMove);
     connect(Plot, &TPlot::plotMouseUp, this, &TForm1::PlotMouseUp);
@@ -173,6 +177,27 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(ui->miHelp, &QAction::triggered, this, &TForm1::miHelpClick);
     connect(ui->miAbout, &QAction::triggered, this, &TForm1::miAboutClick);
     InstallHelpShortcut(this);
+    // The desktop's usual keys for the commands a user reaches for most.
+    ui->miOpen->setShortcut(QKeySequence::Open);
+    ui->miSaveAs->setShortcut(QKeySequence::Save);
+    const auto addShortcut = [this](const QKeySequence& keys, auto handler) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    addShortcut(QKeySequence::Undo, [this] {
+        if (ui->tbUndo->isEnabled())
+            tbUndoClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_Home), [this] {
+        if (ui->tbExpand->isEnabled())
+            tbExpandClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_F5), [this] {
+        if (ui->btnRefresh->isEnabled())
+            btnRefreshClick();
+    });
+    addShortcut(QKeySequence(Qt::Key_Escape), [this] { CancelZoomDrag(); });
     aboutBoxShowing = [] { return AboutBox() != nullptr && AboutBox()->IsShowing; };
 
     // The controller: "LogFile Index" opens a log as the open dialog would, without enabling
@@ -181,7 +206,8 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     if (!controllerLink->listen())
         std::fprintf(stderr, "driftline: controller link: %s\n", qPrintable(controllerLink->errorString()));
     connect(controllerLink, &TControllerLink::openLogFileRequested, this,
-            [this](const QString& path) { openLogFile(path); });
+            [this](const QString& path) { openLogFileForController(path); });
+    connect(controllerLink, &TControllerLink::openRefused, this, &TForm1::ShowStatusMessage);
     onCloseRequest = [this] { controllerLink->PostQuitting(); };
 
     for (QWidget* w : {static_cast<QWidget*>(centralWidget()), ui->StatusBar, ui->pnlControl, ui->ToolBar1}) {
@@ -231,7 +257,7 @@ void TForm1::ReadSettings()
     move(left, top);
     SyncViewQuantities();
     positionSettings_ = ReadPositionSettings(ini, SettingsSection);
-    store.preciseSite = FrameSite(Global(), positionSettings_);
+    session_->setFrameSite(FrameSite(Global(), positionSettings_));
     ShowFrame();
 }
 
@@ -275,10 +301,10 @@ void TForm1::SetFrame(TPositionFrame frame)
     frameChosen_ = true;
     const bool changed = positionSettings_.frame != frame;
     positionSettings_.frame = frame;
-    store.preciseSite = FrameSite(Global(), positionSettings_);
+    session_->setFrameSite(FrameSite(Global(), positionSettings_));
     ShowFrame();
     // The samples on show were derived in the other frame: derive them again, as Refresh does.
-    if (changed && !reading_ && !store.allRecords.empty())
+    if (changed && !reading_ && !session_->store().allRecords().empty())
         rebuildSamples();
 }
 
@@ -319,13 +345,31 @@ bool TForm1::positiveVoltageView() const
 
 void TForm1::SyncViewQuantities()
 {
-    view.horizontalQuantity = horizontalQuantity();
-    view.verticalQuantity = verticalQuantity();
+    session_->setAxes(horizontalQuantity(), verticalQuantity());
+    session_->setPositiveVoltageView(positiveVoltageView());
 }
 
 void TForm1::ShowMessage(const QString& text, bool error)
 {
+    // A modal box during a controller's request would hold off every later request until OK.
+    if (controllerRequest_) {
+        ShowStatusMessage(text);
+        return;
+    }
     seams_.message(this, text, error);
+}
+
+void TForm1::ShowStatusMessage(const QString& text)
+{
+    ui->StatusPanel0->setText(text);
+}
+
+bool TForm1::openLogFileForController(const QString& path)
+{
+    controllerRequest_ = true;
+    const bool opened = openLogFile(path);
+    controllerRequest_ = false;
+    return opened;
 }
 
 // ------------------------------------------------------------------ reading a log file
@@ -355,7 +399,7 @@ void TForm1::BeginRead()
     reading_ = true;
     if (controllerLink)
         controllerLink->setReadInProgress(true);
-    dragging = false;
+    session_->cancelZoomDrag();
     menuBar()->setEnabled(false);
     ui->ToolBar1->setEnabled(false);
     ui->pnlControl->setEnabled(false);
@@ -386,26 +430,39 @@ bool TForm1::openLogFile(const QString& path)
     if (progressForm_ == nullptr)
         progressForm_ = new TProgressForm(this);
     // The caption names the file while it is read (a large file takes a while); a file that
-    // cannot be opened fails before any event is processed, and gets the old caption back.
+    // cannot be shown gets the old caption back.
     const QString name = QFileInfo(path).fileName();
     const QString previousCaption = ui->lblCaption->text();
     ui->lblCaption->setText(name);
     BeginRead();
     progressForm_->ProgressStart(path);
-    const TReadResult result = readLogFile(ToPath(path), store, &progressForm_->model);
+    // The file goes into a session of its own; the one shown stays until the new one proves
+    // worth showing.
+    std::unique_ptr<TLogSession> next = session_->nextSession();
+    const TReadResult result = next->read(ToPath(path), &progressForm_->model);
     progressForm_->hide();
     EndRead();
 
-    if (result.status == TReadResult::OpenFailed) {
-        // Nothing was read, so nothing of the earlier file may change.
+    const auto keepPrevious = [&] {
         ui->lblCaption->setText(previousCaption);
         axisHandlersAttached_ = axisWereAttached;
         voltsHandlerAttached_ = voltsWasAttached;
+    };
+    if (result.status == TReadResult::OpenFailed) {
+        keepPrevious();
         ShowMessage(QStringLiteral("Cannot open %1: %2").arg(path, QString::fromStdString(result.reason)), true);
         return false;
     }
+    if (!next->hasSamples()) {
+        keepPrevious();
+        if (result.status == TReadResult::InvalidDate)
+            ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
+        ShowMessage(QStringLiteral("Nothing in file ") + name, false);
+        return false;
+    }
 
-    lastLogPath = ToPath(path);
+    session_ = std::move(next);
+    const TSampleStore& store = session_->store();
     SetUndoEnabled(false);
     // The controller writes its logs in the Windows Latin-1 code page.
     ui->lblDCGain->setText(QString::fromLatin1(store.receiverValues[ReceiverDCGain]));
@@ -418,16 +475,14 @@ bool TForm1::openLogFile(const QString& path)
 
     if (result.status == TReadResult::InvalidDate)
         ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
+    else if (result.status == TReadResult::Changed)
+        ShowMessage(QString::fromStdString(result.reason), true);
 
     ui->miTextEditor->setEnabled(true);
     ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
-    if (store.allSamples.empty()) {
-        ShowMessage(QStringLiteral("Nothing in file ") + name, false);
-        return true;
-    }
-    view.rescaleAll(store);
+    setWindowTitle(name + QStringLiteral(" - Driftline"));
     axisHandlersAttached_ = true;
-    if (store.voltageSamples.empty()) {
+    if (!session_->hasVoltageSamples()) {
         ui->miVolts->setEnabled(false);
     } else {
         ui->miVolts->setEnabled(true);
@@ -450,27 +505,30 @@ void TForm1::ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* 
     }
 }
 
-void TForm1::CorrectionChanged(QLineEdit* edit, std::int32_t& correction)
+bool TForm1::CorrectionChanged(QLineEdit* edit, std::int32_t& correction)
 {
     std::int32_t value = 0;
     if (ParseCorrection(edit->text(), value)) {
         correction = value;
-        return;
+        return true;
     }
     const QSignalBlocker blocker(edit);
     edit->setText(QString::number(correction));
+    return false;
 }
 
 void TForm1::edAzCorrChange()
 {
-    if (azCorrHandlerAttached_)
-        CorrectionChanged(ui->edAzCorr, store.azimuthCorrection);
+    std::int32_t correction = session_->store().azimuthCorrection;
+    if (azCorrHandlerAttached_ && CorrectionChanged(ui->edAzCorr, correction))
+        session_->setAzimuthCorrection(correction);
 }
 
 void TForm1::edAltCorrChange()
 {
-    if (altCorrHandlerAttached_)
-        CorrectionChanged(ui->edAltCorr, store.altitudeCorrection);
+    std::int32_t correction = session_->store().altitudeCorrection;
+    if (altCorrHandlerAttached_ && CorrectionChanged(ui->edAltCorr, correction))
+        session_->setAltitudeCorrection(correction);
 }
 
 // ------------------------------------------------------------------ the view
@@ -481,8 +539,8 @@ void TForm1::Redraw()
     ui->miSaveAs->setEnabled(true);
     ui->miSaveLimits->setEnabled(true);
     SyncViewQuantities();
-    const bool p = positiveVoltageView();
-    DrawView(*Plot, view, store.activeSamples(p), p, plottedPoints);
+    DrawSession(Plot->Canvas, *session_);
+    Plot->Show();
 }
 
 void TForm1::AxisClicked()
@@ -520,30 +578,29 @@ void TForm1::SetUndoEnabled(bool on)
     ui->tbExpand->setEnabled(on);
 }
 
-void TForm1::ZoomToBand()
+void TForm1::ZoomToBand(const ZoomBand& band)
 {
-    view.ZoomToBand(store, bandStartX, bandEndX, positiveVoltageView());
-    bandStartX = 0;
-    bandEndX = 0;
+    SyncViewQuantities();
+    session_->zoomToBand(band);
     SetUndoEnabled(true);
     Redraw();
 }
 
 void TForm1::tbUndoClick()
 {
-    if (reading_ || store.allUndo.empty())
+    if (reading_ || !session_->canUndo())
         return;
-    view.Undo(store);
-    if (store.allUndo.empty())
+    session_->undo();
+    if (!session_->canUndo())
         SetUndoEnabled(false);
     Redraw();
 }
 
 void TForm1::tbExpandClick()
 {
-    if (reading_ || store.allUndo.empty())
+    if (reading_ || !session_->canUndo())
         return;
-    view.Reset(store);
+    session_->reset();
     SetUndoEnabled(false);
     Redraw();
 }
@@ -556,57 +613,66 @@ void TForm1::btnRefreshClick()
 
 void TForm1::rebuildSamples()
 {
-    store.rebuildSamples();
+    session_->refresh();
     SetUndoEnabled(false);
-    view.rescaleAll(store);
-    ui->miVolts->setEnabled(!store.voltageSamples.empty());
+    ui->miVolts->setEnabled(session_->hasVoltageSamples());
     Redraw();
 }
 
 // ------------------------------------------------------------------ mouse
 
-void TForm1::PlotMouseDown(Qt::MouseButton button, int x, int /*y*/)
+void TForm1::PlotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers)
 {
     if (reading_ || button != Qt::LeftButton)
         return;
-    dragging = true;
-    bandStartX = x;
-    bandEndX = 0;
+    const ZoomKind kind = modifiers.testFlag(Qt::ControlModifier) ? ZoomKind::Rows
+                          : modifiers.testFlag(Qt::ShiftModifier) ? ZoomKind::Box
+                                                                  : ZoomKind::Columns;
+    // A slip of the hand while clicking is a click, not a zoom into a few seconds of data.
+    session_->pressZoomDrag(x, y, kind, QApplication::startDragDistance());
+}
+
+void TForm1::CancelZoomDrag()
+{
+    if (!session_->zoomDrag().active())
+        return;
+    session_->cancelZoomDrag();
+    Plot->Show();
 }
 
 void TForm1::PlotMouseMove(int x, int y)
 {
     Plot->Show();
     SyncViewQuantities();
-    const bool p = positiveVoltageView();
-    const std::string horizontalText = view.ReadoutTextX(x, p);
-    const std::string verticalText = view.ReadoutTextY(y, p);
+    const std::string horizontalText = session_->readoutTextX(x);
+    const std::string verticalText = session_->readoutTextY(y);
     const bool aboutShowing = aboutBoxShowing && aboutBoxShowing();
     if (horizontalText.empty() || verticalText.empty() || aboutShowing) {
         ui->StatusPanel0->clear();
         ui->StatusPanel1->clear();
         Plot->setCursor(Qt::ArrowCursor);
     } else {
-        ui->StatusPanel0->setText(QString::fromUtf8(QuantityCaption(view.horizontalQuantity)) + ' ' +
+        ui->StatusPanel0->setText(QString::fromUtf8(QuantityCaption(session_->horizontalQuantity())) + ' ' +
                                   QString::fromStdString(horizontalText));
-        ui->StatusPanel1->setText(QString::fromUtf8(QuantityCaption(view.verticalQuantity)) + ' ' +
+        ui->StatusPanel1->setText(QString::fromUtf8(QuantityCaption(session_->verticalQuantity())) + ' ' +
                                   QString::fromStdString(verticalText));
         Plot->setCursor(Qt::CrossCursor);
     }
-    if (dragging) {
-        if (Plot->Area.Contains(x, y))
-            bandEndX = x;
-        // No band before the drag has touched the area: there is no moving edge to show yet.
-        if (bandEndX != bandStartX && bandEndX != 0)
-            Plot->ShowBand(bandStartX, bandEndX);
+    if (const std::optional<ZoomBand> band = session_->moveZoomDrag(x, y)) {
+        if (band->kind == ZoomKind::Columns)
+            Plot->ShowBand(band->startX, band->endX);
+        else
+            Plot->ShowBox(band->rect(Plot->Canvas.Area));
     }
 }
 
 void TForm1::PlotMouseUp(Qt::MouseButton button, int /*x*/, int /*y*/)
 {
-    if (!reading_ && button == Qt::LeftButton && dragging && bandEndX != bandStartX && bandEndX != 0)
-        ZoomToBand();
-    dragging = false;
+    // Any button's release ends the drag; only the left one's zooms.
+    const std::optional<ZoomBand> band = session_->zoomDrag().band();
+    session_->cancelZoomDrag();
+    if (!reading_ && button == Qt::LeftButton && band)
+        ZoomToBand(*band);
 }
 
 void TForm1::FormMouseMove()
@@ -664,7 +730,8 @@ void TForm1::miFitClick()
 {
     if (reading_)
         return;
-    RunFitCommand(this, polForm, *Plot, plottedPoints, ui->seCoeff->value(), fitCoefficients);
+    const int coeffCount = ui->seCoeff->value();
+    RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); });
 }
 
 void TForm1::tbSaveClick()
@@ -673,23 +740,24 @@ void TForm1::tbSaveClick()
         return;
     // What a FITS table says besides the points: the plotted quantities, the site, the frame, the
     // corrections and the log.
+    const TLogSession& session = *session_;
     TFitsSelection fits;
-    fits.horizontal = view.horizontalQuantity;
-    fits.vertical = view.verticalQuantity;
-    fits.info = FitsInfoFor(Global(), positionSettings_, store, lastLogPath, store.activeSamples(positiveVoltageView()));
-    saveCommands->tbSaveClick(plottedPoints, &fits);
+    fits.horizontal = session.horizontalQuantity();
+    fits.vertical = session.verticalQuantity();
+    fits.info = FitsInfoFor(Global(), positionSettings_, session.store(), session.path(), session.activeSamples());
+    saveCommands->tbSaveClick(session.plottedPoints(), &fits);
 }
 
 void TForm1::miSaveLimitsClick()
 {
     if (!reading_)
-        saveCommands->miSaveLimitsClick(store.voltageSamples, store.allSamples);
+        saveCommands->miSaveLimitsClick(session_->store().voltageSamples(), session_->store().allSamples());
 }
 
 void TForm1::miTextEditorClick()
 {
-    if (!lastLogPath.empty())
-        ShellOpenFile(FromPath(lastLogPath));
+    if (!session_->path().empty())
+        ShellOpenFile(FromPath(session_->path()));
 }
 
 void TForm1::miHelpClick()

@@ -1,10 +1,11 @@
 #pragma once
-// TForm1: the viewer's main window. It owns the sample store, the plot view model and the plot
-// control, reads log files into them, and runs the plot interaction (axes, zoom, undo, reset,
-// read-out). Its handlers are a few lines each: read the controls, call the core, refresh.
+// TForm1: the viewer's main window. It holds the session of the log shown (store, view, zoom,
+// fit) and the plot control; its handlers are a few lines each: read the controls, call the
+// session, refresh the controls.
 #include "logdata/Samplestore.h"
 #include "plot/AxisScale.h"
 #include "plot/Viewunit.h"
+#include "session/Logsession.h"
 #include "suite/Positionsettings.h"
 
 #include <QMainWindow>
@@ -51,19 +52,15 @@ public:
 
     std::unique_ptr<Ui::TForm1> ui;
     TPlot* Plot = nullptr;            // the plot control, child of pnlPlot
-    TSampleStore store;               // raw records, sample lists, undo histories, corrections
-    TPlotView view;                   // plot area, the sixteen axis scales, the pixel arithmetic
-    PlottedPoints plottedPoints;      // what the last redraw plotted (the fit and saving read it)
-    std::filesystem::path lastLogPath;  // the file read last (empty before the first read)
-    std::vector<double> fitCoefficients;  // kept, cut or extended from one fit to the next
     TPolForm* polForm = nullptr;          // the fit result window, created on first fit
     std::unique_ptr<TSaveCommands> saveCommands;  // the save commands and their format dialog
     TControllerLink* controllerLink = nullptr;    // the controller's way in (a local socket)
 
-    // The zoom drag (pixels of the plot control).
-    bool dragging = false;
-    int bandStartX = 0;
-    int bandEndX = 0;
+    // The log shown: store, view, plotted points, zoom drag and fit. Replaced only by a file
+    // that could be read and holds samples.
+    TLogSession& session() { return *session_; }
+    const TLogSession& session() const { return *session_; }
+    const PlottedPoints& plottedPoints() const { return session_->plottedPoints(); }
 
     // The About box answers this while it is showing; the read-out stays blank then.
     std::function<bool()> aboutBoxShowing;
@@ -88,8 +85,11 @@ public slots:
     // What "&Open ..." does with a chosen path: openLogFile, then Refresh becomes available
     // when the file could be read.
     void openChosenFile(const QString& path);
-    // Reads the file and shows it; false when it could not be opened (nothing changed then).
+    // Reads the file and shows it. False when it could not be opened or holds no sample: the
+    // window then keeps the file shown before, completely.
     bool openLogFile(const QString& path);
+    // openLogFile for a controller's request: its messages go to the status bar.
+    bool openLogFileForController(const QString& path);
 
     void Redraw();
     void miVoltsClick();
@@ -98,10 +98,14 @@ public slots:
     void btnRefreshClick();
     void rebuildSamples();
     void SetUndoEnabled(bool on);
-    void ZoomToBand();
+    // Zooms the session to band (pixels of the plot control), then enables undo and redraws.
+    void ZoomToBand(const ZoomBand& band);
     void miExitClick();
 
-    void PlotMouseDown(Qt::MouseButton button, int x, int y);
+    // The left button starts a zoom drag: a band of columns, of rows with Ctrl, a box with Shift.
+    void PlotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Escape: the zoom drag in progress ends without a zoom.
+    void CancelZoomDrag();
     void PlotMouseMove(int x, int y);
     void PlotMouseUp(Qt::MouseButton button, int x, int y);
     void FormMouseMove();
@@ -127,17 +131,21 @@ private:
     void ReadSettings();
     void WriteSettings();
     void ShowMessage(const QString& text, bool error);
+    // A message in the status bar, where it holds nothing up.
+    void ShowStatusMessage(const QString& text);
     void BeginRead();
     void EndRead();
     void ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* edit);
-    void CorrectionChanged(QLineEdit* edit, std::int32_t& correction);
+    bool CorrectionChanged(QLineEdit* edit, std::int32_t& correction);
     void AxisClicked();
     void VoltsTriggered(bool checked);
     void SyncViewQuantities();
 
     TFormSeams seams_;
+    std::unique_ptr<TLogSession> session_;
     TProgressForm* progressForm_ = nullptr;
     bool reading_ = false;
+    bool controllerRequest_ = false;  // a controller's request is being served
     bool closingFromMenu_ = false;
     // Handlers "detached" while the program itself sets these controls: the slots check these.
     bool axisHandlersAttached_ = false;

@@ -3,6 +3,7 @@
 
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
+#include "suite/Suiteroot.h"
 
 #include <cctype>
 #include <cmath>
@@ -195,11 +196,19 @@ int ParseCliOptions(const std::vector<std::string>& args, const char* command, c
     return 0;
 }
 
-void InstallCliGlobal(const TCliOptions& options)
+void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& log)
 {
     TGlobalOptions global;
-    if (!options.root.empty())
+    if (!options.root.empty()) {
         global.rootFolder = std::filesystem::absolute(options.root);
+    } else {
+        const TRootChoice choice = ChooseSuiteRoot(GatherRootInputs({}, log));
+        if (choice.source == TRootSource::None)
+            // The settings stay the built-in ones, as with a suite without ZVK.ini.
+            std::fprintf(stderr, "driftline-cli: %s\n", NoSuiteHint);
+        else
+            global.rootFolder = choice.root;
+    }
     if (!options.ini.empty())
         global.settingsFile = std::filesystem::absolute(options.ini);
     InstallGlobal(global);
@@ -217,15 +226,17 @@ TPositionSettings CliPositionSettings(const TCliOptions& options)
     return settings;
 }
 
-TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store, const TCliOptions& options)
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, const TCliOptions& options)
 {
-    store.preciseSite = FrameSite(Global(), CliPositionSettings(options));
-    TReadResult result = readLogFile(log, store, nullptr);
+    session.setFrameSite(FrameSite(Global(), CliPositionSettings(options)));
+    TReadResult result = session.read(log);
     if (result.status == TReadResult::OpenFailed)
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), result.reason.c_str());
     else if (result.status == TReadResult::InvalidDate)
         std::fprintf(stderr, "driftline-cli: %s: line %llu: %s\n", log.c_str(),
                      static_cast<unsigned long long>(result.line), InvalidDateMessage);
+    else if (result.status == TReadResult::Changed)
+        std::fprintf(stderr, "driftline-cli: %s\n", result.reason.c_str());
     return result;
 }
 
@@ -240,21 +251,20 @@ bool BandColumns(const TCliOptions& options, std::vector<std::pair<std::int32_t,
     return true;
 }
 
-bool OpenCliView(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
-                 const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TCliView& out)
+bool OpenCliSession(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
+                    const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TLogSession& session,
+                    TReadResult& read)
 {
-    InstallCliGlobal(options);
-    out.read = LoadLogForCli(options.positional.at(0), out.store, options);
-    if (out.read.status == TReadResult::OpenFailed)
-        return false;
+    InstallCliGlobal(options, options.positional.at(0));
     const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
-    out.view = TPlotView(width, height);
-    out.view.horizontalQuantity = horizontal;
-    out.view.verticalQuantity = vertical;
-    out.view.rescaleAll(out.store);
-    out.voltsView = options.voltsOnly && !out.store.voltageSamples.empty();
+    session = TLogSession(width, height);
+    session.setAxes(horizontal, vertical);
+    read = LoadLogForCli(options.positional.at(0), session, options);
+    if (read.status == TReadResult::OpenFailed)
+        return false;
+    session.setPositiveVoltageView(options.voltsOnly && session.hasVoltageSamples());
     for (const auto& [x0, x1] : bands)
-        if (!out.view.ZoomByDrag(out.store, x0, x1, out.voltsView))
+        if (!session.dragAcross(x0, x1))
             std::fprintf(stderr, "driftline-cli %s: band %d:%d does not zoom\n", command, x0, x1);
     return true;
 }

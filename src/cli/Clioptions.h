@@ -1,10 +1,11 @@
 #pragma once
-// Option parsing shared by the sub-commands of driftline-cli, the settings set-up, and loading a
-// log into a sample store with one-line error reports.
+// Option parsing shared by the sub-commands of driftline-cli, the settings set-up, and reading a
+// log into a session (the window's way) with one-line error reports.
 #include "logdata/Logreader.h"
-#include "plot/Viewunit.h"
 #include "logdata/Samplestore.h"
 #include "suite/Positionsettings.h"
+#include "plot/Viewunit.h"
+#include "session/Logsession.h"
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -77,37 +78,32 @@ int UsageError(const char* command, const char* usage, const std::string& proble
 bool ParseInt64(std::string_view text, std::int64_t& value);
 bool ParseDouble(std::string_view text, double& value);
 
-// Builds the process's TGlobal from --root / --ini (the default root otherwise).
-void InstallCliGlobal(const TCliOptions& options);
+// Builds the process's TGlobal from --root / --ini, else from the suite the root rule finds (log is
+// the log file the command reads, if any: a log in <suite>/Logs names its suite). Without any
+// suite one line on stderr says how to name one, and the built-in settings are used.
+void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& log = {});
 
 // The frame, humidity and DUT1 of the viewer's settings section (of the installed TGlobal's
 // settings file), with --frame, --dut1 and --no-refraction applied over them.
 TPositionSettings CliPositionSettings(const TCliOptions& options);
 
-// Reads a log into store in the frame of the options (CliPositionSettings). A failed open prints "driftline-cli: cannot open X: reason"; a stop at an
-// invalid date prints "driftline-cli: X: line N: Invalid argument to date encode" (the samples
-// before it stay in the store). Returns the reader's result.
-TReadResult LoadLogForCli(const std::filesystem::path& log, TSampleStore& store, const TCliOptions& options);
-
-// The view the window would show for the options: the log read, the scales rescaled, and each
-// --band applied in order as a mouse drag from X0 to X1 would zoom.
-struct TCliView {
-    TSampleStore store;
-    TPlotView view;
-    // The volts-only view exists only while the log has voltage records, as the menu item is
-    // enabled only then; zooms do not change that choice.
-    bool voltsView = false;
-    TReadResult read;
-};
+// Reads a log into session in the frame of the options (CliPositionSettings). A failed open
+// prints "driftline-cli: cannot open X: reason"; a stop at an invalid date prints
+// "driftline-cli: X: line N: Invalid argument to date encode" (the samples before it stay).
+// Returns the reader's result.
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, const TCliOptions& options);
 
 // The --band ends as pixel columns (truncated toward zero, as every value-to-pixel conversion);
 // false when an end does not fit a pixel coordinate.
 bool BandColumns(const TCliOptions& options, std::vector<std::pair<std::int32_t, std::int32_t>>& bands);
 
-// Installs the settings, reads the log (first positional argument) and builds the view with the
-// given axes and the options' size, volts-only choice and bands. A band that does not zoom is
-// noted on stderr. False when the log could not be opened (already reported).
-bool OpenCliView(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
-                 const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TCliView& out);
+// Installs the settings and opens the log (first positional argument) as the window would:
+// a session with the options' control size, the given axes and the volts-only choice (only while
+// the log has voltage records, as the menu item is enabled only then), and each band applied in
+// order as a mouse drag from X0 to X1 would zoom. A band that does not zoom is noted on stderr.
+// False when the log could not be opened (already reported).
+bool OpenCliSession(const char* command, const TCliOptions& options, Quantity horizontal, Quantity vertical,
+                    const std::vector<std::pair<std::int32_t, std::int32_t>>& bands, TLogSession& session,
+                    TReadResult& read);
 
 }  // namespace driftline::cli

@@ -133,17 +133,24 @@ int RunDerive(const std::vector<std::string>& args)
     const bool toStdout = options.output.empty() || options.output == "-";
     if (format == "fits" && toStdout)
         return UsageError("derive", DeriveUsage, "--format fits needs -o FILE");
-    InstallCliGlobal(options);
+    InstallCliGlobal(options, options.positional.at(0));
 
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store, options);
+    TLogSession session;
+    const TReadResult read = LoadLogForCli(options.positional[0], session, options);
     if (read.status == TReadResult::OpenFailed)
         return 1;
-    if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, store.azimuthCorrection) ||
-        !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, store.altitudeCorrection))
+    const TSampleStore& store = session.store();
+    std::int32_t azimuth = store.azimuthCorrection;
+    std::int32_t altitude = store.altitudeCorrection;
+    if (!ApplyCorrection(options, "--az-corr", "azimuth", store.loggedAzimuthCorrection, azimuth) ||
+        !ApplyCorrection(options, "--alt-corr", "altitude", store.loggedAltitudeCorrection, altitude))
         return 1;
-    if (options.has("--az-corr") || options.has("--alt-corr"))
-        store.rebuildSamples();
+    if (options.has("--az-corr") || options.has("--alt-corr")) {
+        // Refresh, as the window's button after typing the corrections.
+        session.setAzimuthCorrection(azimuth);
+        session.setAltitudeCorrection(altitude);
+        session.refresh();
+    }
 
     const SampleList& samples = store.activeSamples(options.voltsOnly);
     std::string error;

@@ -5,9 +5,8 @@
 #include "astro/Timeunit.h"
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
+#include "suite/Textutil.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -29,17 +28,11 @@ const char* const kUsage =
 
 const char* const kBodyNames[] = {"Sun", "Moon", "Mercury", "Venus", "Mars", "Jupiter", "Saturn", "Uranus", "Neptune"};
 
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 // The kind of a body name, any case; nothing for another name.
 std::optional<TSourceKind> BodyKind(const std::string& name)
 {
     for (int i = 0; i < 9; ++i) {
-        if (Lower(name) == Lower(kBodyNames[i]))
+        if (EqualsIgnoringCase(name, kBodyNames[i]))
             return static_cast<TSourceKind>(KindSun + i);
     }
     return std::nullopt;

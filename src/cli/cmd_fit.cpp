@@ -5,10 +5,8 @@
 #include "cli/Clioptions.h"
 #include "plot/Viewunit.h"
 
-#ifdef DRIFTLINE_CLI_HAS_UI
-#include "analysis/ui/Fitdraw.h"
-#include "plot/ui/Plotrender.h"
-#endif
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 
 #include <cmath>
 #include <cstdio>
@@ -56,38 +54,27 @@ int RunFitCli(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("fit", FitUsage, "band ends must be pixel columns");
-#ifndef DRIFTLINE_CLI_HAS_UI
-    if (!options.output.empty()) {
-        std::fprintf(stderr, "driftline-cli fit: this build draws no pictures (-o needs the viewer's plot)\n");
-        return 2;
-    }
-#endif
-    TCliView cli;
-    if (!OpenCliView("fit", options, *options.x, *options.y, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("fit", options, *options.x, *options.y, bands, session, read))
         return 1;
-    auto& [store, view, voltsView, read] = cli;
 
     // A run has no earlier fit, so the kept coefficients start as zeros.
-    std::vector<double> coefficients;
-    PlottedPoints points;
     FitOutcome outcome;
-#ifdef DRIFTLINE_CLI_HAS_UI
     if (!options.output.empty()) {
-        TOffscreenSession session;
-        auto plot = RenderPlot(store, view, voltsView, points);
+        TOffscreenSession offscreen;
+        auto plot = RenderSession(session);
         plot->Pen.setColor(FitColor);
-        outcome = driftline::RunFit(points, static_cast<int>(coeffs), coefficients);
+        outcome = session.fit(static_cast<int>(coeffs));
         DrawFitCurve(*plot, outcome.curve);
         std::string error;
         if (!SavePlotPng(*plot, options.output, error)) {
             std::fprintf(stderr, "driftline-cli fit: cannot save %s: %s\n", options.output.string().c_str(), error.c_str());
             return 1;
         }
-    } else
-#endif
-    {
-        view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
-        outcome = driftline::RunFit(points, static_cast<int>(coeffs), coefficients);
+    } else {
+        session.computePlottedPoints();
+        outcome = session.fit(static_cast<int>(coeffs));
     }
     for (const auto& line : outcome.memoLines)
         std::printf("%s\n", line.c_str());

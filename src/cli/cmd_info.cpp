@@ -4,9 +4,9 @@
 #include "cli/Clioptions.h"
 
 #include "astro/Timeunit.h"
+#include "logdata/Extremes.h"
 #include "plot/QuantityText.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -55,16 +55,17 @@ int RunInfo(const std::vector<std::string>& args)
     if (options.positional.size() != 1)
         return UsageError("info", InfoUsage,
                           options.positional.empty() ? "no log file given" : "more than one log file given");
-    InstallCliGlobal(options);
+    InstallCliGlobal(options, options.positional.at(0));
 
-    TSampleStore store;
-    const TReadResult read = LoadLogForCli(options.positional[0], store, options);
+    TLogSession session;
+    const TReadResult read = LoadLogForCli(options.positional[0], session, options);
     if (read.status == TReadResult::OpenFailed)
         return 1;
+    const TSampleStore& store = session.store();
 
     std::printf("file: %s\n", options.positional[0].c_str());
-    std::printf("records: %zu\n", store.allRecords.size());
-    std::printf("voltage records: %zu\n", store.voltageRecords.size());
+    std::printf("records: %zu\n", store.allRecords().size());
+    std::printf("voltage records: %zu\n", store.voltageRecords().size());
     // Only the ICRS frame is named, so the classic report stays as it always was.
     if (store.preciseSite)
         std::printf("positions: %s\n", FrameCaption(TPositionFrame::Icrs));
@@ -79,10 +80,11 @@ int RunInfo(const std::vector<std::string>& args)
     } else {
         PrintTime("first", samples.front()[Time]);
         PrintTime("last", samples.back()[Time]);
+        const auto extremes = FindAllExtremes(samples);
         for (int q = 0; q < QuantityCount; ++q) {
-            const auto less = [q](const Sample& a, const Sample& b) { return a[q] < b[q]; };
-            const double lo = (*std::min_element(samples.begin(), samples.end(), less))[q];
-            const double hi = (*std::max_element(samples.begin(), samples.end(), less))[q];
+            const ExtremeIndex& e = extremes[static_cast<std::size_t>(q)];
+            const double lo = samples[e.minimum][q];
+            const double hi = samples[e.maximum][q];
             // The text is what the viewer's read-out and limits report show; the exact value
             // beside it keeps the line usable for comparisons in scripts.
             std::printf("%s: min %s (%.17g) max %s (%.17g)\n", QuantityCaption(q), QuantityText(q, lo).c_str(), lo,

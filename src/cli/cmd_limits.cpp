@@ -44,20 +44,21 @@ int RunLimits(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("limits", LimitsUsage, "band ends must be pixel columns");
-    TCliView cli;
-    if (!OpenCliView("limits", options, options.x.value_or(Time), options.y.value_or(Azimuth), bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("limits", options, options.x.value_or(Time), options.y.value_or(Azimuth), bands, session, read))
         return 1;
-    const auto& [store, view, voltsView, read] = cli;
+    const TSampleStore& store = session.store();
 
     if (options.output == "-") {
-        const std::string text = LimitsReportText(store.voltageSamples, store.allSamples);
+        const std::string text = LimitsReportText(store.voltageSamples(), store.allSamples());
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
             std::fprintf(stderr, "driftline-cli limits: cannot write the output: %s\n", std::strerror(errno));
             return 1;
         }
     } else {
         std::string error;
-        if (!WriteLimitsReport(options.output, store.voltageSamples, store.allSamples, error)) {
+        if (!WriteLimitsReport(options.output, store.voltageSamples(), store.allSamples(), error)) {
             std::fprintf(stderr, "driftline-cli limits: cannot save %s: %s\n", options.output.string().c_str(),
                          error.c_str());
             return 1;

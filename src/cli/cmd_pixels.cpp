@@ -48,13 +48,12 @@ int RunPixels(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("pixels", PixelsUsage, "band ends must be pixel columns");
-    TCliView cli;
-    if (!OpenCliView("pixels", options, *options.x, *options.y, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("pixels", options, *options.x, *options.y, bands, session, read))
         return 1;
-    const auto& [store, view, voltsView, read] = cli;
-
-    PlottedPoints points;
-    view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
+    session.computePlottedPoints();
+    const PlottedPoints& points = session.plottedPoints();
 
     std::string out = "pixel_x,pixel_y\n";
     out.reserve(out.size() + points.size() * 16);

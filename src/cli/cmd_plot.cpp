@@ -1,18 +1,15 @@
-// driftline-cli plot: the picture the viewer's plot shows, drawn by the same TPlot and DrawView
-// code on the offscreen platform, written as PNG.
+// driftline-cli plot: the picture the viewer's plot shows, drawn by the same
+// canvas code on the offscreen platform, written as PNG.
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
 #include "plot/Viewunit.h"
+#include "plot/canvas/Plotrender.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
-
-#if defined(DRIFTLINE_CLI_HAS_UI)
-#include "plot/ui/Plotrender.h"
-#endif
 
 namespace driftline::cli {
 
@@ -52,18 +49,16 @@ int RunPlot(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("plot", PlotUsage, "band ends must be pixel columns");
-#if defined(DRIFTLINE_CLI_HAS_UI)
     const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
     if (width <= 2 * PlotAreaInset + 1 || height <= 2 * PlotAreaInset + 1)
         return UsageError("plot", PlotUsage, "--size must leave room for the plot area (more than 81x81)");
-    TCliView cli;
-    if (!OpenCliView("plot", options, *options.x, *options.y, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("plot", options, *options.x, *options.y, bands, session, read))
         return 1;
-    const auto& [store, view, voltsView, read] = cli;
 
-    TOffscreenSession session;
-    PlottedPoints points;
-    const auto plot = RenderPlot(store, view, voltsView, points);
+    TOffscreenSession offscreen;
+    const auto plot = RenderSession(session);
     std::string error;
     if (!SavePlotPng(*plot, options.output, error)) {
         std::fprintf(stderr, "driftline-cli plot: cannot write %s: %s\n", options.output.string().c_str(),
@@ -71,10 +66,6 @@ int RunPlot(const std::vector<std::string>& args)
         return 1;
     }
     return read.status == TReadResult::Ok ? 0 : 1;
-#else
-    std::fprintf(stderr, "driftline-cli plot: this driftline-cli was built without the viewer's drawing code\n");
-    return 1;
-#endif
 }
 
 const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG picture", PlotUsage, RunPlot});

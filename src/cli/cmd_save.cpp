@@ -66,19 +66,19 @@ int RunSave(const std::vector<std::string>& args)
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("save", SaveUsage, "band ends must be pixel columns");
-    TCliView cli;
-    if (!OpenCliView("save", options, *options.x, *options.y, bands, cli))
+    TLogSession session;
+    TReadResult read;
+    if (!OpenCliSession("save", options, *options.x, *options.y, bands, session, read))
         return 1;
-    auto& [store, view, voltsView, read] = cli;
-    PlottedPoints points;
-    view.computePlottedPoints(store.activeSamples(voltsView), voltsView, points);
+    session.computePlottedPoints();
+    const PlottedPoints& points = session.plottedPoints();
 
     TFitsSelection fits;
     if (fileType == SaveFits) {
         fits.horizontal = *options.x;
         fits.vertical = *options.y;
-        fits.info = FitsInfoFor(Global(), CliPositionSettings(options), store, options.positional[0],
-                                store.activeSamples(voltsView));
+        fits.info = FitsInfoFor(Global(), CliPositionSettings(options), session.store(), options.positional[0],
+                                session.activeSamples());
     }
     if (options.output == "-") {
         std::string bytes;

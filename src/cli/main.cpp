@@ -1,11 +1,13 @@
 // driftline-cli: the headless tool over the same core as the viewer.
 #include "cli/Clicommand.h"
+#include "cli/Climanpage.h"
 #include "Version.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 
 namespace driftline::cli {
 
@@ -22,9 +24,8 @@ namespace {
 void PrintToolHelp(std::FILE* out)
 {
     using driftline::cli::Commands;
-    std::fprintf(out, "usage: driftline-cli <command> [options]\n\n"
-                      "Reads telescope controller logs and derives, plots, fits and exports them.\n\n"
-                      "Commands:\n");
+    std::fprintf(out, "usage: driftline-cli <command> [options]\n\n%s\n\nCommands:\n",
+                 driftline::cli::ToolDescription);
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
@@ -48,6 +49,11 @@ int main(int argc, char** argv)
         PrintToolHelp(stdout);
         return 0;
     }
+    if (first == "--help-man") {
+        // The manual page, written at build time from the same table as --help.
+        std::fputs(driftline::cli::CliManPage().c_str(), stdout);
+        return 0;
+    }
     if (first == "--version") {
         std::printf("driftline-cli %s\n", driftline::version::FileVersion);
         return 0;
@@ -61,6 +67,9 @@ int main(int argc, char** argv)
             }
             try {
                 return c.run(args);
+            } catch (const std::bad_alloc&) {
+                std::fprintf(stderr, "driftline-cli %s: not enough memory for this input\n", c.name);
+                return 1;
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "driftline-cli %s: %s\n", c.name, e.what());
                 return 1;

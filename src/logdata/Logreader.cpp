@@ -3,17 +3,22 @@
 #include "logdata/Logreader.h"
 
 #include "astro/Timeunit.h"
+#include "logdata/Logfilecheck.h"
+#include "logdata/Samplederive.h"
+#include "suite/Fileunit.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace driftline {
 
@@ -36,6 +41,8 @@ std::string TReadResult::message() const
         return reason;
     case InvalidDate:
         return InvalidDateMessage;
+    case Changed:
+        return reason;
     }
     return {};
 }
@@ -100,86 +107,6 @@ LineEffect parseLogLine(std::string_view line, TSampleStore& store, bool deriveN
 
 namespace {
 
-// Derives samples of the records the parser has already appended, on a thread of its own, while
-// the parser goes on. The parser publishes how many records are complete; the worker appends
-// their samples to allSamples in file order. Both lists were reserved beforehand and the parser
-// stops the worker before a record would make allRecords grow, so the worker's pointers stay
-// valid. After finish() the caller derives whatever is left (TSampleStore::deriveRecords).
-class TDerivePipeline {
-public:
-    explicit TDerivePipeline(TSampleStore& store) : store_(store) {}
-    ~TDerivePipeline() { finish(); }
-    TDerivePipeline(const TDerivePipeline&) = delete;
-    TDerivePipeline& operator=(const TDerivePipeline&) = delete;
-
-    void start()
-    {
-        store_.allSamples.reserve(store_.allRecords.capacity());
-        records_ = store_.allRecords.data();
-        dates_ = store_.allRecordDates.data();
-        worker_ = std::thread([this] { run(); });
-    }
-    bool running() const { return worker_.joinable(); }
-    // True when one more record still fits without moving the records the worker reads.
-    bool roomForOneMore() const
-    {
-        return store_.allRecords.size() < store_.allRecords.capacity() &&
-               store_.allRecordDates.size() < store_.allRecordDates.capacity();
-    }
-    // Hands the worker the records appended so far, a batch at a time.
-    void publish()
-    {
-        const std::size_t n = store_.allRecords.size();
-        if (n - lastPublished_ < BatchRecords)
-            return;
-        lastPublished_ = n;
-        published_.store(n, std::memory_order_release);
-        published_.notify_one();
-    }
-    // Stops the worker after its current batch and waits for it.
-    void finish()
-    {
-        if (!worker_.joinable())
-            return;
-        published_.store(StopMark, std::memory_order_release);
-        published_.notify_one();
-        worker_.join();
-    }
-
-private:
-    static constexpr std::size_t BatchRecords = 4096;
-    static constexpr std::size_t StopMark = static_cast<std::size_t>(-1);
-
-    void run()
-    {
-        SampleList& samples = store_.allSamples;
-        std::size_t done = samples.size();
-        std::optional<TPreciseFrame> precise;
-        if (store_.preciseSite)
-            precise.emplace(*store_.preciseSite);
-        TPreciseFrame* frame = precise ? &*precise : nullptr;
-        for (;;) {
-            const std::size_t available = published_.load(std::memory_order_acquire);
-            if (available == StopMark)
-                return;
-            if (done >= available) {
-                published_.wait(available, std::memory_order_acquire);
-                continue;
-            }
-            const std::size_t end = std::min(available, done + BatchRecords);
-            for (; done < end; ++done)
-                samples.push_back(deriveSample(records_[done], 0, 0, dates_[done], frame));
-        }
-    }
-
-    TSampleStore& store_;
-    const RawRecord* records_ = nullptr;
-    const TDateTime* dates_ = nullptr;
-    std::atomic<std::size_t> published_{0};
-    std::size_t lastPublished_ = 0;
-    std::thread worker_;
-};
-
 // Files below this size are read and derived on one thread: starting a worker costs more.
 constexpr std::uintmax_t PipelineMinBytes = 256 * 1024;
 
@@ -189,23 +116,26 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
                         unsigned threads)
 {
     TReadResult result;
-    std::error_code ec;
-    // A folder opens for reading on this platform and only fails at the first read, so it is
-    // refused here, before anything is cleared.
-    if (std::filesystem::is_directory(path, ec)) {
+    // Opened without blocking and refused unless it is a regular file: a FIFO would wait for a
+    // writer forever and a device would never end. Nothing is cleared before this succeeds.
+    std::string openError;
+    const int fd = OpenRegularFileForReading(path, openError);
+    if (fd < 0) {
         result.status = TReadResult::OpenFailed;
-        result.reason = std::strerror(EISDIR);
+        result.reason = openError;
         return result;
     }
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
     if (!file) {
+        const int code = errno;
+        ::close(fd);
         result.status = TReadResult::OpenFailed;
-        result.reason = std::strerror(errno != 0 ? errno : ENOENT);
+        result.reason = std::strerror(code);
         return result;
     }
-    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
-    const bool sizeKnown = !ec;
+    TFileIdentity atStart;
+    const bool sizeKnown = IdentityOfOpenFile(fd, atStart);
+    const std::uintmax_t fileSize = atStart.size;
 
     bool showProgress = false;
     if (progress) {
@@ -219,17 +149,12 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     // re-growing (and copying) on a usual file, and costs only address space until the entries
     // are written.
     if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31)) {
-        const std::size_t guess = static_cast<std::size_t>(fileSize / 12);
-        store.allRecords.reserve(guess);
-        store.allRecordDates.reserve(guess);
-        store.voltageRecords.reserve(guess);
-        store.voltageRecordDates.reserve(guess);
-        store.reserveVoltageIndex(guess);
+        store.reserveRecords(static_cast<std::size_t>(fileSize / 12));
     }
 
     const unsigned cores = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
     TDerivePipeline pipeline(store);
-    if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords.capacity() > 0)
+    if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
         pipeline.start();
 
     // One buffer holds the unread tail of the previous block followed by the next block; a line
@@ -262,6 +187,17 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
         }
     };
 
+    // A line longer than MaxLogLineBytes is dropped as it streams past (skipping), so the
+    // buffer never holds more than the cap and one block.
+    bool skipping = false;
+    std::uint64_t skippedBytes = 0;
+    std::uint64_t bytesRead = 0;
+    auto skipLine = [&](std::uint64_t size) {
+        ++lineNumber;
+        if (showProgress)
+            progress->ProgressAdvance(size);
+    };
+
     bool stopped = false;
     while (!stopped) {
         // Move the partial line to the front and fill the rest of the buffer.
@@ -275,6 +211,7 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
         const std::size_t carried = filled;  // the carried partial line holds no LF
         const std::size_t got = std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
         filled += got;
+        bytesRead += got;
         atEnd = got == 0;
         if (atEnd)
             break;
@@ -286,17 +223,46 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
             if (!lf)
                 break;
             const std::size_t lfPos = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-            if (!handleLine(std::string_view(base + start, lfPos - start))) {
+            if (skipping) {
+                skipping = false;
+                skipLine(skippedBytes + (lfPos - start));
+            } else if (lfPos - start > MaxLogLineBytes + 1) {  // + 1: a CR before the LF
+                skipLine(lfPos - start);
+            } else if (!handleLine(std::string_view(base + start, lfPos - start))) {
                 stopped = true;
                 break;
             }
             start = lfPos + 1;
             scan = start;
         }
+        if (!stopped && (skipping || filled - start > MaxLogLineBytes + 1)) {
+            if (!skipping)
+                skippedBytes = 0;
+            skipping = true;
+            skippedBytes += filled - start;
+            start = filled;
+        }
     }
-    // The last line without a line end is a line too.
-    if (!stopped && filled > start)
-        handleLine(std::string_view(buffer.data() + start, filled - start));
+    if (!stopped) {
+        if (skipping) {
+            skipLine(skippedBytes);
+        } else if (filled > start) {
+            // The last line without a line end may be half written; it is read only when it
+            // cannot be (see TakeUnterminatedLastLine).
+            std::string_view last(buffer.data() + start, filled - start);
+            if (last.back() == '\r')
+                last.remove_suffix(1);
+            TFileIdentity now;
+            const bool known = IdentityOfOpenFile(fd, now);
+            if (known && TakeUnterminatedLastLine(last, now.modified, std::chrono::system_clock::now()))
+                handleLine(std::string_view(buffer.data() + start, filled - start));
+        }
+        // A file cut short or replaced under the reader: what was read stays, but it is reported.
+        if (sizeKnown && FileChangedWhileRead(atStart, bytesRead, fd, path)) {
+            result.status = TReadResult::Changed;
+            result.reason = ChangedWhileReadMessage(path);
+        }
+    }
 
     pipeline.finish();
     store.deriveRecords(threads);

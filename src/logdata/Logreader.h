@@ -15,9 +15,12 @@ struct TReadResult {
         Ok,           // every line read
         OpenFailed,   // nothing read and nothing changed; reason says why
         InvalidDate,  // stopped at line `line`; the lines before it stay in the store
+        Changed,      // the file shrank, vanished or was replaced while it was read; what was read
+                      // stays in the store and reason says "<file> changed while it was read"
     };
     Status status = Ok;
-    std::string reason;       // OpenFailed: the system's reason ("No such file or directory")
+    std::string reason;       // OpenFailed: the system's reason ("No such file or directory"), or
+                              // "not a regular file" for a FIFO, device or socket; Changed: the message
     std::uint64_t line = 0;   // InvalidDate: 1-based number of the offending line
     std::string message() const;  // "Invalid argument to date encode" or the reason; "" when Ok
 };
@@ -26,8 +29,9 @@ inline constexpr const char* InvalidDateMessage = "Invalid argument to date enco
 
 // Reads path into store: on a failed open returns OpenFailed and leaves the store as it was;
 // otherwise empties it (keeping logDate), reads every line (LF splits, a CR before LF is dropped,
-// a last line without LF counts), advances progress per line when its dialog is shown, parses and
-// derives. progress may be null. threads as in TSampleStore::deriveRecords.
+// a line over MaxLogLineBytes is skipped, a last line without LF counts only by
+// TakeUnterminatedLastLine), advances progress per line when its dialog is shown, parses and
+// derives; at the end checks that the file did not change meanwhile. progress may be null. threads as in TSampleStore::deriveRecords.
 TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, TProgressModel* progress,
                         unsigned threads = 0);
 

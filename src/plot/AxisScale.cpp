@@ -1,4 +1,4 @@
-// Axis scales: ranges, grid ticks and the first-of-equals extremes search.
+// Axis scales: ranges and grid ticks.
 #include "plot/AxisScale.h"
 
 #include "plot/QuantityText.h"
@@ -28,58 +28,54 @@ std::span<const double> TickCandidates(int quantity)
 std::string AxisScale::MinimumText() const { return QuantityText(Quantity, Minimum); }
 std::string AxisScale::MaximumText() const { return QuantityText(Quantity, Maximum); }
 
-// First-of-equals extremes of one quantity: a later sample replaces the kept one only when it is
-// strictly smaller (larger). Visiting the samples two at a time, as the limits report describes
-// its search, must give the same answer, including for two equal values within one pair.
-ExtremeIndex FindExtremes(const SampleList& list, int q)
-{
-    ExtremeIndex out;
-    double lo = list[0][q];
-    double hi = lo;
-    for (std::size_t i = 1; i < list.size(); ++i) {
-        const double v = list[i][q];
-        if (v < lo) {
-            lo = v;
-            out.minimum = i;
-        }
-        if (v > hi) {
-            hi = v;
-            out.maximum = i;
-        }
-    }
-    return out;
-}
-
-// All eight at once: each sample's row is read once, which matters on lists of a million samples.
-std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list)
-{
-    std::array<double, QuantityCount> lo = list[0].values;
-    std::array<double, QuantityCount> hi = lo;
-    std::array<std::size_t, QuantityCount> loAt{};
-    std::array<std::size_t, QuantityCount> hiAt{};
-    const std::size_t n = list.size();
-    for (std::size_t i = 1; i < n; ++i) {
-        const auto& row = list[i].values;
-        for (std::size_t q = 0; q < QuantityCount; ++q) {
-            const double v = row[q];
-            if (v < lo[q]) {
-                lo[q] = v;
-                loAt[q] = i;
-            }
-            if (v > hi[q]) {
-                hi[q] = v;
-                hiAt[q] = i;
-            }
-        }
-    }
-    std::array<ExtremeIndex, QuantityCount> out{};
-    for (std::size_t q = 0; q < QuantityCount; ++q)
-        out[q] = {loAt[q], hiAt[q]};
-    return out;
-}
-
 // Grid step and first and last grid value of r: the smallest candidate that splits the range
 // into fewer than 20 steps; a twentieth of the range from Minimum to Maximum when none does.
+namespace {
+
+bool AlwaysFolded(int q)
+{
+    return q == Declination || q == Beta;
+}
+
+bool FoldedWhenNarrower(int q)
+{
+    return q == RightAscension || q == Lambda;
+}
+
+}  // namespace
+
+void SetRange(AxisScale& r, const SampleList& list, double smallest, double largest)
+{
+    r.Folded = false;
+    r.Minimum = smallest;
+    r.Maximum = largest;
+    const int q = r.Quantity;
+    if (!AlwaysFolded(q) && !FoldedWhenNarrower(q))
+        return;
+    double lo = smallest;
+    double hi = largest;
+    if (smallest >= 180.0) {
+        lo = smallest - 360.0;
+        hi = largest - 360.0;
+    } else if (largest >= 180.0) {
+        // Values on both sides of 180: the folded ends need a pass of their own.
+        AxisScale folding;
+        folding.Folded = true;
+        lo = folding.PlotValue(list.front()[q]);
+        hi = lo;
+        for (const Sample& s : list) {
+            const double v = folding.PlotValue(s[q]);
+            lo = v < lo ? v : lo;
+            hi = v > hi ? v : hi;
+        }
+    }
+    if (AlwaysFolded(q) || hi - lo < largest - smallest) {
+        r.Folded = true;
+        r.Minimum = lo;
+        r.Maximum = hi;
+    }
+}
+
 void SetTicks(AxisScale& r)
 {
     r.FirstTick = r.Minimum;
@@ -101,8 +97,7 @@ void Rescale(AxisScale& r, const SampleList& allSamples, const SampleList& volta
     const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
     if (!list.empty() && IsQuantity(r.Quantity)) {
         const ExtremeIndex e = FindExtremes(list, r.Quantity);
-        r.Minimum = list[e.minimum][r.Quantity];
-        r.Maximum = list[e.maximum][r.Quantity];
+        SetRange(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity]);
     }
     SetTicks(r);
 }
@@ -119,8 +114,7 @@ void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleLi
         const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
         if (!list.empty() && IsQuantity(r.Quantity)) {
             const ExtremeIndex& e = (r.PositiveOnly ? voltExt : allExt)[static_cast<std::size_t>(r.Quantity)];
-            r.Minimum = list[e.minimum][r.Quantity];
-            r.Maximum = list[e.maximum][r.Quantity];
+            SetRange(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity]);
         }
         SetTicks(r);
     }

@@ -37,6 +37,14 @@ struct AxisScale {
     double FirstTick = 0.0;      // first grid value
     double LastTick = 1.0;       // end of the grid values
     double TickStep = 0.05;      // grid spacing; brought up to date by Rescale
+    // True when the scale runs over the list's values folded to signed angles (a value v at or
+    // above 180 degrees taken as v - 360), so that a list crossing 0 degrees is one run of
+    // values, not two ends of the circle. Minimum, Maximum and the ticks are then folded values;
+    // the samples themselves never change. Decided at every rescale (see SetRange).
+    bool Folded = false;
+
+    // The value a sample's v is plotted at on this scale.
+    double PlotValue(double v) const { return Folded && v >= 180.0 ? v - 360.0 : v; }
 
     // Pixel offset of value v along an axis of n pixels: trunc((v - Minimum) * n / (Maximum -
     // Minimum)), 0 when the range is empty. Offsets beyond +-2^30 are held there (and NaN gives
@@ -67,16 +75,11 @@ constexpr std::size_t ScaleIndex(int q, bool positiveOnly)
 // The sixteen records in their fixed order: record k has Quantity k mod 8 and PositiveOnly k >= 8.
 using AxisScales = std::array<AxisScale, 2 * QuantityCount>;
 
-// Position in a list of the first sample holding the smallest and the first holding the largest
-// value of one quantity (equal values never replace an earlier sample).
-struct ExtremeIndex {
-    std::size_t minimum = 0;
-    std::size_t maximum = 0;
-};
-// The first-of-equals minimum and maximum of quantity q; the list must not be empty.
-ExtremeIndex FindExtremes(const SampleList& list, int q);
-// The same for all eight quantities in a single pass over the list; the list must not be empty.
-std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list);
+// Step 1 of a rescale: Minimum, Maximum and Folded of r from the list's smallest and largest value
+// of r's quantity. Declination and Beta are always plotted folded (signed angles); Right
+// ascension and Lambda are folded only when that gives the list a smaller span (it crosses 0);
+// every other quantity is plotted as it is.
+void SetRange(AxisScale& r, const SampleList& list, double smallest, double largest);
 
 // Steps 2-4 of a rescale: the ticks of record r from its current Minimum and Maximum.
 void SetTicks(AxisScale& r);

@@ -40,14 +40,16 @@ std::string QuantityText(int q, double v)
     case Time:
         return TimeOfDayText(v);
     case Azimuth:
-    case Lambda:
         return TAngle(v).Text(false);
+    case Lambda:
+        // A longitude is never negative; a folded plot value below 0 names the same direction.
+        return TAngle(v < 0.0 ? v + 360.0 : v).Text(false);
     case Altitude:
     case Declination:
     case Beta:
         return TAngle(v).Text(true);
     case RightAscension:
-        return TRa(v / 15.0).Text();
+        return TRa((v < 0.0 ? v + 360.0 : v) / 15.0).Text();
     case Volts:
         return FormatFixed(v, 3);
     default:

@@ -17,18 +17,26 @@ TPlotView::TPlotView(std::int32_t width, std::int32_t height)
 {
 }
 
-void TPlotView::rescaleAll(const TSampleStore& store) { rescaleAll(store.allSamples, store.voltageSamples); }
+void TPlotView::rescaleAll(const TSampleStore& store) { rescaleAll(store.allSamples(), store.voltageSamples()); }
 
 void TPlotView::rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples)
 {
     driftline::rescaleAll(axisScales, allSamples, voltageSamples);
 }
 
+TAxisMap TPlotView::horizontalMap(int q, bool p) const
+{
+    return TAxisMap::Horizontal(Scale(q, p), Area.left, Area.right);
+}
+
+TAxisMap TPlotView::verticalMap(int q, bool p) const
+{
+    return TAxisMap::Vertical(Scale(q, p), Area.top, Area.bottom);
+}
+
 PlotPoint TPlotView::samplePixel(const Sample& s, int h, int w, bool p) const
 {
-    const AxisScale& sh = Scale(h, p);
-    const AxisScale& sw = Scale(w, p);
-    return {Area.left + sh.ToPixel(s[h], Area.Width()), Area.bottom - sw.ToPixel(s[w], Area.Height())};
+    return {horizontalMap(h, p).samplePixel(s[h]), verticalMap(w, p).samplePixel(s[w])};
 }
 
 void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p,
@@ -40,27 +48,29 @@ void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int
     points.verticalValues.reserve(n);
     points.pixelX.reserve(n);
     points.pixelY.reserve(n);
+    const TAxisMap mx = horizontalMap(h, p);
+    const TAxisMap my = verticalMap(w, p);
     for (const Sample& s : activeSamples) {
-        const PlotPoint pixel = samplePixel(s, h, w, p);
         points.horizontalValues.push_back(s[h]);
         points.verticalValues.push_back(s[w]);
-        points.pixelX.push_back(pixel.x);
-        points.pixelY.push_back(pixel.y);
+        points.pixelX.push_back(mx.samplePixel(s[h]));
+        points.pixelY.push_back(my.samplePixel(s[w]));
     }
 }
 
 namespace {
 
-// Grid values of one scale by repeated addition, as the redraw accumulates them, mapped to pixel
-// offsets along an axis of n pixels. A step that no longer moves the sum ends the loop, which a
-// step of zero or a range of nothing but rounding would otherwise never do.
+// Grid values of one axis by repeated addition, as the redraw accumulates them, mapped to pixels.
+// A step that no longer moves the sum ends the loop, which a step of zero or a range of nothing
+// but rounding would otherwise never do.
 template <typename Emit>
-void ForEachGridValue(const AxisScale& s, std::int32_t n, Emit emit)
+void ForEachGridPixel(const TAxisMap& map, Emit emit)
 {
+    const AxisScale& s = map.scale();
     if (!(s.TickStep > 0))
         return;
     for (double d = s.FirstTick; d < s.LastTick; d += s.TickStep) {
-        emit(s.ToPixel(d, n));
+        emit(map.toPixel(d));
         if (d + s.TickStep == d)
             break;
     }
@@ -71,8 +81,8 @@ void ForEachGridValue(const AxisScale& s, std::int32_t n, Emit emit)
 GridLines TPlotView::gridLines(bool p) const
 {
     GridLines grid;
-    ForEachGridValue(HorizontalScale(p), Area.Width(), [&](std::int32_t offset) { grid.x.push_back(Area.left + offset); });
-    ForEachGridValue(VerticalScale(p), Area.Height(), [&](std::int32_t offset) { grid.y.push_back(Area.bottom - offset); });
+    ForEachGridPixel(horizontalMap(horizontalQuantity, p), [&](std::int32_t x) { grid.x.push_back(x); });
+    ForEachGridPixel(verticalMap(verticalQuantity, p), [&](std::int32_t y) { grid.y.push_back(y); });
     return grid;
 }
 
@@ -101,97 +111,64 @@ PlotLabels TPlotView::labels(bool p, const TextWidthFn& textWidth) const
 
 namespace {
 
-// Records one zoom of a list in its history: the flags of the samples keep() accepts.
+// The flags of the samples of a list that keep() accepts.
 template <typename Keep>
-void NarrowWithHistory(SampleList& list, TUndoHistory& history, Keep keep)
+std::vector<bool> KeepMask(const SampleList& list, Keep keep)
 {
     std::vector<bool> kept(list.size());
     for (std::size_t i = 0; i < list.size(); ++i)
         kept[i] = keep(list[i]);
-    history.recordZoom(list, kept);
+    return kept;
 }
 
 }  // namespace
 
 void TPlotView::ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::int32_t bandEndX, bool p)
 {
-    const PlotRect band(bandStartX, Area.top, bandEndX, Area.bottom);
+    ZoomToRect(store, PlotRect(bandStartX, Area.top, bandEndX, Area.bottom), p);
+}
+
+void TPlotView::ZoomToRect(TSampleStore& store, const PlotRect& band, bool p)
+{
     const int h = horizontalQuantity;
     const int w = verticalQuantity;
     // Both lists are judged on the scales of the view on screen, before the rescale. The pixel
     // is the one samplePixel gives; its y is needed only when x already lies in the band.
-    const AxisScale& sh = Scale(h, p);
-    const AxisScale& sw = Scale(w, p);
-    const std::int32_t width = Area.Width();
-    const std::int32_t height = Area.Height();
+    const TAxisMap mx = horizontalMap(h, p);
+    const TAxisMap my = verticalMap(w, p);
     const auto inBand = [&](const Sample& s) {
-        const std::int32_t x = Area.left + sh.ToPixel(s[h], width);
+        const std::int32_t x = mx.samplePixel(s[h]);
         if (x < band.left || x > band.right)
             return false;
-        const std::int32_t y = Area.bottom - sw.ToPixel(s[w], height);
+        const std::int32_t y = my.samplePixel(s[w]);
         return band.top <= y && y <= band.bottom;
     };
-    NarrowWithHistory(store.allSamples, store.allUndo, inBand);
-    NarrowWithHistory(store.voltageSamples, store.voltageUndo, inBand);
+    store.narrowSamples(KeepMask(store.allSamples(), inBand), KeepMask(store.voltageSamples(), inBand));
     rescaleAll(store);
-}
-
-std::int32_t TPlotView::DragBandEnd(std::int32_t x0, std::int32_t x1) const
-{
-    if (x0 < 0 || x0 >= controlWidth)
-        return 0;
-    if (Area.left <= x1 && x1 <= Area.right)
-        return x1;
-    if (std::max(x0, x1) < Area.left || std::min(x0, x1) > Area.right)
-        return 0;
-    // The band's moving edge froze where the mouse left the area.
-    return x1 > Area.right ? Area.right : Area.left;
-}
-
-bool TPlotView::ZoomByDrag(TSampleStore& store, std::int32_t x0, std::int32_t x1, bool p)
-{
-    const std::int32_t bandEndX = DragBandEnd(x0, x1);
-    if (bandEndX == 0 || bandEndX == x0)
-        return false;
-    ZoomToBand(store, x0, bandEndX, p);
-    return true;
 }
 
 void TPlotView::Undo(TSampleStore& store)
 {
-    if (store.allUndo.empty())
-        return;
-    store.allSamples = store.allUndo.takeBack();
-    if (!store.voltageUndo.empty())
-        store.voltageSamples = store.voltageUndo.takeBack();
-    rescaleAll(store);
+    if (store.undoZoom())
+        rescaleAll(store);
 }
 
 void TPlotView::Reset(TSampleStore& store)
 {
-    if (store.allUndo.empty())
-        return;
-    store.allSamples = store.allUndo.takeFront();
-    if (!store.voltageUndo.empty())
-        store.voltageSamples = store.voltageUndo.takeFront();
-    rescaleAll(store);
+    if (store.resetZoom())
+        rescaleAll(store);
 }
 
 std::string TPlotView::ReadoutTextX(std::int32_t x, bool p) const
 {
-    if (x < Area.left || x > Area.right)
-        return {};
-    // A plot area one pixel column wide reads its minimum rather than dividing by zero.
-    const double f = Area.right > Area.left ? static_cast<double>(x - Area.left) / (Area.right - Area.left) : 0.0;
-    return QuantityText(horizontalQuantity, HorizontalScale(p).ValueAt(f));
+    const TAxisMap map = horizontalMap(horizontalQuantity, p);
+    return map.covers(x) ? QuantityText(horizontalQuantity, map.valueAt(x)) : std::string();
 }
 
 std::string TPlotView::ReadoutTextY(std::int32_t y, bool p) const
 {
-    if (y < Area.top || y > Area.bottom)
-        return {};
-    const double f = Area.bottom > Area.top ? static_cast<double>(Area.bottom - y) / (Area.bottom - Area.top) : 0.0;
-    return QuantityText(verticalQuantity, VerticalScale(p).ValueAt(f));
+    const TAxisMap map = verticalMap(verticalQuantity, p);
+    return map.covers(y) ? QuantityText(verticalQuantity, map.valueAt(y)) : std::string();
 }
 
 }  // namespace driftline

@@ -4,6 +4,7 @@
 // read-out. The window and driftline-cli both run it, so they compute the same numbers; the
 // window's drawing code only draws what this computes.
 #include "logdata/Samplestore.h"
+#include "plot/AxisMap.h"
 #include "plot/AxisScale.h"
 #include "plot/PlotRect.h"
 
@@ -73,8 +74,16 @@ public:
     void rescaleAll(const TSampleStore& store);
     void rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples);
 
+    // The axis maps of quantity q in view p: its scale onto the area's columns (left to right)
+    // and onto the area's rows (bottom up). Every pixel of a redraw, zoom and read-out comes
+    // from these two.
+    TAxisMap horizontalMap(int q, bool p) const;
+    TAxisMap verticalMap(int q, bool p) const;
+    TAxisMap horizontalMap(bool p) const { return horizontalMap(horizontalQuantity, p); }
+    TAxisMap verticalMap(bool p) const { return verticalMap(verticalQuantity, p); }
+
     // Pixel position of a sample with horizontal quantity h and vertical quantity w on the
-    // scales of view p: x = Area.left + ToPixel(s[h], W), y = Area.bottom - ToPixel(s[w], H).
+    // scales of view p: the horizontal map's pixel of s[h] and the vertical map's of s[w].
     PlotPoint samplePixel(const Sample& s, int h, int w, bool p) const;
     // Refills points with the values and pixel positions of every sample of activeSamples, in
     // list order (the red line joins them in this order).
@@ -97,16 +106,10 @@ public:
     // (edges included), then rescales. A sample of either list outside the displayed vertical
     // range is therefore dropped too.
     void ZoomToBand(TSampleStore& store, std::int32_t bandStartX, std::int32_t bandEndX, bool p);
-    // The band end a mouse drag from x0 to x1 across the middle of the plot leaves: x1 when it
-    // lies in the area's columns, else the area edge the drag last touched; 0 when the drag never
-    // entered the area, or when x0 lies outside the control (no drag starts there).
-    std::int32_t DragBandEnd(std::int32_t x0, std::int32_t x1) const;
-    // A drag from x0 to x1 released with the left button: zooms as the window does (only when the
-    // band end is set and differs from x0). Returns whether it zoomed.
-    bool ZoomByDrag(TSampleStore& store, std::int32_t x0, std::int32_t x1, bool p);
-
+    // The same for any rectangle of pixels (edges included): a band of rows, or a box.
+    void ZoomToRect(TSampleStore& store, const PlotRect& rect, bool p);
     // True while there is a zoom to undo.
-    static bool CanUndo(const TSampleStore& store) { return !store.allUndo.empty(); }
+    static bool CanUndo(const TSampleStore& store) { return store.canUndo(); }
     // Brings back the lists as they were before the latest zoom and rescales; nothing without one.
     void Undo(TSampleStore& store);
     // Brings back the lists as they were before the first zoom, empties both histories and

@@ -234,16 +234,6 @@ std::optional<ControllerLine> ParseControllerLine(std::string_view line, const C
     return parsed;
 }
 
-std::uint32_t Fnv1a32(std::string_view bytes)
-{
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
 std::string CanonicalRootText(const std::filesystem::path& root)
 {
     std::error_code ec;
@@ -329,6 +319,64 @@ std::optional<std::filesystem::path> LogFileAtIndex(const std::filesystem::path&
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return std::nullopt;
     return logsFolder / name;
+}
+
+std::optional<std::filesystem::path> LatestLogFileOf(const std::filesystem::path& logsFolder,
+                                                     const std::vector<std::int64_t>& indexes)
+{
+    if (indexes.empty())
+        return std::nullopt;
+    std::vector<std::string> names;
+    ListFiles(logsFolder, "log", names);
+    for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
+        if (*it < 0 || static_cast<std::uint64_t>(*it) >= names.size())
+            continue;
+        const std::string& name = names[static_cast<std::size_t>(*it)];
+        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+            continue;
+        return logsFolder / name;
+    }
+    return std::nullopt;
+}
+
+bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file,
+                       std::string& reason)
+{
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::canonical(logsFolder, ec);
+    if (ec) {
+        reason = ec.message();
+        return false;
+    }
+    const std::filesystem::path target = std::filesystem::canonical(file, ec);
+    if (ec) {
+        reason = ec.message();
+        return false;
+    }
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        return false;
+    }
+    // Inside: the folder's components are a prefix of the file's, the file being deeper.
+    auto f = folder.begin();
+    auto t = target.begin();
+    for (; f != folder.end(); ++f, ++t) {
+        if (t == target.end() || *f != *t) {
+            reason = "outside the Logs folder";
+            return false;
+        }
+    }
+    if (t == target.end()) {
+        reason = "outside the Logs folder";
+        return false;
+    }
+    reason.clear();
+    return true;
 }
 
 ControllerSendResult SendControllerLine(const std::filesystem::path& path, std::string_view line, bool waitForAnswer,
@@ -420,13 +468,17 @@ bool TControllerListener::listen(const std::filesystem::path& path, std::string&
         error = std::string("socket: ") + std::strerror(errno);
         return false;
     }
-    // Bind under a private umask so the socket file is never reachable by others, even briefly.
-    const mode_t oldMask = ::umask(077);
+    // The socket file is closed to others before listen(): until then nobody can connect, and
+    // the process-wide creation mask is never touched (other threads may be creating files).
     const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int bindErrno = errno;
-    ::umask(oldMask);
-    if (bound != 0 || ::listen(fd, 8) != 0) {
-        error = "cannot listen on " + path.native() + ": " + std::strerror(bound != 0 ? bindErrno : errno);
+    const int closed = bound == 0 ? ::chmod(path.c_str(), 0600) : -1;
+    const int chmodErrno = errno;
+    if (bound != 0 || closed != 0 || ::listen(fd, 8) != 0) {
+        const int code = bound != 0 ? bindErrno : closed != 0 ? chmodErrno : errno;
+        error = "cannot listen on " + path.native() + ": " + std::strerror(code);
+        if (bound == 0)
+            ::unlink(path.c_str());
         ::close(fd);
         return false;
     }

@@ -4,6 +4,8 @@
 // format they exchange, and a small blocking POSIX client and listener for the controller's side
 // (driftline-cli controller). The viewer's listener is Qt's (src/app/Controllerlink.h) and uses
 // the same format and paths. docs/controller-protocol.md, "Controller link", is the reference.
+#include "suite/Textutil.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -74,8 +76,6 @@ std::optional<ControllerLine> ParseControllerLine(std::string_view line, const C
 // An acceptable controller endpoint: an absolute path that fits a sockaddr_un, no control bytes.
 bool IsValidEndpoint(std::string_view path);
 
-// 32-bit FNV-1a hash of the bytes (Fowler, Noll and Vo; offset basis 2166136261, prime 16777619).
-std::uint32_t Fnv1a32(std::string_view bytes);
 
 // The suite root as both sides hash it: absolute, with symbolic links and "." / ".." resolved as
 // far as the path exists, no trailing separator.
@@ -102,6 +102,17 @@ bool EnsureSocketFolder(const std::filesystem::path& folder, std::string& error)
 // The file a "LogFile Index" names: entry index of ListFiles(logsFolder, "log") joined to
 // logsFolder; none when the index is outside the listing or the name could leave the folder.
 std::optional<std::filesystem::path> LogFileAtIndex(const std::filesystem::path& logsFolder, std::int64_t index);
+
+// The file the latest of several "LogFile Index" requests names that LogFileAtIndex accepts
+// (requests in arrival order; the folder is listed once). None when no request names a file.
+std::optional<std::filesystem::path> LatestLogFileOf(const std::filesystem::path& logsFolder,
+                                                     const std::vector<std::int64_t>& indexes);
+
+// Whether the controller may have file opened: with symbolic links resolved, a regular file inside
+// logsFolder (itself resolved). False with a reason ("not a regular file", "outside the Logs
+// folder", or the system's) otherwise.
+bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file,
+                       std::string& reason);
 
 // What one send achieved.
 struct ControllerSendResult {

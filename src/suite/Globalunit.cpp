@@ -1,4 +1,5 @@
 #include "suite/Globalunit.h"
+#include "suite/Textutil.h"
 
 #include "astro/AstroConstants.h"
 #include "suite/Inifile.h"
@@ -19,15 +20,6 @@ struct TGlobal::SessionLog {
 };
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // The folder above folder, or empty when folder has none (a top folder or a bare name).
 fs::path ParentFolder(const fs::path& folder) {
@@ -65,13 +57,7 @@ std::int32_t LimitCounts(std::int32_t limitDeg) {
 }  // namespace
 
 std::uint32_t MessageNumber(std::string_view name) {
-    // FNV-1a, 32 bits (Fowler, Noll and Vo): offset basis 2166136261, prime 16777619.
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : name) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    return 0xC000u + hash % 0x4000u;
+    return 0xC000u + Fnv1a32(name) % 0x4000u;
 }
 
 std::string SessionOpeningLine(int year, int month, int day, int hour, int minute, int second) {

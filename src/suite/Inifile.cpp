@@ -1,12 +1,7 @@
 #include "suite/Inifile.h"
 
 #include "suite/Fileunit.h"
-
-// Settings text is single-byte; no wide-character conversion is wanted.
-#define SI_NO_CONVERSION
-// This is the one translation unit that compiles the reader's template bodies.
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
+#include "suite/Textutil.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -31,15 +26,6 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
 
 // A real's text is [sign] digits [. digits] [e [sign] digits] with at least one mantissa digit;
 // checked here so that forms like "inf", "nan" or hexadecimal floats, which from_chars would
@@ -70,19 +56,29 @@ struct IniLine {
     std::string eol;
 };
 
+constexpr std::string_view Utf8Signature = "\xEF\xBB\xBF";
+
+// The one splitting of a settings text into lines that the reader and the writer both go by: a
+// line ends at LF, CR LF or a lone CR, and any other byte (NUL included) is part of its line. A
+// UTF-8 signature at the start is a line of its own without an end, so that it is kept as it is
+// and never taken for part of a header or key.
 std::vector<IniLine> SplitLines(std::string_view text) {
     std::vector<IniLine> lines;
+    if (text.substr(0, Utf8Signature.size()) == Utf8Signature) {
+        lines.push_back({std::string(Utf8Signature), ""});
+        text.remove_prefix(Utf8Signature.size());
+    }
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t lf = text.find('\n', start);
-        if (lf == std::string_view::npos) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
             lines.push_back({std::string(text.substr(start)), ""});
             break;
         }
-        const bool crlf = lf > start && text[lf - 1] == '\r';
-        const std::size_t end = crlf ? lf - 1 : lf;
-        lines.push_back({std::string(text.substr(start, end - start)), std::string(crlf ? "\r\n" : "\n")});
-        start = lf + 1;
+        const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        const std::size_t eolLength = crlf ? 2 : 1;
+        lines.push_back({std::string(text.substr(start, end - start)), std::string(text.substr(end, eolLength))});
+        start = end + eolLength;
     }
     return lines;
 }
@@ -213,9 +209,29 @@ bool ParseIniBool(std::string_view text, bool defaultValue) {
 }
 
 struct TIniReader::Impl {
-    // CSimpleIniA compares sections and keys ignoring case (CSimpleIniCaseA would not);
-    // multi-key so that the first of repeated keys is the one read.
-    CSimpleIniA ini{false, true, false};
+    struct Entry {
+        std::string section;
+        std::string key;
+        std::string value;  // trimmed
+    };
+    // Every key line in file order, with the section it belongs to (the same lines the writer
+    // sees: SplitLines, SectionNameOf and KeyOf decide both).
+    std::vector<Entry> entries;
+
+    void load(std::string_view text) {
+        entries.clear();
+        std::string section;
+        for (const IniLine& line : SplitLines(text)) {
+            if (std::optional<std::string> name = SectionNameOf(line.text)) {
+                section = std::move(*name);
+                continue;
+            }
+            std::optional<std::string> key = KeyOf(line.text);
+            if (!key) continue;
+            const std::size_t eq = line.text.find('=');
+            entries.push_back({section, std::move(*key), TrimIniBlanks(std::string_view(line.text).substr(eq + 1))});
+        }
+    }
 };
 
 TIniReader::TIniReader() : impl_(std::make_unique<Impl>()) {}
@@ -223,12 +239,12 @@ TIniReader::TIniReader() : impl_(std::make_unique<Impl>()) {}
 TIniReader::TIniReader(const std::filesystem::path& ini) : TIniReader() {
     std::string bytes;
     std::string error;
-    if (ReadWholeFile(ini, bytes, error)) impl_->ini.LoadData(bytes);
+    if (ReadWholeFile(ini, bytes, error)) impl_->load(bytes);
 }
 
 TIniReader TIniReader::FromText(std::string_view text) {
     TIniReader reader;
-    reader.impl_->ini.LoadData(text.data(), text.size());
+    reader.impl_->load(text);
     return reader;
 }
 
@@ -237,11 +253,11 @@ TIniReader::TIniReader(TIniReader&&) noexcept = default;
 TIniReader& TIniReader::operator=(TIniReader&&) noexcept = default;
 
 std::optional<std::string> TIniReader::Value(std::string_view section, std::string_view key) const {
-    const std::string s(section);
-    const std::string k(key);
-    const char* value = impl_->ini.GetValue(s.c_str(), k.c_str(), nullptr);
-    if (!value) return std::nullopt;
-    return TrimIniBlanks(value);
+    // Sections of the same name count as one, in file order; the first such key is the one read.
+    for (const Impl::Entry& entry : impl_->entries) {
+        if (EqualsIgnoringCase(entry.section, section) && EqualsIgnoringCase(entry.key, key)) return entry.value;
+    }
+    return std::nullopt;
 }
 
 std::string TIniReader::String(std::string_view section, std::string_view key, std::string_view defaultValue) const {
@@ -289,7 +305,9 @@ std::string ApplyIniSection(std::string_view oldText, std::string_view section,
 
     for (const auto& [rawKey, rawValue] : keyValues) {
         const std::string key = WithoutLineBreaks(rawKey);
-        const std::string value = WithoutLineBreaks(rawValue);
+        // Blanks around a value are not part of it for the reader; written, the leading ones
+        // would pile up before the value with every rewrite of the line.
+        const std::string value = TrimIniBlanks(WithoutLineBreaks(rawValue));
 
         std::size_t header = lines.size();
         for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -100,13 +100,13 @@ TEST_F(CliDeriveSimulated, ValuesRoundTripToTheStoresSamples)
     ASSERT_EQ(readLogFile(log_, store, nullptr).status, TReadResult::Ok);
     const auto lines = SplitLines(run.out);
     ASSERT_EQ(lines.size(), 3001u);
-    ASSERT_EQ(store.allSamples.size(), 3000u);
+    ASSERT_EQ(store.allSamples().size(), 3000u);
     // %.17g gives back every double exactly.
     for (std::size_t i = 0; i < 3000; ++i) {
         const auto values = Values(lines[i + 1]);
         ASSERT_EQ(values.size(), 8u) << lines[i + 1];
         for (int q = 0; q < QuantityCount; ++q)
-            ASSERT_EQ(values[static_cast<std::size_t>(q)], store.allSamples[i][q]) << "line " << i + 2 << " " << q;
+            ASSERT_EQ(values[static_cast<std::size_t>(q)], store.allSamples()[i][q]) << "line " << i + 2 << " " << q;
     }
     DestroyGlobal();
 
@@ -165,6 +165,8 @@ TEST(CliDerive, BadInputGivesOneLineAndExitCode)
         {{"derive"}, 2, "driftline-cli derive: no log file given\nusage: driftline-cli derive", 0},
         {{"derive", noCorrections.string(), "--root"}, 2, "driftline-cli derive: option --root needs a value", 0},
     };
+    // The suite is named, so the complaint about the input is the only line.
+    const testing::ScopedEnv suite("ZVK_ROOT", folder.path().string());
     for (const auto& c : cases) {
         const auto run = RunCliCommand(c.args, folder);
         const std::string what = c.args.back();

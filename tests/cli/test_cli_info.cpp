@@ -71,7 +71,9 @@ TEST(CliInfo, LogWithoutRecordsAndBadInput)
     EXPECT_TRUE(HasLine(SplitLines(run.out), "samples: none")) << run.out;
     EXPECT_TRUE(HasLine(SplitLines(run.out), "DC Gain: 3")) << run.out;
 
-    const auto missing = RunCliCommand({"info", (folder.path() / "nope.log").string()}, folder);
+    // With the suite named, the failed open is the only line on stderr.
+    const auto missing =
+        RunCliCommand({"info", (folder.path() / "nope.log").string(), "--root", folder.path().string()}, folder);
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "driftline-cli: cannot open " + (folder.path() / "nope.log").string() +
                                ": No such file or directory\n");

@@ -43,10 +43,10 @@ TEST(CliSimulate, DeterministicCrLfLogAcrossMidnight)
 
     TSampleStore store;
     ASSERT_EQ(readLogFile(a, store, nullptr).status, TReadResult::Ok);
-    EXPECT_EQ(store.allRecords.size(), 4000u);
-    EXPECT_EQ(store.voltageRecords.size(), 4000u);  // --no-volts-every 0: all carry volts
+    EXPECT_EQ(store.allRecords().size(), 4000u);
+    EXPECT_EQ(store.voltageRecords().size(), 4000u);  // --no-volts-every 0: all carry volts
     // The last record lies 7998 s after 23:00 of 31 Dec 2010, that is 01:13:18 on 1 Jan 2011.
-    EXPECT_EQ(store.allRecords.back().milliseconds, (1u * 3600 + 13 * 60 + 18) * 1000);
+    EXPECT_EQ(store.allRecords().back().milliseconds, (1u * 3600 + 13 * 60 + 18) * 1000);
 
     const auto other = folder.path() / "c.log";
     std::vector<std::string> argsC = argsA;

@@ -2,7 +2,9 @@
 // are derived, and the frame settings of the viewer's section.
 #include "logdata/Logreader.h"
 #include "logdata/Logsimulator.h"
+#include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
+#include "session/Logsession.h"
 #include "suite/Inifile.h"
 #include "suite/Positionsettings.h"
 
@@ -82,19 +84,19 @@ TEST_F(PreciseStore, SameSamplesWhicheverWayTheyAreDerived)
     TSampleStore oneThread;
     oneThread.preciseSite = DefaultSite();
     ASSERT_EQ(readLogFile(log, oneThread, nullptr, 1).status, TReadResult::Ok);
-    ASSERT_GT(oneThread.allSamples.size(), 14000u);
+    ASSERT_GT(oneThread.allSamples().size(), 14000u);
     for (unsigned threads : {0u, 2u, 3u}) {
         TSampleStore store;
         store.preciseSite = DefaultSite();
         ASSERT_EQ(readLogFile(log, store, nullptr, threads).status, TReadResult::Ok);
-        ASSERT_EQ(store.allSamples.size(), oneThread.allSamples.size());
-        EXPECT_EQ(std::memcmp(store.allSamples.data(), oneThread.allSamples.data(),
-                              sizeof(Sample) * store.allSamples.size()), 0) << threads << " threads";
-        EXPECT_EQ(std::memcmp(store.voltageSamples.data(), oneThread.voltageSamples.data(),
-                              sizeof(Sample) * store.voltageSamples.size()), 0) << threads << " threads";
+        ASSERT_EQ(store.allSamples().size(), oneThread.allSamples().size());
+        EXPECT_EQ(std::memcmp(store.allSamples().data(), oneThread.allSamples().data(),
+                              sizeof(Sample) * store.allSamples().size()), 0) << threads << " threads";
+        EXPECT_EQ(std::memcmp(store.voltageSamples().data(), oneThread.voltageSamples().data(),
+                              sizeof(Sample) * store.voltageSamples().size()), 0) << threads << " threads";
         store.rebuildSamples(threads);
-        EXPECT_EQ(std::memcmp(store.allSamples.data(), oneThread.allSamples.data(),
-                              sizeof(Sample) * store.allSamples.size()), 0) << threads << " threads, Refresh";
+        EXPECT_EQ(std::memcmp(store.allSamples().data(), oneThread.allSamples().data(),
+                              sizeof(Sample) * store.allSamples().size()), 0) << threads << " threads, Refresh";
     }
 }
 
@@ -104,18 +106,18 @@ TEST_F(PreciseStore, RefreshDerivesInTheFrameInForce)
 {
     TSampleStore store;
     ASSERT_EQ(readLogFile(log, store, nullptr).status, TReadResult::Ok);
-    const SampleList classic = store.allSamples;
+    const SampleList classic = store.allSamples();
     store.preciseSite = DefaultSite();
     store.rebuildSamples();
-    ASSERT_EQ(store.allSamples.size(), classic.size());
+    ASSERT_EQ(store.allSamples().size(), classic.size());
     // Same counts, time and volts; the sky moved by the precession since 2010 (about 0.14 degree)
     // and more.
-    EXPECT_EQ(store.allSamples[100][Azimuth], classic[100][Azimuth]);
-    EXPECT_EQ(store.allSamples[100][Time], classic[100][Time]);
-    EXPECT_GT(std::fabs(store.allSamples[100][RightAscension] - classic[100][RightAscension]), 0.05);
+    EXPECT_EQ(store.allSamples()[100][Azimuth], classic[100][Azimuth]);
+    EXPECT_EQ(store.allSamples()[100][Time], classic[100][Time]);
+    EXPECT_GT(std::fabs(store.allSamples()[100][RightAscension] - classic[100][RightAscension]), 0.05);
     store.preciseSite.reset();
     store.rebuildSamples();
-    EXPECT_EQ(std::memcmp(store.allSamples.data(), classic.data(), sizeof(Sample) * classic.size()), 0);
+    EXPECT_EQ(std::memcmp(store.allSamples().data(), classic.data(), sizeof(Sample) * classic.size()), 0);
 }
 
 TEST(PositionSettings, ViewerSectionKeysAndTheirDefaults)
@@ -147,6 +149,32 @@ TEST(PositionSettings, ViewerSectionKeysAndTheirDefaults)
         EXPECT_EQ(s.dut1Seconds, c.dut1) << c.name;
         EXPECT_TRUE(s.refraction) << c.name;
     }
+}
+
+// The session keeps the frame for its own re-derivations and hands it to the session of the next
+// file, as the window opens every file in a fresh session: the next file is read in the frame the
+// user chose, and leaving the frame on a session gives the classic samples again on refresh.
+TEST_F(PreciseStore, SessionCarriesTheFrameToRefreshAndTheNextFile)
+{
+    TLogSession classic;
+    ASSERT_EQ(classic.read(log).status, TReadResult::Ok);
+    TLogSession icrs;
+    icrs.setFrameSite(DefaultSite());
+    ASSERT_EQ(icrs.read(log).status, TReadResult::Ok);
+    const SampleList icrsSamples = icrs.store().allSamples();
+    ASSERT_EQ(icrsSamples.size(), classic.store().allSamples().size());
+    EXPECT_GT(std::fabs(icrsSamples[0][RightAscension] - classic.store().allSamples()[0][RightAscension]), 0.05);
+
+    std::unique_ptr<TLogSession> next = icrs.nextSession();
+    ASSERT_TRUE(next->frameSite().has_value());
+    ASSERT_EQ(next->read(log).status, TReadResult::Ok);
+    EXPECT_EQ(std::memcmp(next->store().allSamples().data(), icrsSamples.data(), sizeof(Sample) * icrsSamples.size()), 0);
+
+    next->setFrameSite(std::nullopt);
+    next->refresh();
+    const SampleList& back = next->store().allSamples();
+    ASSERT_EQ(back.size(), classic.store().allSamples().size());
+    EXPECT_EQ(std::memcmp(back.data(), classic.store().allSamples().data(), sizeof(Sample) * back.size()), 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Derived quantities, Refresh with corrections, and the store's lists.
 #include "logdata/Logreader.h"
+#include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
 
 #include <gtest/gtest.h>
@@ -99,28 +100,28 @@ TEST(SampleRefresh, UserCorrectionReplacesLoggedOne)
 {
     TSampleStore store = StoreFromLines({"Opening session 12/05/2010 21:03:15 (UTC)", "Azimuth correction 12",
                                          "Altitude correction -4", "75795000 8192 4096 1024", "75796000 8193 4097"});
-    ASSERT_EQ(store.allSamples.size(), 2u);
-    ASSERT_EQ(store.voltageSamples.size(), 1u);
-    const SampleList asRead = store.allSamples;
+    ASSERT_EQ(store.allSamples().size(), 2u);
+    ASSERT_EQ(store.voltageSamples().size(), 1u);
+    const SampleList asRead = store.allSamples();
 
     // The user's value equal to the logged one leaves the samples as read.
     store.rebuildSamples(1);
-    ASSERT_EQ(store.allSamples.size(), 2u);
-    EXPECT_EQ(std::memcmp(store.allSamples.data(), asRead.data(), sizeof(Sample) * 2), 0);
+    ASSERT_EQ(store.allSamples().size(), 2u);
+    EXPECT_EQ(std::memcmp(store.allSamples().data(), asRead.data(), sizeof(Sample) * 2), 0);
 
     // 12 -> 15 shifts every azimuth by 3 counts; altitude stays.
     store.azimuthCorrection = 15;
     store.rebuildSamples(1);
-    EXPECT_EQ(store.allSamples[0][Azimuth], 90.0 + 0.032958984375);
-    EXPECT_EQ(store.allSamples[1][Azimuth], 8193 * 360.0 / 32768 + 0.032958984375);
-    EXPECT_EQ(store.voltageSamples[0][Azimuth], 90.0 + 0.032958984375);
-    EXPECT_EQ(store.allSamples[0][Altitude], 45.0);
-    EXPECT_EQ(store.allSamples[0][Time], asRead[0][Time]);
+    EXPECT_EQ(store.allSamples()[0][Azimuth], 90.0 + 0.032958984375);
+    EXPECT_EQ(store.allSamples()[1][Azimuth], 8193 * 360.0 / 32768 + 0.032958984375);
+    EXPECT_EQ(store.voltageSamples()[0][Azimuth], 90.0 + 0.032958984375);
+    EXPECT_EQ(store.allSamples()[0][Altitude], 45.0);
+    EXPECT_EQ(store.allSamples()[0][Time], asRead[0][Time]);
 
     // -4 -> -10 moves altitudes 6 counts down.
     store.altitudeCorrection = -10;
     store.rebuildSamples(1);
-    EXPECT_EQ(store.allSamples[0][Altitude], 45.0 - 6 * 360.0 / 32768);
+    EXPECT_EQ(store.allSamples()[0][Altitude], 45.0 - 6 * 360.0 / 32768);
 }
 
 TEST(SampleRefresh, NegativeCorrectedCountGivesNegativeAngle)
@@ -128,8 +129,8 @@ TEST(SampleRefresh, NegativeCorrectedCountGivesNegativeAngle)
     TSampleStore store = StoreFromLines({"Azimuth correction 0", "1000 2 100 7"});
     store.azimuthCorrection = -5;
     store.rebuildSamples(1);
-    ASSERT_EQ(store.allSamples.size(), 1u);
-    EXPECT_EQ(store.allSamples[0][Azimuth], -3 * 360.0 / 32768);
+    ASSERT_EQ(store.allSamples().size(), 1u);
+    EXPECT_EQ(store.allSamples()[0][Azimuth], -3 * 360.0 / 32768);
 }
 
 TEST(SampleRefresh, ExtremeCorrectionsDoNotOverflowTheShift)
@@ -139,7 +140,7 @@ TEST(SampleRefresh, ExtremeCorrectionsDoNotOverflowTheShift)
     store.azimuthCorrection = 2147483647;
     EXPECT_EQ(store.azimuthShift(), 4294967295LL);
     store.rebuildSamples(1);
-    EXPECT_EQ(store.allSamples[0][Azimuth], 4294967295.0 * 360.0 / 32768.0);
+    EXPECT_EQ(store.allSamples()[0][Azimuth], 4294967295.0 * 360.0 / 32768.0);
 }
 
 TEST(SampleRefresh, AxisWithoutLoggedCorrectionIsNotShifted)
@@ -151,7 +152,7 @@ TEST(SampleRefresh, AxisWithoutLoggedCorrectionIsNotShifted)
     store.altitudeCorrection = 100;  // nothing logged to replace
     store.rebuildSamples(1);
     EXPECT_EQ(store.altitudeShift(), 0);
-    EXPECT_EQ(store.allSamples[0][Altitude], 45.0);
+    EXPECT_EQ(store.allSamples()[0][Altitude], 45.0);
 }
 
 TEST(SampleRefresh, RecordsKeepTheirOwnDatesAcrossMidnight)
@@ -159,14 +160,14 @@ TEST(SampleRefresh, RecordsKeepTheirOwnDatesAcrossMidnight)
     TSampleStore store = StoreFromLines({"Opening session 12/05/2010 23:59:58 (UTC)", "Azimuth correction 0",
                                          "86398000 8192 4096 1", "Date changed 13/05/2010", "1000 8192 4096 2",
                                          "2000 8192 4096"});
-    ASSERT_EQ(store.allSamples.size(), 3u);
+    ASSERT_EQ(store.allSamples().size(), 3u);
     auto checkDates = [&](const char* when) {
-        EXPECT_DOUBLE_EQ(store.allSamples[0][Time], May12of2010 + 86398.0 / 86400.0) << when;
-        EXPECT_DOUBLE_EQ(store.allSamples[1][Time], May12of2010 + 1.0 + 1.0 / 86400.0) << when;
-        EXPECT_DOUBLE_EQ(store.allSamples[2][Time], May12of2010 + 1.0 + 2.0 / 86400.0) << when;
-        ASSERT_EQ(store.voltageSamples.size(), 2u) << when;
-        EXPECT_DOUBLE_EQ(store.voltageSamples[0][Time], May12of2010 + 86398.0 / 86400.0) << when;
-        EXPECT_DOUBLE_EQ(store.voltageSamples[1][Time], May12of2010 + 1.0 + 1.0 / 86400.0) << when;
+        EXPECT_DOUBLE_EQ(store.allSamples()[0][Time], May12of2010 + 86398.0 / 86400.0) << when;
+        EXPECT_DOUBLE_EQ(store.allSamples()[1][Time], May12of2010 + 1.0 + 1.0 / 86400.0) << when;
+        EXPECT_DOUBLE_EQ(store.allSamples()[2][Time], May12of2010 + 1.0 + 2.0 / 86400.0) << when;
+        ASSERT_EQ(store.voltageSamples().size(), 2u) << when;
+        EXPECT_DOUBLE_EQ(store.voltageSamples()[0][Time], May12of2010 + 86398.0 / 86400.0) << when;
+        EXPECT_DOUBLE_EQ(store.voltageSamples()[1][Time], May12of2010 + 1.0 + 1.0 / 86400.0) << when;
     };
     checkDates("as read");
     store.azimuthCorrection = 3;
@@ -179,22 +180,19 @@ TEST(SampleRefresh, RestoresZoomedListsAndEmptiesHistories)
 {
     TSampleStore store = StoreFromLines({"Azimuth correction 0", "1 1 1 1", "2 2 2", "3 3 3 3"});
     // A zoom as the plot does it: old lists on the histories, lists narrowed in place.
-    store.allUndo.push_back(store.allSamples);
-    store.voltageUndo.push_back(store.voltageSamples);
-    store.allSamples.resize(1);
-    store.voltageSamples.clear();
+    store.narrowSamples({true, false, false}, {false, false});
     store.rebuildSamples(1);
-    EXPECT_EQ(store.allSamples.size(), 3u);
-    EXPECT_EQ(store.voltageSamples.size(), 2u);
-    EXPECT_TRUE(store.allUndo.empty());
-    EXPECT_TRUE(store.voltageUndo.empty());
+    EXPECT_EQ(store.allSamples().size(), 3u);
+    EXPECT_EQ(store.voltageSamples().size(), 2u);
+    EXPECT_TRUE(store.allUndo().empty());
+    EXPECT_TRUE(store.voltageUndo().empty());
 }
 
 TEST(SampleStore, ActiveSamplesFollowVoltsOnly)
 {
     TSampleStore store = StoreFromLines({"1 1 1 1", "2 2 2"});
-    EXPECT_EQ(&store.activeSamples(false), &store.allSamples);
-    EXPECT_EQ(&store.activeSamples(true), &store.voltageSamples);
+    EXPECT_EQ(&store.activeSamples(false), &store.allSamples());
+    EXPECT_EQ(&store.activeSamples(true), &store.voltageSamples());
     EXPECT_EQ(store.activeSamples(true).size(), 1u);
 }
 
@@ -220,22 +218,110 @@ TEST(SampleDerivation, ParallelDerivationIsBitIdenticalToSerial)
     for (unsigned threads : {2u, 3u}) {
         TSampleStore parallel = ManyRecords(70001);
         parallel.deriveRecords(threads);
-        ASSERT_EQ(parallel.allSamples.size(), serial.allSamples.size());
-        ASSERT_EQ(parallel.voltageSamples.size(), serial.voltageSamples.size());
-        EXPECT_EQ(std::memcmp(parallel.allSamples.data(), serial.allSamples.data(),
-                              sizeof(Sample) * serial.allSamples.size()), 0) << threads << " threads";
-        EXPECT_EQ(std::memcmp(parallel.voltageSamples.data(), serial.voltageSamples.data(),
-                              sizeof(Sample) * serial.voltageSamples.size()), 0) << threads << " threads";
+        ASSERT_EQ(parallel.allSamples().size(), serial.allSamples().size());
+        ASSERT_EQ(parallel.voltageSamples().size(), serial.voltageSamples().size());
+        EXPECT_EQ(std::memcmp(parallel.allSamples().data(), serial.allSamples().data(),
+                              sizeof(Sample) * serial.allSamples().size()), 0) << threads << " threads";
+        EXPECT_EQ(std::memcmp(parallel.voltageSamples().data(), serial.voltageSamples().data(),
+                              sizeof(Sample) * serial.voltageSamples().size()), 0) << threads << " threads";
         parallel.azimuthCorrection = parallel.loggedAzimuthCorrection = 0;
         parallel.rebuildSamples(threads);
-        EXPECT_EQ(std::memcmp(parallel.allSamples.data(), serial.allSamples.data(),
-                              sizeof(Sample) * serial.allSamples.size()), 0) << threads << " threads, Refresh";
+        EXPECT_EQ(std::memcmp(parallel.allSamples().data(), serial.allSamples().data(),
+                              sizeof(Sample) * serial.allSamples().size()), 0) << threads << " threads, Refresh";
     }
     // Each voltage sample is the derivation of its own record and date.
-    for (std::size_t v = 0; v < serial.voltageRecords.size(); v += 997) {
-        const Sample direct = deriveSample(serial.voltageRecords[v], 0, 0, serial.voltageRecordDates[v]);
-        EXPECT_EQ(std::memcmp(&direct, &serial.voltageSamples[v], sizeof(Sample)), 0) << v;
+    for (std::size_t v = 0; v < serial.voltageRecords().size(); v += 997) {
+        const Sample direct = deriveSample(serial.voltageRecords()[v], 0, 0, serial.voltageRecordDates()[v]);
+        EXPECT_EQ(std::memcmp(&direct, &serial.voltageSamples()[v], sizeof(Sample)), 0) << v;
     }
+}
+
+}  // namespace
+}  // namespace driftline
+
+namespace driftline {
+namespace {
+
+// Every list a mutation leaves behind: the record-side lists always in step, and the sample lists
+// either the full derivation (no zoom standing) or a narrowing of it.
+void ExpectListsInStep(const TSampleStore& store, const char* step)
+{
+    EXPECT_EQ(store.allRecordDates().size(), store.allRecords().size()) << step;
+    EXPECT_EQ(store.voltageRecordDates().size(), store.voltageRecords().size()) << step;
+    EXPECT_LE(store.voltageRecords().size(), store.allRecords().size()) << step;
+    if (store.canUndo()) {
+        EXPECT_LE(store.allSamples().size(), store.allRecords().size()) << step;
+        EXPECT_LE(store.voltageSamples().size(), store.voltageRecords().size()) << step;
+        return;
+    }
+    ASSERT_EQ(store.allSamples().size(), store.allRecords().size()) << step;
+    ASSERT_EQ(store.voltageSamples().size(), store.voltageRecords().size()) << step;
+    // Position i of a sample list is the derivation of record i under its own date.
+    const auto az = store.azimuthShift();
+    const auto alt = store.altitudeShift();
+    for (std::size_t i = 0; i < store.allRecords().size(); ++i) {
+        const Sample d = deriveSample(store.allRecords()[i], az, alt, store.allRecordDates()[i]);
+        EXPECT_EQ(std::memcmp(&d, &store.allSamples()[i], sizeof d), 0) << step << " all " << i;
+    }
+    for (std::size_t v = 0; v < store.voltageRecords().size(); ++v) {
+        const Sample d = deriveSample(store.voltageRecords()[v], az, alt, store.voltageRecordDates()[v]);
+        EXPECT_EQ(std::memcmp(&d, &store.voltageSamples()[v], sizeof d), 0) << step << " volts " << v;
+    }
+}
+
+// Alternate flags, starting with keep.
+std::vector<bool> EveryOther(std::size_t n)
+{
+    std::vector<bool> keep(n);
+    for (std::size_t i = 0; i < n; i += 2)
+        keep[i] = true;
+    return keep;
+}
+
+TEST(SampleStoreInvariant, ListsStayInStepThroughEveryMutation)
+{
+    TSampleStore store;
+    ExpectListsInStep(store, "new");
+    store.clearForRead();
+    for (const char* line : {"Opening session 12/05/2010", "Azimuth correction 4", "1000 10 20 30", "2000 11 21",
+                             "Date changed 13/05/2010", "3000 12 22 32", "4000 13 23 33", "5000 14 24"})
+        parseLogLine(line, store, false);
+    // Records appended but not yet derived: only the record side must agree.
+    EXPECT_EQ(store.allRecordDates().size(), 5u);
+    EXPECT_EQ(store.voltageRecordDates().size(), 3u);
+    store.deriveRecords(1);
+    ExpectListsInStep(store, "derived");
+    // One more record read with deriveNow, as a live feed appends it.
+    parseLogLine("6000 15 25 35", store, true);
+    ExpectListsInStep(store, "appended and derived");
+
+    store.narrowSamples(EveryOther(store.allSamples().size()), EveryOther(store.voltageSamples().size()));
+    EXPECT_EQ(store.allSamples().size(), 3u);
+    EXPECT_EQ(store.voltageSamples().size(), 2u);
+    ExpectListsInStep(store, "zoomed once");
+    // A mask shorter than its list drops the samples it does not reach.
+    store.narrowSamples({true}, {});
+    EXPECT_EQ(store.allSamples().size(), 1u);
+    EXPECT_TRUE(store.voltageSamples().empty());
+    EXPECT_EQ(store.allUndo().size(), 2u);
+    EXPECT_TRUE(store.undoZoom());
+    EXPECT_EQ(store.allSamples().size(), 3u);
+    EXPECT_EQ(store.voltageSamples().size(), 2u);
+    EXPECT_TRUE(store.resetZoom());
+    ExpectListsInStep(store, "reset");
+    EXPECT_FALSE(store.undoZoom());
+    EXPECT_FALSE(store.resetZoom());
+    ExpectListsInStep(store, "nothing to undo");
+
+    store.narrowSamples(EveryOther(6), EveryOther(4));
+    store.azimuthCorrection = 9;
+    store.rebuildSamples(2);
+    EXPECT_FALSE(store.canUndo());
+    ExpectListsInStep(store, "rebuilt with a correction");
+
+    store.clearForRead();
+    ExpectListsInStep(store, "cleared");
+    EXPECT_TRUE(store.allRecords().empty());
 }
 
 }  // namespace

@@ -233,17 +233,17 @@ TEST(AxisScale, RescaleAllTakesTheValueOfTheFirstEqualSample)
     for (int i = 0; i < 5; ++i) {
         Sample s;
         for (int q = 0; q < QuantityCount; ++q)
-            s[q] = q * 100.0 + i;  // quantity q spans q*100 .. q*100 + 4
+            s[q] = q * 20.0 + i;  // quantity q spans q*20 .. q*20 + 4 (below 180: no angle folds)
         all.push_back(s);
         if (i >= 2)
-            volts.push_back(s);  // spans q*100 + 2 .. q*100 + 4
+            volts.push_back(s);  // spans q*20 + 2 .. q*20 + 4
     }
     rescaleAll(scales, all, volts);
     for (int q = 0; q < QuantityCount; ++q) {
-        EXPECT_EQ(scales[ScaleIndex(q, false)].Minimum, q * 100.0) << q;
-        EXPECT_EQ(scales[ScaleIndex(q, false)].Maximum, q * 100.0 + 4) << q;
-        EXPECT_EQ(scales[ScaleIndex(q, true)].Minimum, q * 100.0 + 2) << q;
-        EXPECT_EQ(scales[ScaleIndex(q, true)].Maximum, q * 100.0 + 4) << q;
+        EXPECT_EQ(scales[ScaleIndex(q, false)].Minimum, q * 20.0) << q;
+        EXPECT_EQ(scales[ScaleIndex(q, false)].Maximum, q * 20.0 + 4) << q;
+        EXPECT_EQ(scales[ScaleIndex(q, true)].Minimum, q * 20.0 + 2) << q;
+        EXPECT_EQ(scales[ScaleIndex(q, true)].Maximum, q * 20.0 + 4) << q;
     }
 }
 

@@ -77,17 +77,44 @@ TEST_F(AtomicFile, TargetsThatCannotBeWritten)
     EXPECT_FALSE(missingFolder.Open(folder / "no such folder" / "a.csv", error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(missingFolder.Write("x", error));
-    // A folder in the way: the write goes to the temporary file, the rename fails, nothing stays.
-    fs::create_directories(folder / "taken");
+    // Anything but a regular file or a new name is refused at Open, as every safe write refuses
+    // it, and left as it was: a folder, a device (through a link too).
     fs::create_directories(folder / "taken" / "inside");
-    TAtomicFile folderInTheWay;
-    ASSERT_TRUE(folderInTheWay.Open(folder / "taken", error)) << error;
-    ASSERT_TRUE(folderInTheWay.Write("x", error));
-    error.clear();
-    EXPECT_FALSE(folderInTheWay.Commit(error));
-    EXPECT_FALSE(error.empty());
+    fs::create_symlink("/dev/null", folder / "to-device");
+    for (const fs::path& refused : {folder / "taken", fs::path("/dev/null"), folder / "to-device"}) {
+        TAtomicFile file;
+        error.clear();
+        EXPECT_FALSE(file.Open(refused, error)) << refused;
+        EXPECT_EQ(error, NotRegularFileReason) << refused;
+        EXPECT_FALSE(file.Commit(error));
+    }
     EXPECT_TRUE(fs::is_directory(folder / "taken" / "inside"));
-    EXPECT_EQ(FilesInFolder(), 2u);
+    EXPECT_TRUE(fs::is_symlink(folder / "to-device"));
+    EXPECT_EQ(FilesInFolder(), 3u);
+}
+
+// Through a link the file it names is replaced and the link stays; the temporary file on the way
+// carries the same name pattern as every other safe write's, so stale ones are cleaned alike.
+TEST_F(AtomicFile, ThroughALinkTheNamedFileIsReplacedWithTheSharedTemporaryName)
+{
+    fs::create_directories(folder / "real");
+    std::ofstream(folder / "real" / "data.csv", std::ios::binary) << "old";
+    fs::create_symlink(fs::path("real") / "data.csv", folder / "link.csv");
+    std::string error;
+    TAtomicFile file;
+    ASSERT_TRUE(file.Open(folder / "link.csv", error)) << error;
+    std::string leaf;
+    for (const auto& entry : fs::directory_iterator(folder / "real"))
+        if (entry.path().filename() != "data.csv")
+            leaf = entry.path().filename().string();
+    long pid = 0;
+    EXPECT_TRUE(IsOwnTemporaryName(leaf, pid)) << leaf;
+    EXPECT_EQ(pid, static_cast<long>(::getpid()));
+    ASSERT_TRUE(file.Write("new", error)) << error;
+    ASSERT_TRUE(file.Commit(error)) << error;
+    EXPECT_TRUE(fs::is_symlink(folder / "link.csv"));
+    EXPECT_EQ(Read(folder / "real" / "data.csv"), "new");
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(folder / "real"), fs::directory_iterator())), 1u);
 }
 
 }  // namespace

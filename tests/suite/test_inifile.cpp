@@ -285,5 +285,54 @@ TEST(IniWriter, UnwritableFolderFailsWithTheReasonAndKeepsTheOldFile) {
     EXPECT_EQ(left, std::vector<std::string>{"ZVK.ini"});
 }
 
+// What the writer puts in, the reader must find: both go by one reading of sections and lines.
+TEST(IniRoundTrip, WrittenKeysReadBackWhateverTheFileAroundThem) {
+    struct Case {
+        const char* name;
+        std::string before;
+    };
+    const Case cases[] = {
+        // A line that opens a bracket and never closes it is no section header.
+        {"unclosed header after the section", "[Driftline]\nTop=1\n[x\n"},
+        {"unclosed header before the section", "[x\n[Driftline]\nTop=1\n"},
+        // Old Mac line ends: every CR ends a line.
+        {"CR line ends", "[Telescope]\rName=Dish\r[Driftline]\rTop=1\rLeft=2\r"},
+        {"CR line ends, section missing", "[Telescope]\rName=Dish\r"},
+        {"mixed line ends", "[Telescope]\r\nName=Dish\n[Driftline]\rTop=1\r\n"},
+        // A NUL is a byte of its line like any other, not the end of the text.
+        {"NUL before the section", std::string("[Telescope]\r\nName=Di\0sh\r\n[Driftline]\r\nTop=1\r\n", 40)},
+        {"UTF-8 signature", "\xEF\xBB\xBF[Driftline]\r\nTop=1\r\n"},
+        {"only a signature", "\xEF\xBB\xBF"},
+        {"empty", ""},
+    };
+    const std::vector<std::pair<std::string, std::string>> written = {
+        {"Horizontal", "3"}, {"Vertical", "4"}, {"Top", "250"}, {"Volts only", "1"}};
+    for (const Case& c : cases) {
+        const std::string after = ApplyIniSection(c.before, "Driftline", written);
+        const TIniReader ini = TIniReader::FromText(after);
+        for (const auto& [key, value] : written) {
+            EXPECT_EQ(ini.Value("Driftline", key), value) << c.name << ": " << key;
+        }
+        // The controller's own sections read as before.
+        const TIniReader old = TIniReader::FromText(c.before);
+        EXPECT_EQ(ini.Value("Telescope", "Name"), old.Value("Telescope", "Name")) << c.name;
+    }
+    // The reader's view of the cases above, worked out by hand.
+    EXPECT_EQ(TIniReader::FromText("[Telescope]\rName=Dish\r").Value("Telescope", "Name"), "Dish");
+    EXPECT_EQ(TIniReader::FromText(std::string("[A]\r\nk=a\0b\r\n[B]\r\nk=2\r\n", 23)).Value("B", "k"), "2");
+    EXPECT_EQ(TIniReader::FromText("\xEF\xBB\xBF[A]\r\nk=1\r\n").Value("A", "k"), "1");
+    EXPECT_EQ(TIniReader::FromText("[A]\nk=1\n[x\nj=2\n").Value("A", "j"), "2");
+    EXPECT_FALSE(TIniReader::FromText("[A]\nk=1\n[x\nj=2\n").Value("x", "j").has_value());
+}
+
+// Found by the settings fuzzer: a value with blanks before it gained one more blank with every
+// rewrite of its line (the blanks after "=" are kept, and the value brought its own).
+TEST(IniRoundTrip, RewritingTheSameValuesChangesNothing) {
+    const std::vector<std::pair<std::string, std::string>> written = {{"Top", "  250"}, {"Left", "\t7 "}};
+    const std::string once = ApplyIniSection("[Driftline]\r\nTop= 1\r\n", "Driftline", written);
+    EXPECT_EQ(once, "[Driftline]\r\nTop= 250\r\nLeft=7\r\n");
+    EXPECT_EQ(ApplyIniSection(once, "Driftline", written), once);
+}
+
 }  // namespace
 }  // namespace driftline

@@ -3,7 +3,7 @@
 #include "analysis/PolyfitUnit.h"
 #include "analysis/ui/Fitdraw.h"
 #include "analysis/ui/Polunit.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 
 #include <QApplication>
@@ -93,10 +93,10 @@ private slots:
         mainWindow.setGeometry(100, 80, 500, 400);
         mainWindow.show();
         TPlot plot(nullptr, PlotRect(0, 0, 600, 450));
-        SetUpPlot(plot);
+        SetUpPlot(plot.Canvas);
         TPolForm* polForm = nullptr;
         std::vector<double> kept = {100.0, -0.5, 0.25};
-        const double r = RunFitCommand(&mainWindow, polForm, plot, Pixels({300}, {200}), 5, kept);
+        const double r = RunFitCommand(&mainWindow, polForm, plot, [&] { return RunFit(Pixels({300}, {200}), 5, kept); });
         QCOMPARE(r, -1.0);
         QVERIFY(polForm != nullptr);
         QCOMPARE(polForm->parentWidget(), &mainWindow);
@@ -109,7 +109,7 @@ private slots:
 
         // The second fit reuses the window and empties it first.
         TPolForm* const first = polForm;
-        RunFitCommand(&mainWindow, polForm, plot, Pixels({300}, {200}), 1, kept);
+        RunFitCommand(&mainWindow, polForm, plot, [&] { return RunFit(Pixels({300}, {200}), 1, kept); });
         QCOMPARE(polForm, first);
         QCOMPARE(polForm->Lines(), (QStringList{"Corr coeff = -1.00000", "a0 = 100"}));
     }
@@ -125,14 +125,14 @@ private slots:
         }
         QWidget mainWindow;
         TPlot plot(nullptr, PlotRect(0, 0, 600, 450));
-        SetUpPlot(plot);
-        plot.Clear();
+        SetUpPlot(plot.Canvas);
+        plot.Canvas.Clear();
         TPolForm* polForm = nullptr;
         std::vector<double> kept;
-        const double r = RunFitCommand(&mainWindow, polForm, plot, Pixels(x, y), 3, kept);
+        const double r = RunFitCommand(&mainWindow, polForm, plot, [&] { return RunFit(Pixels(x, y), 3, kept); });
         QVERIFY(r > 0.999999);
-        QCOMPARE(plot.Pen.color(), QColor(0, 0, 255));
-        const QImage& bitmap = plot.Bitmap;
+        QCOMPARE(plot.Canvas.Pen.color(), QColor(0, 0, 255));
+        const QImage& bitmap = plot.Canvas.Bitmap;
         for (int row = 101; row <= 123; ++row)
             QVERIFY2(IsFitBlue(bitmap, 150, row), qPrintable(QString("marker row %1").arg(row)));
         QVERIFY(IsFitBlue(bitmap, 125, 106));   // on the curve: 0.01 * 25^2 + 100 = 106.25

@@ -1,7 +1,7 @@
-// TPlot and DrawView: the canvas line's ends, clipping to the area, the frame, opaque text, the
+// The plot canvas, TPlot and DrawView: the canvas line's ends, clipping to the area, the frame, opaque text, the
 // zoom band on the visible picture only, and the fast sample line against drawing every segment.
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 
 #include <QPainter>
@@ -38,9 +38,9 @@ std::set<std::pair<int, int>> PixelsOf(const QImage& image, QRgb colour)
 }
 
 // A plot of the given size, set up as the window sets up its own, with a fixed margin tint.
-std::unique_ptr<TPlot> MakePlot(int width = DefaultPlotWidth, int height = DefaultPlotHeight)
+std::unique_ptr<TPlotCanvas> MakePlot(int width = DefaultPlotWidth, int height = DefaultPlotHeight)
 {
-    auto plot = std::make_unique<TPlot>(nullptr, PlotRect(0, 0, width, height));
+    auto plot = std::make_unique<TPlotCanvas>(PlotRect(0, 0, width, height));
     SetUpPlot(*plot);
     plot->SetMarginColor(QColor(MarginTint));
     return plot;
@@ -108,7 +108,7 @@ void TstPlot::canvasLineKeepsStartDropsEnd()
     QFETCH(PixelList, expected);
     const std::set<std::pair<int, int>> want(expected.begin(), expected.end());
 
-    TPlot plot(nullptr, PlotRect(0, 0, 10, 8));
+    TPlotCanvas plot(PlotRect(0, 0, 10, 8));
     plot.Bitmap.fill(Qt::white);
     plot.Pen.setColor(QColor(Red));
     plot.CanvasLine(a, b);
@@ -136,7 +136,7 @@ void TstPlot::rasterLineMatchesQPainter()
     QFETCH(int, maxLength);
     const int w = 600;
     const int h = 450;
-    TPlot plot(nullptr, PlotRect(0, 0, w, h));
+    TPlotCanvas plot(PlotRect(0, 0, w, h));
     plot.Pen.setColor(QColor(Red));
     QImage direct(w, h, QImage::Format_RGB32);
     plot.Bitmap.fill(Qt::white);
@@ -195,7 +195,7 @@ void TstPlot::lineToClipsToArea()
     QFETCH(int, redCount);
     QFETCH(PixelList, red);
     QFETCH(PixelList, notRed);
-    TPlot plot(nullptr, PlotRect(0, 0, 100, 70));
+    TPlotCanvas plot(PlotRect(0, 0, 100, 70));
     plot.MarginColor = QColor(MarginTint);
     plot.SetArea(PlotRect(10, 10, 50, 40));
     plot.Pen.setColor(QColor(Red));
@@ -251,7 +251,7 @@ void TstPlot::drawTextIsOpaqueOnItsRegion()
     QFETCH(bool, inArea);
     const QRgb areaColour = qRgb(200, 255, 200);
     const QRgb untouched = qRgb(0, 0, 255);
-    TPlot plot(nullptr, PlotRect(0, 0, 200, 100));
+    TPlotCanvas plot(PlotRect(0, 0, 200, 100));
     plot.MarginColor = QColor(MarginTint);
     plot.AreaColor = QColor(areaColour);
     plot.Area = PlotRect(40, 20, 160, 80);
@@ -286,10 +286,12 @@ void TstPlot::drawTextIsOpaqueOnItsRegion()
 
 void TstPlot::zoomBandOnlyOnVisiblePicture()
 {
-    auto plot = MakePlot();
-    const QImage before = plot->Bitmap.copy();
+    auto plot = std::make_unique<TPlot>(nullptr, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    SetUpPlot(plot->Canvas);
+    plot->Canvas.SetMarginColor(QColor(MarginTint));
+    const QImage before = plot->Canvas.Bitmap.copy();
     plot->ShowBand(100, 250);
-    QCOMPARE(plot->Bitmap, before);
+    QCOMPARE(plot->Canvas.Bitmap, before);
     int blackOnEdge = 0;
     for (int y = 41; y < 409; ++y)
         if (plot->Picture().pixel(100, y) == Black)
@@ -298,7 +300,7 @@ void TstPlot::zoomBandOnlyOnVisiblePicture()
     QVERIFY2(blackOnEdge > 100 && blackOnEdge < 368, qPrintable(QString::number(blackOnEdge)));
     QVERIFY(plot->Picture().pixel(175, 200) != Black);
     plot->Show();
-    QCOMPARE(plot->Picture(), plot->Bitmap);
+    QCOMPARE(plot->Picture(), plot->Canvas.Bitmap);
 }
 
 void TstPlot::fastSamplesMatchEverySegment_data()
@@ -426,7 +428,6 @@ void TstPlot::drawViewJoinsSamplesInRed()
     for (int dy = -1; dy <= 1; ++dy)
         nearMiddle = nearMiddle || plot->Bitmap.pixel(300, 225 + dy) == Red;
     QVERIFY(nearMiddle);
-    QCOMPARE(plot->Picture(), plot->Bitmap);
 }
 
 void TstPlot::marginStaysPaleForBlackLabels_data()
@@ -453,12 +454,12 @@ void TstPlot::marginStaysPaleForBlackLabels()
     QPalette palette = saved;
     palette.setColor(QPalette::ToolTipBase, toolTipBase);
     QApplication::setPalette(palette);
-    TPlot plot(nullptr, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    TPlotCanvas plot(PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
     SetUpPlot(plot);
     QApplication::setPalette(saved);
     QCOMPARE(plot.MarginColor, expected);
     // The margin of the picture itself, outside the frame.
-    QCOMPARE(plot.Picture().pixel(5, 5), expected.rgb());
+    QCOMPARE(plot.Bitmap.pixel(5, 5), expected.rgb());
 }
 
 QTEST_MAIN(TstPlot)

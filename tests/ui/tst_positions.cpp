@@ -3,6 +3,7 @@
 #include "analysis/Selectionwriter.h"
 #include "analysis/ui/Saveunit.h"
 #include "app/Mainunit.h"
+#include "logdata/Samplederive.h"
 #include "suite/Globalunit.h"
 
 #include <QtTest>
@@ -62,11 +63,11 @@ private slots:
             QVERIFY(form->miFrameClassic->isChecked());
             QVERIFY(!form->miFrameIcrs->isChecked());
             QVERIFY(form->lblFrame->isHidden());
-            QVERIFY(!form->store.preciseSite.has_value());
+            QVERIFY(!form->session().frameSite().has_value());
             QVERIFY(form->openLogFile(LogPath()));
             // The classic derivation, bit for bit.
             const Sample classic = deriveSample({43200000, 16384, 2731, 1024}, 0, 0, 45371.0);
-            QCOMPARE(std::memcmp(&form->store.allSamples[0], &classic, sizeof(Sample)), 0);
+            QCOMPARE(std::memcmp(&form->session().store().allSamples()[0], &classic, sizeof(Sample)), 0);
         }
         // A run without a choice leaves the key out, as before the menu existed.
         QVERIFY(!ReadIni().contains("Frame="));
@@ -78,11 +79,11 @@ private slots:
             auto form = MakeForm();
             form->show();
             QVERIFY(form->openLogFile(LogPath()));
-            const double classicDec = form->store.allSamples[0][Declination];
+            const double classicDec = form->session().store().allSamples()[0][Declination];
             form->miFrameIcrs->trigger();
             QVERIFY(form->miFrameIcrs->isChecked());
             QVERIFY(!form->miFrameClassic->isChecked());
-            const double icrsDec = form->store.allSamples[0][Declination];
+            const double icrsDec = form->session().store().allSamples()[0][Declination];
             QVERIFY2(std::fabs(icrsDec - (360.0 + FirstIcrsDec)) * 3600.0 < 0.01, qPrintable(QString::number(icrsDec, 'g', 12)));
             QVERIFY(std::fabs(icrsDec - classicDec) * 3600.0 > 1.0);
             // The status bar names the frame, beside the two read-out panels, within the window.
@@ -94,7 +95,7 @@ private slots:
             // Refresh derives in the frame in force.
             form->findChild<QPushButton*>(QStringLiteral("btnRefresh"))->setEnabled(true);
             form->btnRefreshClick();
-            QCOMPARE(form->store.allSamples[0][Declination], icrsDec);
+            QCOMPARE(form->session().store().allSamples()[0][Declination], icrsDec);
         }
         QVERIFY2(ReadIni().contains("[Driftline]\r\nHorizontal=0\r\nVertical=4\r\n"), ReadIni().constData());
         QVERIFY(ReadIni().contains("Frame=1\r\n"));
@@ -103,11 +104,11 @@ private slots:
             auto form = MakeForm();
             QVERIFY(form->miFrameIcrs->isChecked());
             QVERIFY(form->openLogFile(LogPath()));
-            QVERIFY(std::fabs(form->store.allSamples[0][Declination] - (360.0 + FirstIcrsDec)) * 3600.0 < 0.01);
+            QVERIFY(std::fabs(form->session().store().allSamples()[0][Declination] - (360.0 + FirstIcrsDec)) * 3600.0 < 0.01);
             // Back to classic: the classic samples again, and the panel goes.
             form->miFrameClassic->trigger();
             const Sample classic = deriveSample({43200000, 16384, 2731, 1024}, 0, 0, 45371.0);
-            QCOMPARE(std::memcmp(&form->store.allSamples[0], &classic, sizeof(Sample)), 0);
+            QCOMPARE(std::memcmp(&form->session().store().allSamples()[0], &classic, sizeof(Sample)), 0);
             QVERIFY(form->lblFrame->isHidden());
         }
         QVERIFY(ReadIni().contains("Frame=0\r\n"));
@@ -131,12 +132,12 @@ private slots:
         {
             auto form = MakeForm();
             QVERIFY(form->openLogFile(LogPath()));
-            plainRa = form->store.allSamples[0][RightAscension];
+            plainRa = form->session().store().allSamples()[0][RightAscension];
         }
         WriteIni(ini);
         auto form = MakeForm();
         QVERIFY(form->openLogFile(LogPath()));
-        const double shift = (form->store.allSamples[0][RightAscension] - plainRa) * 3600.0;
+        const double shift = (form->session().store().allSamples()[0][RightAscension] - plainRa) * 3600.0;
         QVERIFY2(std::fabs(shift - shiftArcsec) < 0.05, qPrintable(QString::number(shift)));
     }
 

@@ -5,6 +5,7 @@
 #include "analysis/PolyfitUnit.h"
 #include "analysis/ui/Fitdraw.h"
 #include "analysis/ui/Polunit.h"
+#include "analysis/Limitswriter.h"
 #include "analysis/Selectionwriter.h"
 #include "analysis/ui/Saveunit.h"
 #include "app/Controllerlink.h"
@@ -13,6 +14,7 @@
 #include "app/Progressunit.h"
 #include "app/Shellunit.h"
 #include "plot/ui/Plotunit.h"
+#include "session/Logsession.h"
 #include "suite/Controllerprotocol.h"
 #include "suite/Globalunit.h"
 
@@ -252,9 +254,12 @@ private slots:
     void helpContentsAndContextHelp();
     void fitFillsTheWindowAndDrawsTheCurve();
     void failingFitKeepsTheCoefficients();
-    void savesEqualTheCommandLineTool_data();
-    void savesEqualTheCommandLineTool();
-    void limitsEqualTheCommandLineTool();
+    void savesEqualTheHeadlessSession_data();
+    void savesEqualTheHeadlessSession();
+    void limitsEqualTheHeadlessSession();
+    void sessionSavesEqualTheCommandLineTool_data();
+    void sessionSavesEqualTheCommandLineTool();
+    void sessionLimitsEqualTheCommandLineTool();
     void fileTypeIsKeptAcrossRuns();
     void unwritableTargetIsReportedAndKeptIntact_data();
     void unwritableTargetIsReportedAndKeptIntact();
@@ -269,6 +274,8 @@ private:
     }
     // Opens a.log with Time across, Volts up, and zooms to the band 150..420 as a drag would.
     void ShowZoomedVolts(TForm1& form);
+    // The same file, axes and drag on a session without a window.
+    void ZoomVoltsHeadless(TLogSession& session);
 
     QTemporaryDir runtime_{QStringLiteral("/tmp/dl-int-run-XXXXXX")};
     QTemporaryDir suite_{QStringLiteral("/tmp/dl-int-suite-XXXXXX")};
@@ -356,6 +363,17 @@ void TstViewerIntegration::ShowZoomedVolts(TForm1& form)
     QTest::mouseRelease(form.Plot, Qt::LeftButton, {}, QPoint(420, 225));
 }
 
+void TstViewerIntegration::ZoomVoltsHeadless(TLogSession& session)
+{
+    session.read(LogPath(QStringLiteral("a.log")).toStdString());
+    session.setAxes(Time, Volts);
+    session.pressZoomDrag(150);
+    session.moveZoomDrag(300, 225);
+    session.moveZoomDrag(420, 225);
+    QVERIFY(session.releaseZoomDrag());
+    session.computePlottedPoints();
+}
+
 // ------------------------------------------------------------------ the controller link
 
 void TstViewerIntegration::controllerAnnouncesAndOpensByIndex()
@@ -373,12 +391,12 @@ void TstViewerIntegration::controllerAnnouncesAndOpensByIndex()
 
     // Listed by name: a.log, b.log, notes.txt; only the two logs count, so index 1 is b.log.
     QCOMPARE(RunCli(ControllerArgs() + QStringList{QStringLiteral("open"), QStringLiteral("1")}).exitCode, 0);
-    QVERIFY(SpinUntil([&] { return form->lastLogPath == LogPath(QStringLiteral("b.log")).toStdString(); }, 5000));
+    QVERIFY(SpinUntil([&] { return form->session().path() == LogPath(QStringLiteral("b.log")).toStdString(); }, 5000));
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("b.log"));
     QCOMPARE(Find<QAction>(*form, "miTextEditor")->text(), QStringLiteral("Open b.log in &text editor."));
     QVERIFY(Find<QAction>(*form, "miTextEditor")->isEnabled());
     QVERIFY(!Find<QPushButton>(*form, "btnRefresh")->isEnabled());
-    QCOMPARE(form->store.allSamples.size(), std::size_t(120));
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t(120));
     QCOMPARE(requests.count(), 1);
 
     // Index 2 is beyond the two logs; the rest is not a message at all. None opens anything.
@@ -390,7 +408,7 @@ void TstViewerIntegration::controllerAnnouncesAndOpensByIndex()
     }
     QTest::qWait(500);
     QCOMPARE(requests.count(), 1);
-    QCOMPARE(QString::fromStdString(form->lastLogPath.string()), LogPath(QStringLiteral("b.log")));
+    QCOMPARE(QString::fromStdString(form->session().path().string()), LogPath(QStringLiteral("b.log")));
     QVERIFY(messages_.empty());
 
     // The text editor opens the file the controller had opened, the one its caption names.
@@ -478,7 +496,7 @@ void TstViewerIntegration::requestDuringAReadRunsAfterIt()
     QCOMPARE(heldDuringRead, LogPath(QStringLiteral("b.log")));
     // The big file was read to its end, untouched by the request.
     QVERIFY(deliveries.empty());
-    QVERIFY(form->store.allSamples.size() >= 59000);
+    QVERIFY(form->session().store().allSamples().size() >= 59000);
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("big.log"));
 
     QVERIFY(SpinUntil([&] { return !deliveries.empty(); }, 5000));
@@ -487,7 +505,7 @@ void TstViewerIntegration::requestDuringAReadRunsAfterIt()
     QCOMPARE(deliveries[0].first, LogPath(QStringLiteral("b.log")));
     QVERIFY(!deliveries[0].second);
     QCOMPARE(Find<QLabel>(*form, "lblCaption")->text(), QStringLiteral("b.log"));
-    QCOMPARE(form->store.allSamples.size(), std::size_t(120));
+    QCOMPARE(form->session().store().allSamples().size(), std::size_t(120));
 }
 
 // ------------------------------------------------------------------ about, help
@@ -564,9 +582,9 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
     // Only the records that carried volts, so the points trace the hump alone.
     Find<QAction>(*form, "miVolts")->trigger();
     QVERIFY(form->positiveVoltageView());
-    QCOMPARE(form->plottedPoints.size(), std::size_t(300 - 43));
+    QCOMPARE(form->plottedPoints().size(), std::size_t(300 - 43));
     Find<QSpinBox>(*form, "seCoeff")->setValue(3);
-    const int blueBefore = CountPixels(form->Plot->Bitmap, FitColor.rgb());
+    const int blueBefore = CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb());
 
     Find<QAction>(*form, "miFit")->trigger();
     QVERIFY(answerer.boxes.empty());
@@ -583,7 +601,7 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
     QCOMPARE(lines[0].section(QLatin1Char('.'), 1).size(), 5);
     // The hump is a parabola sampled in whole volts counts: three terms explain nearly all of it.
     const std::vector<double> expected =
-        ReferenceFit(form->plottedPoints.pixelX, form->plottedPoints.pixelY, 3);
+        ReferenceFit(form->plottedPoints().pixelX, form->plottedPoints().pixelY, 3);
     for (int i = 0; i < 3; ++i) {
         const QString prefix = QStringLiteral("a%1 = ").arg(i);
         QVERIFY2(lines[i + 1].startsWith(prefix), qPrintable(lines[i + 1]));
@@ -594,12 +612,12 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
         // the plain normal equations lose in double precision.
         QVERIFY2(std::fabs(shown - expected[i]) <= 2e-5 * std::fabs(expected[i]),
                  qPrintable(QStringLiteral("%1 vs %2").arg(lines[i + 1]).arg(expected[i], 0, 'g', 12)));
-        QVERIFY(std::fabs(form->fitCoefficients[i] - expected[i]) <= 1e-5 * std::fabs(expected[i]));
+        QVERIFY(std::fabs(form->session().fitCoefficients()[i] - expected[i]) <= 1e-5 * std::fabs(expected[i]));
     }
     // The downward-opening hump on screen is a parabola opening upwards in pixel y.
-    QVERIFY(form->fitCoefficients[2] > 0);
-    QVERIFY2(CountPixels(form->Plot->Bitmap, FitColor.rgb()) - blueBefore > 100,
-             qPrintable(QString::number(CountPixels(form->Plot->Bitmap, FitColor.rgb()))));
+    QVERIFY(form->session().fitCoefficients()[2] > 0);
+    QVERIFY2(CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb()) - blueBefore > 100,
+             qPrintable(QString::number(CountPixels(form->Plot->Canvas.Bitmap, FitColor.rgb()))));
 }
 
 void TstViewerIntegration::failingFitKeepsTheCoefficients()
@@ -613,11 +631,11 @@ void TstViewerIntegration::failingFitKeepsTheCoefficients()
     QVERIFY(answerer.boxes.empty());
     const QStringList good = form->polForm->Lines();
     QCOMPARE(good.size(), 4);
-    const std::vector<double> kept = form->fitCoefficients;
+    const std::vector<double> kept = form->session().fitCoefficients();
 
     // One record leaves one plotted point: the fit refuses, once, in its own warning box.
     form->openChosenFile(OtherPath(QStringLiteral("single.log")));
-    QCOMPARE(form->plottedPoints.size(), std::size_t(1));
+    QCOMPARE(form->plottedPoints().size(), std::size_t(1));
     Find<QSpinBox>(*form, "seCoeff")->setValue(5);
     Find<QAction>(*form, "miFit")->trigger();
     QTest::qWait(50);
@@ -633,14 +651,14 @@ void TstViewerIntegration::failingFitKeepsTheCoefficients()
         QCOMPARE(lines[i], good[i]);
     QCOMPARE(lines[4], QStringLiteral("a3 = 0"));
     QCOMPARE(lines[5], QStringLiteral("a4 = 0"));
-    QCOMPARE(form->fitCoefficients.size(), std::size_t(5));
+    QCOMPARE(form->session().fitCoefficients().size(), std::size_t(5));
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(form->fitCoefficients[i], kept[i]);
+        QCOMPARE(form->session().fitCoefficients()[i], kept[i]);
 }
 
 // ------------------------------------------------------------------ saving
 
-void TstViewerIntegration::savesEqualTheCommandLineTool_data()
+void TstViewerIntegration::savesEqualTheHeadlessSession_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("button");
@@ -658,7 +676,7 @@ void TstViewerIntegration::savesEqualTheCommandLineTool_data()
     QTest::newRow("Save As, dat") << "miSaveAs" << "rbBinary" << "dat" << "Data file (*.dat);;Any (*.*)";
 }
 
-void TstViewerIntegration::savesEqualTheCommandLineTool()
+void TstViewerIntegration::savesEqualTheHeadlessSession()
 {
     QFETCH(QString, command);
     QFETCH(QString, button);
@@ -667,9 +685,9 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     auto form = MakeForm();
     QVERIFY(form);
     ShowZoomedVolts(*form);
-    const std::size_t points = form->plottedPoints.size();
+    const std::size_t points = form->plottedPoints().size();
     // The zoom narrowed the 300 samples of a.log in place to those inside the band.
-    QVERIFY(!form->store.allUndo.empty());
+    QVERIFY(!form->session().store().allUndo().empty());
     QVERIFY2(points > 10 && points < 300, qPrintable(QString::number(points)));
 
     const QString target = suite_.filePath(QStringLiteral("window.") + format);
@@ -701,18 +719,20 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     QCOMPARE(dialogFilter, filter);
     QCOMPARE(dialogSuffix, QStringLiteral("csv"));
 
-    const QString cliTarget = suite_.filePath(QStringLiteral("cli.") + format);
-    const CliRun cli = RunCli({QStringLiteral("save"), LogPath(QStringLiteral("a.log")), QStringLiteral("--root"),
-                               suite_.path(), QStringLiteral("--x"), QStringLiteral("Time"), QStringLiteral("--y"),
-                               QStringLiteral("Volts"), QStringLiteral("--band"), QStringLiteral("150:420"),
-                               QStringLiteral("--format"), format, QStringLiteral("-o"), cliTarget});
-    QVERIFY2(cli.exitCode == 0, cli.err.constData());
+    // The window's session gave the same points as one driven without a window (the one
+    // driftline-cli's save runs, compared with the tool below).
+    TLogSession headless;
+    ZoomVoltsHeadless(headless);
+    const PlottedPoints& same = headless.plottedPoints();
+    const std::string expected = format == QStringLiteral("dat")
+                                     ? BinarySelectionBytes(same)
+                                     : TextSelectionBytes(same, format == QStringLiteral("csv") ? ',' : ' ');
     const QByteArray written = ReadAll(target);
-    QCOMPARE(written, ReadAll(cliTarget));
+    QCOMPARE(written, QByteArray::fromStdString(expected));
 
     // And the first record as the file format defines it, formed here without the program.
-    const double h = form->plottedPoints.horizontalValues[0];
-    const double v = form->plottedPoints.verticalValues[0];
+    const double h = form->plottedPoints().horizontalValues[0];
+    const double v = form->plottedPoints().verticalValues[0];
     if (format == QStringLiteral("dat")) {
         QCOMPARE(written.size(), qsizetype(16 * points));
         double first[2];
@@ -727,7 +747,7 @@ void TstViewerIntegration::savesEqualTheCommandLineTool()
     }
 }
 
-void TstViewerIntegration::limitsEqualTheCommandLineTool()
+void TstViewerIntegration::limitsEqualTheHeadlessSession()
 {
     auto form = MakeForm();
     QVERIFY(form);
@@ -741,17 +761,68 @@ void TstViewerIntegration::limitsEqualTheCommandLineTool()
     Find<QAction>(*form, "miSaveLimits")->trigger();
     QCOMPARE(dialogFilter, QStringLiteral("Comma separated values (*.csv);;Any (*.*)"));
 
+    TLogSession headless;
+    ZoomVoltsHeadless(headless);
+    const QByteArray written = ReadAll(target);
+    QCOMPARE(written, QByteArray::fromStdString(LimitsReportText(headless.store().voltageSamples(),
+                                                                 headless.store().allSamples())));
+    QVERIFY(written.startsWith("Values with positive voltage\r\n"
+                               "Name,,Time,Azimuth,Altitude,Right ascension,Declination,Beta,Lambda,Volts\r\n"
+                               "Time,Minimum,"));
+    // Two sections of a title, a header, sixteen rows and an empty line.
+    QCOMPARE(written.count("\r\n"), qsizetype(2 * 19));
+    QVERIFY(written.contains("\r\n\r\nAll values\r\nName,,Time,"));
+}
+
+// The session without a window against driftline-cli: the same bytes for the same file and drag.
+void TstViewerIntegration::sessionSavesEqualTheCommandLineTool_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("fileType");
+    QTest::newRow("csv") << "csv" << int(SaveCommaSeparated);
+    QTest::newRow("txt") << "txt" << int(SaveSpaceSeparated);
+    QTest::newRow("dat") << "dat" << int(SaveBinary);
+}
+
+void TstViewerIntegration::sessionSavesEqualTheCommandLineTool()
+{
+    QFETCH(QString, format);
+    QFETCH(int, fileType);
+    TLogSession session;
+    ZoomVoltsHeadless(session);
+    const std::size_t points = session.plottedPoints().size();
+    QVERIFY(session.canUndo());
+    QVERIFY2(points > 10 && points < 300, qPrintable(QString::number(points)));
+    const QString target = suite_.filePath(QStringLiteral("session.") + format);
+    std::string error;
+    QVERIFY2(WriteSelection(target.toStdString(), session.plottedPoints(), fileType, error), error.c_str());
+
+    const QString cliTarget = suite_.filePath(QStringLiteral("cli.") + format);
+    const CliRun cli = RunCli({QStringLiteral("save"), LogPath(QStringLiteral("a.log")), QStringLiteral("--root"),
+                               suite_.path(), QStringLiteral("--x"), QStringLiteral("Time"), QStringLiteral("--y"),
+                               QStringLiteral("Volts"), QStringLiteral("--band"), QStringLiteral("150:420"),
+                               QStringLiteral("--format"), format, QStringLiteral("-o"), cliTarget});
+    QVERIFY2(cli.exitCode == 0, cli.err.constData());
+    const QByteArray written = ReadAll(target);
+    QCOMPARE(written, ReadAll(cliTarget));
+    QVERIFY(!written.isEmpty());
+}
+
+void TstViewerIntegration::sessionLimitsEqualTheCommandLineTool()
+{
+    TLogSession session;
+    ZoomVoltsHeadless(session);
+    const QByteArray written = QByteArray::fromStdString(
+        LimitsReportText(session.store().voltageSamples(), session.store().allSamples()));
     const CliRun cli = RunCli({QStringLiteral("limits"), LogPath(QStringLiteral("a.log")), QStringLiteral("--root"),
                                suite_.path(), QStringLiteral("--x"), QStringLiteral("Time"), QStringLiteral("--y"),
                                QStringLiteral("Volts"), QStringLiteral("--band"), QStringLiteral("150:420"),
                                QStringLiteral("-o"), QStringLiteral("-")});
     QVERIFY2(cli.exitCode == 0, cli.err.constData());
-    const QByteArray written = ReadAll(target);
     QCOMPARE(written, cli.out);
     QVERIFY(written.startsWith("Values with positive voltage\r\n"
                                "Name,,Time,Azimuth,Altitude,Right ascension,Declination,Beta,Lambda,Volts\r\n"
                                "Time,Minimum,"));
-    // Two sections of a title, a header, sixteen rows and an empty line.
     QCOMPARE(written.count("\r\n"), qsizetype(2 * 19));
     QVERIFY(written.contains("\r\n\r\nAll values\r\nName,,Time,"));
 }
@@ -769,7 +840,7 @@ void TstViewerIntegration::fileTypeIsKeptAcrossRuns()
         };
         form->saveCommands->seams.runSaveDialog = [&](QWidget*, const QString&, const QString&) { return target; };
         Find<QAction>(*form, "miSaveAs")->trigger();
-        QCOMPARE(QFileInfo(target).size(), qint64(16 * form->plottedPoints.size()));
+        QCOMPARE(QFileInfo(target).size(), qint64(16 * form->plottedPoints().size()));
         // Not yet: the choice is written when the program ends.
         QVERIFY(ReadAll(suite_.filePath(QStringLiteral("ZVK.ini"))).contains("FileType=0\r\n"));
     }

@@ -1,12 +1,12 @@
 #pragma once
 // The fit command on the window: the result window filled and the fitted curve with its peak
-// marker drawn in blue over the plot.
+// marker drawn in blue over the plot (drawn by the canvas, then shown).
 #include "analysis/Fitunit.h"
 #include "plot/AxisScale.h"
+#include "plot/canvas/Drawview.h"
 #include "plot/ui/Plotunit.h"
 
-#include <QColor>
-#include <vector>
+#include <functional>
 
 class QWidget;
 
@@ -14,21 +14,10 @@ namespace driftline {
 
 class TPolForm;
 
-// Colour of the fitted curve and its marker.
-inline const QColor FitColor{0, 0, 255};
-
-// Draws the curve through (xs[k], ys[k]) in sample order and the peak marker on the plot's
-// bitmap in the current pen colour, then shows the plot. Nothing is drawn when the lists differ
-// in length or are empty.
-void DrawFit(TPlot& plot, const std::vector<double>& xs, const std::vector<double>& ys);
-// The same for a curve already laid out.
-void DrawFitCurve(TPlot& plot, const FitCurve& curve);
-
 // The fit command (miFitClick): creates the result window on first use (owned by mainWindow),
-// shows it emptied against mainWindow's right edge, sets the pen blue, fits the plotted pixel
-// positions with coeffCount coefficients (fitCoefficients kept, cut or extended), lists R and the
-// coefficients and draws the curve. Fit failures are shown through the fit's reporter. Returns R.
-double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const PlottedPoints& points,
-                     int coeffCount, std::vector<double>& fitCoefficients);
+// shows it emptied against mainWindow's right edge, sets the pen blue, runs the fit (the
+// session's fit of its plotted points), lists R and the coefficients and draws the curve. Fit
+// failures are shown through the fit's reporter. Returns R.
+double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const std::function<FitOutcome()>& fit);
 
 }  // namespace driftline

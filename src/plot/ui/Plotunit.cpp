@@ -1,190 +1,39 @@
-// TPlot: off-screen bitmap, plot area, clipped lines and opaque rotated text.
+// TPlot: the widget that shows the finished canvas and passes mouse events on.
 #include "plot/ui/Plotunit.h"
 
-#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <cstdint>
-#include <cstdlib>
-#include <utility>
-
 namespace driftline {
 
-namespace {
-
-// Qt's aliased cosmetic line works in 26.6 fixed point along its major axis, stepping the minor
-// coordinate by a 16.16 increment that is truncated toward zero; with square caps both end
-// pixels are covered. This reproduces that walk exactly (checked pixel for pixel against
-// QPainter in the plot tests), so the fast drawing path and QPainter agree.
-template <typename Plot>
-void WalkQtLine(PlotPoint a, PlotPoint b, Plot&& plot)
+TPlot::TPlot(QWidget* parent, const PlotRect& bounds) : QWidget(parent), Canvas(bounds)
 {
-    const int dx = b.x - a.x;
-    const int dy = b.y - a.y;
-    const bool yMajor = std::abs(dx) < std::abs(dy);
-    // Major (m) and minor (n) coordinates of both ends, ordered along the major axis.
-    std::int64_t m0 = yMajor ? a.y : a.x, n0 = yMajor ? a.x : a.y;
-    std::int64_t m1 = yMajor ? b.y : b.x, n1 = yMajor ? b.x : b.y;
-    const bool reversed = m0 > m1;
-    if (reversed) {
-        std::swap(m0, m1);
-        std::swap(n0, n1);
-    }
-    // The end to leave out: b's place along the major axis.
-    const std::int64_t skip = reversed ? m0 : m1;
-    const std::int64_t inc = ((n1 - n0) * 64 * 65536) / ((m1 - m0) * 64);
-    const std::int64_t round = inc > 0 ? 32 : 0;
-    // Start half a pixel before the first major pixel centre (the square cap), then advance to it.
-    std::int64_t n = (n0 << 16) - (inc >> 1) + (((32 + round) * inc) >> 6);
-    for (std::int64_t m = m0; m <= m1; ++m, n += inc) {
-        if (m == skip)
-            continue;
-        const int minor = static_cast<int>(n >> 16);
-        if (yMajor)
-            plot(minor, static_cast<int>(m));
-        else
-            plot(static_cast<int>(m), minor);
-    }
-}
-
-}  // namespace
-
-void RasterCanvasLine(QImage& image, PlotPoint a, PlotPoint b, QRgb colour)
-{
-    if (a == b)
-        return;
-    uchar* const bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
-    WalkQtLine(a, b, [&](int x, int y) {
-        reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
-    });
-}
-
-TPlot::TPlot(QWidget* parent, const PlotRect& bounds)
-    : QWidget(parent),
-      Bitmap(bounds.right - bounds.left, bounds.bottom - bounds.top, QImage::Format_RGB32),
-      Area(bounds),
-      MarginColor(Qt::white),
-      AreaColor(Qt::white),
-      Pen(QColor(Qt::black)),
-      BrushColor(Qt::white)
-{
-    Font.setBold(true);
-    Font.setPixelSize(PlotFontPixelSize);
-    Pen.setWidth(1);
-    Bitmap.fill(Qt::white);
-    picture_ = Bitmap;
-    setFixedSize(Bitmap.size());
+    picture_ = Canvas.Bitmap;
+    setFixedSize(Canvas.Bitmap.size());
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 TPlot::~TPlot() = default;
 
-void TPlot::Clear()
-{
-    QPainter painter(&Bitmap);
-    Pen.setColor(MarginColor);
-    BrushColor = MarginColor;
-    painter.fillRect(QRect(0, 0, Bitmap.width(), Bitmap.height()), MarginColor);
-    // The frame is the outline of a rectangle that stops one pixel short of its right and
-    // bottom edges; the area colour fills the inside of that outline.
-    Pen.setColor(Qt::black);
-    BrushColor = AreaColor;
-    const int w = Area.right - Area.left;
-    const int h = Area.bottom - Area.top;
-    if (w <= 0 || h <= 0)
-        return;
-    painter.fillRect(QRect(Area.left, Area.top, w, h), Qt::black);
-    if (w > 2 && h > 2)
-        painter.fillRect(QRect(Area.left + 1, Area.top + 1, w - 2, h - 2), AreaColor);
-}
-
 void TPlot::Show()
 {
-    picture_ = Bitmap;
+    picture_ = Canvas.Bitmap;
     update();
 }
 
-void TPlot::MoveTo(int x, int y)
-{
-    LastPoint = {x, y};
-}
-
-void TPlot::CanvasLine(PlotPoint a, PlotPoint b)
-{
-    if (a == b)
-        return;
-    QPainter painter(&Bitmap);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    QPen pen(Pen.color());
-    pen.setWidth(1);
-    pen.setStyle(Pen.style());
-    // Square caps cover both end pixels; the clip then takes away b's column (or row), so the
-    // line keeps its start pixel and leaves out its end pixel whichever way it runs.
-    pen.setCapStyle(Qt::SquareCap);
-    painter.setPen(pen);
-    const int w = Bitmap.width();
-    const int h = Bitmap.height();
-    QRect keep;
-    if (std::abs(b.x - a.x) >= std::abs(b.y - a.y))
-        keep = b.x > a.x ? QRect(0, 0, b.x, h) : QRect(b.x + 1, 0, w - b.x - 1, h);
-    else
-        keep = b.y > a.y ? QRect(0, 0, w, b.y) : QRect(0, b.y + 1, w, h - b.y - 1);
-    painter.setClipRect(keep);
-    painter.drawLine(a.x, a.y, b.x, b.y);
-}
-
-void TPlot::LineTo(int x, int y)
-{
-    const PlotPoint p{x, y};
-    if (const auto segment = LineToSegment(Area, LastPoint, p))
-        CanvasLine(segment->from, segment->to);
-    MoveTo(x, y);
-}
-
-int TPlot::TextWidth(const QString& text) const
-{
-    return QFontMetrics(Font).horizontalAdvance(text);
-}
-
-void TPlot::DrawText(const QString& text, int x, int y, double angle)
-{
-    const QColor saved = BrushColor;
-    BrushColor = Area.Contains(x, y) ? AreaColor : MarginColor;
-    QPainter painter(&Bitmap);
-    painter.setFont(Font);
-    const QFontMetrics metrics(Font);
-    painter.translate(x, y);
-    // Whole tenths of a degree, as the escapement of a rotated font is given.
-    painter.rotate(-static_cast<double>(static_cast<int>(angle * 10.0)) / 10.0);
-    painter.fillRect(QRect(0, 0, metrics.horizontalAdvance(text), metrics.height()), BrushColor);
-    painter.setPen(Qt::black);
-    painter.drawText(0, metrics.ascent(), text);
-    BrushColor = saved;
-}
-
-void TPlot::SetMarginColor(const QColor& colour)
-{
-    MarginColor = colour;
-    Clear();
-}
-
-void TPlot::SetAreaColor(const QColor& colour)
-{
-    AreaColor = colour;
-    Clear();
-}
-
-void TPlot::SetArea(const PlotRect& area)
-{
-    Area = area;
-    Clear();
-}
-
 void TPlot::ShowBand(int startX, int endX)
+{
+    ShowOutline(startX, Canvas.Area.top, endX, Canvas.Area.bottom);
+}
+
+void TPlot::ShowBox(const PlotRect& box)
+{
+    ShowOutline(box.left, box.top, box.right, box.bottom);
+}
+
+void TPlot::ShowOutline(int x0, int y0, int x1, int y1)
 {
     Show();
     QPainter painter(&picture_);
@@ -193,8 +42,8 @@ void TPlot::ShowBand(int startX, int endX)
     pen.setWidth(1);
     pen.setStyle(Qt::DashLine);
     painter.setPen(pen);
-    const QPoint corners[] = {{startX, Area.top}, {startX, Area.bottom}, {endX, Area.bottom},
-                              {endX, Area.top},   {startX, Area.top}};
+    // Drawn from the band's start, so the dashes start where the drag did.
+    const QPoint corners[] = {{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}, {x0, y0}};
     painter.drawPolyline(corners, 5);
 }
 
@@ -207,7 +56,7 @@ void TPlot::paintEvent(QPaintEvent* event)
 void TPlot::mousePressEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
-    emit plotMouseDown(event->button(), p.x(), p.y());
+    emit plotMouseDown(event->button(), p.x(), p.y(), event->modifiers());
 }
 
 void TPlot::mouseMoveEvent(QMouseEvent* event)

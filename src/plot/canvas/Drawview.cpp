@@ -1,6 +1,6 @@
 // DrawView: draws what the core view model computes, and nothing else, so the window and
 // driftline-cli agree pixel for pixel.
-#include "plot/ui/Drawview.h"
+#include "plot/canvas/Drawview.h"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +12,7 @@
 
 namespace driftline {
 
-void DrawGrid(TPlot& plot, const TPlotView& view, bool p)
+void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p)
 {
     plot.Pen.setColor(GridColor);
     const GridLines grid = view.gridLines(p);
@@ -26,7 +26,7 @@ void DrawGrid(TPlot& plot, const TPlotView& view, bool p)
     }
 }
 
-void DrawLabels(TPlot& plot, const TPlotView& view, bool p)
+void DrawLabels(TPlotCanvas& plot, const TPlotView& view, bool p)
 {
     const PlotLabels labels =
         view.labels(p, [&plot](const std::string& text) { return plot.TextWidth(QString::fromStdString(text)); });
@@ -41,7 +41,7 @@ PlotPoint PointAt(const PlottedPoints& points, std::size_t i)
     return {static_cast<std::int32_t>(points.pixelX[i]), static_cast<std::int32_t>(points.pixelY[i])};
 }
 
-void DrawEverySegment(TPlot& plot, const PlottedPoints& points)
+void DrawEverySegment(TPlotCanvas& plot, const PlottedPoints& points)
 {
     const PlotPoint first = PointAt(points, 0);
     plot.MoveTo(first.x, first.y);
@@ -106,7 +106,7 @@ private:
 constexpr int LongSegmentPixels = 24;
 
 // The fast path. A segment with both ends inside the area needs no clipping and goes straight
-// into the bitmap; any other goes through TPlot::LineTo.
+// into the bitmap; any other goes through TPlotCanvas::LineTo.
 //
 // Why joining a column's points changes no pixel: a run of consecutive points in one column is
 // a chain of vertical canvas lines, each covering its start row up to, but not including, its
@@ -117,7 +117,7 @@ constexpr int LongSegmentPixels = 24;
 // segments into the run's first point and out of its last point are unchanged.
 class FastLine {
 public:
-    FastLine(TPlot& plot) : plot_(plot), area_(plot.Area), colour_(plot.Pen.color().rgb()) {}
+    FastLine(TPlotCanvas& plot) : plot_(plot), area_(plot.Area), colour_(plot.Pen.color().rgb()) {}
 
     void Draw(const PlottedPoints& points)
     {
@@ -186,7 +186,7 @@ private:
         plot_.LastPoint = p;
     }
 
-    TPlot& plot_;
+    TPlotCanvas& plot_;
     const PlotRect area_;
     const QRgb colour_;
     bool open_ = false;
@@ -198,7 +198,7 @@ private:
 
 }  // namespace
 
-void DrawSamples(TPlot& plot, const PlottedPoints& points, DrawMode mode)
+void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode)
 {
     plot.Pen.setColor(SampleColor);
     if (points.empty())
@@ -214,7 +214,7 @@ void DrawSamples(TPlot& plot, const PlottedPoints& points, DrawMode mode)
     FastLine(plot).Draw(points);
 }
 
-void DrawView(TPlot& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode)
 {
     plot.Clear();
@@ -222,7 +222,30 @@ void DrawView(TPlot& plot, const TPlotView& view, const SampleList& activeSample
     DrawLabels(plot, view, p);
     view.computePlottedPoints(activeSamples, p, points);
     DrawSamples(plot, points, mode);
-    plot.Show();
+}
+
+void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode)
+{
+    DrawView(plot, session.view(), session.activeSamples(), session.positiveVoltageView(),
+             session.plottedPointsForRedraw(), mode);
+}
+
+void DrawFitCurve(TPlotCanvas& plot, const FitCurve& curve)
+{
+    if (curve.path.empty())
+        return;
+    plot.MoveTo(curve.path.front().x, curve.path.front().y);
+    for (std::size_t k = 1; k < curve.path.size(); ++k)
+        plot.LineTo(curve.path[k].x, curve.path[k].y);
+    if (curve.hasMarker) {
+        plot.MoveTo(curve.markerTop.x, curve.markerTop.y);
+        plot.LineTo(curve.markerBottom.x, curve.markerBottom.y);
+    }
+}
+
+void DrawFit(TPlotCanvas& plot, const std::vector<double>& xs, const std::vector<double>& ys)
+{
+    DrawFitCurve(plot, FitCurvePath(xs, ys));
 }
 
 }  // namespace driftline

@@ -1,12 +1,12 @@
 #pragma once
-// Drawing the plot without the window: the set-up the main window gives its TPlot, the redraw
-// of a loaded store into a TPlot of any size, and writing the picture as PNG. driftline-cli's
+// Drawing the plot without the window: the set-up the main window gives its canvas, the redraw
+// of a loaded store into a canvas of any size, and writing the picture as PNG. driftline-cli's
 // plot (and fit -o) use these, so their pictures are the window's.
 #include "logdata/Samplestore.h"
 #include "plot/AxisScale.h"
 #include "plot/Viewunit.h"
-#include "plot/ui/Drawview.h"
-#include "plot/ui/Plotunit.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotcanvas.h"
 
 #include <QColor>
 #include <QPalette>
@@ -15,11 +15,12 @@
 #include <memory>
 #include <string>
 
-class QApplication;
+class QGuiApplication;
 
 namespace driftline {
 
-// Keeps a QApplication for the lifetime of the object when none exists yet. Without one, and
+// Keeps a QGuiApplication for the lifetime of the object when none exists yet (a canvas needs
+// one for its font). Without one, and
 // unless QT_QPA_PLATFORM names a platform, it uses the offscreen platform, so pictures are drawn
 // the same with or without a display.
 class TOffscreenSession {
@@ -30,7 +31,7 @@ public:
     TOffscreenSession& operator=(const TOffscreenSession&) = delete;
 
 private:
-    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<QGuiApplication> app_;
 };
 
 // Lightness (0..255, QColor::lightness) below which a tool-tip background is too dark for the
@@ -43,13 +44,13 @@ QColor PlotMarginColor(const QPalette& palette);
 
 // The main window's set-up of a new plot: margin in PlotMarginColor of the application's palette,
 // white area, black pen, area inset PlotAreaInset pixels on each side, cleared.
-void SetUpPlot(TPlot& plot);
+void SetUpPlot(TPlotCanvas& plot);
 
-// A new plot of the view's control size, set up as the window's, with the redraw of the store's
-// active samples (voltageSamples when p) drawn and shown. points receives what was plotted.
-std::unique_ptr<TPlot> RenderPlot(const TSampleStore& store, const TPlotView& view, bool p, PlottedPoints& points);
+// A new canvas of the session's control size, set up as the window's, with the session's view
+// drawn (DrawSession).
+std::unique_ptr<TPlotCanvas> RenderSession(TLogSession& session);
 
-// Writes the plot's bitmap as PNG, replacing out atomically; false with a reason on failure.
-bool SavePlotPng(const TPlot& plot, const std::filesystem::path& out, std::string& error);
+// Writes the canvas as PNG, replacing out atomically; false with a reason on failure.
+bool SavePlotPng(const TPlotCanvas& plot, const std::filesystem::path& out, std::string& error);
 
 }  // namespace driftline

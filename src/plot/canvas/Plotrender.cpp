@@ -1,13 +1,14 @@
 // Drawing the plot without the window, and writing it as PNG.
-#include "plot/ui/Plotrender.h"
+#include "plot/canvas/Plotrender.h"
 
 #include "suite/Fileunit.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QBuffer>
 #include <QByteArray>
 #include <QPalette>
 
+#include <cstdio>
 #include <string_view>
 
 namespace driftline {
@@ -16,6 +17,20 @@ namespace {
 int sessionArgc = 1;
 char sessionName[] = "driftline";
 char* sessionArgv[] = {sessionName, nullptr};
+
+QtMessageHandler previousHandler = nullptr;
+
+// A command-line run owes the user only its own lines: the toolkit's notes about the desktop it
+// does not use (no XDG_RUNTIME_DIR, say) are dropped; critical and fatal messages still show.
+void QuietSessionMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        if (previousHandler)
+            previousHandler(type, context, text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+}
 }  // namespace
 
 TOffscreenSession::TOffscreenSession()
@@ -24,10 +39,17 @@ TOffscreenSession::TOffscreenSession()
         return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(sessionArgc, sessionArgv);
+    previousHandler = qInstallMessageHandler(QuietSessionMessages);
+    app_ = std::make_unique<QGuiApplication>(sessionArgc, sessionArgv);
 }
 
-TOffscreenSession::~TOffscreenSession() = default;
+TOffscreenSession::~TOffscreenSession()
+{
+    if (app_) {
+        app_.reset();
+        qInstallMessageHandler(previousHandler);
+    }
+}
 
 QColor PlotMarginColor(const QPalette& palette)
 {
@@ -37,26 +59,26 @@ QColor PlotMarginColor(const QPalette& palette)
     return tip.lightness() >= MinimumMarginLightness ? tip : QColor(255, 255, 220);
 }
 
-void SetUpPlot(TPlot& plot)
+void SetUpPlot(TPlotCanvas& plot)
 {
-    plot.MarginColor = PlotMarginColor(QApplication::palette());
+    plot.MarginColor = PlotMarginColor(QGuiApplication::palette());
     plot.AreaColor = Qt::white;
     plot.Pen.setColor(Qt::black);
     const int w = plot.Bitmap.width();
     const int h = plot.Bitmap.height();
     plot.SetArea(PlotRect(PlotAreaInset, PlotAreaInset, w - PlotAreaInset, h - PlotAreaInset));
-    plot.Show();
 }
 
-std::unique_ptr<TPlot> RenderPlot(const TSampleStore& store, const TPlotView& view, bool p, PlottedPoints& points)
+std::unique_ptr<TPlotCanvas> RenderSession(TLogSession& session)
 {
-    auto plot = std::make_unique<TPlot>(nullptr, PlotRect(0, 0, view.controlWidth, view.controlHeight));
+    const TPlotView& view = session.view();
+    auto plot = std::make_unique<TPlotCanvas>(PlotRect(0, 0, view.controlWidth, view.controlHeight));
     SetUpPlot(*plot);
-    DrawView(*plot, view, store.activeSamples(p), p, points);
+    DrawSession(*plot, session);
     return plot;
 }
 
-bool SavePlotPng(const TPlot& plot, const std::filesystem::path& out, std::string& error)
+bool SavePlotPng(const TPlotCanvas& plot, const std::filesystem::path& out, std::string& error)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -1,0 +1,56 @@
+// The first-of-equals extremes search over a sample list.
+#include "logdata/Extremes.h"
+
+namespace driftline {
+
+// First-of-equals extremes of one quantity: a later sample replaces the kept one only when it is
+// strictly smaller (larger). Visiting the samples two at a time, as the limits report describes
+// its search, must give the same answer, including for two equal values within one pair.
+ExtremeIndex FindExtremes(const SampleList& list, int q)
+{
+    ExtremeIndex out;
+    double lo = list[0][q];
+    double hi = lo;
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        const double v = list[i][q];
+        if (v < lo) {
+            lo = v;
+            out.minimum = i;
+        }
+        if (v > hi) {
+            hi = v;
+            out.maximum = i;
+        }
+    }
+    return out;
+}
+
+// All eight at once: each sample's row is read once, which matters on lists of a million samples.
+std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list)
+{
+    std::array<double, QuantityCount> lo = list[0].values;
+    std::array<double, QuantityCount> hi = lo;
+    std::array<std::size_t, QuantityCount> loAt{};
+    std::array<std::size_t, QuantityCount> hiAt{};
+    const std::size_t n = list.size();
+    for (std::size_t i = 1; i < n; ++i) {
+        const auto& row = list[i].values;
+        for (std::size_t q = 0; q < QuantityCount; ++q) {
+            const double v = row[q];
+            if (v < lo[q]) {
+                lo[q] = v;
+                loAt[q] = i;
+            }
+            if (v > hi[q]) {
+                hi[q] = v;
+                hiAt[q] = i;
+            }
+        }
+    }
+    std::array<ExtremeIndex, QuantityCount> out{};
+    for (std::size_t q = 0; q < QuantityCount; ++q)
+        out[q] = {loAt[q], hiAt[q]};
+    return out;
+}
+
+}  // namespace driftline

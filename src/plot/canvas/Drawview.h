@@ -1,0 +1,50 @@
+#pragma once
+// DrawView: the full redraw of the plot on a canvas from the core view model: frame, grid, the
+// seven labels and the red line through the active samples in list order; and the fitted curve
+// drawn over it. The window shows the canvas afterwards, driftline-cli writes it to a file.
+#include "analysis/Fitunit.h"
+#include "logdata/Samplestore.h"
+#include "plot/AxisScale.h"
+#include "plot/Viewunit.h"
+#include "plot/canvas/Plotcanvas.h"
+#include "session/Logsession.h"
+
+#include <vector>
+
+#include <QColor>
+
+namespace driftline {
+
+inline const QColor GridColor{128, 128, 128};
+inline const QColor SampleColor{255, 0, 0};
+
+// How the sample line is drawn. Both give the same pixels: EverySegment runs TPlotCanvas::LineTo for
+// each sample; Fast writes the segments between points inside the area straight into the bitmap
+// and joins consecutive points that share a pixel column to that column's first, lowest, highest
+// and last point, which covers exactly the same pixels.
+enum class DrawMode { Fast, EverySegment };
+
+// The redraw for the view's horizontal and vertical quantities in view p (positive-voltage
+// scales when p). Refills points with what was plotted.
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+              DrawMode mode = DrawMode::Fast);
+
+// The redraw of a session's view (its axes, its positive-voltage choice, its active samples);
+// the session's plotted points become what was drawn.
+void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode = DrawMode::Fast);
+
+// The pieces of a redraw, in drawing order.
+void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p);
+void DrawLabels(TPlotCanvas& plot, const TPlotView& view, bool p);
+void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode = DrawMode::Fast);
+
+// Colour of the fitted curve and its marker.
+inline const QColor FitColor{0, 0, 255};
+
+// Draws the curve through (xs[k], ys[k]) in sample order and the peak marker on the canvas in
+// the current pen colour. Nothing is drawn when the lists differ in length or are empty.
+void DrawFit(TPlotCanvas& plot, const std::vector<double>& xs, const std::vector<double>& ys);
+// The same for a curve already laid out.
+void DrawFitCurve(TPlotCanvas& plot, const FitCurve& curve);
+
+}  // namespace driftline

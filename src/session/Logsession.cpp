@@ -1,0 +1,191 @@
+// TLogSession: one opened log with its view, zoom drag, plotted points and fit.
+#include "session/Logsession.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace driftline {
+
+// ------------------------------------------------------------------ the zoom drag
+
+PlotRect ZoomBand::rect(const PlotRect& area) const
+{
+    switch (kind) {
+    case ZoomKind::Rows:
+        return PlotRect(area.left, startY, area.right, endY);
+    case ZoomKind::Box:
+        return PlotRect(startX, startY, endX, endY);
+    case ZoomKind::Columns:
+        break;
+    }
+    return PlotRect(startX, area.top, endX, area.bottom);
+}
+
+void TZoomDrag::press(std::int32_t x, std::int32_t y, ZoomKind kind, std::int32_t threshold)
+{
+    active_ = true;
+    kind_ = kind;
+    threshold_ = threshold;
+    start_ = x;
+    startY_ = y;
+    end_.reset();
+    endY_ = y;
+}
+
+std::optional<ZoomBand> TZoomDrag::move(std::int32_t x, std::int32_t y, const PlotRect& area)
+{
+    if (!active_)
+        return std::nullopt;
+    if (area.Contains(x, y)) {
+        end_ = x;
+        endY_ = y;
+    }
+    return band();
+}
+
+std::optional<ZoomBand> TZoomDrag::band() const
+{
+    // No band before the drag has touched the area: there is no moving edge yet.
+    if (!active_ || !end_)
+        return std::nullopt;
+    const std::int32_t dx = *end_ > start_ ? *end_ - start_ : start_ - *end_;
+    const std::int32_t dy = endY_ > startY_ ? endY_ - startY_ : startY_ - endY_;
+    const bool wide = dx != 0 && dx >= threshold_;
+    const bool tall = dy != 0 && dy >= threshold_;
+    const bool enough = kind_ == ZoomKind::Columns ? wide : kind_ == ZoomKind::Rows ? tall : wide && tall;
+    if (!enough)
+        return std::nullopt;
+    // Only the band's own direction(s) are kept, so equal gestures give equal bands.
+    switch (kind_) {
+    case ZoomKind::Rows:
+        return ZoomBand{0, 0, ZoomKind::Rows, startY_, endY_};
+    case ZoomKind::Box:
+        return ZoomBand{start_, *end_, ZoomKind::Box, startY_, endY_};
+    case ZoomKind::Columns:
+        break;
+    }
+    return ZoomBand{start_, *end_};
+}
+
+std::optional<ZoomBand> TZoomDrag::release()
+{
+    const std::optional<ZoomBand> out = band();
+    cancel();
+    return out;
+}
+
+void TZoomDrag::cancel()
+{
+    active_ = false;
+    start_ = 0;
+    end_.reset();
+}
+
+// ------------------------------------------------------------------ the session
+
+TLogSession::TLogSession(std::int32_t width, std::int32_t height) : view_(width, height) {}
+
+std::unique_ptr<TLogSession> TLogSession::nextSession() const
+{
+    auto next = std::make_unique<TLogSession>(view_.controlWidth, view_.controlHeight);
+    next->view_.horizontalQuantity = view_.horizontalQuantity;
+    next->view_.verticalQuantity = view_.verticalQuantity;
+    next->positiveVoltageView_ = positiveVoltageView_;
+    next->store_.logDate = store_.logDate;
+    next->store_.preciseSite = store_.preciseSite;
+    // The fit window lists the kept coefficients when a fit fails, whichever file they came from.
+    next->fitCoefficients_ = fitCoefficients_;
+    return next;
+}
+
+TReadResult TLogSession::read(const std::filesystem::path& log, TProgressModel* progress, unsigned threads)
+{
+    drag_.cancel();
+    const TReadResult result = readLogFile(log, store_, progress, threads);
+    if (result.status == TReadResult::OpenFailed)
+        return result;
+    path_ = log;
+    plottedPoints_.clear();
+    rescale();
+    return result;
+}
+
+void TLogSession::adoptSamples(SampleList all, SampleList voltage)
+{
+    drag_.cancel();
+    store_.adoptSamples(std::move(all), std::move(voltage));
+    plottedPoints_.clear();
+    rescale();
+}
+
+void TLogSession::setAxes(Quantity horizontal, Quantity vertical)
+{
+    view_.horizontalQuantity = horizontal;
+    view_.verticalQuantity = vertical;
+}
+
+void TLogSession::computePlottedPoints()
+{
+    view_.computePlottedPoints(activeSamples(), positiveVoltageView_, plottedPoints_);
+}
+
+bool TLogSession::releaseZoomDrag()
+{
+    const std::optional<ZoomBand> band = drag_.release();
+    if (!band)
+        return false;
+    zoomToBand(*band);
+    return true;
+}
+
+bool TLogSession::dragAcross(std::int32_t x0, std::int32_t x1)
+{
+    // The mouse goes down only on the control.
+    if (x0 < 0 || x0 >= view_.controlWidth)
+        return false;
+    const PlotRect& area = view_.Area;
+    const std::int32_t y = (area.top + area.bottom) / 2;
+    pressZoomDrag(x0);
+    // A continuous drag passes every column between x0 and x1; of those inside the area, the
+    // last one it passes is x1 itself or the area edge on the way to it.
+    const std::int32_t lo = std::min(x0, x1);
+    const std::int32_t hi = std::max(x0, x1);
+    if (!(hi < area.left || lo > area.right) && !area.Contains(x1, y))
+        moveZoomDrag(x1 > area.right ? area.right : area.left, y);
+    moveZoomDrag(x1, y);
+    return releaseZoomDrag();
+}
+
+void TLogSession::zoomToBand(const ZoomBand& band)
+{
+    view_.ZoomToRect(store_, band.rect(view_.Area), positiveVoltageView_);
+}
+
+bool TLogSession::undo()
+{
+    if (!canUndo())
+        return false;
+    view_.Undo(store_);
+    return true;
+}
+
+bool TLogSession::reset()
+{
+    if (!canUndo())
+        return false;
+    view_.Reset(store_);
+    return true;
+}
+
+void TLogSession::refresh(unsigned threads)
+{
+    store_.rebuildSamples(threads);
+    rescale();
+}
+
+FitOutcome TLogSession::fit(int coeffCount)
+{
+    return RunFit(plottedPoints_, coeffCount, fitCoefficients_);
+}
+
+}  // namespace driftline

@@ -2,6 +2,7 @@
 // sample, and a whole sample in either frame.
 #include "astro/AstroConstants.h"
 #include "astro/Preciseunit.h"
+#include "astro/Sitesettings.h"
 #include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
 #include "suite/Globalunit.h"
@@ -80,6 +81,7 @@ void BM_DeriveSample(benchmark::State& state)
     Global();
     TPreciseFrame frame(Site());
     TPreciseFrame* precise = state.range(0) == 1 ? &frame : nullptr;
+    TSampleDeriver classic(CurrentSite());
     RawRecord raw{43200000, 16384, 3641, 1024};
     unsigned x = 1;
     for (auto _ : state) {
@@ -87,7 +89,8 @@ void BM_DeriveSample(benchmark::State& state)
         raw.milliseconds += 100;
         raw.azimuthCounts = 16383 + (x >> 16) % 3;
         raw.altitudeCounts = 3640 + (x >> 20) % 3;
-        benchmark::DoNotOptimize(deriveSample(raw, 0, 0, 45371.0, precise));
+        benchmark::DoNotOptimize(precise != nullptr ? derivePreciseSample(raw, 0, 0, 45371.0, *precise)
+                                                     : classic.derive(raw, 0, 0, 45371.0));
     }
 }
 BENCHMARK(BM_DeriveSample)->Arg(0)->Arg(1);

@@ -33,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t lf = rest.find('\n');
         const std::string_view line = rest.substr(0, lf);
         rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
-        const std::size_t before = store.allRecords.size();
+        const std::size_t before = store.allRecords().size();
         const driftline::LineEffect effect = driftline::parseLogLine(line, store);
-        const std::size_t added = store.allRecords.size() - before;
+        const std::size_t added = store.allRecords().size() - before;
         Check(added == (effect == driftline::LineEffect::RecordAdded ? 1u : 0u), "a record line adds one record");
-        Check(store.allSamples.size() == store.allRecords.size(), "one sample per record");
+        Check(store.allSamples().size() == store.allRecords().size(), "one sample per record");
         if (effect == driftline::LineEffect::InvalidDate)
             break;
     }

@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const driftline::TReadResult a = driftline::readLogFile(path, first, nullptr, 1);
     Check(a.status != driftline::TReadResult::OpenFailed, "an in-memory file opens");
     Check(a.status != driftline::TReadResult::Changed, "an untouched file did not change");
-    Check(first.allSamples.size() == first.allRecords.size(), "one sample per record");
-    Check(first.voltageSamples.size() == first.voltageRecords.size(), "one voltage sample per voltage record");
-    Check(first.voltageRecords.size() <= first.allRecords.size(), "voltage records are records");
+    Check(first.allSamples().size() == first.allRecords().size(), "one sample per record");
+    Check(first.voltageSamples().size() == first.voltageRecords().size(), "one voltage sample per voltage record");
+    Check(first.voltageRecords().size() <= first.allRecords().size(), "voltage records are records");
 
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "about/Aboutunit.h"
 
 #include "Version.h"
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 #include "suite/Globalunit.h"
 #include "suite/Mailunit.h"
 #include "ui_Aboutunit.h"

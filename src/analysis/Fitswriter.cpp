@@ -1,6 +1,8 @@
 // FITS tables with CFITSIO: columns of derived quantities and a header that says where they come from.
 #include "analysis/Fitswriter.h"
 
+#include "astro/Sitesettings.h"
+
 #include "Version.h"
 #include "suite/Fileunit.h"
 #include "suite/Globalunit.h"
@@ -176,7 +178,7 @@ TFitsTableInfo FitsInfoFor(const TGlobal& global, const TPositionSettings& setti
     info.heightM = global.Height;
     info.frame = settings.frame;
     info.isJ2000 = global.IsJ2000;
-    const TPreciseSite site = PreciseSiteFor(global, settings);
+    const TPreciseSite site = PreciseSiteFor(SiteFromSettings(global), settings);
     info.pressureHpa = site.pressureHpa;
     info.temperatureC = site.temperatureC;
     info.humidityPercent = site.humidityPercent;

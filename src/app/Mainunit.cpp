@@ -8,12 +8,13 @@
 #include "app/Controllerlink.h"
 #include "app/Helpunit.h"
 #include "app/Progressunit.h"
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
 #include "plot/canvas/Drawview.h"
 #include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
+#include "astro/Sitesettings.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
 #include "Version.h"
@@ -257,7 +258,7 @@ void TForm1::ReadSettings()
     move(left, top);
     SyncViewQuantities();
     positionSettings_ = ReadPositionSettings(ini, SettingsSection);
-    session_->setFrameSite(FrameSite(Global(), positionSettings_));
+    session_->setFrameSite(FrameSite(SiteFromSettings(Global()), positionSettings_));
     ShowFrame();
 }
 
@@ -301,7 +302,7 @@ void TForm1::SetFrame(TPositionFrame frame)
     frameChosen_ = true;
     const bool changed = positionSettings_.frame != frame;
     positionSettings_.frame = frame;
-    session_->setFrameSite(FrameSite(Global(), positionSettings_));
+    session_->setFrameSite(FrameSite(SiteFromSettings(Global()), positionSettings_));
     ShowFrame();
     // The samples on show were derived in the other frame: derive them again, as Refresh does.
     if (changed && !reading_ && !session_->store().allRecords().empty())

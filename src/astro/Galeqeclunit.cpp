@@ -2,7 +2,6 @@
 #include "astro/Galeqeclunit.h"
 
 #include "astro/AstroConstants.h"
-#include "suite/Globalunit.h"
 
 #include <cmath>
 
@@ -43,14 +42,14 @@ constexpr TRotation Rotations[12] = {
 }  // namespace
 
 // Rotates a (latitude, longitude) pair in degrees by one of the six conversions, with the
-// constants of the settings' equinox; the output longitude lies in [0, 360).
+// constants of the site's equinox; the output longitude lies in [0, 360).
 // Rotation of the sphere through the Euler angles phi (about the old pole), theta (about
 // the node) and psi (about the new pole).
-TCoordPair Rotate(TCoordPair in, int conversion)
+TCoordPair Rotate(TCoordPair in, int conversion, const TSite& site)
 {
     if (conversion < EquatorialToGalactic || conversion > GalacticToEcliptic)
         return in;
-    const int row = 6 * (Global().IsJ2000 != 0 ? 1 : 0) + conversion;
+    const int row = 6 * (site.j2000 ? 1 : 0) + conversion;
     const TRotation& r = Rotations[row];
 
     const double a = in.Longitude / RadToDeg - r.phi;

@@ -1,6 +1,8 @@
 #pragma once
-// Rotations between equatorial, galactic and ecliptic coordinates (B1950 or J2000 constants,
-// chosen by the settings' equinox at each call).
+// Rotations between equatorial, galactic and ecliptic coordinates (1950 or J2000 constants,
+// chosen by the site's equinox at each call).
+#include "astro/Site.h"
+
 namespace driftline {
 
 // Latitude-like coordinate first (declination, b, ecliptic latitude), then longitude-like
@@ -19,7 +21,11 @@ enum TConversion : int {
     GalacticToEcliptic = 5,
 };
 
-// Rotates a pair by one of the six conversions; the output longitude lies in [0, 360).
+// Rotates a pair (degrees) by one of the six conversions with the constants of site.j2000; the
+// output longitude lies in [0, 360). Source: galactic pole and node of Blaauw et al. (1960),
+// MNRAS 121, 123, and of the Hipparcos catalogue, ESA SP-1200, vol. 1, section 1.5.3.
+TCoordPair Rotate(TCoordPair in, int conversion, const TSite& site);
+// The same at the site of the installed settings (Sitesettings.cpp).
 TCoordPair Rotate(TCoordPair in, int conversion);
 
 // Angle into [0, 360): add 360 while below 0, subtract 360 while at or above 360.

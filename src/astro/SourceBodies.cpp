@@ -6,7 +6,6 @@
 #include "astro/Planetunit.h"
 #include "astro/Sourceunit.h"
 #include "astro/Sununit.h"
-#include "suite/Globalunit.h"
 
 #include <cmath>
 #include <cstring>
@@ -37,9 +36,10 @@ std::unique_ptr<TPlanet> MakeModel(std::int32_t kind, double julianDay)
 }  // namespace
 
 // A Sun, Moon or planet source named after its body, with its position for the first time.
-TSource TSource::Body(TSourceKind kind, const TUtcLocalTime& when)
+TSource TSource::Body(TSourceKind kind, const TUtcLocalTime& when, const TSite& site)
 {
     TSource s;
+    s.Site = site;
     s.Kind = kind;
     if (kind >= KindSun && kind <= KindNeptune)
         std::strncpy(s.Name, BodyNames[kind - KindSun], sizeof(s.Name) - 1);
@@ -57,7 +57,7 @@ void TSource::RefreshBody()
         // Geocentric apparent position: no parallax and no refraction. On a failed input check
         // the previous position stays.
         TSpaData spa;
-        SpaFillFromSource(spa, *this, Global(), SpaGeocentric);
+        SpaFillFromSource(spa, *this, Site, SpaGeocentric);
         if (SpaCalculate(spa) == 0) {
             Ra.SetHours(spa.alpha / 15.0);
             Dec.Set(spa.delta);
@@ -65,7 +65,7 @@ void TSource::RefreshBody()
         return;
     }
     const TUtcLocalTime now = BodyClockUtcLocal();
-    const std::unique_ptr<TPlanet> model = MakeModel(Kind, driftline::JulianDay(now.Utc));
+    const std::unique_ptr<TPlanet> model = MakeModel(Kind, driftline::JulianDay(now.Utc, Site));
     if (!model)
         return;
 
@@ -73,7 +73,7 @@ void TSource::RefreshBody()
     const double latitude = model->GetLatitude();
     if (Kind == KindMoon) {
         // Ecliptic to equatorial with the rotation constants of the settings' equinox.
-        const TCoordPair equatorial = Rotate(TCoordPair{latitude, longitude}, EclipticToEquatorial);
+        const TCoordPair equatorial = Rotate(TCoordPair{latitude, longitude}, EclipticToEquatorial, Site);
         Ra.SetHours(equatorial.Longitude / 15.0);
         Dec.Set(equatorial.Latitude);
         return;

@@ -3,7 +3,6 @@
 
 #include "astro/AstroConstants.h"
 #include "astro/Galeqeclunit.h"
-#include "suite/Globalunit.h"
 
 #include <cmath>
 
@@ -12,7 +11,7 @@ namespace driftline {
 namespace {
 
 // Sine and cosine of the site latitude, kept per thread and keyed on the latitude value,
-// so that installing other settings (as the tests do) is seen at the next position.
+// so that a position at another site is seen at once.
 struct TLatitudeCache {
     double latDeg = 0.0;
     double sinLat = 0.0;
@@ -21,10 +20,9 @@ struct TLatitudeCache {
 };
 thread_local TLatitudeCache latitudeCache;
 
-// Sine and cosine of the settings' site latitude, recomputed when the latitude differs.
-const TLatitudeCache& SiteLatitude()
+// Sine and cosine of the site latitude, recomputed when the latitude differs.
+const TLatitudeCache& SiteLatitude(double latDeg)
 {
-    const double latDeg = Global().Latitude.Value();
     TLatitudeCache& cache = latitudeCache;
     if (!cache.valid || cache.latDeg != latDeg) {
         const double latRad = latDeg * DegToRad;
@@ -36,24 +34,23 @@ const TLatitudeCache& SiteLatitude()
     return cache;
 }
 
-struct THourAngleDec {
-    double hourAngleDeg;
-    double decDeg;
-};
+}  // namespace
 
-// Hour angle and declination in degrees of an azimuth (from north through east) and an
-// altitude in degrees at the site latitude; no refraction, nutation or precession.
+TAngleTrig AngleTrig(double degrees)
+{
+    const double radians = degrees * DegToRad;
+    return {std::sin(radians), std::cos(radians)};
+}
+
 // Source: J. Meeus, Astronomical Algorithms, chapter 13 (equations 13.5 and 13.6 solved for
 // the equatorial coordinates, azimuth here counted from north).
-THourAngleDec HorizontalToEquatorial(double azimuthDeg, double altitudeDeg)
+THourAngleDec HorizontalToEquatorial(TAngleTrig azimuth, TAngleTrig altitude, double latitudeDeg)
 {
-    const TLatitudeCache& site = SiteLatitude();
-    const double azRad = azimuthDeg * DegToRad;
-    const double altRad = altitudeDeg * DegToRad;
-    const double sinAlt = std::sin(altRad);
-    const double cosAlt = std::cos(altRad);
-    const double sinAz = std::sin(azRad);
-    const double cosAz = std::cos(azRad);
+    const TLatitudeCache& site = SiteLatitude(latitudeDeg);
+    const double sinAlt = altitude.sin;
+    const double cosAlt = altitude.cos;
+    const double sinAz = azimuth.sin;
+    const double cosAz = azimuth.cos;
     double sinDec = sinAlt * site.sinLat + cosAlt * site.cosLat * cosAz;
     // The clamp keeps asin defined when rounding carries the pole past 1.
     if (sinDec > 1.0)
@@ -66,24 +63,41 @@ THourAngleDec HorizontalToEquatorial(double azimuthDeg, double altitudeDeg)
     return {hourAngleRad * RadToDeg, decRad * RadToDeg};
 }
 
-}  // namespace
+double FoldLocalSiderealHours(double lstHours)
+{
+    if (lstHours > 24.0)
+        lstHours -= 24.0;
+    if (lstHours < 0.0)
+        lstHours += 24.0;
+    return lstHours;
+}
+
+TSkyPosition SkyPositionFrom(const THourAngleDec& hd, double lstHours, const TSite& site)
+{
+    TRa ra;
+    ra.SetHours((lstHours * 15.0 - hd.hourAngleDeg) / 15.0);
+    TAngle dec;
+    dec.Set(hd.decDeg);
+    const TCoordPair galactic = Rotate(TCoordPair{dec.Value(), ra.Value()}, EquatorialToGalactic, site);
+    TAngle beta;
+    beta.Set(galactic.Latitude);
+    TAngle lambda;
+    lambda.Set(galactic.Longitude);
+    return {ra.Value(), dec.Value(), beta.Value(), lambda.Value()};
+}
 
 // Position of the telescope's azimuth and altitude (degrees) at an instant (the current
 // one when `when` is null): right ascension, declination and galactic coordinates.
-TSource::TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when)
-    : Azimuth(azimuthDeg), Altitude(altitudeDeg)
+TSource::TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when, const TSite& site)
+    : Azimuth(azimuthDeg), Altitude(altitudeDeg), Site(site)
 {
     if (when != nullptr)
         Time = *when;
     else
         UtcLocalNow(Time);
 
-    const THourAngleDec hd = HorizontalToEquatorial(azimuthDeg, altitudeDeg);
-    double lstHours = LocalSiderealTime(Time.Utc);
-    if (lstHours > 24.0)
-        lstHours -= 24.0;
-    if (lstHours < 0.0)
-        lstHours += 24.0;
+    const THourAngleDec hd = HorizontalToEquatorial(AngleTrig(azimuthDeg), AngleTrig(altitudeDeg), Site.latitudeDeg);
+    const double lstHours = FoldLocalSiderealHours(LocalSiderealTime(Time.Utc, Site));
     // The right ascension setter folds the hours into [0, 360] degrees.
     Ra.SetHours((lstHours * 15.0 - hd.hourAngleDeg) / 15.0);
     Dec.Set(hd.decDeg);
@@ -91,9 +105,10 @@ TSource::TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* whe
 }
 
 // A galactic catalogue source (latitude and longitude in degrees) at an instant.
-TSource TSource::FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when)
+TSource TSource::FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when, const TSite& site)
 {
     TSource s;
+    s.Site = site;
     s.Kind = KindGalactic;
     s.Time = when;
     s.Beta.Set(betaDeg);
@@ -137,7 +152,7 @@ TAngle TSource::GetLambda()
 // Beta and Lambda (degrees) from the right ascension and declination values.
 void TSource::RefreshGalactic()
 {
-    const TCoordPair galactic = Rotate(TCoordPair{Dec.Value(), Ra.Value()}, EquatorialToGalactic);
+    const TCoordPair galactic = Rotate(TCoordPair{Dec.Value(), Ra.Value()}, EquatorialToGalactic, Site);
     Beta.Set(galactic.Latitude);
     Lambda.Set(galactic.Longitude);
 }
@@ -145,7 +160,7 @@ void TSource::RefreshGalactic()
 // Right ascension (hours) and declination (degrees) from the Beta and Lambda values.
 void TSource::RefreshEquatorial()
 {
-    const TCoordPair equatorial = Rotate(TCoordPair{Beta.Value(), Lambda.Value()}, GalacticToEquatorial);
+    const TCoordPair equatorial = Rotate(TCoordPair{Beta.Value(), Lambda.Value()}, GalacticToEquatorial, Site);
     Ra.SetHours(equatorial.Longitude / 15.0);
     Dec.Set(equatorial.Latitude);
 }

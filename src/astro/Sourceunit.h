@@ -21,16 +21,52 @@ enum TSourceKind : std::int32_t {
     KindNeptune = 10,
 };
 
+// Sine and cosine of an angle given in degrees.
+struct TAngleTrig {
+    double sin = 0.0;
+    double cos = 1.0;
+};
+TAngleTrig AngleTrig(double degrees);
+
+// Hour angle and declination, degrees.
+struct THourAngleDec {
+    double hourAngleDeg = 0.0;
+    double decDeg = 0.0;
+};
+// Hour angle and declination of an azimuth (from north through east) and an altitude, given by
+// their sines and cosines, at a site latitude in degrees; no refraction, nutation or precession.
+// Source: J. Meeus, Astronomical Algorithms, chapter 13.
+THourAngleDec HorizontalToEquatorial(TAngleTrig azimuth, TAngleTrig altitude, double latitudeDeg);
+
+// A local sidereal time (hours) brought into [0, 24] by one day either way.
+double FoldLocalSiderealHours(double lstHours);
+
+// The four coordinates a TSource made from a pointing holds (degrees, as GetRa, GetDec, GetBeta
+// and GetLambda give their values): from its hour angle and declination and the folded local
+// sidereal time, with the rotation constants of the site's equinox. The same bits as the
+// TSource, without building one.
+struct TSkyPosition {
+    double ra = 0.0;
+    double dec = 0.0;
+    double beta = 0.0;
+    double lambda = 0.0;
+};
+TSkyPosition SkyPositionFrom(const THourAngleDec& hd, double lstHours, const TSite& site);
+
 class TSource {
 public:
     // Azimuth (degrees from north through east) and altitude (degrees) at an instant;
     // derives right ascension, declination and the galactic coordinates at once. A null
     // `when` stands for the current instant.
+    TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when, const TSite& site);
+    // The same at the site of the installed settings (Sitesettings.cpp).
     TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when);
     // A body of kind 2 to 10, whose position is recomputed on every read.
+    static TSource Body(TSourceKind kind, const TUtcLocalTime& when, const TSite& site);
     static TSource Body(TSourceKind kind, const TUtcLocalTime& when);
     // A catalogue source of kind 1 at galactic latitude and longitude (degrees); its right
     // ascension and declination are derived at once.
+    static TSource FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when, const TSite& site);
     static TSource FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when);
 
     // Copies of the records; kinds 2 to 10 are brought up to date first.
@@ -50,6 +86,8 @@ public:
     TAngle Beta;
     TAngle Lambda;
     bool Flag = false;
+    // The site and equinox every position of this source is computed for.
+    TSite Site;
 
 private:
     TSource() = default;

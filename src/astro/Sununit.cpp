@@ -7,7 +7,6 @@
 #include "astro/Nutation.h"
 #include "astro/Reportunit.h"
 #include "astro/Vsop87Tables.h"
-#include "suite/Globalunit.h"
 
 #include <cmath>
 #include <iterator>
@@ -191,9 +190,9 @@ int SpaCalculate(TSpaData& spa)
     return 0;
 }
 
-// Inputs from the source's local time (whole seconds), the fixed delta T and the site of the
-// settings; site angles above 180 degrees are the settings' way of writing south and west.
-void SpaFillFromSource(TSpaData& spa, const TSource& source, const TGlobal& global, TSpaFunction function)
+// Inputs from the source's local time (whole seconds), the fixed delta T and the site; site
+// angles above 180 degrees are the settings' way of writing south and west.
+void SpaFillFromSource(TSpaData& spa, const TSource& source, const TSite& site, TSpaFunction function)
 {
     const TSystemTime& local = source.Time.Local;
     spa.year = local.wYear;
@@ -207,14 +206,14 @@ void SpaFillFromSource(TSpaData& spa, const TSource& source, const TGlobal& glob
     // the day serials.
     const double zoneSeconds = std::round((LocalAsDateTime(source.Time) - UtcAsDateTime(source.Time)) * SecondsPerDay);
     spa.timeZone = zoneSeconds / 3600.0;
-    spa.longitude = global.Longitude.Value() > 180.0 ? global.Longitude.Value() - 360.0 : global.Longitude.Value();
-    spa.latitude = global.Latitude.Value() > 180.0 ? global.Latitude.Value() - 360.0 : global.Latitude.Value();
-    spa.elevation = global.Height;
-    spa.pressure = global.Pressure;
-    spa.temperature = global.Temperature;
+    spa.longitude = site.longitudeDeg > 180.0 ? site.longitudeDeg - 360.0 : site.longitudeDeg;
+    spa.latitude = site.latitudeDeg > 180.0 ? site.latitudeDeg - 360.0 : site.latitudeDeg;
+    spa.elevation = site.heightM;
+    spa.pressure = site.pressureMbar;
+    spa.temperature = site.temperatureC;
     spa.slope = 0.0;
     spa.azmRotation = 0.0;
-    spa.atmosRefract = global.Refraction;
+    spa.atmosRefract = site.refractionDeg;
     spa.function = function;
 }
 
@@ -238,7 +237,7 @@ const TEarthRecord& EarthRecordFor(const TSource& source)
         return record;
 
     TSpaData spa = record.spa;
-    SpaFillFromSource(spa, source, Global(), SpaObliquity);
+    SpaFillFromSource(spa, source, source.Site, SpaObliquity);
     const int result = SpaCalculate(spa);
     record.calculated = true;
     record.calculatedAt = now;

@@ -9,7 +9,6 @@
 
 namespace driftline {
 
-class TGlobal;
 
 // What SpaCalculate computes: code 0 runs up to the geocentric right ascension and declination;
 // code 1 stops after the true obliquity (Earth position, nutation and obliquity valid, alpha and
@@ -87,9 +86,10 @@ int SpaValidateInputs(const TSpaData& spa);
 // the first failed input check (and computes nothing).
 int SpaCalculate(TSpaData& spa);
 
-// Fills the inputs from a source's instant (its local half, whole seconds) and the site of the
-// settings, for the given function code.
-void SpaFillFromSource(TSpaData& spa, const TSource& source, const TGlobal& global,
+// Fills the inputs from a source's instant (its local half, whole seconds) and the site (its
+// angles in degrees as the settings hold them, height in metres, pressure in millibars,
+// temperature in degrees Celsius), for the given function code.
+void SpaFillFromSource(TSpaData& spa, const TSource& source, const TSite& site,
                        TSpaFunction function);
 
 // Earth heliocentric longitude and latitude in degrees (longitude in [0, 360), latitude not
@@ -113,7 +113,7 @@ struct TEarthRecord {
     std::uint64_t calculations = 0;  // number of calculations so far
 };
 
-// The shared Earth record, recalculated from source when more than one minute of body-clock
+// The shared Earth record, recalculated from source (at source.Site) when more than one minute of body-clock
 // time has passed since the last calculation (or the clock went back); the first use always
 // calculates. A failed calculation reports "Error in sun's params number N" and keeps the
 // previous values.

@@ -2,7 +2,6 @@
 #include "astro/Timeunit.h"
 
 #include "astro/AstroConstants.h"
-#include "suite/Globalunit.h"
 
 #include <atomic>
 #include <cmath>
@@ -64,13 +63,10 @@ constexpr TCivilDate CivilFromDays(std::int64_t z)
     return {static_cast<int>(y + (m <= 2 ? 1 : 0)), m, d};
 }
 
-// Calendar fields of an instant given in milliseconds since 1899-12-30 00:00.
-TSystemTime SystemTimeFromMs(std::int64_t ms)
+// The date fields (year, month, day, day of the week) of a day count since 1899-12-30.
+void SetDateFields(TSystemTime& st, std::int64_t days)
 {
-    const std::int64_t days = FloorDiv(ms, MsPerDay);
-    std::int64_t msOfDay = ms - days * MsPerDay;
     const TCivilDate date = CivilFromDays(days - UnixEpochDays);
-    TSystemTime st;
     st.wYear = static_cast<std::uint16_t>(date.year);
     st.wMonth = static_cast<std::uint16_t>(date.month);
     st.wDay = static_cast<std::uint16_t>(date.day);
@@ -79,12 +75,27 @@ TSystemTime SystemTimeFromMs(std::int64_t ms)
     if (dow < 0)
         dow += 7;
     st.wDayOfWeek = static_cast<std::uint16_t>(dow);
+}
+
+// The time fields of milliseconds since midnight.
+void SetTimeFields(TSystemTime& st, std::int64_t msOfDay)
+{
     st.wHour = static_cast<std::uint16_t>(msOfDay / 3600000);
     msOfDay %= 3600000;
     st.wMinute = static_cast<std::uint16_t>(msOfDay / 60000);
     msOfDay %= 60000;
     st.wSecond = static_cast<std::uint16_t>(msOfDay / 1000);
     st.wMilliseconds = static_cast<std::uint16_t>(msOfDay % 1000);
+}
+
+// Calendar fields of an instant given in milliseconds since 1899-12-30 00:00.
+TSystemTime SystemTimeFromMs(std::int64_t ms)
+{
+    const std::int64_t days = FloorDiv(ms, MsPerDay);
+    std::int64_t msOfDay = ms - days * MsPerDay;
+    TSystemTime st;
+    SetDateFields(st, days);
+    SetTimeFields(st, msOfDay);
     return st;
 }
 
@@ -227,6 +238,22 @@ TSystemTime DecodeDateTime(TDateTime t)
     return SystemTimeFromMs(MsFromDateTime(t));
 }
 
+const TSystemTime& TUtcDecoder::decode(TDateTime t)
+{
+    const std::int64_t ms = MsFromDateTime(t);
+    const std::int64_t days = FloorDiv(ms, MsPerDay);
+    if (!valid_ || days != days_) {
+        SetDateFields(fields_, days);
+        days_ = days;
+        valid_ = true;
+        dayChanged_ = true;
+    } else {
+        dayChanged_ = false;
+    }
+    SetTimeFields(fields_, ms - days * MsPerDay);
+    return fields_;
+}
+
 // TDateTime (days since 1899-12-30) of a calendar record.
 TDateTime SystemTimeToDateTime(const TSystemTime& st)
 {
@@ -273,7 +300,7 @@ TDateTime LocalAsDateTime(const TUtcLocalTime& t)
 // Julian day number (integer) at noon of a UTC civil date, less 18262 under J1950.
 // Source: J. Meeus, Astronomical Algorithms, chapter 7 (365.25 (Y + 4716) - 1524.5 written
 // as 365.25 Y + 1720994.5, plus the half day to noon).
-std::int32_t DayNumber(const TSystemTime& utc)
+std::int32_t DayNumber(const TSystemTime& utc, const TSite& site)
 {
     int y = utc.wYear;
     int m = utc.wMonth;
@@ -286,15 +313,15 @@ std::int32_t DayNumber(const TSystemTime& utc)
     const int b = 2 - a + a / 4;
     std::int32_t n = static_cast<std::int32_t>(utc.wDay) + static_cast<std::int32_t>(30.6001 * (m + 1)) +
                      static_cast<std::int32_t>(365.25 * y) + b + 1720995;
-    if (Global().IsJ2000 == 0)
+    if (!site.j2000)
         n -= J1950DayShift;
     return n;
 }
 
 // Julian day (days) of a UTC instant, with the J1950 shift of DayNumber.
-double JulianDay(const TSystemTime& utc)
+double JulianDay(const TSystemTime& utc, const TSite& site)
 {
-    return DayNumber(utc) + (utc.wHour - 12) / 24.0 + utc.wMinute / 1440.0 +
+    return DayNumber(utc, site) + (utc.wHour - 12) / 24.0 + utc.wMinute / 1440.0 +
            (utc.wSecond + utc.wMilliseconds * 0.001) / 86400.0;
 }
 
@@ -308,15 +335,20 @@ double UtHours(const TSystemTime& utc)
 // Source: Newcomb's GMST at 0h UT, 6.6460656 + 2400.051262 T + 0.00002581 T^2 with T in
 // Julian centuries from 1900 January 0.5 (Explanatory Supplement to the Astronomical
 // Ephemeris, 1961).
-double GreenwichSiderealTime(const TSystemTime& utc)
+double GreenwichSiderealTimeAt0h(const TSystemTime& utc, const TSite& site)
 {
     // Julian centuries from 1900 January 0.5 to 0h UT of the date.
-    const double t = (DayNumber(utc) - 0.5 - 2415020.0) / 36525.0;
+    const double t = (DayNumber(utc, site) - 0.5 - 2415020.0) / 36525.0;
     // 2400 x T less 24 hours per year since 1900 keeps the sum near one day.
     double g = (0.00002581 * t + 0.051262) * t + 6.6460656 + (t - (utc.wYear - 1900) * 0.01) * 2400.0;
     if (g < 0.0)
         g += 24.0;
-    g += UtHours(utc) * 1.002737908;
+    return g;
+}
+
+double GreenwichSiderealTimeFrom0h(double at0h, const TSystemTime& utc)
+{
+    const double g = at0h + UtHours(utc) * 1.002737908;
     // Folded fully, not by one 24 hours: late in a year the sum at 0h already exceeds 24 hours
     // (up to about 30.6), so with the time of day it can pass 48, and the J1950 day shift moves
     // it by some 1200 hours. A single correction would then leave a sidereal time outside the day.
@@ -326,11 +358,21 @@ double GreenwichSiderealTime(const TSystemTime& utc)
     return FoldHours(g);
 }
 
-// Local sidereal time in hours, 0 to 24, for a UTC instant at the site of the settings
-// (longitude east positive, western longitudes as 360 minus their size).
-double LocalSiderealTime(const TSystemTime& utc)
+double GreenwichSiderealTime(const TSystemTime& utc, const TSite& site)
 {
-    double l = GreenwichSiderealTime(utc) + Global().Longitude.Value() / 15.0;
+    return GreenwichSiderealTimeFrom0h(GreenwichSiderealTimeAt0h(utc, site), utc);
+}
+
+// Local sidereal time in hours, 0 to 24, for a UTC instant at the site
+// (longitude east positive, western longitudes as 360 minus their size).
+double LocalSiderealTime(const TSystemTime& utc, const TSite& site)
+{
+    return LocalFromGreenwichSiderealTime(GreenwichSiderealTime(utc, site), site);
+}
+
+double LocalFromGreenwichSiderealTime(double greenwichHours, const TSite& site)
+{
+    double l = greenwichHours + site.longitudeDeg / 15.0;
     if (l < 0.0)
         l += 24.0;
     if (l > 24.0)

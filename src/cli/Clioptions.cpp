@@ -1,6 +1,7 @@
 // Option parsing shared by driftline-cli's commands.
 #include "cli/Clioptions.h"
 
+#include "astro/Sitesettings.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
 #include "suite/Suiteroot.h"
@@ -228,7 +229,7 @@ TPositionSettings CliPositionSettings(const TCliOptions& options)
 
 TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, const TCliOptions& options)
 {
-    session.setFrameSite(FrameSite(Global(), CliPositionSettings(options)));
+    session.setFrameSite(FrameSite(SiteFromSettings(Global()), CliPositionSettings(options)));
     TReadResult result = session.read(log);
     if (result.status == TReadResult::OpenFailed)
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), result.reason.c_str());

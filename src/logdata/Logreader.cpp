@@ -2,17 +2,20 @@
 // derivation of all samples at the end (on every core, with results in file order).
 #include "logdata/Logreader.h"
 
+#include "astro/Sitesettings.h"
 #include "astro/Timeunit.h"
 #include "logdata/Logfilecheck.h"
 #include "logdata/Samplederive.h"
 #include "suite/Fileunit.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -109,6 +112,233 @@ namespace {
 
 // Files below this size are read and derived on one thread: starting a worker costs more.
 constexpr std::uintmax_t PipelineMinBytes = 256 * 1024;
+// Each slice of a parallel parse holds at least this many bytes.
+constexpr std::uintmax_t MinSliceBytes = 128 * 1024;
+
+// Hands every line of the bytes that read() gives (up to limit of them) to handle, LF removed
+// and a CR before it kept; handle returns false to stop. A line longer than MaxLogLineBytes is
+// dropped as it streams past, so the buffer never holds more than the cap and one block; skip
+// receives its length instead. The bytes after the last LF are a line only when takeTail (given
+// them without a CR) says so: a half-written line is left for the next read. bytesRead counts
+// what read() gave. Returns false when handle stopped the read.
+template <typename Read, typename Handle, typename Skip, typename TakeTail>
+bool ForEachLine(Read&& read, std::uintmax_t limit, Handle&& handle, Skip&& skip, TakeTail&& takeTail,
+                 std::uint64_t& bytesRead)
+{
+    // One buffer holds the unread tail of the previous block followed by the next block.
+    std::vector<char> buffer(ReadBlockBytes);
+    std::size_t filled = 0;  // bytes held in buffer
+    std::size_t start = 0;   // first byte of the current line
+    std::uintmax_t left = limit;
+    bool skipping = false;
+    std::uint64_t skippedBytes = 0;
+    for (;;) {
+        // Move the partial line to the front and fill the rest of the buffer.
+        if (start > 0) {
+            std::memmove(buffer.data(), buffer.data() + start, filled - start);
+            filled -= start;
+            start = 0;
+        }
+        if (filled == buffer.size())
+            buffer.resize(buffer.size() * 2);
+        const std::size_t carried = filled;  // the carried partial line holds no LF
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(buffer.size() - filled, left));
+        const std::size_t got = want > 0 ? read(buffer.data() + filled, want) : 0;
+        filled += got;
+        left -= got;
+        bytesRead += got;
+        if (got == 0)
+            break;
+
+        const char* base = buffer.data();
+        std::size_t scan = carried;
+        for (;;) {
+            const void* lf = std::memchr(base + scan, '\n', filled - scan);
+            if (!lf)
+                break;
+            const std::size_t lfPos = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
+            if (skipping) {
+                skipping = false;
+                skip(skippedBytes + (lfPos - start));
+            } else if (lfPos - start > MaxLogLineBytes + 1) {  // + 1: a CR before the LF
+                skip(lfPos - start);
+            } else if (!handle(std::string_view(base + start, lfPos - start))) {
+                return false;
+            }
+            start = lfPos + 1;
+            scan = start;
+        }
+        if (skipping || filled - start > MaxLogLineBytes + 1) {
+            if (!skipping)
+                skippedBytes = 0;
+            skipping = true;
+            skippedBytes += filled - start;
+            start = filled;
+        }
+    }
+    if (skipping) {
+        skip(skippedBytes);
+    } else if (filled > start) {
+        std::string_view last(buffer.data() + start, filled - start);
+        if (last.back() == '\r')
+            last.remove_suffix(1);
+        if (takeTail(last))
+            return handle(std::string_view(buffer.data() + start, filled - start));
+    }
+    return true;
+}
+
+// Whether the unterminated last line of the file open as fd is read now (TakeUnterminatedLastLine).
+bool TakeTailOf(int fd, std::string_view last)
+{
+    TFileIdentity now;
+    return IdentityOfOpenFile(fd, now) && TakeUnterminatedLastLine(last, now.modified, std::chrono::system_clock::now());
+}
+
+// The offset just past the first LF at or after offset `from`; the file's size when none follows.
+std::uintmax_t NextLineStart(int fd, std::uintmax_t from, std::uintmax_t size)
+{
+    if (from == 0 || from >= size)
+        return std::min(from, size);
+    // Looking from the byte before: a slice that would start right after an LF starts there.
+    char block[65536];
+    std::uintmax_t at = from - 1;
+    for (;;) {
+        const ssize_t got = ::pread(fd, block, sizeof block, static_cast<off_t>(at));
+        if (got <= 0)
+            return size;
+        if (const void* lf = std::memchr(block, '\n', static_cast<std::size_t>(got)))
+            return at + static_cast<std::uintmax_t>(static_cast<const char*>(lf) - block) + 1;
+        at += static_cast<std::uintmax_t>(got);
+    }
+}
+
+// What one slice of the file left: its records in a store of its own (dated NaN before its
+// first date line), and which of the session values its lines set.
+struct TSlice {
+    std::uintmax_t begin = 0;
+    std::uintmax_t end = 0;
+    TSampleStore part;
+    std::uint64_t lines = 0;
+    bool dateSet = false;
+    bool azimuthSet = false;
+    bool altitudeSet = false;
+    std::array<bool, ReceiverValueCount> receiverSet{};
+    bool invalidDate = false;  // stopped at line `lines` (counted within the slice)
+    std::uint64_t bytesRead = 0;
+};
+
+// Parses one slice with the line rules of the serial read, reading at its own offsets of fd.
+void ParseSlice(int fd, TSlice& slice)
+{
+    TSampleStore& part = slice.part;
+    part.clearForRead();
+    part.logDate = std::numeric_limits<double>::quiet_NaN();
+    const std::uintmax_t bytes = slice.end - slice.begin;
+    if (bytes / 12 < (std::uintmax_t{1} << 31))
+        part.reserveRecords(static_cast<std::size_t>(bytes / 12));
+    std::uintmax_t offset = slice.begin;
+    const auto read = [&](char* to, std::size_t n) -> std::size_t {
+        const ssize_t got = ::pread(fd, to, n, static_cast<off_t>(offset));
+        if (got <= 0)
+            return 0;
+        offset += static_cast<std::uintmax_t>(got);
+        return static_cast<std::size_t>(got);
+    };
+    const auto skip = [&](std::uint64_t) { ++slice.lines; };
+    const auto takeTail = [&](std::string_view last) { return TakeTailOf(fd, last); };
+    ForEachLine(read, bytes, [&](std::string_view line) {
+        ++slice.lines;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        switch (parseLogLine(line, part, false)) {
+        case LineEffect::InvalidDate:
+            slice.invalidDate = true;
+            return false;
+        case LineEffect::DateSet:
+            slice.dateSet = true;
+            return true;
+        case LineEffect::ReceiverSet: {
+            ReceiverValue which;
+            std::string_view value;
+            if (ParseReceiverLine(line, which, value))
+                slice.receiverSet[static_cast<std::size_t>(which)] = true;
+            return true;
+        }
+        case LineEffect::CorrectionSet: {
+            CorrectionAxis axis;
+            std::int32_t value = 0;
+            if (ParseCorrectionLine(line, axis, value))
+                (axis == CorrectionAxis::Azimuth ? slice.azimuthSet : slice.altitudeSet) = true;
+            return true;
+        }
+        default:
+            return true;
+        }
+    }, skip, takeTail, slice.bytesRead);
+}
+
+// The parallel parse: the file cut at line ends into one slice per thread, each parsed on its
+// own; then, in file order, each slice's undated records take the date in force where it starts,
+// its session values replace the earlier ones, and an invalid date ends the read where it stands
+// in the whole file. The store ends as the serial read leaves it, records and dates alike.
+void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& store, TReadResult& result,
+                  std::uint64_t& bytesRead)
+{
+    std::vector<TSlice> slices(count);
+    for (unsigned i = 0; i < count; ++i)
+        slices[i].begin = i == 0 ? 0 : NextLineStart(fd, size * i / count, size);
+    for (unsigned i = 0; i < count; ++i) {
+        slices[i].begin = i == 0 ? 0 : std::max(slices[i].begin, slices[i - 1].begin);
+        slices[i].end = size;
+    }
+    for (unsigned i = 0; i + 1 < count; ++i)
+        slices[i].end = slices[i + 1].begin;
+
+    std::vector<std::thread> workers;
+    workers.reserve(count - 1);
+    for (unsigned i = 1; i < count; ++i)
+        workers.emplace_back(ParseSlice, fd, std::ref(slices[i]));
+    ParseSlice(fd, slices[0]);
+    for (auto& w : workers)
+        w.join();
+    for (const TSlice& slice : slices)
+        bytesRead += slice.bytesRead;
+
+    std::size_t total = 0;
+    for (const TSlice& slice : slices) {
+        total += slice.part.allRecords().size();
+        if (slice.invalidDate)
+            break;
+    }
+    store.reserveRecords(total);
+    std::uint64_t linesBefore = 0;
+    for (TSlice& slice : slices) {
+        TSampleStore& part = slice.part;
+        const TDateTime undated = store.logDate;
+        if (slice.dateSet)
+            store.logDate = part.logDate;
+        if (slice.azimuthSet) {
+            store.azimuthCorrection = part.azimuthCorrection;
+            store.loggedAzimuthCorrection = part.loggedAzimuthCorrection;
+        }
+        if (slice.altitudeSet) {
+            store.altitudeCorrection = part.altitudeCorrection;
+            store.loggedAltitudeCorrection = part.loggedAltitudeCorrection;
+        }
+        for (std::size_t r = 0; r < slice.receiverSet.size(); ++r) {
+            if (slice.receiverSet[r])
+                store.receiverValues[r] = std::move(part.receiverValues[r]);
+        }
+        store.appendRecordsOf(std::move(part), undated);
+        if (slice.invalidDate) {
+            result.status = TReadResult::InvalidDate;
+            result.line = linesBefore + slice.lines;
+            break;
+        }
+        linesBefore += slice.lines;
+    }
+}
 
 }  // namespace
 
@@ -145,127 +375,69 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     }
 
     store.clearForRead();
-    // A record line has some 20 to 30 bytes; reserving for 12-byte lines keeps the lists from
-    // re-growing (and copying) on a usual file, and costs only address space until the entries
-    // are written.
-    if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31)) {
-        store.reserveRecords(static_cast<std::size_t>(fileSize / 12));
-    }
-
+    // Every sample of one read is derived at the site as it stood when the read began.
+    const TSite site = CurrentSite();
     const unsigned cores = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
-    TDerivePipeline pipeline(store);
-    if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
-        pipeline.start();
-
-    // One buffer holds the unread tail of the previous block followed by the next block; a line
-    // longer than the buffer makes it grow.
-    std::vector<char> buffer(ReadBlockBytes);
-    std::size_t filled = 0;  // bytes held in buffer
-    std::size_t start = 0;   // first byte of the current line
-    std::uint64_t lineNumber = 0;
-    bool atEnd = false;
-
-    auto handleLine = [&](std::string_view line) -> bool {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (showProgress)
-            progress->ProgressAdvance(line.size());
-        if (pipeline.running() && !pipeline.roomForOneMore())
-            pipeline.finish();  // more records than reserved: the lists will move
-        switch (parseLogLine(line, store, false)) {
-        case LineEffect::InvalidDate:
-            result.status = TReadResult::InvalidDate;
-            result.line = lineNumber;
-            return false;
-        case LineEffect::RecordAdded:
-            if (pipeline.running())
-                pipeline.publish();
-            return true;
-        default:
-            return true;
-        }
-    };
-
-    // A line longer than MaxLogLineBytes is dropped as it streams past (skipping), so the
-    // buffer never holds more than the cap and one block.
-    bool skipping = false;
-    std::uint64_t skippedBytes = 0;
     std::uint64_t bytesRead = 0;
-    auto skipLine = [&](std::uint64_t size) {
-        ++lineNumber;
-        if (showProgress)
-            progress->ProgressAdvance(size);
-    };
-
     bool stopped = false;
-    while (!stopped) {
-        // Move the partial line to the front and fill the rest of the buffer.
-        if (start > 0) {
-            std::memmove(buffer.data(), buffer.data() + start, filled - start);
-            filled -= start;
-            start = 0;
-        }
-        if (filled == buffer.size())
-            buffer.resize(buffer.size() * 2);
-        const std::size_t carried = filled;  // the carried partial line holds no LF
-        const std::size_t got = std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
-        filled += got;
-        bytesRead += got;
-        atEnd = got == 0;
-        if (atEnd)
-            break;
 
-        const char* base = buffer.data();
-        std::size_t scan = carried;
-        for (;;) {
-            const void* lf = std::memchr(base + scan, '\n', filled - scan);
-            if (!lf)
-                break;
-            const std::size_t lfPos = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-            if (skipping) {
-                skipping = false;
-                skipLine(skippedBytes + (lfPos - start));
-            } else if (lfPos - start > MaxLogLineBytes + 1) {  // + 1: a CR before the LF
-                skipLine(lfPos - start);
-            } else if (!handleLine(std::string_view(base + start, lfPos - start))) {
-                stopped = true;
-                break;
+    // Without the progress dialog (whose steps follow the lines in file order) a large file is
+    // parsed in slices on every core; the derivation after it is shared out as well.
+    if (cores > 1 && sizeKnown && !showProgress && fileSize >= PipelineMinBytes) {
+        const auto slices =
+            static_cast<unsigned>(std::min<std::uintmax_t>(cores, std::max<std::uintmax_t>(1, fileSize / MinSliceBytes)));
+        ReadInSlices(fd, fileSize, slices, store, result, bytesRead);
+        stopped = result.status == TReadResult::InvalidDate;
+    } else {
+        // A record line has some 20 to 30 bytes; reserving for 12-byte lines keeps the lists from
+        // re-growing (and copying) on a usual file, and costs only address space until the
+        // entries are written.
+        if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31))
+            store.reserveRecords(static_cast<std::size_t>(fileSize / 12));
+
+        TDerivePipeline pipeline(store);
+        if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
+            pipeline.start(site);
+
+        std::uint64_t lineNumber = 0;
+        const auto read = [&](char* to, std::size_t n) { return std::fread(to, 1, n, file.get()); };
+        const auto skip = [&](std::uint64_t size) {
+            ++lineNumber;
+            if (showProgress)
+                progress->ProgressAdvance(size);
+        };
+        const auto takeTail = [&](std::string_view last) { return TakeTailOf(fd, last); };
+        const auto handle = [&](std::string_view line) -> bool {
+            ++lineNumber;
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            if (showProgress)
+                progress->ProgressAdvance(line.size());
+            if (pipeline.running() && !pipeline.roomForOneMore())
+                pipeline.finish();  // more records than reserved: the lists will move
+            switch (parseLogLine(line, store, false)) {
+            case LineEffect::InvalidDate:
+                result.status = TReadResult::InvalidDate;
+                result.line = lineNumber;
+                return false;
+            case LineEffect::RecordAdded:
+                if (pipeline.running())
+                    pipeline.publish();
+                return true;
+            default:
+                return true;
             }
-            start = lfPos + 1;
-            scan = start;
-        }
-        if (!stopped && (skipping || filled - start > MaxLogLineBytes + 1)) {
-            if (!skipping)
-                skippedBytes = 0;
-            skipping = true;
-            skippedBytes += filled - start;
-            start = filled;
-        }
-    }
-    if (!stopped) {
-        if (skipping) {
-            skipLine(skippedBytes);
-        } else if (filled > start) {
-            // The last line without a line end may be half written; it is read only when it
-            // cannot be (see TakeUnterminatedLastLine).
-            std::string_view last(buffer.data() + start, filled - start);
-            if (last.back() == '\r')
-                last.remove_suffix(1);
-            TFileIdentity now;
-            const bool known = IdentityOfOpenFile(fd, now);
-            if (known && TakeUnterminatedLastLine(last, now.modified, std::chrono::system_clock::now()))
-                handleLine(std::string_view(buffer.data() + start, filled - start));
-        }
-        // A file cut short or replaced under the reader: what was read stays, but it is reported.
-        if (sizeKnown && FileChangedWhileRead(atStart, bytesRead, fd, path)) {
-            result.status = TReadResult::Changed;
-            result.reason = ChangedWhileReadMessage(path);
-        }
+        };
+        stopped = !ForEachLine(read, std::numeric_limits<std::uintmax_t>::max(), handle, skip, takeTail, bytesRead);
+        pipeline.finish();
     }
 
-    pipeline.finish();
-    store.deriveRecords(threads);
+    // A file cut short or replaced under the reader: what was read stays, but it is reported.
+    if (!stopped && sizeKnown && FileChangedWhileRead(atStart, bytesRead, fd, path)) {
+        result.status = TReadResult::Changed;
+        result.reason = ChangedWhileReadMessage(path);
+    }
+    store.deriveRecords(site, threads);
     return result;
 }
 

@@ -4,7 +4,7 @@
 
 #include "astro/AstroConstants.h"
 #include "astro/Timeunit.h"
-#include "suite/Globalunit.h"
+#include "suite/Textutil.h"
 
 #include <algorithm>
 #include <charconv>

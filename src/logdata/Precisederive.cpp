@@ -20,11 +20,9 @@ double StoredLatitude(double deg)
 
 }  // namespace
 
-Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
-                    TPreciseFrame* precise)
+Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
+                           TDateTime date, TPreciseFrame& frame)
 {
-    if (precise == nullptr)
-        return deriveSample(raw, azimuthShift, altitudeShift, date);
     // The same counts arithmetic as the classic derivation (64-bit shifted sums).
     Sample s;
     const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
@@ -36,7 +34,7 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
 
     TPrecisePlace place;
     // Only a time that is not a number is refused; its sky quantities are not numbers either.
-    if (!precise->Place(s[Time], s[Azimuth], s[Altitude], place)) {
+    if (!frame.Place(s[Time], s[Azimuth], s[Altitude], place)) {
         const double nan = std::nan("");
         place = {nan, nan, nan, nan};
     }

@@ -1,7 +1,7 @@
 // Progress accounting of the log reader: one bar step per 1 % of the file's bytes.
 #include "logdata/Progressmodel.h"
 
-#include "suite/Globalunit.h"
+#include "suite/Textutil.h"
 
 #include <algorithm>
 

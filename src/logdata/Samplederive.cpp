@@ -3,6 +3,7 @@
 #include "logdata/Samplederive.h"
 
 #include "astro/AstroConstants.h"
+#include "astro/Sitesettings.h"
 #include "astro/Sourceunit.h"
 
 #include <algorithm>
@@ -27,9 +28,40 @@ unsigned ThreadCount(unsigned requested, std::size_t records)
 
 }  // namespace
 
+namespace {
+
+// Sine and cosine of every whole count of one turn, computed as a pointing of that many counts
+// computes them, so a value from the table has the same bits.
+struct TCountTrigTable {
+    std::vector<TAngleTrig> entries;
+    TCountTrigTable() : entries(CountsPerTurn)
+    {
+        for (std::size_t c = 0; c < entries.size(); ++c)
+            entries[c] = AngleTrig(static_cast<double>(c) * DegreesPerCount);
+    }
+};
+
+const TCountTrigTable& CountTrig()
+{
+    static const TCountTrigTable table;
+    return table;
+}
+
+}  // namespace
+
+TSampleDeriver::TSampleDeriver(const TSite& site) : site_(site), trig_(CountTrig().entries.data()) {}
+
+TAngleTrig TSampleDeriver::trigOf(std::int64_t counts) const
+{
+    if (counts >= 0 && counts < CountsPerTurn)
+        return trig_[counts];
+    return AngleTrig(static_cast<double>(counts) * DegreesPerCount);
+}
+
 // All eight quantities of one record: degrees from counts (shifted in 64 bits, so a negative sum
 // stays negative), days from milliseconds, volts from converter counts, and the sky position.
-Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date)
+Sample TSampleDeriver::derive(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
+                              TDateTime date)
 {
     Sample s;
     const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
@@ -39,21 +71,39 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
     s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
     s[Volts] = static_cast<double>(raw.voltsCounts) * VoltsPerCount;
 
-    TUtcLocalTime when;
-    UtcLocalFromDateTime(when, s[Time]);
-    TSource position(s[Azimuth], s[Altitude], &when);
-    s[RightAscension] = position.GetRa().Value();
-    s[Declination] = position.GetDec().Value();
-    s[Beta] = position.GetBeta().Value();
-    s[Lambda] = position.GetLambda().Value();
+    // Only the UTC half of the instant is read; its date part only when the day changes.
+    const TSystemTime& utc = calendar_.decode(s[Time]);
+    if (calendar_.dayChanged())
+        greenwichAt0h_ = GreenwichSiderealTimeAt0h(utc, site_);
+    // A parked dish repeats its counts: the hour angle and declination stay as they were.
+    if (!pointingKnown_ || az != lastAzimuth_ || alt != lastAltitude_) {
+        hourAngleDec_ = HorizontalToEquatorial(trigOf(az), trigOf(alt), site_.latitudeDeg);
+        lastAzimuth_ = az;
+        lastAltitude_ = alt;
+        pointingKnown_ = true;
+    }
+    const double lst = FoldLocalSiderealHours(
+        LocalFromGreenwichSiderealTime(GreenwichSiderealTimeFrom0h(greenwichAt0h_, utc), site_));
+    const TSkyPosition sky = SkyPositionFrom(hourAngleDec_, lst, site_);
+    s[RightAscension] = sky.ra;
+    s[Declination] = sky.dec;
+    s[Beta] = sky.beta;
+    s[Lambda] = sky.lambda;
     return s;
+}
+
+Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                    const TSite& site)
+{
+    return TSampleDeriver(site).derive(raw, azimuthShift, altitudeShift, date);
 }
 
 // ---------------------------------------------------------------- bulk, in slices
 
 // Derives allSamples[first..] from allRecords, then brings voltageSamples_ level by copying the
 // matching all-list samples: same record, same date, same shifts give the same sample.
-void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, unsigned threads)
+void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site,
+                               unsigned threads)
 {
     const std::size_t count = allRecords_.size();
     const std::size_t voltsCount = voltageRecords_.size();
@@ -61,8 +111,14 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     first = std::min(first, count);
 
     auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame) {
+        if (frame != nullptr) {
+            for (std::size_t i = begin; i < end; ++i)
+                allSamples_[i] = derivePreciseSample(allRecords_[i], azShift, altShift, allRecordDates_[i], *frame);
+            return;
+        }
+        TSampleDeriver deriver(site);
         for (std::size_t i = begin; i < end; ++i)
-            allSamples_[i] = deriveSample(allRecords_[i], azShift, altShift, allRecordDates_[i], frame);
+            allSamples_[i] = deriver.derive(allRecords_[i], azShift, altShift, allRecordDates_[i]);
     };
     auto fillVolts = [&](std::size_t begin, std::size_t end) {
         for (std::size_t v = begin; v < end; ++v) {
@@ -79,10 +135,10 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         return;
     }
 
-    // The astronomy library reads the time zone once per process; one sample here first keeps
-    // that out of the workers' way.
+    // The table of count sines and cosines is built at the first derivation; one sample here
+    // first keeps that out of the workers' way.
     if (first < count && !preciseSite)
-        (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first]);
+        (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first], site);
 
     // Growing the two lists touches fresh memory page by page; the first two threads grow one
     // list each, then every thread derives a slice of allSamples_, then copies a slice of
@@ -120,28 +176,39 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         w.join();
 }
 
-void TSampleStore::deriveRecords(unsigned threads)
+void TSampleStore::deriveRecords(const TSite& site, unsigned threads)
 {
     if (allSamples_.size() > allRecords_.size() || voltageSamples_.size() > voltageRecords_.size()) {
         allSamples_.clear();
         voltageSamples_.clear();
     }
-    deriveRange(allSamples_.size(), 0, 0, threads);
+    deriveRange(allSamples_.size(), 0, 0, site, threads);
 }
 
-void TSampleStore::rebuildSamples(unsigned threads)
+void TSampleStore::rebuildSamples(const TSite& site, unsigned threads)
 {
     allSamples_.clear();
     voltageSamples_.clear();
     allUndo_.clear();
     voltageUndo_.clear();
-    deriveRange(0, azimuthShift(), altitudeShift(), threads);
+    deriveRange(0, azimuthShift(), altitudeShift(), site, threads);
+}
+
+void TSampleStore::deriveRecords(unsigned threads)
+{
+    deriveRecords(CurrentSite(), threads);
+}
+
+void TSampleStore::rebuildSamples(unsigned threads)
+{
+    rebuildSamples(CurrentSite(), threads);
 }
 
 // ---------------------------------------------------------------- read-time pipeline
 
-void TDerivePipeline::start()
+void TDerivePipeline::start(const TSite& site)
 {
+    site_ = site;
     store_.allSamples_.reserve(store_.allRecords_.capacity());
     records_ = store_.allRecords_.data();
     dates_ = store_.allRecordDates_.data();
@@ -181,6 +248,7 @@ void TDerivePipeline::run()
     if (store_.preciseSite)
         precise.emplace(*store_.preciseSite);
     TPreciseFrame* frame = precise ? &*precise : nullptr;
+    TSampleDeriver deriver(site_);
     for (;;) {
         const std::size_t available = published_.load(std::memory_order_acquire);
         if (available == StopMark)
@@ -191,7 +259,8 @@ void TDerivePipeline::run()
         }
         const std::size_t end = std::min(available, done + BatchRecords);
         for (; done < end; ++done)
-            samples.push_back(deriveSample(records_[done], 0, 0, dates_[done], frame));
+            samples.push_back(frame != nullptr ? derivePreciseSample(records_[done], 0, 0, dates_[done], *frame)
+                                               : deriver.derive(records_[done], 0, 0, dates_[done]));
     }
 }
 

@@ -3,6 +3,7 @@
 // read-time pipeline (one worker deriving behind the parser) and the bulk derivation in slices
 // (the end of a read and Refresh's rebuild, TSampleStore::deriveRecords and rebuildSamples).
 #include "astro/Preciseunit.h"
+#include "astro/Sourceunit.h"
 #include "astro/Timeunit.h"
 #include "logdata/Quantity.h"
 #include "logdata/Records.h"
@@ -14,14 +15,41 @@
 
 namespace driftline {
 
-// The sample of one raw record: counts shifted by the given signed counts (64-bit sums, so a
-// shift below zero gives a negative angle), time = date (midnight serial) + milliseconds.
-Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
-// The same with the sky position in the frame of precise: ICRS right ascension and declination,
-// galactic from ICRS (not quantised; negative Declination and Beta held as 360 + value). A null
-// precise is the classic frame above. The ICRS path lives in Precisederive.cpp.
+// The sample of one raw record at a site: counts shifted by the given signed counts (64-bit
+// sums, so a shift below zero gives a negative angle), time = date (midnight serial) +
+// milliseconds, and the sky position of that azimuth and altitude at that instant.
 Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
-                    TPreciseFrame* precise);
+                    const TSite& site);
+
+// Derives samples one after another at one site, keeping what consecutive records share: the
+// date fields and the sidereal time at 0h of the current day, and the hour angle and
+// declination of the last pointing. Every sample has the bits deriveSample gives it. One per
+// thread.
+class TSampleDeriver {
+public:
+    explicit TSampleDeriver(const TSite& site);
+    Sample derive(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
+
+private:
+    TAngleTrig trigOf(std::int64_t counts) const;
+
+    TSite site_;
+    const TAngleTrig* trig_;
+    TUtcDecoder calendar_;
+    double greenwichAt0h_ = 0.0;
+    bool pointingKnown_ = false;
+    std::int64_t lastAzimuth_ = 0;
+    std::int64_t lastAltitude_ = 0;
+    THourAngleDec hourAngleDec_;
+};
+
+// The sample of one raw record in the ICRS frame: the counts, time and volts as deriveSample
+// gives them, right ascension and declination ICRS (J2000) and the galactic coordinates from
+// ICRS through frame (not quantised; negative Declination and Beta held as 360 + value). The
+// derivations below take this path instead of TSampleDeriver while the store's preciseSite is
+// set. Defined in Precisederive.cpp.
+Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
+                           TDateTime date, TPreciseFrame& frame);
 
 // Derives samples of the records the parser has already appended, on a thread of its own, while
 // the parser goes on. The parser publishes how many records are complete; the worker appends
@@ -35,8 +63,8 @@ public:
     TDerivePipeline(const TDerivePipeline&) = delete;
     TDerivePipeline& operator=(const TDerivePipeline&) = delete;
 
-    // Starts the worker over the records appended from now on.
-    void start();
+    // Starts the worker over the records appended from now on, deriving at site.
+    void start(const TSite& site);
     bool running() const { return worker_.joinable(); }
     // True when one more record still fits without moving the records the worker reads.
     bool roomForOneMore() const;
@@ -54,6 +82,7 @@ private:
     TSampleStore& store_;
     const RawRecord* records_ = nullptr;
     const TDateTime* dates_ = nullptr;
+    TSite site_;
     std::atomic<std::size_t> published_{0};
     std::size_t lastPublished_ = 0;
     std::thread worker_;

@@ -1,6 +1,7 @@
 // The sample store's lists and the mutations that keep them in step.
 #include "logdata/Samplestore.h"
 
+#include <cmath>
 #include <utility>
 
 namespace driftline {
@@ -61,6 +62,30 @@ void TSampleStore::reserveRecords(std::size_t n)
     voltageRecords_.reserve(n);
     voltageRecordDates_.reserve(n);
     voltageRecordIndex_.reserve(n);
+}
+
+void TSampleStore::appendRecordsOf(TSampleStore&& part, TDateTime undated)
+{
+    // The records before the slice's first date line are a prefix of its lists.
+    for (auto* dates : {&part.allRecordDates_, &part.voltageRecordDates_}) {
+        for (TDateTime& date : *dates) {
+            if (!std::isnan(date))
+                break;
+            date = undated;
+        }
+    }
+    const std::size_t offset = allRecords_.size();
+    for (std::size_t& index : part.voltageRecordIndex_)
+        index += offset;
+    auto append = [](auto& to, auto& from) {
+        to.insert(to.end(), from.begin(), from.end());
+        from = {};
+    };
+    append(allRecords_, part.allRecords_);
+    append(allRecordDates_, part.allRecordDates_);
+    append(voltageRecords_, part.voltageRecords_);
+    append(voltageRecordDates_, part.voltageRecordDates_);
+    append(voltageRecordIndex_, part.voltageRecordIndex_);
 }
 
 std::int64_t TSampleStore::azimuthShift() const

@@ -1,6 +1,7 @@
 #pragma once
 // The sample store: raw records as read, and for each a derived sample of eight quantities.
 #include "astro/Preciseunit.h"
+#include "astro/Site.h"
 #include "astro/Timeunit.h"
 #include "logdata/Extremes.h"
 #include "logdata/Quantity.h"
@@ -63,10 +64,16 @@ public:
     void appendRecord(const RawRecord& raw, bool hasVolts);
     // Makes room for n records (and as many voltage records) ahead of a read.
     void reserveRecords(std::size_t n);
+    // Appends the records (with their dates and voltage places) that part read from the next
+    // slice of the same file, emptying part; records part read before a date line of its own
+    // (dated NaN) take the date undated. No samples: see deriveRecords.
+    void appendRecordsOf(TSampleStore&& part, TDateTime undated);
 
     // Derives the samples of the records appended since the sample lists were last complete,
     // with shifts 0 (the read-time derivation). threads 0 = as many as the machine has;
-    // the result is the same, in file order, for any thread count.
+    // the result is the same, in file order, for any thread count. Every sample is derived at
+    // site; without one, at the site of the installed settings, read once.
+    void deriveRecords(const TSite& site, unsigned threads = 0);
     void deriveRecords(unsigned threads = 0);
 
     // Signed count shifts the user's corrections make over the logged ones (0 for an axis
@@ -76,7 +83,8 @@ public:
 
     // Refresh, core side: empties both histories and derives both sample lists again from the
     // raw records with the current shifts and each record's own date. The caller rescales and
-    // redraws.
+    // redraws. The site as for deriveRecords.
+    void rebuildSamples(const TSite& site, unsigned threads = 0);
     void rebuildSamples(unsigned threads = 0);
 
     // A zoom: both lists as they stand go on their histories, and each keeps, in order, the
@@ -114,7 +122,7 @@ private:
     std::optional<TPreciseFrame> preciseCache_;
     TPreciseFrame* preciseFrame();
 
-    void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, unsigned threads);
+    void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site, unsigned threads);
 };
 
 }  // namespace driftline

@@ -3,6 +3,7 @@
 // read-only afterwards. Reached through Global().
 #include "astro/Angleunit.h"
 #include "astro/Galeqeclunit.h"
+#include "suite/Textutil.h"
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -92,13 +93,6 @@ private:
 // Message number of a suite message name: 0xC000 + (32-bit FNV-1a hash of the name's bytes
 // mod 0x4000). Every program of the suite derives the same number from the same name.
 std::uint32_t MessageNumber(std::string_view name);
-
-// First session header line for a UTC date and time: "Opening session 12/05/2010 21:03:15 (UTC)";
-// the time is left out when it is exactly 00:00:00.
-std::string SessionOpeningLine(int year, int month, int day, int hour, int minute, int second);
-
-// Decimal text of n with "," between groups of three digits: 1234567 gives "1,234,567".
-std::string FormatThousands(std::uint64_t n);
 
 // The one TGlobal, built on the first call with default options.
 TGlobal& Global();

@@ -1,7 +1,6 @@
 // The frame choice and the precise frame's settings.
 #include "suite/Positionsettings.h"
 
-#include "suite/Globalunit.h"
 #include "suite/Inifile.h"
 
 #include <cmath>
@@ -21,25 +20,25 @@ TPositionSettings ReadPositionSettings(const TIniReader& ini, std::string_view s
     return s;
 }
 
-TPreciseSite PreciseSiteFor(const TGlobal& global, const TPositionSettings& settings)
+TPreciseSite PreciseSiteFor(const TSite& where, const TPositionSettings& settings)
 {
     TPreciseSite site;
-    site.latitudeDeg = global.Latitude.Value();
-    site.longitudeDeg = global.Longitude.Value();
-    site.heightM = global.Height;
-    site.pressureHpa = settings.refraction ? global.Pressure : 0.0;
-    site.temperatureC = global.Temperature;
+    site.latitudeDeg = where.latitudeDeg;
+    site.longitudeDeg = where.longitudeDeg;
+    site.heightM = where.heightM;
+    site.pressureHpa = settings.refraction ? where.pressureMbar : 0.0;
+    site.temperatureC = where.temperatureC;
     site.humidityPercent = settings.humidityPercent;
     site.wavelengthMicrons = RadioWavelengthMicrons;
     site.dut1Seconds = settings.dut1Seconds;
     return site;
 }
 
-std::optional<TPreciseSite> FrameSite(const TGlobal& global, const TPositionSettings& settings)
+std::optional<TPreciseSite> FrameSite(const TSite& where, const TPositionSettings& settings)
 {
     if (settings.frame != TPositionFrame::Icrs)
         return std::nullopt;
-    return PreciseSiteFor(global, settings);
+    return PreciseSiteFor(where, settings);
 }
 
 const char* FrameCaption(TPositionFrame frame)

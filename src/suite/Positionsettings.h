@@ -4,6 +4,7 @@
 // Humidity (percent, default 50) and DUT1 (UT1 - UTC in seconds, default 0). The site, pressure
 // and temperature come from the suite's settings (TGlobal).
 #include "astro/Preciseunit.h"
+#include "astro/Site.h"
 
 #include <filesystem>
 #include <optional>
@@ -34,12 +35,13 @@ struct TPositionSettings {
 // MaxDut1Seconds (or not a number) is the default.
 TPositionSettings ReadPositionSettings(const TIniReader& ini, std::string_view section);
 
-// The site and air of the precise frame: latitude, longitude, height, pressure and temperature
-// of the suite's settings with the humidity and DUT1 above (pressure 0 without refraction).
-TPreciseSite PreciseSiteFor(const TGlobal& global, const TPositionSettings& settings);
+// The site and air of the precise frame: latitude, longitude, height, pressure (hPa, the same
+// number as millibars) and temperature of the site (SiteFromSettings) with the humidity and DUT1
+// above (pressure 0 without refraction). The equinox flag plays no part in this frame.
+TPreciseSite PreciseSiteFor(const TSite& where, const TPositionSettings& settings);
 
 // What a sample store's preciseSite should be for these settings: empty in the classic frame.
-std::optional<TPreciseSite> FrameSite(const TGlobal& global, const TPositionSettings& settings);
+std::optional<TPreciseSite> FrameSite(const TSite& where, const TPositionSettings& settings);
 
 // "Classic (of date)" or "ICRS (J2000)": the menu's and the status bar's name of a frame.
 const char* FrameCaption(TPositionFrame frame);

@@ -2,6 +2,7 @@
 #include "suite/Textutil.h"
 
 #include <cstddef>
+#include <cstdio>
 
 namespace driftline {
 
@@ -20,6 +21,31 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
+}
+
+std::string SessionOpeningLine(int year, int month, int day, int hour, int minute, int second)
+{
+    char text[96];
+    if (hour == 0 && minute == 0 && second == 0) {
+        std::snprintf(text, sizeof text, "Opening session %02d/%02d/%04d (UTC)", day, month, year);
+    } else {
+        std::snprintf(text, sizeof text, "Opening session %02d/%02d/%04d %02d:%02d:%02d (UTC)", day, month, year,
+                      hour, minute, second);
+    }
+    return text;
+}
+
+std::string FormatThousands(std::uint64_t n)
+{
+    const std::string digits = std::to_string(n);
+    std::string out;
+    out.reserve(digits.size() + digits.size() / 3);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return out;
 }
 
 std::uint32_t Fnv1a32(std::string_view bytes)

@@ -1,7 +1,9 @@
 // Sun, Moon and planet sources (kinds 2 to 10): positions against published apparent places,
 // the shared Earth record's refresh, the reporting seam and the filling of the solar record.
+#include "AstroSite.h"
 #include "astro/Bodyclock.h"
 #include "astro/Reportunit.h"
+#include "astro/Sitesettings.h"
 #include "astro/Sourceunit.h"
 #include "astro/Sununit.h"
 #include "suite/Globalunit.h"
@@ -69,29 +71,22 @@ private:
     TReportHandler previous_;
 };
 
-// Settings of a southern, western site under J2000: 33 30' S, 70 15' W, 520 m, 15 C, 950 mbar.
+// A southern, western site under J2000: 33 30' S, 70 15' W, 520 m, 15 C, 950 mbar.
+TSite SouthernSite()
+{
+    TSite site = testing::SiteAt(-33, 30, -70, 15, "J2000");
+    site.heightM = 520;
+    site.temperatureC = 15;
+    site.pressureMbar = 950;
+    site.refractionDeg = 0.55;
+    return site;
+}
+
 class BodySourceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        test::WriteBytes(root_.path() / "ZVK.ini",
-                         "[Latitude]\r\nDegrees=-33\r\nMinutes=30\r\nSeconds=0\r\n"
-                         "[Longitude]\r\nDegrees=-70\r\nMinutes=15\r\nSeconds=0\r\n"
-                         "[Position]\r\nHeight=520\r\nTemperature=15\r\nPressure=950\r\nRefraction=0.55\r\n"
-                         "[Calculations]\r\nEquinox=J2000\r\n");
-        TGlobalOptions options;
-        options.rootFolder = root_.path();
-        InstallGlobal(options);
-        ResetEarthRecord();
-    }
-    void TearDown() override
-    {
-        ResetEarthRecord();
-        InstallGlobal(TGlobalOptions{});
-    }
-
-private:
-    test::ScratchFolder root_;
+    void SetUp() override { ResetEarthRecord(); }
+    void TearDown() override { ResetEarthRecord(); }
+    const TSite site_ = SouthernSite();
 };
 
 TEST_F(BodySourceTest, SolarRecordIsFilledFromTheLocalTimeAndTheSite)
@@ -100,9 +95,29 @@ TEST_F(BodySourceTest, SolarRecordIsFilledFromTheLocalTimeAndTheSite)
     TUtcLocalTime when = MakeTime(2003, 10, 17, 19, 30, 30, 2.0);
     when.Utc.wMilliseconds = 750;
     when.Local.wMilliseconds = 750;
-    TSource source(180.0, 30.0, &when);
+    // Written to a settings file and read back through the one seam, the site must arrive as
+    // the formulas' record holds it.
+    test::ScratchFolder root;
+    test::WriteBytes(root.path() / "ZVK.ini",
+                     "[Latitude]\r\nDegrees=-33\r\nMinutes=30\r\nSeconds=0\r\n"
+                     "[Longitude]\r\nDegrees=-70\r\nMinutes=15\r\nSeconds=0\r\n"
+                     "[Position]\r\nHeight=520\r\nTemperature=15\r\nPressure=950\r\nRefraction=0.55\r\n"
+                     "[Calculations]\r\nEquinox=J2000\r\n");
+    TGlobalOptions options;
+    options.rootFolder = root.path();
+    InstallGlobal(options);
+    const TSite fromFile = CurrentSite();
+    InstallGlobal(TGlobalOptions{});
+    EXPECT_EQ(fromFile.latitudeDeg, 326.5);
+    EXPECT_EQ(fromFile.longitudeDeg, 289.75);
+    EXPECT_EQ(fromFile.heightM, 520);
+    EXPECT_EQ(fromFile.temperatureC, 15);
+    EXPECT_EQ(fromFile.pressureMbar, 950);
+    EXPECT_EQ(fromFile.refractionDeg, 0.55);
+    EXPECT_TRUE(fromFile.j2000);
+    TSource source(180.0, 30.0, &when, fromFile);
     TSpaData spa;
-    SpaFillFromSource(spa, source, Global(), SpaObliquity);
+    SpaFillFromSource(spa, source, source.Site, SpaObliquity);
     EXPECT_EQ(spa.year, 2003);
     EXPECT_EQ(spa.month, 10);
     EXPECT_EQ(spa.day, 17);
@@ -131,7 +146,7 @@ TEST_F(BodySourceTest, SunMatchesThePublishedGeocentricPosition)
     // 202.22741 and declination -9.31434 degrees. Delta T differs (64.784 s here, 67 s there):
     // the Sun moves 0.00003 degrees in 2.2 s. The declination is held in whole arc-seconds.
     for (double zone : {0.0, 1.0, -7.0}) {
-        TSource sun = TSource::Body(KindSun, MakeTime(2003, 10, 17, 19, 30, 30, zone));
+        TSource sun = TSource::Body(KindSun, MakeTime(2003, 10, 17, 19, 30, 30, zone), site_);
         EXPECT_STREQ(sun.Name, "Sun");
         EXPECT_EQ(sun.Kind, KindSun);
         EXPECT_NEAR(sun.GetRa().Value(), 202.22741, 1e-4) << "zone " << zone;
@@ -141,7 +156,7 @@ TEST_F(BodySourceTest, SunMatchesThePublishedGeocentricPosition)
 
 TEST_F(BodySourceTest, SunIsRecomputedOnEveryReadAndKeptOnFailure)
 {
-    TSource sun = TSource::Body(KindSun, MakeTime(2003, 10, 17, 19, 30, 30));
+    TSource sun = TSource::Body(KindSun, MakeTime(2003, 10, 17, 19, 30, 30), site_);
     const double ra = sun.GetRa().Value();
     // Six hours later the Sun has moved on by about a quarter of a degree of right ascension.
     sun.Time = MakeTime(2003, 10, 18, 1, 30, 30);
@@ -158,7 +173,7 @@ TEST_F(BodySourceTest, MoonFollowsTheClockNotTheSourcesTime)
     // declination 13.768368 degrees (with the true obliquity; the rotation here uses the fixed
     // J2000 obliquity, 0.0013 degrees less, and no FK5 correction: tolerance 0.01 degrees).
     FixedClock clock(EncodeDate(1992, 4, 12));
-    TSource moon = TSource::Body(KindMoon, MakeTime(2003, 10, 17, 19, 30, 30));
+    TSource moon = TSource::Body(KindMoon, MakeTime(2003, 10, 17, 19, 30, 30), site_);
     EXPECT_STREQ(moon.Name, "Moon");
     EXPECT_NEAR(moon.GetRa().Value(), 134.688470, 0.01);
     EXPECT_NEAR(Signed(moon.GetDec().Value()), 13.768368, 0.01);
@@ -178,7 +193,7 @@ TEST_F(BodySourceTest, VenusMatchesMeeusExample33a)
     FixedClock clock(at);
     TUtcLocalTime when;
     UtcLocalFromDateTime(when, at);
-    TSource venus = TSource::Body(KindVenus, when);
+    TSource venus = TSource::Body(KindVenus, when, site_);
     EXPECT_STREQ(venus.Name, "Venus");
     EXPECT_NEAR(venus.GetRa().Value(), 316.172725, 0.05);
     EXPECT_NEAR(Signed(venus.GetDec().Value()), -18.888011, 0.05);
@@ -191,7 +206,7 @@ TEST_F(BodySourceTest, PlanetsShareTheEarthRecordForOneMinute)
     TUtcLocalTime when;
     UtcLocalFromDateTime(when, start);
 
-    TSource mars = TSource::Body(KindMars, when);
+    TSource mars = TSource::Body(KindMars, when, site_);
     const TEarthRecord& earth = EarthRecordFor(mars);
     const auto first = earth.calculations;
     EXPECT_GE(first, 1u);
@@ -215,7 +230,7 @@ TEST_F(BodySourceTest, PlanetsShareTheEarthRecordForOneMinute)
     auto calculations = first;
     for (const Step& s : steps) {
         clock.Set(start + s.seconds * OneSecondOfDay);
-        TSource planet = TSource::Body(s.kind, when);
+        TSource planet = TSource::Body(s.kind, when, site_);
         planet.GetRa();
         EXPECT_EQ(EarthRecordFor(planet).calculations - calculations, s.newCalculations) << s.what;
         calculations = EarthRecordFor(planet).calculations;
@@ -229,7 +244,7 @@ TEST_F(BodySourceTest, FailedEarthRecordIsReportedAndThePreviousValuesKept)
     FixedClock clock(start);
     TUtcLocalTime when;
     UtcLocalFromDateTime(when, start);
-    TSource jupiter = TSource::Body(KindJupiter, when);
+    TSource jupiter = TSource::Body(KindJupiter, when, site_);
     const double earthL = EarthRecordFor(jupiter).spa.l;
     const double ra = jupiter.GetRa().Value();
     ASSERT_TRUE(collector.messages.empty());
@@ -252,26 +267,9 @@ TEST_F(BodySourceTest, FailedEarthRecordIsReportedAndThePreviousValuesKept)
 // calendar of the source's own time and are not shifted.
 class J1950BodySourceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        test::WriteBytes(root_.path() / "ZVK.ini",
-                         "[Latitude]\r\nDegrees=52\r\nMinutes=0\r\nSeconds=0\r\n"
-                         "[Longitude]\r\nDegrees=0\r\nMinutes=0\r\nSeconds=0\r\n"
-                         "[Calculations]\r\nEquinox=J1950\r\n");
-        TGlobalOptions options;
-        options.rootFolder = root_.path();
-        InstallGlobal(options);
-        ASSERT_EQ(Global().IsJ2000, 0);
-        ResetEarthRecord();
-    }
-    void TearDown() override
-    {
-        ResetEarthRecord();
-        InstallGlobal(TGlobalOptions{});
-    }
-
-private:
-    test::ScratchFolder root_;
+    void SetUp() override { ResetEarthRecord(); }
+    void TearDown() override { ResetEarthRecord(); }
+    const TSite site_ = testing::SiteAt(52, 0, 0, 0, "J1950");
 };
 
 TEST_F(J1950BodySourceTest, MoonIsDatedFiftyYearsEarlierAndTurnedWithTheB1950Obliquity)
@@ -283,7 +281,7 @@ TEST_F(J1950BodySourceTest, MoonIsDatedFiftyYearsEarlierAndTurnedWithTheB1950Obl
     // Python's math module: right ascension 134.689358, declination 13.772031 degrees. The
     // J2000 row would give a declination 16.6" lower; an unshifted date a different Moon.
     FixedClock clock(EncodeDate(2042, 4, 12));
-    TSource moon = TSource::Body(KindMoon, MakeTime(2003, 10, 17, 19, 30, 30));
+    TSource moon = TSource::Body(KindMoon, MakeTime(2003, 10, 17, 19, 30, 30), site_);
     EXPECT_NEAR(moon.GetRa().Value(), 134.689358, 1e-4);
     // The declination is held in whole arc-seconds, truncated downwards.
     EXPECT_NEAR(moon.GetDec().Value(), 13.772031, 1.5 * ArcSecond);
@@ -300,7 +298,7 @@ TEST_F(J1950BodySourceTest, PlanetModelIsShiftedButTheEarthRecordFollowsTheSourc
     // its orbit and 50 years of precession on) moves Venus by about 0.1 degrees of right
     // ascension, worked out from the shared earth.csv and venus.csv with a short Python script.
     FixedClock clock(EncodeDate(2042, 12, 20));
-    TSource venus = TSource::Body(KindVenus, MakeTime(1992, 12, 20, 0, 0, 0));
+    TSource venus = TSource::Body(KindVenus, MakeTime(1992, 12, 20, 0, 0, 0), site_);
     EXPECT_NEAR(venus.GetRa().Value(), 316.172725, 0.02);
     EXPECT_NEAR(Signed(venus.GetDec().Value()), -18.888011, 0.02);
 }
@@ -309,7 +307,7 @@ TEST_F(J1950BodySourceTest, SunTakesItsDateFromTheCalendar)
 {
     // The solar position algorithm's test case (2003-10-17 19:30:30 UT: 202.22741, -9.31434
     // degrees) comes out the same under J1950: its Julian day is made from the date itself.
-    TSource sun = TSource::Body(KindSun, MakeTime(2003, 10, 17, 19, 30, 30));
+    TSource sun = TSource::Body(KindSun, MakeTime(2003, 10, 17, 19, 30, 30), site_);
     EXPECT_NEAR(sun.GetRa().Value(), 202.22741, 1e-4);
     EXPECT_NEAR(Signed(sun.GetDec().Value()), -9.31434, ArcSecond);
 }

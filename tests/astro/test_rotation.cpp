@@ -1,5 +1,5 @@
 // Rotations between equatorial, galactic and ecliptic coordinates, and the degree fold.
-#include "AstroSettings.h"
+#include "AstroSite.h"
 
 #include "astro/AstroConstants.h"
 #include "astro/Galeqeclunit.h"
@@ -12,8 +12,7 @@
 namespace driftline {
 namespace {
 
-using testing::SiteIni;
-using testing::TScopedSettings;
+using testing::SiteAt;
 
 // Angular distance in degrees between two longitudes, the short way round.
 double LongitudeApart(double a, double b)
@@ -62,8 +61,8 @@ TEST(Rotate, ReferencePositions)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const TScopedSettings settings(SiteIni(52, 0, 0, 0, c.equinox));
-        const TCoordPair out = Rotate(c.in, c.conversion);
+        const TSite site = SiteAt(52, 0, 0, 0, c.equinox);
+        const TCoordPair out = Rotate(c.in, c.conversion, site);
         EXPECT_NEAR(out.Latitude, c.expected.Latitude, c.latTolerance);
         if (c.lonTolerance >= 0) {
             EXPECT_NEAR(LongitudeApart(out.Longitude, c.expected.Longitude), 0.0, c.lonTolerance)
@@ -80,15 +79,15 @@ TEST(Rotate, RoundTripsReturnTheInputForBothEquinoxes)
                              {EquatorialToEcliptic, EclipticToEquatorial},
                              {EclipticToGalactic, GalacticToEcliptic}};
     for (const char* equinox : {"J2000", "J1950"}) {
-        const TScopedSettings settings(SiteIni(52, 0, 0, 0, equinox));
+        const TSite site = SiteAt(52, 0, 0, 0, equinox);
         for (const auto& pair : pairs) {
             for (int forward = 0; forward < 2; ++forward) {
                 const int there = pair[forward];
                 const int back = pair[1 - forward];
                 for (double lat = -89.5; lat <= 89.5; lat += 14.9) {
                     for (double lon = 0.0; lon < 360.0; lon += 23.7) {
-                        const TCoordPair mid = Rotate(TCoordPair{lat, lon}, there);
-                        const TCoordPair out = Rotate(mid, back);
+                        const TCoordPair mid = Rotate(TCoordPair{lat, lon}, there, site);
+                        const TCoordPair out = Rotate(mid, back, site);
                         SCOPED_TRACE(std::string(equinox) + " conversion " + std::to_string(there) + " lat " +
                                      std::to_string(lat) + " lon " + std::to_string(lon));
                         // The tables carry 11 digits, so sin^2 + cos^2 of theta misses 1 by up
@@ -112,13 +111,13 @@ TEST(Rotate, EclipticToGalacticAgreesWithTheRouteThroughTheEquator)
     // Each of the six rows is a rotation in its own right; going ecliptic -> equatorial ->
     // galactic must land where the direct row does (within the tables' rounding).
     for (const char* equinox : {"J2000", "J1950"}) {
-        const TScopedSettings settings(SiteIni(52, 0, 0, 0, equinox));
+        const TSite site = SiteAt(52, 0, 0, 0, equinox);
         for (double lat = -80.0; lat <= 80.0; lat += 20.0) {
             for (double lon = 5.0; lon < 360.0; lon += 35.0) {
                 SCOPED_TRACE(std::string(equinox) + " lat " + std::to_string(lat) + " lon " + std::to_string(lon));
-                const TCoordPair direct = Rotate(TCoordPair{lat, lon}, EclipticToGalactic);
+                const TCoordPair direct = Rotate(TCoordPair{lat, lon}, EclipticToGalactic, site);
                 const TCoordPair viaEquator =
-                    Rotate(Rotate(TCoordPair{lat, lon}, EclipticToEquatorial), EquatorialToGalactic);
+                    Rotate(Rotate(TCoordPair{lat, lon}, EclipticToEquatorial, site), EquatorialToGalactic, site);
                 ASSERT_NEAR(direct.Latitude, viaEquator.Latitude, 1e-5);
                 ASSERT_NEAR(LongitudeApart(direct.Longitude, viaEquator.Longitude), 0.0, 1e-5);
             }
@@ -128,10 +127,10 @@ TEST(Rotate, EclipticToGalacticAgreesWithTheRouteThroughTheEquator)
 
 TEST(Rotate, PoleInputsStayFinite)
 {
-    const TScopedSettings settings(SiteIni(52, 0, 0, 0, "J2000"));
+    const TSite site = SiteAt(52, 0, 0, 0, "J2000");
     for (int conversion = EquatorialToGalactic; conversion <= GalacticToEcliptic; ++conversion) {
         for (const double lat : {90.0, -90.0, 90.0 + 1e-13, -90.0 - 1e-13}) {
-            const TCoordPair out = Rotate(TCoordPair{lat, 123.0}, conversion);
+            const TCoordPair out = Rotate(TCoordPair{lat, 123.0}, conversion, site);
             SCOPED_TRACE("conversion " + std::to_string(conversion) + " lat " + std::to_string(lat));
             EXPECT_TRUE(std::isfinite(out.Latitude));
             EXPECT_TRUE(std::isfinite(out.Longitude));

@@ -1,5 +1,5 @@
 // TSource from azimuth and altitude: right ascension, declination and galactic coordinates.
-#include "AstroSettings.h"
+#include "AstroSite.h"
 
 #include "astro/AstroConstants.h"
 #include "astro/Galeqeclunit.h"
@@ -16,8 +16,7 @@
 namespace driftline {
 namespace {
 
-using testing::SiteIni;
-using testing::TScopedSettings;
+using testing::SiteAt;
 
 TUtcLocalTime At(TDateTime utc)
 {
@@ -74,14 +73,14 @@ TEST(SourceFromPointing, HorizontalToEquatorial)
     const TUtcLocalTime when = At(EncodeDate(2010, 6, 15) + 0.27);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const TScopedSettings settings(SiteIni(c.latDeg, c.latMin, -2, 16));
-        TSource s(c.azimuth, c.altitude, &when);
+        const TSite site = SiteAt(c.latDeg, c.latMin, -2, 16);
+        TSource s(c.azimuth, c.altitude, &when, site);
         EXPECT_NEAR(s.GetDec().Value(), c.decValue, 1e-9);
         const double ra = s.GetRa().Value();
         EXPECT_GE(ra, 0.0);
         EXPECT_LE(ra, 360.0);
         if (!std::isnan(c.hourAngleDeg)) {
-            const double lst = LocalSiderealTime(when.Utc);
+            const double lst = LocalSiderealTime(when.Utc, site);
             EXPECT_NEAR(RaApart(ra, lst * 15.0 - c.hourAngleDeg), 0.0, 1e-9);
         }
         EXPECT_DOUBLE_EQ(s.Azimuth, c.azimuth);
@@ -95,9 +94,9 @@ TEST(SourceFromPointing, ZenithRightAscensionAgainstPublishedSiderealTime)
     // At Greenwich the zenith's right ascension is GMST x 15. Meeus, Astronomical Algorithms,
     // example 12.a: 1987 April 10 0h UT, GMST 13h10m46.3668s = 197.693195 degrees. The
     // library's Newcomb expression is 0.07 s of time (0.0003 degrees) behind; see Timeunit tests.
-    const TScopedSettings settings(SiteIni(51, 29, 0, 0));
+    const TSite site = SiteAt(51, 29, 0, 0);
     const TUtcLocalTime when = At(EncodeDate(1987, 4, 10));
-    TSource s(0.0, 90.0, &when);
+    TSource s(0.0, 90.0, &when, site);
     const double expectedDeg = (13.0 + 10.0 / 60.0 + 46.3668 / 3600.0) * 15.0;
     EXPECT_NEAR(RaApart(s.GetRa().Value(), expectedDeg), 0.0, 0.1 / 240.0);
     EXPECT_EQ(s.GetRa().Hours(), 13);
@@ -111,11 +110,11 @@ TEST(SourceFromPointing, ZenithRightAscensionAgainstPublishedSiderealTime)
 
 // A UTC instant near `base` at which the local sidereal time is `lstHours` (sidereal time runs
 // 1.0027379 times faster than UT; two corrections take it well below a millisecond).
-TDateTime WhenLstIs(double lstHours, TDateTime base)
+TDateTime WhenLstIs(double lstHours, TDateTime base, const TSite& site)
 {
     TDateTime t = base;
     for (int i = 0; i < 3; ++i) {
-        double delta = lstHours - LocalSiderealTime(At(t).Utc);
+        double delta = lstHours - LocalSiderealTime(At(t).Utc, site);
         delta -= 24.0 * std::round(delta / 24.0);
         t += delta / 1.0027379 / 24.0;
     }
@@ -134,13 +133,10 @@ TEST(SourceFromPointing, ZenithAtTheGalacticPoleForEitherEquinox)
     } cases[] = {{"J2000", 27, 7, 42, 192.85948}, {"J1950", 27, 24, 0, 192.25}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.equinox);
-        const TScopedSettings settings("[Latitude]\nDegrees=" + std::to_string(c.latDeg) + "\nMinutes=" +
-                                       std::to_string(c.latMin) + "\nSeconds=" + std::to_string(c.latSec) +
-                                       "\n[Longitude]\nDegrees=-2\nMinutes=16\n[Calculations]\nEquinox=" +
-                                       c.equinox + "\n");
-        const TDateTime t = WhenLstIs(c.poleRaDeg / 15.0, EncodeDate(2010, 3, 1));
+        const TSite site = SiteAt(c.latDeg, c.latMin, -2, 16, c.equinox, c.latSec);
+        const TDateTime t = WhenLstIs(c.poleRaDeg / 15.0, EncodeDate(2010, 3, 1), site);
         const TUtcLocalTime when = At(t);
-        TSource s(0.0, 90.0, &when);
+        TSource s(0.0, 90.0, &when, site);
         ASSERT_NEAR(RaApart(s.GetRa().Value(), c.poleRaDeg), 0.0, 1e-3);
         // 0.3" of latitude and the millisecond of time leave the pole within 0.001 degrees.
         EXPECT_GT(s.GetBeta().Value(), 89.999);
@@ -152,24 +148,23 @@ TEST(SourceFromPointing, GalacticCentreOnTheSouthernMeridian)
 {
     // The galactic centre (J2000 RA 266.40500, Dec -28.93617) at the zenith of a site at
     // 28 deg 56' 10" S: Beta and Lambda close to 0 (Lambda near 0 or 360).
-    const TScopedSettings settings("[Latitude]\nDegrees=-28\nMinutes=56\nSeconds=10\n[Longitude]\nDegrees=20\n"
-                                   "Minutes=0\n[Calculations]\nEquinox=J2000\n");
-    const TDateTime t = WhenLstIs(266.40500 / 15.0, EncodeDate(2012, 8, 1));
+    const TSite site = SiteAt(-28, 56, 20, 0, "J2000", 10);
+    const TDateTime t = WhenLstIs(266.40500 / 15.0, EncodeDate(2012, 8, 1), site);
     const TUtcLocalTime when = At(t);
-    TSource s(0.0, 90.0, &when);
+    TSource s(0.0, 90.0, &when, site);
     EXPECT_NEAR(Signed(s.GetDec().Value()), -28.93617, 1e-3);
     EXPECT_NEAR(Signed(s.GetBeta().Value()), 0.0, 2e-3);
     EXPECT_NEAR(RaApart(s.GetLambda().Value(), 0.0), 0.0, 2e-3);
 }
 
-TEST(SourceFromPointing, LatitudeCacheFollowsInstalledSettings)
+TEST(SourceFromPointing, LatitudeCacheFollowsTheSite)
 {
     // The same pointing under sites that alternate: the cached sine and cosine must follow.
     const TUtcLocalTime when = At(EncodeDate(2010, 6, 15) + 0.5);
     for (int round = 0; round < 2; ++round) {
         for (const int lat : {52, -33, 10}) {
-            const TScopedSettings settings(SiteIni(lat, 0, 0, 0));
-            TSource s(0.0, 90.0, &when);
+            const TSite site = SiteAt(lat, 0, 0, 0);
+            TSource s(0.0, 90.0, &when, site);
             EXPECT_NEAR(Signed(s.GetDec().Value()), lat, 1e-9) << "round " << round;
         }
     }
@@ -183,14 +178,14 @@ TEST(SourceFromPointing, ZenithRightAscensionIsTheSingleStepSiderealTimeModulo36
     // under J1950 by some fifty days); folded fully, the right ascension must be the same angle.
     for (const char* equinox : {"J2000", "J1950"}) {
         // 2 deg 16 min west, stored as 357.7333 degrees.
-        const TScopedSettings settings(SiteIni(54, 16, -2, 16, equinox));
+        const TSite site = SiteAt(54, 16, -2, 16, equinox);
         for (int day = 0; day < 366; day += 30) {
             for (const double hours : {0.5, 11.25, 23.75}) {
                 const TDateTime t = EncodeDate(2010, 1, 1) + day + hours / 24.0;
                 const TUtcLocalTime when = At(t);
                 const TSystemTime& utc = when.Utc;
                 // The steps of Greenwich and local sidereal time with single corrections.
-                const double cent = (DayNumber(utc) - 0.5 - 2415020.0) / 36525.0;
+                const double cent = (DayNumber(utc, site) - 0.5 - 2415020.0) / 36525.0;
                 double g = (0.00002581 * cent + 0.051262) * cent + 6.6460656 +
                            (cent - (utc.wYear - 1900) * 0.01) * 2400.0;
                 if (g < 0.0)
@@ -201,7 +196,7 @@ TEST(SourceFromPointing, ZenithRightAscensionIsTheSingleStepSiderealTimeModulo36
                 if (g < 0.0)
                     g += 24.0;
                 const double lstDeg = (g + (360.0 - (2.0 + 16.0 / 60.0)) / 15.0) * 15.0;
-                TSource s(0.0, 90.0, &when);
+                TSource s(0.0, 90.0, &when, site);
                 const double ra = s.GetRa().Value();
                 SCOPED_TRACE(std::string(equinox) + " day " + std::to_string(day) + " hour " +
                              std::to_string(hours) + ": single-step LST " + std::to_string(lstDeg) + " deg");
@@ -221,11 +216,11 @@ TEST(SourceFromPointing, CelestialPoleGivesNoNaN)
     const TUtcLocalTime when = At(EncodeDate(2010, 6, 15) + 0.5);
     int aboveOne = 0;
     for (int minutes = 0; minutes < 5 * 60; ++minutes) {
-        const TScopedSettings settings(SiteIni(minutes / 60, minutes % 60, 0, 0));
-        const double latDeg = Global().Latitude.Value();
+        const TSite site = SiteAt(minutes / 60, minutes % 60, 0, 0);
+        const double latDeg = site.latitudeDeg;
         const double latRad = latDeg * DegToRad;
         const double sum = std::sin(latRad) * std::sin(latRad) + std::cos(latRad) * std::cos(latRad) * std::cos(0.0);
-        TSource s(0.0, latDeg, &when);
+        TSource s(0.0, latDeg, &when, site);
         SCOPED_TRACE("latitude " + std::to_string(minutes / 60) + " deg " + std::to_string(minutes % 60) + " min");
         const double dec = s.GetDec().Value();
         if (sum >= 1.0) {
@@ -246,10 +241,10 @@ TEST(SourceFromPointing, CelestialPoleGivesNoNaN)
 
 TEST(SourceFromGalactic, DerivesEquatorialCoordinates)
 {
-    const TScopedSettings settings(SiteIni(52, 0, 0, 0, "J2000"));
+    const TSite site = SiteAt(52, 0, 0, 0, "J2000");
     const TUtcLocalTime when = At(EncodeDate(2010, 6, 15));
     // l = b = 0 is the galactic centre, RA 266.40500 Dec -28.93617 (J2000, Hipparcos).
-    TSource s = TSource::FromGalactic(0.0, 0.0, when);
+    TSource s = TSource::FromGalactic(0.0, 0.0, when, site);
     EXPECT_EQ(s.Kind, KindGalactic);
     EXPECT_NEAR(RaApart(s.GetRa().Value(), 266.40500), 0.0, 1e-4);
     EXPECT_NEAR(Signed(s.GetDec().Value()), -28.93617, 3e-4);  // 3e-4: quantised to 1" = 2.8e-4
@@ -261,12 +256,12 @@ TEST(SourceFromPointing, IdenticalOnTwoThreads)
 {
     // The log reader derives samples on two threads: each must get exactly the single-threaded
     // values, whatever the caches of the other thread hold.
-    const TScopedSettings settings(SiteIni(54, 16, -2, 16));
+    const TSite site = SiteAt(54, 16, -2, 16);
     const int count = 20000;
-    auto derive = [](int first, int step, int n, std::vector<double>& out) {
+    auto derive = [&site](int first, int step, int n, std::vector<double>& out) {
         for (int i = first; i < n; i += step) {
             const TUtcLocalTime when = At(EncodeDate(2011, 10, 30) + i * (0.25 / 86400.0) * 37.0);
-            TSource s(std::fmod(i * 0.7, 360.0), std::fmod(i * 0.05, 90.0), &when);
+            TSource s(std::fmod(i * 0.7, 360.0), std::fmod(i * 0.05, 90.0), &when, site);
             out[static_cast<std::size_t>(4 * i)] = s.GetRa().Value();
             out[static_cast<std::size_t>(4 * i + 1)] = s.GetDec().Value();
             out[static_cast<std::size_t>(4 * i + 2)] = s.GetBeta().Value();

@@ -1,5 +1,5 @@
 // Calendar records, Julian day, sidereal time and the machine's time zone.
-#include "AstroSettings.h"
+#include "AstroSite.h"
 
 #include "astro/Timeunit.h"
 
@@ -14,8 +14,7 @@
 namespace driftline {
 namespace {
 
-using testing::SiteIni;
-using testing::TScopedSettings;
+using testing::SiteAt;
 
 TSystemTime Utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0)
 {
@@ -110,20 +109,20 @@ TEST(JulianDay, DayNumberOfJ2000UnderBothEquinoxes)
 {
     // JD 2451545.0 is 2000 January 1.5; J1950 shifts the count by 18262 days.
     {
-        const TScopedSettings settings(SiteIni(54, 16, -2, 16, "J2000"));
-        EXPECT_EQ(DayNumber(Utc(2000, 1, 1)), 2451545);
-        EXPECT_DOUBLE_EQ(JulianDay(Utc(2000, 1, 1, 12)), 2451545.0);
+        const TSite site = SiteAt(54, 16, -2, 16, "J2000");
+        EXPECT_EQ(DayNumber(Utc(2000, 1, 1), site), 2451545);
+        EXPECT_DOUBLE_EQ(JulianDay(Utc(2000, 1, 1, 12), site), 2451545.0);
     }
     {
-        const TScopedSettings settings(SiteIni(54, 16, -2, 16, "J1950"));
-        EXPECT_EQ(DayNumber(Utc(2000, 1, 1)), 2433283);
-        EXPECT_DOUBLE_EQ(JulianDay(Utc(2000, 1, 1, 12)), 2433283.0);
+        const TSite site = SiteAt(54, 16, -2, 16, "J1950");
+        EXPECT_EQ(DayNumber(Utc(2000, 1, 1), site), 2433283);
+        EXPECT_DOUBLE_EQ(JulianDay(Utc(2000, 1, 1, 12), site), 2433283.0);
     }
 }
 
 TEST(JulianDay, MeeusChapter7Examples)
 {
-    const TScopedSettings settings(SiteIni(54, 16, -2, 16, "J2000"));
+    const TSite site = SiteAt(54, 16, -2, 16, "J2000");
     // Gregorian dates with their Julian days from J. Meeus, Astronomical Algorithms, ch. 7
     // (example 7.a and the table of the chapter).
     const struct {
@@ -145,10 +144,10 @@ TEST(JulianDay, MeeusChapter7Examples)
         SCOPED_TRACE(std::to_string(c.utc.wYear) + "-" + std::to_string(c.utc.wMonth) + "-" +
                      std::to_string(c.utc.wDay));
         // 1e-6 days is 0.09 s: far below the 0.01 days the book quotes for 7.a.
-        EXPECT_NEAR(JulianDay(c.utc), c.jd, 1e-6);
+        EXPECT_NEAR(JulianDay(c.utc, site), c.jd, 1e-6);
     }
     // Milliseconds count: 0.5 s is 0.5/86400 days.
-    EXPECT_NEAR(JulianDay(Utc(2000, 1, 1, 12, 0, 0, 500)) - 2451545.0, 0.5 / 86400.0, 1e-9);
+    EXPECT_NEAR(JulianDay(Utc(2000, 1, 1, 12, 0, 0, 500), site) - 2451545.0, 0.5 / 86400.0, 1e-9);
     EXPECT_DOUBLE_EQ(UtHours(Utc(2000, 1, 1, 19, 21, 0)), 19.35);
     EXPECT_DOUBLE_EQ(UtHours(Utc(2000, 1, 1, 0, 0, 36)), 0.01);
 }
@@ -172,7 +171,7 @@ double SecondsApart(double hoursA, double hoursB)
 
 TEST(SiderealTime, GreenwichAgainstMeeusChapter12)
 {
-    const TScopedSettings settings(SiteIni(54, 16, 0, 0, "J2000"));
+    const TSite site = SiteAt(54, 16, 0, 0, "J2000");
     // J. Meeus, Astronomical Algorithms, examples 12.a and 12.b (IAU 1982 expression).
     // The library evaluates Newcomb's 1900-based expression, whose rate differs
     // (8640184.542 s against 8640184.812866 s per century) and which falls about 0.07 s behind
@@ -187,7 +186,7 @@ TEST(SiderealTime, GreenwichAgainstMeeusChapter12)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const double g = GreenwichSiderealTime(c.utc);
+        const double g = GreenwichSiderealTime(c.utc, site);
         EXPECT_NEAR(SecondsApart(g, c.gmstHours), 0.0, 0.1) << "got " << g << " h";
     }
 }
@@ -198,13 +197,13 @@ TEST(SiderealTime, StaysWithinADayAllYearUnderBothEquinoxes)
     // and J1950 moves the day count by fifty years; the result must still lie in [0, 24].
     for (const char* equinox : {"J2000", "J1950"}) {
         // Longitude 359.5 is half a degree west: LST = GMST - 2 minutes of time.
-        const TScopedSettings settings(SiteIni(52, 0, 0, -30, equinox));
-        ASSERT_NEAR(Global().Longitude.Value(), 359.5, 1e-12);
+        const TSite site = SiteAt(52, 0, 0, -30, equinox);
+        ASSERT_NEAR(site.longitudeDeg, 359.5, 1e-12);
         for (int month = 1; month <= 12; ++month) {
             for (int hour = 0; hour < 24; hour += 1) {
                 const TSystemTime utc = Utc(2010, month, 28, hour, 59, 59, 999);
-                const double g = GreenwichSiderealTime(utc);
-                const double l = LocalSiderealTime(utc);
+                const double g = GreenwichSiderealTime(utc, site);
+                const double l = LocalSiderealTime(utc, site);
                 SCOPED_TRACE(std::string(equinox) + " month " + std::to_string(month) + " hour " +
                              std::to_string(hour));
                 EXPECT_GE(g, 0.0);
@@ -220,14 +219,14 @@ TEST(SiderealTime, StaysWithinADayAllYearUnderBothEquinoxes)
 
 TEST(SiderealTime, AdvancesOneSiderealDayPerSolarDay)
 {
-    const TScopedSettings settings(SiteIni(52, 0, 0, 0, "J2000"));
+    const TSite site = SiteAt(52, 0, 0, 0, "J2000");
     // A mean solar day is 24h 3m 56.5554s of sidereal time: GMST at 0h gains
     // 3m 56.5554s = 236.5554 s a day (Astronomical Almanac, the sidereal rate 1.00273790935).
-    const double day1 = GreenwichSiderealTime(Utc(2010, 3, 1));
-    const double day2 = GreenwichSiderealTime(Utc(2010, 3, 2));
+    const double day1 = GreenwichSiderealTime(Utc(2010, 3, 1), site);
+    const double day2 = GreenwichSiderealTime(Utc(2010, 3, 2), site);
     EXPECT_NEAR(SecondsApart(day2, day1), 236.5554, 0.01);
     // Across midnight the time of day carries on smoothly: 23:59:59.999 to 0:00 next day.
-    const double before = GreenwichSiderealTime(Utc(2010, 3, 1, 23, 59, 59, 999));
+    const double before = GreenwichSiderealTime(Utc(2010, 3, 1, 23, 59, 59, 999), site);
     EXPECT_NEAR(SecondsApart(day2, before), 0.001 * 1.0027379, 1e-3);
 }
 
@@ -239,20 +238,20 @@ TEST(SiderealTime, J1950ShiftAgreesModuloADay)
     const TSystemTime utc = Utc(2010, 6, 15, 6, 30);
     double j2000 = 0.0;
     {
-        const TScopedSettings settings(SiteIni(52, 0, 0, 0, "J2000"));
-        j2000 = GreenwichSiderealTime(utc);
+        const TSite site = SiteAt(52, 0, 0, 0, "J2000");
+        j2000 = GreenwichSiderealTime(utc, site);
     }
-    const TScopedSettings settings(SiteIni(52, 0, 0, 0, "J1950"));
-    const double j1950 = GreenwichSiderealTime(utc);
+    const TSite site = SiteAt(52, 0, 0, 0, "J1950");
+    const double j1950 = GreenwichSiderealTime(utc, site);
     EXPECT_NEAR(SecondsApart(j1950, j2000), 25.93, 0.05);
 }
 
 // Greenwich sidereal time in hours by the controller's steps as first written, where each
 // out-of-range sum is corrected by a single 24 hours: 0h term, one +24 when negative, the time of
 // day at the sidereal rate, then one -24 above a day or one +24 below zero.
-double SingleStepGreenwichSiderealTime(const TSystemTime& utc)
+double SingleStepGreenwichSiderealTime(const TSystemTime& utc, const TSite& site)
 {
-    const double t = (DayNumber(utc) - 0.5 - 2415020.0) / 36525.0;
+    const double t = (DayNumber(utc, site) - 0.5 - 2415020.0) / 36525.0;
     double g = (0.00002581 * t + 0.051262) * t + 6.6460656 + (t - (utc.wYear - 1900) * 0.01) * 2400.0;
     if (g < 0.0)
         g += 24.0;
@@ -273,13 +272,13 @@ TEST(SiderealTime, FullFoldMatchesTheSingleStepWhereThatLandsInADay)
     int inRange = 0;
     int outOfRange = 0;
     for (const char* equinox : {"J2000", "J1950"}) {
-        const TScopedSettings settings(SiteIni(52, 0, 0, 0, equinox));
+        const TSite site = SiteAt(52, 0, 0, 0, equinox);
         for (int day = 0; day < 366; day += 7) {
             const TSystemTime date = DecodeDateTime(EncodeDate(2010, 1, 1) + day);
             for (int hour = 0; hour < 24; hour += 3) {
                 const TSystemTime utc = Utc(date.wYear, date.wMonth, date.wDay, hour, 17, 41, 250);
-                const double reference = SingleStepGreenwichSiderealTime(utc);
-                const double g = GreenwichSiderealTime(utc);
+                const double reference = SingleStepGreenwichSiderealTime(utc, site);
+                const double g = GreenwichSiderealTime(utc, site);
                 SCOPED_TRACE(std::string(equinox) + " " + std::to_string(date.wDay) + "/" +
                              std::to_string(date.wMonth) + " " + std::to_string(hour) + "h: single step " +
                              std::to_string(reference) + " h, folded " + std::to_string(g) + " h");

@@ -1,10 +1,13 @@
 // Derived quantities, Refresh with corrections, and the store's lists.
+#include "astro/Sitesettings.h"
+#include "astro/Sourceunit.h"
 #include "logdata/Logreader.h"
 #include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -18,7 +21,7 @@ constexpr double May12of2010 = 40310.0;
 
 TEST(SampleDerivation, ExampleRecordOnTwelfthOfMay2010)
 {
-    const Sample s = deriveSample({75795000, 8192, 4096, 1024}, 0, 0, May12of2010);
+    const Sample s = deriveSample({75795000, 8192, 4096, 1024}, 0, 0, May12of2010, CurrentSite());
     // 75,795,000 ms = 21 h 3 min 15 s = 75795 / 86400 of a day.
     EXPECT_DOUBLE_EQ(s[Time], May12of2010 + 75795.0 / 86400.0);
     EXPECT_EQ(s[Azimuth], 90.0);   // 8192 / 32768 of a turn
@@ -45,9 +48,9 @@ TEST(SampleDerivation, CountsToAnglesWithoutFoldingAndSignedShifts)
         {4294967295u, 1, 47185920.0},   // 2^32 counts: the 64-bit sum does not wrap to 0
     };
     for (const auto& c : cases) {
-        const Sample az = deriveSample({0, c.counts, 0, 0}, c.shift, 0, 0.0);
+        const Sample az = deriveSample({0, c.counts, 0, 0}, c.shift, 0, 0.0, CurrentSite());
         EXPECT_EQ(az[Azimuth], c.degrees) << c.counts << " + " << c.shift;
-        const Sample alt = deriveSample({0, 0, c.counts, 0}, 0, c.shift, 0.0);
+        const Sample alt = deriveSample({0, 0, c.counts, 0}, 0, c.shift, 0.0, CurrentSite());
         EXPECT_EQ(alt[Altitude], c.degrees) << c.counts << " + " << c.shift;
     }
 }
@@ -231,7 +234,7 @@ TEST(SampleDerivation, ParallelDerivationIsBitIdenticalToSerial)
     }
     // Each voltage sample is the derivation of its own record and date.
     for (std::size_t v = 0; v < serial.voltageRecords().size(); v += 997) {
-        const Sample direct = deriveSample(serial.voltageRecords()[v], 0, 0, serial.voltageRecordDates()[v]);
+        const Sample direct = deriveSample(serial.voltageRecords()[v], 0, 0, serial.voltageRecordDates()[v], CurrentSite());
         EXPECT_EQ(std::memcmp(&direct, &serial.voltageSamples()[v], sizeof(Sample)), 0) << v;
     }
 }
@@ -260,11 +263,11 @@ void ExpectListsInStep(const TSampleStore& store, const char* step)
     const auto az = store.azimuthShift();
     const auto alt = store.altitudeShift();
     for (std::size_t i = 0; i < store.allRecords().size(); ++i) {
-        const Sample d = deriveSample(store.allRecords()[i], az, alt, store.allRecordDates()[i]);
+        const Sample d = deriveSample(store.allRecords()[i], az, alt, store.allRecordDates()[i], CurrentSite());
         EXPECT_EQ(std::memcmp(&d, &store.allSamples()[i], sizeof d), 0) << step << " all " << i;
     }
     for (std::size_t v = 0; v < store.voltageRecords().size(); ++v) {
-        const Sample d = deriveSample(store.voltageRecords()[v], az, alt, store.voltageRecordDates()[v]);
+        const Sample d = deriveSample(store.voltageRecords()[v], az, alt, store.voltageRecordDates()[v], CurrentSite());
         EXPECT_EQ(std::memcmp(&d, &store.voltageSamples()[v], sizeof d), 0) << step << " volts " << v;
     }
 }
@@ -322,6 +325,88 @@ TEST(SampleStoreInvariant, ListsStayInStepThroughEveryMutation)
     store.clearForRead();
     ExpectListsInStep(store, "cleared");
     EXPECT_TRUE(store.allRecords().empty());
+}
+
+}  // namespace
+}  // namespace driftline
+
+namespace driftline {
+namespace {
+
+// The sample a TSource built for the record's instant gives: the way every sample was derived
+// before the derivation kept anything from one record to the next.
+Sample ThroughASource(const RawRecord& raw, std::int64_t azShift, std::int64_t altShift, TDateTime date,
+                      const TSite& site)
+{
+    Sample s;
+    s[Time] = date + static_cast<double>(raw.milliseconds) / 86400000.0;
+    s[Azimuth] = static_cast<double>(static_cast<std::int64_t>(raw.azimuthCounts) + azShift) * 360.0 / 32768.0;
+    s[Altitude] = static_cast<double>(static_cast<std::int64_t>(raw.altitudeCounts) + altShift) * 360.0 / 32768.0;
+    s[Volts] = static_cast<double>(raw.voltsCounts) * 10.0 / 4096.0;
+    TUtcLocalTime when;
+    UtcLocalFromDateTime(when, s[Time]);
+    TSource position(s[Azimuth], s[Altitude], &when, site);
+    s[RightAscension] = position.GetRa().Value();
+    s[Declination] = position.GetDec().Value();
+    s[Beta] = position.GetBeta().Value();
+    s[Lambda] = position.GetLambda().Value();
+    return s;
+}
+
+TEST(SampleDeriver, KeepsNothingThatChangesAResult)
+{
+    TSite south;  // 33 30' S, 70 15' W under the 1950 equinox
+    south.latitudeDeg = 326.5;
+    south.longitudeDeg = 289.75;
+    south.j2000 = false;
+    struct Case {
+        const char* name;
+        TSite site;
+        std::int64_t azShift, altShift;
+    };
+    const Case cases[] = {
+        {"settings' site", CurrentSite(), 0, 0},
+        {"southern site, 1950 equinox", south, 0, 0},
+        {"shifts below zero and past a turn", CurrentSite(), -40000, 33000},
+    };
+    // Parked runs (the same counts again and again), slews, counts beyond one turn and at its
+    // edges, times that cross midnight and go back a day, a record dated far away.
+    std::vector<std::pair<RawRecord, TDateTime>> records;
+    std::uint32_t x = 99;
+    for (int i = 0; i < 6000; ++i) {
+        x = x * 1664525u + 1013904223u;
+        const bool parked = (i / 50) % 2 == 0;
+        std::uint32_t az = parked ? 16384 : (i % 7 == 0 ? 32767 + x % 3 : x % 70000);
+        std::uint32_t alt = parked ? 3641 : (i % 11 == 0 ? 0 : (x >> 8) % 9000);
+        // Moving on one axis only: the other axis repeats its counts.
+        if (!parked && !records.empty() && i % 3 == 1)
+            az = records.back().first.azimuthCounts;
+        if (!parked && !records.empty() && i % 3 == 2)
+            alt = records.back().first.altitudeCounts;
+        const TDateTime date = 40310.0 + (i / 1500) - (i % 1000 == 999 ? 3 : 0) + (i == 4321 ? 20000 : 0);
+        records.push_back({{static_cast<std::uint32_t>(86390000 + i * 997 % 20000), az, alt, x % 4096}, date});
+    }
+    for (const Case& c : cases) {
+        TSampleDeriver deriver(c.site);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const auto& [raw, date] = records[i];
+            const Sample kept = deriver.derive(raw, c.azShift, c.altShift, date);
+            const Sample fresh = ThroughASource(raw, c.azShift, c.altShift, date, c.site);
+            ASSERT_EQ(std::memcmp(&kept, &fresh, sizeof(Sample)), 0) << c.name << ", record " << i;
+        }
+    }
+}
+
+TEST(SampleDeriver, SineAndCosineOfEveryCountAreTheLibrarys)
+{
+    // The count table and the pointing both take AngleTrig; it must give exactly what separate
+    // calls of sine and cosine give (the compiler may fuse the pair into one call).
+    for (std::uint32_t c = 0; c < 32768; c += 1) {
+        const double radians = static_cast<double>(c) * 360.0 / 32768.0 * (3.14159265358979323846 / 180.0);
+        const TAngleTrig direct{std::sin(radians), std::cos(radians)};
+        const TAngleTrig table = AngleTrig(static_cast<double>(c) * 360.0 / 32768.0);
+        ASSERT_EQ(std::memcmp(&direct, &table, sizeof direct), 0) << c;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The about box: its texts and layout, IsShowing, the web link and the mail to the author (run
 // against a fake xdg-email on PATH, and without one).
 #include "about/Aboutunit.h"
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 #include "suite/Globalunit.h"
 
 #include <QLabel>

@@ -2,7 +2,7 @@
 // docs/help and link to each other correctly, HelpHandler's three requests, F1 on a focused
 // control; and the text-editor command's hand-over to the desktop (a fake xdg-open on PATH).
 #include "app/Helpunit.h"
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 
 #include <QDirIterator>
 #include <QGroupBox>

@@ -3,6 +3,7 @@
 #include "analysis/Selectionwriter.h"
 #include "analysis/ui/Saveunit.h"
 #include "app/Mainunit.h"
+#include "astro/Sitesettings.h"
 #include "logdata/Samplederive.h"
 #include "suite/Globalunit.h"
 
@@ -66,7 +67,7 @@ private slots:
             QVERIFY(!form->session().frameSite().has_value());
             QVERIFY(form->openLogFile(LogPath()));
             // The classic derivation, bit for bit.
-            const Sample classic = deriveSample({43200000, 16384, 2731, 1024}, 0, 0, 45371.0);
+            const Sample classic = deriveSample({43200000, 16384, 2731, 1024}, 0, 0, 45371.0, CurrentSite());
             QCOMPARE(std::memcmp(&form->session().store().allSamples()[0], &classic, sizeof(Sample)), 0);
         }
         // A run without a choice leaves the key out, as before the menu existed.
@@ -107,7 +108,7 @@ private slots:
             QVERIFY(std::fabs(form->session().store().allSamples()[0][Declination] - (360.0 + FirstIcrsDec)) * 3600.0 < 0.01);
             // Back to classic: the classic samples again, and the panel goes.
             form->miFrameClassic->trigger();
-            const Sample classic = deriveSample({43200000, 16384, 2731, 1024}, 0, 0, 45371.0);
+            const Sample classic = deriveSample({43200000, 16384, 2731, 1024}, 0, 0, 45371.0, CurrentSite());
             QCOMPARE(std::memcmp(&form->session().store().allSamples()[0], &classic, sizeof(Sample)), 0);
             QVERIFY(form->lblFrame->isHidden());
         }

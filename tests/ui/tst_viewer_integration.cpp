@@ -12,7 +12,7 @@
 #include "app/Helpunit.h"
 #include "app/Mainunit.h"
 #include "app/Progressunit.h"
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 #include "plot/ui/Plotunit.h"
 #include "session/Logsession.h"
 #include "suite/Controllerprotocol.h"

@@ -1,4 +1,4 @@
-#include "app/Shellunit.h"
+#include "desktop/Shellunit.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,0 +1,150 @@
+// The parallel parse against the serial read: the same store, bit for bit, however the file is
+// cut into slices, on logs damaged in every way the line rules know.
+#include "logdata/Logreader.h"
+#include "logdata/Logsimulator.h"
+
+#include "Logtestfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace driftline {
+namespace {
+
+using driftline::testing::TTempFolder;
+
+// Sessions of simulated records glued together, with damage spliced in between lines: noise,
+// blank and CR-only lines, malformed and over-long records, repeated session headers and date
+// lines (so records of several days sit in different slices), corrections and receiver lines
+// that change late in the file (an empty value too), NULs, and no line end on the last line.
+std::string DamagedLog(unsigned seed, bool invalidDateLate)
+{
+    std::mt19937 random(seed);
+    std::string text;
+    for (int session = 0; session < 3; ++session) {
+        TSimulateOptions options;
+        options.records = 15000;
+        options.seed = seed + static_cast<unsigned>(session);
+        options.day = 12 + 3 * session;
+        options.hour = 22;  // every session crosses a midnight
+        options.intervalMs = 250 + 250 * static_cast<unsigned>(session);
+        options.noVoltsEvery = 7;
+        options.malformedEvery = 300;
+        options.azimuthCorrection = 12 + session;
+        text += SimulateLog(options);
+    }
+    const std::vector<std::string> damage = {
+        "", "\r", "   ", "garbage line", std::string("\0\0\0", 3), "1 2", "99999999999 1 2 3", "1 2 3 4 5",
+        "Date changed 14/05/2010", "Opening session 20/06/2011 00:00:01 (UTC)", "Opening session (UTC)",
+        "Azimuth correction -77", "Altitude correction 2147483647", "*Rec* DC Gain ", "*Rec* IF Gain 3 x10",
+        "- 1 - 2 - 3", "4294967295 4294967295 4294967295 4294967295", "Date changed", "\xff\xfe 1 2 3",
+    };
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    std::size_t pos = 0;
+    std::size_t lines = 0;
+    while (pos < text.size()) {
+        std::size_t lf = text.find('\n', pos);
+        if (lf == std::string::npos)
+            lf = text.size() - 1;
+        out.append(text, pos, lf + 1 - pos);
+        pos = lf + 1;
+        if (++lines % 37 == 0) {
+            out += damage[random() % damage.size()];
+            out += random() % 2 ? "\r\n" : "\n";
+        }
+        if (invalidDateLate && lines == 30000)
+            out += "Date changed 31/02/2010\r\n";  // no such day: the read stops here
+    }
+    out += "123 456 789 1011";  // a last record without a line end
+    return out;
+}
+
+void ExpectSameStore(const TSampleStore& a, const TSampleStore& b, const std::string& what)
+{
+    ASSERT_EQ(a.allRecords().size(), b.allRecords().size()) << what;
+    ASSERT_EQ(a.voltageRecords().size(), b.voltageRecords().size()) << what;
+    ASSERT_EQ(a.allSamples().size(), b.allSamples().size()) << what;
+    ASSERT_EQ(a.voltageSamples().size(), b.voltageSamples().size()) << what;
+    const auto same = [](const auto& x, const auto& y) {
+        return x.empty() || std::memcmp(x.data(), y.data(), sizeof(x[0]) * x.size()) == 0;
+    };
+    EXPECT_TRUE(same(a.allRecords(), b.allRecords())) << what;
+    EXPECT_TRUE(same(a.voltageRecords(), b.voltageRecords())) << what;
+    EXPECT_TRUE(same(a.allRecordDates(), b.allRecordDates())) << what;
+    EXPECT_TRUE(same(a.voltageRecordDates(), b.voltageRecordDates())) << what;
+    EXPECT_TRUE(same(a.allSamples(), b.allSamples())) << what;
+    EXPECT_TRUE(same(a.voltageSamples(), b.voltageSamples())) << what;
+    EXPECT_EQ(std::memcmp(&a.logDate, &b.logDate, sizeof a.logDate), 0) << what;
+    EXPECT_EQ(a.azimuthCorrection, b.azimuthCorrection) << what;
+    EXPECT_EQ(a.loggedAzimuthCorrection, b.loggedAzimuthCorrection) << what;
+    EXPECT_EQ(a.altitudeCorrection, b.altitudeCorrection) << what;
+    EXPECT_EQ(a.loggedAltitudeCorrection, b.loggedAltitudeCorrection) << what;
+    EXPECT_EQ(a.receiverValues, b.receiverValues) << what;
+}
+
+TEST(SlicedRead, EveryCutGivesTheSerialStore)
+{
+    TTempFolder folder;
+    struct Case {
+        const char* name;
+        std::string text;
+        TReadResult::Status status;
+    };
+    const Case cases[] = {
+        {"damaged", DamagedLog(3, false), TReadResult::Ok},
+        {"damaged, other seed", DamagedLog(11, false), TReadResult::Ok},
+        {"invalid date in the middle", DamagedLog(5, true), TReadResult::InvalidDate},
+    };
+    for (const Case& c : cases) {
+        ASSERT_GT(c.text.size(), 1000000u) << c.name;  // large enough for up to seven slices
+        const auto path = folder.write("damaged.log", c.text);
+        TSampleStore serial;
+        serial.logDate = 40000.0;  // the date an earlier file left: records before any date line
+        const TReadResult expected = readLogFile(path, serial, nullptr, 1);
+        ASSERT_EQ(expected.status, c.status) << c.name;
+        ASSERT_GT(serial.allRecords().size(), 20000u) << c.name;
+        for (unsigned threads = 2; threads <= 7; ++threads) {
+            const std::string what = std::string(c.name) + ", " + std::to_string(threads) + " slices";
+            TSampleStore sliced;
+            sliced.logDate = 40000.0;
+            const TReadResult got = readLogFile(path, sliced, nullptr, threads);
+            EXPECT_EQ(got.status, expected.status) << what;
+            EXPECT_EQ(got.line, expected.line) << what;
+            ExpectSameStore(serial, sliced, what);
+        }
+    }
+}
+
+TEST(SlicedRead, LinesAcrossEveryCutPosition)
+{
+    // One date line, then records; a second date line and a correction placed at each of many
+    // positions so that the cut falls before, inside and after them.
+    TTempFolder folder;
+    std::string head = "12/05/2010 Date changed\n";
+    std::string body;
+    for (int i = 0; i < 30000; ++i)
+        body += std::to_string(i) + " " + std::to_string(i % 9000) + " 77" + (i % 2 ? " 5\n" : "\r\n");
+    for (std::size_t at : {body.size() / 2 - 3, body.size() / 2, body.size() / 2 + 11, body.size() / 3}) {
+        std::string text = head + body;
+        const std::size_t lineStart = text.rfind('\n', at) + 1;
+        text.insert(lineStart, "Date changed 13/05/2010\nAltitude correction 9\n*Rec* Timer interval 5 s\n");
+        const auto path = folder.write("cut.log", text);
+        TSampleStore serial;
+        ASSERT_EQ(readLogFile(path, serial, nullptr, 1).status, TReadResult::Ok);
+        for (unsigned threads : {2u, 3u}) {
+            TSampleStore sliced;
+            ASSERT_EQ(readLogFile(path, sliced, nullptr, threads).status, TReadResult::Ok);
+            ExpectSameStore(serial, sliced, "at " + std::to_string(at) + ", " + std::to_string(threads));
+        }
+        EXPECT_EQ(serial.loggedAltitudeCorrection, 9);
+        EXPECT_EQ(serial.receiverValues[ReceiverTimerInterval], "5 s");
+    }
+}
+
+}  // namespace
+}  // namespace driftline

@@ -224,7 +224,11 @@ BENCHMARK(BM_FiveZoomsPeakMemory)->Arg(500)->Arg(990)->Unit(benchmark::kMillisec
 int main(int argc, char** argv)
 {
     cliPath = std::filesystem::absolute(std::filesystem::path(argv[0])).parent_path().parent_path() / "driftline-cli";
-    TOffscreenSession session;
+    // The window benchmarks need widgets: a QApplication, on the offscreen platform unless one
+    // is named.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     suite = std::make_unique<QTemporaryDir>();
     QDir(suite->path()).mkpath("Logs");
     TGlobalOptions options;

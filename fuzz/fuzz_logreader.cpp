@@ -52,5 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(first.voltageSamples().size() == first.voltageRecords().size(), "one voltage sample per voltage record");
     Check(first.voltageRecords().size() <= first.allRecords().size(), "voltage records are records");
 
+    driftline::TSampleStore second;
+    const driftline::TReadResult b = driftline::readLogFile(path, second, nullptr, 2);
+    Check(a.status == b.status && a.line == b.line, "same bytes, same outcome");
+    Check(first.allRecords().size() == second.allRecords().size(), "same bytes, same records");
     return 0;
 }

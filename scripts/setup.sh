@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
-  libsimpleini-dev googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-dejavu-core
   xvfb xauth
   liberfa-dev libcfitsio-dev libeigen3-dev

@@ -9,6 +9,7 @@
 #include "app/Helpunit.h"
 #include "app/Progressunit.h"
 #include "desktop/Shellunit.h"
+#include "logdata/Logfollower.h"
 #include "logdata/Logreader.h"
 #include "plot/QuantityText.h"
 #include "plot/canvas/Drawview.h"
@@ -17,6 +18,7 @@
 #include "astro/Sitesettings.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
+#include "suite/Listfiles.h"
 #include "Version.h"
 
 #include "ui_Mainunit.h"
@@ -35,7 +37,10 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -63,6 +68,11 @@ constexpr int DefaultHorizontal = Time;
 constexpr int DefaultVertical = Azimuth;
 constexpr bool DefaultVoltsOnly = false;
 constexpr int DefaultCoeffNo = 4;
+constexpr bool DefaultFollow = false;
+
+// New samples reach the plot at most this long after their line is complete; full redraws (when
+// the scales change) come at most this often.
+constexpr int FullRedrawIntervalMs = 250;
 
 QString DefaultOpenFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
 {
@@ -135,6 +145,28 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
         ui->bgVertical->setId(verticalItems[q], q);
     }
 
+    // Following: File, "Open latest log" below "Open ..."; View, "Follow log" below the volts item.
+    miOpenLatest = new QAction(QStringLiteral("Open &latest log"), this);
+    miOpenLatest->setObjectName(QStringLiteral("miOpenLatest"));
+    ui->menuFile->insertAction(ui->miSaveAs, miOpenLatest);
+    miFollow = new QAction(QStringLiteral("&Follow log"), this);
+    miFollow->setObjectName(QStringLiteral("miFollow"));
+    miFollow->setCheckable(true);
+    miFollow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    ui->menuView->addAction(miFollow);
+    lblFollow = new QLabel(ui->StatusBar);
+    lblFollow->setObjectName(QStringLiteral("lblFollow"));
+    lblFollow->setFrameShape(QFrame::Panel);
+    lblFollow->setFrameShadow(QFrame::Sunken);
+    lblFollow->setAlignment(Qt::AlignCenter);
+    lblFollow->hide();
+    ui->statusLayout->insertWidget(2, lblFollow);
+    followClock_ = new QTimer(this);
+    followClock_->setSingleShot(true);
+    connect(followClock_, &QTimer::timeout, this, &TForm1::followLook);
+    redrawClock_ = new QTimer(this);
+    redrawClock_->setSingleShot(true);
+    connect(redrawClock_, &QTimer::timeout, this, &TForm1::Redraw);
     ui->miTextEditor->setEnabled(false);
     BuildPositionsMenu();
     ReadSettings();
@@ -153,6 +185,9 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(Plot, &TPlot::plotMouseMove, this, &TForm1::PlotMouseMove);
     connect(Plot, &TPlot::plotMouseUp, this, &TForm1::PlotMouseUp);
 
+    connect(miOpenLatest, &QAction::triggered, this, &TForm1::openLatestLog);
+    connect(miFollow, &QAction::triggered, this, &TForm1::miFollowClick);
+
     connect(ui->miOpen, &QAction::triggered, this, &TForm1::miOpenClick);
     connect(ui->tbOpen, &QToolButton::clicked, this, &TForm1::miOpenClick);
     connect(ui->miExit, &QAction::triggered, this, &TForm1::miExitClick);
@@ -168,6 +203,11 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     // Fit, save and the maxima and minima.
     InstallPolyFitMessageBox(this);
     saveCommands = std::make_unique<TSaveCommands>(this, SettingsPath());
+    // The status bar confirms a save until the pointer next reads out a position.
+    saveCommands->seams.confirm = [this](const QString& text) {
+        ui->StatusPanel0->setText(text);
+        ui->StatusPanel1->clear();
+    };
     connect(ui->miFit, &QAction::triggered, this, &TForm1::miFitClick);
     connect(ui->tbSave, &QToolButton::clicked, this, &TForm1::tbSaveClick);
     connect(ui->miSaveAs, &QAction::triggered, this, &TForm1::tbSaveClick);
@@ -250,6 +290,7 @@ void TForm1::ReadSettings()
         ui->miVolts->setChecked(ini.Bool(SettingsSection, "Volts only", DefaultVoltsOnly));
     }
     ui->seCoeff->setValue(ini.Int(SettingsSection, "Coeff No", DefaultCoeffNo));
+    miFollow->setChecked(ini.Bool(SettingsSection, "Follow log", DefaultFollow));
     // A position left over from a larger or missing monitor would put the window out of reach.
     if (!QGuiApplication::screens().isEmpty() && QGuiApplication::screenAt(QPoint(left + 20, top + 10)) == nullptr) {
         left = DefaultLeft;
@@ -318,6 +359,7 @@ void TForm1::WriteSettings()
         {"Left", std::to_string(pos().x())},
         {"Volts only", ui->miVolts->isChecked() ? "1" : "0"},
         {"Coeff No", std::to_string(ui->seCoeff->value())},
+        {"Follow log", miFollow->isChecked() ? "1" : "0"},
     };
     if (frameChosen_)
         keyValues.emplace_back(FrameKey, positionSettings_.frame == TPositionFrame::Icrs ? "1" : "0");
@@ -368,7 +410,7 @@ void TForm1::ShowStatusMessage(const QString& text)
 bool TForm1::openLogFileForController(const QString& path)
 {
     controllerRequest_ = true;
-    const bool opened = openLogFile(path);
+    const bool opened = openControllerLog(path);
     controllerRequest_ = false;
     return opened;
 }
@@ -421,6 +463,11 @@ void TForm1::EndRead()
 
 bool TForm1::openLogFile(const QString& path)
 {
+    return openLogFile(path, miFollow->isChecked());
+}
+
+bool TForm1::openLogFile(const QString& path, bool follow)
+{
     if (reading_)
         return false;
     const bool axisWereAttached = axisHandlersAttached_;
@@ -438,9 +485,11 @@ bool TForm1::openLogFile(const QString& path)
     BeginRead();
     progressForm_->ProgressStart(path);
     // The file goes into a session of its own; the one shown stays until the new one proves
-    // worth showing.
+    // worth showing. A followed file is read by the session's follower, which never takes a last
+    // line before its line end and goes on from where this read stops.
     std::unique_ptr<TLogSession> next = session_->nextSession();
-    const TReadResult result = next->read(ToPath(path), &progressForm_->model);
+    const TReadResult result =
+        follow ? next->readFollowed(ToPath(path), &progressForm_->model) : next->read(ToPath(path), &progressForm_->model);
     progressForm_->hide();
     EndRead();
 
@@ -454,7 +503,8 @@ bool TForm1::openLogFile(const QString& path)
         ShowMessage(QStringLiteral("Cannot open %1: %2").arg(path, QString::fromStdString(result.reason)), true);
         return false;
     }
-    if (!next->hasSamples()) {
+    // A followed log may still be empty of records: its first samples show when they come.
+    if (!next->hasSamples() && !next->following()) {
         keepPrevious();
         if (result.status == TReadResult::InvalidDate)
             ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
@@ -462,9 +512,35 @@ bool TForm1::openLogFile(const QString& path)
         return false;
     }
 
+    StopFollowing(QString());
+    pointsGrowOnly_ = false;
     session_ = std::move(next);
-    const TSampleStore& store = session_->store();
     SetUndoEnabled(false);
+    ShowSessionState();
+
+    if (result.status == TReadResult::InvalidDate)
+        ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
+    else if (result.status == TReadResult::Changed)
+        ShowMessage(QString::fromStdString(result.reason), true);
+    if (session_->following())
+        StartFollowing();
+    else if (follow)
+        followState_ = QStringLiteral("not followed");
+    UpdateFollowStatus();
+
+    ui->miTextEditor->setEnabled(true);
+    ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
+    setWindowTitle(name + QStringLiteral(" - Driftline"));
+    if (!session_->hasSamples())
+        return true;
+    ShowSamplesReady();
+    return true;
+}
+
+// The receiver panel and the correction edits from what the log said.
+void TForm1::ShowSessionState()
+{
+    const TSampleStore& store = session_->store();
     // The controller writes its logs in the Windows Latin-1 code page.
     ui->lblDCGain->setText(QString::fromLatin1(store.receiverValues[ReceiverDCGain]));
     ui->lblTimerInterval->setText(QString::fromLatin1(store.receiverValues[ReceiverTimerInterval]));
@@ -473,15 +549,15 @@ bool TForm1::openLogFile(const QString& path)
     ui->lblOffset->setText(QString::fromLatin1(store.receiverValues[ReceiverOffset]));
     ShowCorrection(store.azimuthCorrection, azCorrHandlerAttached_, ui->edAzCorr);
     ShowCorrection(store.altitudeCorrection, altCorrHandlerAttached_, ui->edAltCorr);
+    shownLoggedAz_ = store.loggedAzimuthCorrection;
+    shownLoggedAlt_ = store.loggedAltitudeCorrection;
+}
 
-    if (result.status == TReadResult::InvalidDate)
-        ShowMessage(QString::fromUtf8(InvalidDateMessage), true);
-    else if (result.status == TReadResult::Changed)
-        ShowMessage(QString::fromStdString(result.reason), true);
-
-    ui->miTextEditor->setEnabled(true);
-    ui->miTextEditor->setText(QStringLiteral("Open ") + name + QStringLiteral(" in &text editor."));
-    setWindowTitle(name + QStringLiteral(" - Driftline"));
+// The lists hold samples: scales over them, axis choices live, the volts item as they allow, and
+// the picture.
+void TForm1::ShowSamplesReady()
+{
+    session_->rescale();
     axisHandlersAttached_ = true;
     if (!session_->hasVoltageSamples()) {
         ui->miVolts->setEnabled(false);
@@ -490,7 +566,223 @@ bool TForm1::openLogFile(const QString& path)
         voltsHandlerAttached_ = true;
     }
     Redraw();
-    return true;
+}
+
+// ------------------------------------------------------------------ following a log
+
+bool TForm1::following() const
+{
+    return session_->following();
+}
+
+bool TForm1::openLatestLog()
+{
+    if (reading_)
+        return false;
+    const std::filesystem::path newest = NewestLogFile(Global().LogsFolder);
+    if (newest.empty()) {
+        ShowMessage(QStringLiteral("No log file in ") + FromPath(Global().LogsFolder), false);
+        return false;
+    }
+    miFollow->setChecked(true);
+    const bool opened = openLogFile(FromPath(newest), true);
+    if (opened)
+        ui->btnRefresh->setEnabled(true);
+    return opened;
+}
+
+bool TForm1::openControllerLog(const QString& path)
+{
+    const std::filesystem::path newest = NewestLogFile(Global().LogsFolder);
+    std::error_code ec;
+    const bool isNewest = !newest.empty() && std::filesystem::equivalent(newest, ToPath(path), ec);
+    if (isNewest)
+        miFollow->setChecked(true);
+    return openLogFile(path, isNewest || miFollow->isChecked());
+}
+
+void TForm1::miFollowClick(bool checked)
+{
+    if (reading_)
+        return;
+    if (!checked) {
+        StopFollowing(following() ? QStringLiteral("not followed") : followState_);
+        UpdateFollowStatus();
+        return;
+    }
+    // The log shown is read again, followed from its end on.
+    if (!session_->path().empty() && !following())
+        openLogFile(FromPath(session_->path()), true);
+}
+
+void TForm1::StartFollowing()
+{
+    followState_.clear();
+    const TLogFollower* follower = session_->follower();
+    if (follower->notifyFd() >= 0) {
+        followNotifier_ = new QSocketNotifier(follower->notifyFd(), QSocketNotifier::Read, this);
+        connect(followNotifier_, &QSocketNotifier::activated, this, &TForm1::followLook);
+    }
+    ArmFollowClock();
+}
+
+void TForm1::StopFollowing(const QString& why)
+{
+    delete followNotifier_;
+    followNotifier_ = nullptr;
+    followClock_->stop();
+    session_->stopFollowing();
+    followState_ = why;
+}
+
+void TForm1::ArmFollowClock()
+{
+    const int wait = session_->follower() ? session_->follower()->timeoutMs() : -1;
+    if (wait >= 0)
+        followClock_->start(wait);
+    else
+        followClock_->stop();
+}
+
+void TForm1::followLook()
+{
+    if (!following())
+        return;
+    if (reading_) {
+        // A read holds the lists; look again when it is over.
+        followClock_->start(FullRedrawIntervalMs);
+        return;
+    }
+    const TSampleStore& store = session_->store();
+    const std::size_t samplesBefore = store.allSamples().size();
+    const bool voltsBefore = !store.voltageSamples().empty();
+    TFollowStep step;
+    if (session_->follower()->pendingBytes() > ProgressThresholdBytes) {
+        // A long catch-up reads as a read does: progress shown, list-changing commands held off.
+        if (progressForm_ == nullptr)
+            progressForm_ = new TProgressForm(this);
+        followNotifier_->setEnabled(false);
+        BeginRead();
+        progressForm_->ProgressStart(FromPath(session_->path()));
+        step = session_->takeArrived(&progressForm_->model);
+        progressForm_->hide();
+        EndRead();
+        followNotifier_->setEnabled(true);
+    } else {
+        step = session_->takeArrived();
+    }
+
+    switch (step.status) {
+    case TFollowStep::Idle:
+        break;
+    case TFollowStep::Restarted:
+        pointsGrowOnly_ = false;
+        SetUndoEnabled(false);
+        ShowSessionState();
+        if (!session_->hasSamples()) {
+            Plot->Canvas.Clear();
+            Plot->Show();
+        } else {
+            ShowSamplesReady();
+        }
+        break;
+    case TFollowStep::Grew:
+    case TFollowStep::Deleted:
+    case TFollowStep::InvalidDate:
+    case TFollowStep::ReadFailed:
+        // Receiver lines and a session's corrections can come later in the log.
+        ui->lblDCGain->setText(QString::fromLatin1(store.receiverValues[ReceiverDCGain]));
+        ui->lblTimerInterval->setText(QString::fromLatin1(store.receiverValues[ReceiverTimerInterval]));
+        ui->lblIFGain->setText(QString::fromLatin1(store.receiverValues[ReceiverIFGain]));
+        ui->lblIntegration->setText(QString::fromLatin1(store.receiverValues[ReceiverIntegration]));
+        ui->lblOffset->setText(QString::fromLatin1(store.receiverValues[ReceiverOffset]));
+        if (store.loggedAzimuthCorrection != shownLoggedAz_ || store.loggedAltitudeCorrection != shownLoggedAlt_)
+            ShowSessionState();
+        if (samplesBefore == 0 && session_->hasSamples())
+            ShowSamplesReady();
+        else if (store.allSamples().size() != samplesBefore || voltsBefore != session_->hasVoltageSamples() ||
+                 step.newRecords != 0) {
+            if (!voltsBefore && session_->hasVoltageSamples()) {
+                ui->miVolts->setEnabled(true);
+                voltsHandlerAttached_ = true;
+            }
+            AppendArrived();
+        }
+        break;
+    }
+    if (step.ended()) {
+        const QString message = QString::fromStdString(step.message);
+        StopFollowing(QStringLiteral("following ended"));
+        UpdateFollowStatus();
+        ShowMessage(message, step.status != TFollowStep::Deleted);
+        return;
+    }
+    UpdateFollowStatus();
+    ArmFollowClock();
+}
+
+// New samples are in the lists. While the scales of the picture stay, their segments are added
+// to the bitmap; when the scales change, the whole picture is drawn again, at most four times a
+// second.
+void TForm1::AppendArrived()
+{
+    SyncViewQuantities();
+    const bool p = positiveVoltageView();
+    const TPlotView& view = session_->view();
+    const AxisScale horizontalBefore = view.HorizontalScale(p);
+    const AxisScale verticalBefore = view.VerticalScale(p);
+    session_->growScalesToArrived();
+    if (redrawClock_->isActive())
+        return;  // the held-back redraw takes these in
+    auto same = [](const AxisScale& a, const AxisScale& b) {
+        return a.Minimum == b.Minimum && a.Maximum == b.Maximum && a.FirstTick == b.FirstTick &&
+               a.LastTick == b.LastTick && a.TickStep == b.TickStep && a.Folded == b.Folded;
+    };
+    const SampleList& active = session_->activeSamples();
+    const std::size_t drawn = session_->plottedPoints().size();
+    if (!same(horizontalBefore, view.HorizontalScale(p)) || !same(verticalBefore, view.VerticalScale(p)) ||
+        drawn == 0 || active.size() < drawn) {
+        ScheduleFullRedraw();
+        return;
+    }
+    if (active.size() == drawn)
+        return;  // nothing new in the list shown (a zoom band, or the volts-only view)
+    session_->extendPlottedPoints(false, false);
+    DrawAppended(Plot->Canvas, session_->plottedPoints(), drawn);
+    Plot->Show();
+    ++appendedDraws;
+}
+
+void TForm1::ScheduleFullRedraw()
+{
+    const qint64 since = sinceFullRedraw_.isValid() ? sinceFullRedraw_.elapsed() : FullRedrawIntervalMs;
+    if (since >= FullRedrawIntervalMs)
+        Redraw();
+    else
+        redrawClock_->start(static_cast<int>(FullRedrawIntervalMs - since));
+}
+
+void TForm1::flushPendingRedraw()
+{
+    if (following() && !reading_)
+        followLook();
+    if (redrawClock_->isActive()) {
+        redrawClock_->stop();
+        Redraw();
+    }
+}
+
+void TForm1::UpdateFollowStatus()
+{
+    const bool show = following() || !followState_.isEmpty();
+    if (show) {
+        const std::size_t records = session_->store().allRecords().size();
+        const QString count = QString::fromStdString(FormatThousands(records));
+        lblFollow->setText(count + (records == 1 ? QStringLiteral(" record, ") : QStringLiteral(" records, ")) +
+                           (following() ? QStringLiteral("followed") : followState_));
+    }
+    lblFollow->setVisible(show);
+    FormResize();
 }
 
 void TForm1::ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* edit)
@@ -540,8 +832,36 @@ void TForm1::Redraw()
     ui->miSaveAs->setEnabled(true);
     ui->miSaveLimits->setEnabled(true);
     SyncViewQuantities();
-    DrawSession(Plot->Canvas, *session_);
+    const bool p = positiveVoltageView();
+    // Samples that arrived since the scales were last set widen them first (a followed log).
+    session_->growScalesToArrived();
+    redrawClock_->stop();
+    const TPlotView& view = session_->view();
+    const SampleList& active = session_->activeSamples();
+    // While a followed list only grows, the points drawn last stay valid but for the pixels on
+    // an axis whose scale changed.
+    const bool reuse = following() && pointsGrowOnly_ && pointsHorizontal_ == view.horizontalQuantity &&
+                       pointsVertical_ == view.verticalQuantity && pointsPositive_ == p &&
+                       session_->plottedPoints().size() <= active.size();
+    if (reuse) {
+        const auto differs = [](const AxisScale& a, const AxisScale& b) {
+            return a.Minimum != b.Minimum || a.Maximum != b.Maximum || a.Folded != b.Folded;
+        };
+        session_->extendPlottedPoints(differs(pointsHorizontalScale_, view.HorizontalScale(p)),
+                                      differs(pointsVerticalScale_, view.VerticalScale(p)));
+        DrawPlotted(Plot->Canvas, view, p, session_->plottedPoints());
+    } else {
+        DrawSession(Plot->Canvas, *session_);
+    }
     Plot->Show();
+    pointsGrowOnly_ = true;
+    pointsHorizontal_ = view.horizontalQuantity;
+    pointsVertical_ = view.verticalQuantity;
+    pointsPositive_ = p;
+    pointsHorizontalScale_ = view.HorizontalScale(p);
+    pointsVerticalScale_ = view.VerticalScale(p);
+    sinceFullRedraw_.restart();
+    ++fullRedraws;
 }
 
 void TForm1::AxisClicked()
@@ -581,6 +901,7 @@ void TForm1::SetUndoEnabled(bool on)
 
 void TForm1::ZoomToBand(const ZoomBand& band)
 {
+    pointsGrowOnly_ = false;
     SyncViewQuantities();
     session_->zoomToBand(band);
     SetUndoEnabled(true);
@@ -591,6 +912,7 @@ void TForm1::tbUndoClick()
 {
     if (reading_ || !session_->canUndo())
         return;
+    pointsGrowOnly_ = false;
     session_->undo();
     if (!session_->canUndo())
         SetUndoEnabled(false);
@@ -601,6 +923,7 @@ void TForm1::tbExpandClick()
 {
     if (reading_ || !session_->canUndo())
         return;
+    pointsGrowOnly_ = false;
     session_->reset();
     SetUndoEnabled(false);
     Redraw();
@@ -614,6 +937,7 @@ void TForm1::btnRefreshClick()
 
 void TForm1::rebuildSamples()
 {
+    pointsGrowOnly_ = false;
     session_->refresh();
     SetUndoEnabled(false);
     ui->miVolts->setEnabled(session_->hasVoltageSamples());
@@ -690,11 +1014,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::FormResize()
 {
-    // In the ICRS frame the frame's panel takes its room at the right first.
+    // The follow panel, when shown, takes its text's width, and in the ICRS frame the frame's
+    // panel takes its room at the right; the read-outs share the rest.
+    const int followWidth = lblFollow && !lblFollow->isHidden()
+                                ? lblFollow->fontMetrics().horizontalAdvance(lblFollow->text()) + 2 * lblFollow->frameWidth() + 16
+                                : 0;
+    if (followWidth > 0)
+        lblFollow->setFixedWidth(followWidth);
     const int frameWidth = lblFrame != nullptr && !lblFrame->isHidden() ? lblFrame->sizeHint().width() + 16 : 0;
     if (frameWidth > 0)
         lblFrame->setFixedWidth(frameWidth);
-    const int half = (width() - frameWidth) / 2;
+    const int half = std::max(0, width() - followWidth - frameWidth) / 2;
     ui->StatusPanel0->setFixedWidth(half);
     ui->StatusPanel1->setFixedWidth(half);
 }
@@ -731,7 +1061,11 @@ void TForm1::miFitClick()
 {
     if (reading_)
         return;
+    flushPendingRedraw();
     const int coeffCount = ui->seCoeff->value();
+    // A new fit replaces the curve and marker of the one before: the plot is drawn afresh first.
+    if (axisHandlersAttached_)
+        Redraw();
     RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); });
 }
 
@@ -739,6 +1073,7 @@ void TForm1::tbSaveClick()
 {
     if (reading_)
         return;
+    flushPendingRedraw();
     // What a FITS table says besides the points: the plotted quantities, the site, the frame, the
     // corrections and the log.
     const TLogSession& session = *session_;
@@ -751,8 +1086,10 @@ void TForm1::tbSaveClick()
 
 void TForm1::miSaveLimitsClick()
 {
-    if (!reading_)
-        saveCommands->miSaveLimitsClick(session_->store().voltageSamples(), session_->store().allSamples());
+    if (reading_)
+        return;
+    flushPendingRedraw();
+    saveCommands->miSaveLimitsClick(session_->store().voltageSamples(), session_->store().allSamples());
 }
 
 void TForm1::miTextEditorClick()

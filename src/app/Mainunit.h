@@ -8,9 +8,11 @@
 #include "session/Logsession.h"
 #include "suite/Positionsettings.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -19,6 +21,8 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QSocketNotifier;
+class QTimer;
 
 namespace Ui {
 class TForm1;
@@ -27,6 +31,7 @@ class TForm1;
 namespace driftline {
 
 class TControllerLink;
+class TLogFollower;
 class TPlot;
 class TPolForm;
 class TProgressForm;
@@ -67,6 +72,17 @@ public:
     // Called on a close request of the window system (not on File, Exit).
     std::function<void()> onCloseRequest;
 
+    // Following a log as the controller writes it.
+    QAction* miFollow = nullptr;      // View, "Follow log" (checkable, Ctrl+L): logs opened are followed
+    QAction* miOpenLatest = nullptr;  // File, "Open latest log": the newest log of the folder, followed
+    QLabel* lblFollow = nullptr;      // status bar: record count and whether the log is followed
+    // Full redraws and appended drawings while following (the tests and the benchmark read them).
+    std::uint64_t fullRedraws = 0;
+    std::uint64_t appendedDraws = 0;
+    // True while the log shown is being followed.
+    bool following() const;
+    TLogFollower* follower() const { return session_->follower(); }
+
     // The axis radio groups' item indexes.
     Quantity horizontalQuantity() const;
     Quantity verticalQuantity() const;
@@ -86,9 +102,23 @@ public slots:
     // when the file could be read.
     void openChosenFile(const QString& path);
     // Reads the file and shows it. False when it could not be opened or holds no sample: the
-    // window then keeps the file shown before, completely.
+    // window then keeps the file shown before, completely. Followed when "Follow log" is checked.
     bool openLogFile(const QString& path);
-    // openLogFile for a controller's request: its messages go to the status bar.
+    // The same, followed or not as asked.
+    bool openLogFile(const QString& path, bool follow);
+    // File, "Open latest log": the newest *.log of the logs folder, opened and followed.
+    bool openLatestLog();
+    // "LogFile Index": the log is followed when it is the newest of the folder (the one the
+    // controller is writing), or when "Follow log" is checked.
+    bool openControllerLog(const QString& path);
+    // View, "Follow log" toggled: following starts on the log shown (read again, followed) or
+    // ends (the data stay).
+    void miFollowClick(bool checked);
+    // One look at the followed file; the inotify notifier and the clock call it.
+    void followLook();
+    // A full redraw held back by the four-a-second limit, done now (before fit, save, limits).
+    void flushPendingRedraw();
+    // openControllerLog for a controller's request: its messages go to the status bar.
     bool openLogFileForController(const QString& path);
 
     void Redraw();
@@ -140,6 +170,14 @@ private:
     void AxisClicked();
     void VoltsTriggered(bool checked);
     void SyncViewQuantities();
+    void ShowSessionState();
+    void ShowSamplesReady();
+    void StartFollowing();
+    void StopFollowing(const QString& why);
+    void ArmFollowClock();
+    void AppendArrived();
+    void ScheduleFullRedraw();
+    void UpdateFollowStatus();
 
     TFormSeams seams_;
     std::unique_ptr<TLogSession> session_;
@@ -152,6 +190,22 @@ private:
     bool voltsHandlerAttached_ = true;
     bool azCorrHandlerAttached_ = false;
     bool altCorrHandlerAttached_ = false;
+
+    QSocketNotifier* followNotifier_ = nullptr;
+    QTimer* followClock_ = nullptr;   // the 500 ms look where inotify cannot watch
+    QTimer* redrawClock_ = nullptr;   // a full redraw held back to keep to four a second
+    QElapsedTimer sinceFullRedraw_;
+    QString followState_;             // "" while following or never followed; else why it ended
+    // What the plotted points were computed for; while the lists only grow (a followed log),
+    // a redraw extends them instead of computing them all again.
+    bool pointsGrowOnly_ = false;
+    Quantity pointsHorizontal_ = Time;
+    Quantity pointsVertical_ = Time;
+    bool pointsPositive_ = false;
+    AxisScale pointsHorizontalScale_;
+    AxisScale pointsVerticalScale_;
+    std::int32_t shownLoggedAz_ = NoCorrection;
+    std::int32_t shownLoggedAlt_ = NoCorrection;
 
 public:
     // View > Positions: the frame of right ascension, declination, Beta and Lambda. Choosing one

@@ -10,7 +10,7 @@ namespace driftline {
 
 namespace {
 
-constexpr const char* Usage = "usage: driftline [--root DIR] [LOGFILE]";
+constexpr const char* Usage = "usage: driftline [--root DIR] [--follow] [LOGFILE]";
 constexpr const char* Summary = "viewer for radio-telescope controller logs";
 constexpr const char* Description =
     "Opens the viewer on a suite of the telescope controller and reads LOGFILE right after start-up. "
@@ -50,6 +50,7 @@ const std::vector<TStartOption>& StartOptionTable()
     static const std::vector<TStartOption> table = {
         {"--root DIR", "The suite folder: the folder holding ZVK.ini and Logs."},
         {"LOGFILE", "A log file to read right after start-up; a log in a suite's Logs folder opens that suite."},
+        {"--follow", "Follow the log as the controller writes it (View, Follow log); without LOGFILE, the newest log of the suite's Logs folder."},
         {"--help", "This text."},
         {"--version", "The program's version."},
     };
@@ -63,6 +64,8 @@ TStartOptions ParseStartOptions(int argc, const char* const* argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--follow") {
+            options.follow = true;
         } else if (arg == "--version") {
             options.version = true;
         } else if (arg == "--help-man") {

@@ -1,5 +1,5 @@
 #pragma once
-// The viewer's command line: driftline [--root DIR] [LOGFILE]. One table of options feeds the
+// The viewer's command line: driftline [--root DIR] [--follow] [LOGFILE]. One table of options feeds the
 // parser's help text and the manual page, so the two cannot disagree.
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@ struct TStartOptions {
     std::string root;     // --root DIR; empty = not given
     std::string logFile;  // the first argument that is not an option
     bool help = false;
+    bool follow = false;   // --follow: follow LOGFILE, or the newest log of the suite
     bool version = false;
     bool manPage = false;  // --help-man: the manual page in roff (used by the build)
     std::string problem;   // a usage problem; empty when all is well

@@ -1,4 +1,4 @@
-// driftline: the viewer. driftline [--root DIR] [LOGFILE]
+// driftline: the viewer. driftline [--root DIR] [--follow] [LOGFILE]
 // Start-up order: the application titled "Driftline", the suite root (asked for when nothing names
 // one), the shared globals (settings, folders), the main window, the event loop; LOGFILE is opened
 // right after start-up as File, Open would.
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!options.problem.empty()) {
-        std::fprintf(stderr, "driftline: %s\nusage: driftline [--root DIR] [LOGFILE]\n", options.problem.c_str());
+        std::fprintf(stderr, "driftline: %s\nusage: driftline [--root DIR] [--follow] [LOGFILE]\n", options.problem.c_str());
         return 2;
     }
 
@@ -123,9 +123,13 @@ int main(int argc, char** argv)
                 QCoreApplication::quit();
             });
             form.show();
+            if (options.follow)
+                form.miFollow->setChecked(true);
             if (!options.logFile.empty()) {
                 const QString path = QString::fromLocal8Bit(options.logFile.c_str());
                 QTimer::singleShot(0, &form, [&form, path] { form.openChosenFile(path); });
+            } else if (options.follow) {
+                QTimer::singleShot(0, &form, [&form] { form.openLatestLog(); });
             }
             status = QApplication::exec();
         } catch (const std::bad_alloc&) {

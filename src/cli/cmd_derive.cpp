@@ -3,9 +3,17 @@
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
 #include "suite/Fileunit.h"
+#include "astro/Sitesettings.h"
 #include "suite/Globalunit.h"
+#include "logdata/Logfollower.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <csignal>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -18,7 +26,7 @@ namespace {
 
 const char* const DeriveUsage =
     "usage: driftline-cli derive LOG [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
-    "                            [--format csv|fits] [-o FILE]\n"
+    "                            [--format csv|fits] [-o FILE] [--follow [--idle-exit SECONDS]]\n"
     "\n"
     "Reads LOG and writes one comma-separated line per sample to standard output, after the header\n"
     "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n"
@@ -30,10 +38,19 @@ const char* const DeriveUsage =
     "  --az-corr N    azimuth correction in counts to use instead of the logged one (as Refresh)\n"
     "  --alt-corr N   altitude correction likewise\n"
     "  --volts-only   only the records that carried a volts field\n"
+    "  --follow       keep reading LOG as it grows: each new sample is written (and the output\n"
+    "                 flushed) once its line is complete; a line without its line end is never\n"
+    "                 taken. Ends on SIGINT or SIGTERM after writing everything complete, or when\n"
+    "                 LOG is deleted. A file that shrinks or is replaced is read again from the\n"
+    "                 start: the header and every sample are written again. Not with --az-corr or\n"
+    "                 --alt-corr.\n"
+    "  --idle-exit S  with --follow: end once LOG has not grown for S seconds\n"
+
     "  --format F     csv (the default) or fits: a FITS binary table of the eight quantities (MJD in\n"
     "                 UTC, degrees with signed declination and Beta, volts) with the site, frame,\n"
     "                 corrections and log name in its header; fits needs -o\n"
     "  -o FILE        write to FILE (replaced atomically) instead of standard output\n"
+    "                 (not with --follow, which writes to standard output)\n"
     DRIFTLINE_POSITION_USAGE;
 
 // Buffered writer: values go through std::to_chars into one block that is written (to a stream
@@ -118,11 +135,146 @@ bool ApplyCorrection(const TCliOptions& options, const char* option, const char*
     return true;
 }
 
+const char* const CsvHeader = "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n";
+
+void WriteSamples(TCsvWriter& out, const SampleList& samples, std::size_t first)
+{
+    for (std::size_t i = first; i < samples.size(); ++i) {
+        const Sample& s = samples[i];
+        for (int q = 0; q < QuantityCount; ++q)
+            out.value(s[q], q + 1 < QuantityCount ? ',' : '\n');
+    }
+}
+
+bool FlushOrReport(TCsvWriter& out)
+{
+    if (out.flush())
+        return true;
+    std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
+    return false;
+}
+
+// SIGINT and SIGTERM only note the request and wake the wait; the loop ends cleanly.
+volatile std::sig_atomic_t stopRequested = 0;
+int wakePipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int)
+{
+    stopRequested = 1;
+    const char byte = 1;
+    if (wakePipe[1] >= 0)
+        (void)!::write(wakePipe[1], &byte, 1);
+}
+
+int RunFollow(const TCliOptions& options)
+{
+    double idleSeconds = -1.0;
+    if (options.has("--idle-exit")) {
+        const std::string text = options.value("--idle-exit");
+        if (!ParseDouble(text, idleSeconds) || !(idleSeconds >= 0.0) || idleSeconds > 1e6)
+            return UsageError("derive", DeriveUsage, "--idle-exit: '" + text + "' is not a number of seconds");
+    }
+    if (options.has("--az-corr") || options.has("--alt-corr"))
+        return UsageError("derive", DeriveUsage, "--follow does not take --az-corr or --alt-corr");
+    const std::filesystem::path log = options.positional[0];
+
+    TLogSession session;
+    session.setFrameSite(FrameSite(SiteFromSettings(Global()), CliPositionSettings(options)));
+    const TReadResult read = session.readFollowed(log);
+    if (read.status == TReadResult::OpenFailed) {
+        std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), read.reason.c_str());
+        return 1;
+    }
+    TCsvWriter out(stdout);
+    out.text(CsvHeader);
+    const SampleList& samples = session.store().activeSamples(options.voltsOnly);
+    WriteSamples(out, samples, 0);
+    std::size_t written = samples.size();
+    if (!FlushOrReport(out))
+        return 1;
+    if (read.status == TReadResult::InvalidDate) {
+        std::fprintf(stderr, "driftline-cli: %s: line %llu: %s\n", log.c_str(),
+                     static_cast<unsigned long long>(read.line), InvalidDateMessage);
+        return 1;
+    }
+
+    if (!session.following())
+        return 0;
+    const TLogFollower& follower = *session.follower();
+    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::fprintf(stderr, "driftline-cli derive: cannot follow: %s\n", std::strerror(errno));
+        return 1;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+
+    using Clock = std::chrono::steady_clock;
+    auto lastGrowth = Clock::now();
+    std::uint64_t seenBytes = follower.offset() + follower.heldBytes();
+    int rc = 0;
+    for (;;) {
+        int maxMs = -1;
+        if (idleSeconds >= 0.0) {
+            const double left = idleSeconds - std::chrono::duration<double>(Clock::now() - lastGrowth).count();
+            maxMs = left <= 0.0 ? 0 : static_cast<int>(std::ceil(left * 1000.0));
+        }
+        if (!stopRequested)
+            follower.wait(wakePipe[0], maxMs);
+        // A last look also on the way out: lines completed before the signal are written.
+        const TFollowStep step = session.takeArrived();
+        if (step.status == TFollowStep::Restarted) {
+            std::fprintf(stderr, "driftline-cli derive: %s shrank or was replaced; reading it again from the start\n",
+                         log.c_str());
+            out.text(CsvHeader);
+            written = 0;
+        }
+        if (samples.size() > written) {
+            WriteSamples(out, samples, written);
+            written = samples.size();
+        }
+        if (!FlushOrReport(out)) {
+            rc = 1;
+            break;
+        }
+        const std::uint64_t bytes = follower.offset() + follower.heldBytes();
+        if (bytes != seenBytes || step.status == TFollowStep::Restarted) {
+            seenBytes = bytes;
+            lastGrowth = Clock::now();
+        }
+        if (step.status == TFollowStep::InvalidDate) {
+            std::fprintf(stderr, "driftline-cli: %s: line %llu: %s\n", log.c_str(),
+                         static_cast<unsigned long long>(step.line), InvalidDateMessage);
+            rc = 1;
+            break;
+        }
+        if (step.ended()) {
+            std::fprintf(stderr, "driftline-cli derive: %s\n", step.message.c_str());
+            rc = step.status == TFollowStep::Deleted ? 0 : 1;
+            break;
+        }
+        if (stopRequested)
+            break;
+        if (idleSeconds >= 0.0 && std::chrono::duration<double>(Clock::now() - lastGrowth).count() >= idleSeconds)
+            break;
+    }
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
+    ::close(wakePipe[0]);
+    ::close(wakePipe[1]);
+    wakePipe[0] = wakePipe[1] = -1;
+    return rc;
+}
+
 int RunDerive(const std::vector<std::string>& args)
 {
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptPosition | OptVoltsOnly | OptOutput,
-                                 {{"--az-corr", true}, {"--alt-corr", true}, {"--format", true}}, options))
+                                 {{"--az-corr", true}, {"--alt-corr", true}, {"--format", true}, {"--follow", false},
+                                  {"--idle-exit", true}},
+                                 options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("derive", DeriveUsage,
@@ -133,7 +285,13 @@ int RunDerive(const std::vector<std::string>& args)
     const bool toStdout = options.output.empty() || options.output == "-";
     if (format == "fits" && toStdout)
         return UsageError("derive", DeriveUsage, "--format fits needs -o FILE");
+    if (options.has("--idle-exit") && !options.has("--follow"))
+        return UsageError("derive", DeriveUsage, "--idle-exit needs --follow");
+    if (options.has("--follow") && (format != "csv" || !toStdout))
+        return UsageError("derive", DeriveUsage, "--follow writes CSV to standard output (no --format fits, no -o)");
     InstallCliGlobal(options, options.positional.at(0));
+    if (options.has("--follow"))
+        return RunFollow(options);
 
     TLogSession session;
     const TReadResult read = LoadLogForCli(options.positional[0], session, options);
@@ -171,11 +329,8 @@ int RunDerive(const std::vector<std::string>& args)
         return 1;
     }
     TCsvWriter out = toStdout ? TCsvWriter(stdout) : TCsvWriter(&file);
-    out.text("time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n");
-    for (const Sample& s : samples) {
-        for (int q = 0; q < QuantityCount; ++q)
-            out.value(s[q], q + 1 < QuantityCount ? ',' : '\n');
-    }
+    out.text(CsvHeader);
+    WriteSamples(out, samples, 0);
     if (!out.flush()) {
         if (toStdout)
             std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));

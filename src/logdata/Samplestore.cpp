@@ -1,6 +1,9 @@
 // The sample store's lists and the mutations that keep them in step.
 #include "logdata/Samplestore.h"
 
+#include "astro/Sitesettings.h"
+#include "logdata/Samplederive.h"
+
 #include <cmath>
 #include <utility>
 
@@ -98,16 +101,48 @@ std::int64_t TSampleStore::altitudeShift() const
     return Shift(altitudeCorrection, loggedAltitudeCorrection);
 }
 
-void TSampleStore::narrowSamples(const std::vector<bool>& keepAll, const std::vector<bool>& keepVoltage)
+void TSampleStore::narrowSamples(const std::vector<bool>& keepAll, const std::vector<bool>& keepVoltage,
+                                 TUndoHistory::SampleTest inBand)
 {
     if (keepAll.size() == allSamples_.size())
-        allUndo_.recordZoom(allSamples_, keepAll);
+        allUndo_.recordZoom(allSamples_, keepAll, inBand);
     else
-        allUndo_.recordZoom(allSamples_, MaskFor(allSamples_, keepAll));
+        allUndo_.recordZoom(allSamples_, MaskFor(allSamples_, keepAll), inBand);
     if (keepVoltage.size() == voltageSamples_.size())
-        voltageUndo_.recordZoom(voltageSamples_, keepVoltage);
+        voltageUndo_.recordZoom(voltageSamples_, keepVoltage, std::move(inBand));
     else
-        voltageUndo_.recordZoom(voltageSamples_, MaskFor(voltageSamples_, keepVoltage));
+        voltageUndo_.recordZoom(voltageSamples_, MaskFor(voltageSamples_, keepVoltage), std::move(inBand));
+}
+
+void TSampleStore::deriveArrived(std::size_t firstRecord, std::size_t firstVoltageRecord, std::int64_t azShift,
+                                 std::int64_t altShift)
+{
+    const std::size_t records = allRecords_.size();
+    const std::size_t voltageRecords = voltageRecords_.size();
+    const bool plain = allUndo_.empty() && voltageUndo_.empty() && azShift == 0 && altShift == 0 &&
+                       allSamples_.size() == firstRecord && voltageSamples_.size() == firstVoltageRecord;
+    if (plain) {
+        deriveRecords();
+        return;
+    }
+    if (records <= firstRecord && voltageRecords <= firstVoltageRecord)
+        return;
+    // The site is read once for the whole batch of arrivals; in the ICRS frame the arrivals take
+    // the ICRS path, as every other derivation does.
+    TPreciseFrame* frame = preciseFrame();
+    TSampleDeriver deriver(CurrentSite());
+    auto derive = [&](const RawRecord& raw, TDateTime date) {
+        return frame != nullptr ? derivePreciseSample(raw, azShift, altShift, date, *frame)
+                                : deriver.derive(raw, azShift, altShift, date);
+    };
+    SampleList arrived;
+    for (std::size_t i = firstRecord; i < records; ++i)
+        arrived.push_back(derive(allRecords_[i], allRecordDates_[i]));
+    SampleList arrivedVolts;
+    for (std::size_t v = firstVoltageRecord; v < voltageRecords; ++v)
+        arrivedVolts.push_back(derive(voltageRecords_[v], voltageRecordDates_[v]));
+    allUndo_.appendArrived(allSamples_, arrived);
+    voltageUndo_.appendArrived(voltageSamples_, arrivedVolts);
 }
 
 bool TSampleStore::undoZoom()

@@ -76,6 +76,13 @@ public:
     void deriveRecords(const TSite& site, unsigned threads = 0);
     void deriveRecords(unsigned threads = 0);
 
+    // Samples of the records appended from firstRecord (and firstVoltageRecord) on, as a followed
+    // log grows. Without a zoom and without shifts the lists are the read-time samples of every
+    // record, so deriveRecords extends them; otherwise the new samples are derived with the given
+    // shifts and each list and history takes those its zooms keep (TUndoHistory::appendArrived).
+    void deriveArrived(std::size_t firstRecord, std::size_t firstVoltageRecord, std::int64_t azShift,
+                       std::int64_t altShift);
+
     // Signed count shifts the user's corrections make over the logged ones (0 for an axis
     // without a logged correction).
     std::int64_t azimuthShift() const;
@@ -89,7 +96,10 @@ public:
 
     // A zoom: both lists as they stand go on their histories, and each keeps, in order, the
     // samples whose flag is set (one flag per sample; a missing flag drops its sample).
-    void narrowSamples(const std::vector<bool>& keepAll, const std::vector<bool>& keepVoltage);
+    // inBand, when given, stays with both histories and judges samples that arrive later
+    // (deriveArrived) as this zoom judged the samples there were.
+    void narrowSamples(const std::vector<bool>& keepAll, const std::vector<bool>& keepVoltage,
+                       TUndoHistory::SampleTest inBand = {});
     // Brings back both lists as they were before the latest zoom; false (nothing changed)
     // without one.
     bool undoZoom();

@@ -31,7 +31,7 @@ void TUndoHistory::clear()
     pendingValid_ = false;
 }
 
-void TUndoHistory::recordZoom(SampleList& list, const std::vector<bool>& keep)
+void TUndoHistory::recordZoom(SampleList& list, const std::vector<bool>& keep, SampleTest inBand)
 {
     SampleList narrowed = Narrowed(list, keep);
     Entry entry;
@@ -43,6 +43,7 @@ void TUndoHistory::recordZoom(SampleList& list, const std::vector<bool>& keep)
         entry.whole = false;
         entry.keptFromPrevious = std::move(pending_);
     }
+    entry.zoomTest = std::move(inBand);
     entries_.push_back(std::move(entry));
     pending_ = keep;
     pendingValid_ = true;
@@ -56,6 +57,36 @@ void TUndoHistory::push_back(SampleList list)
     entries_.push_back(std::move(entry));
     pending_.clear();
     pendingValid_ = false;
+}
+
+void TUndoHistory::appendArrived(SampleList& list, const SampleList& arrived)
+{
+    if (entries_.empty()) {
+        list.insert(list.end(), arrived.begin(), arrived.end());
+        return;
+    }
+    for (const Sample& s : arrived) {
+        // inPrevious: the sample belongs to the entry before k (for k = 0, to the unzoomed list).
+        bool inPrevious = true;
+        for (std::size_t k = 0; k < entries_.size() && inPrevious; ++k) {
+            Entry& e = entries_[k];
+            const bool inThis = k == 0 || (entries_[k - 1].zoomTest && entries_[k - 1].zoomTest(s));
+            if (e.whole) {
+                if (inThis)
+                    e.samples.push_back(s);
+            } else {
+                e.keptFromPrevious.push_back(inThis);  // a flag for every sample of the entry before
+            }
+            inPrevious = inThis;
+        }
+        if (!inPrevious)
+            continue;
+        const bool inList = entries_.back().zoomTest && entries_.back().zoomTest(s);
+        if (pendingValid_)
+            pending_.push_back(inList);
+        if (inList)
+            list.push_back(s);
+    }
 }
 
 SampleList TUndoHistory::at(std::size_t i) const

@@ -2,6 +2,7 @@
 // The zoom history of one sample list.
 #include "logdata/Quantity.h"
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace driftline {
@@ -12,13 +13,22 @@ namespace driftline {
 // one copy plus a few bits per sample, not five copies. Entries are rebuilt when taken back.
 class TUndoHistory {
 public:
+    // Whether a sample lies inside one zoom's band, rows or box (judged as that zoom judged its
+    // samples).
+    using SampleTest = std::function<bool(const Sample&)>;
+
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
     void clear();
 
     // Records a zoom: the list as it stands becomes the newest entry, and the list keeps, in
     // order, exactly the samples whose flag in keep is set (keep has one flag per sample).
-    void recordZoom(SampleList& list, const std::vector<bool>& keep);
+    // inBand, when given, judges samples that arrive later (appendArrived).
+    void recordZoom(SampleList& list, const std::vector<bool>& keep, SampleTest inBand = {});
+    // Samples that arrived after the zooms (a followed log grew): the oldest entry takes them
+    // all, every later entry and finally list (the list as it stands) those that every zoom
+    // before it keeps. A zoom recorded without a test keeps none of them.
+    void appendArrived(SampleList& list, const SampleList& arrived);
     // Appends a whole list as the newest entry (no relation to the entries before it).
     void push_back(SampleList list);
 
@@ -35,6 +45,7 @@ private:
         bool whole = true;
         SampleList samples;           // whole entries
         std::vector<bool> keptFromPrevious;  // narrowed entries: the mask over the entry before
+        SampleTest zoomTest;  // the test of the zoom that narrowed this entry into the next
     };
     std::vector<Entry> entries_;
     // The mask that turned the newest entry into the list as it stands now; valid only after

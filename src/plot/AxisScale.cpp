@@ -1,7 +1,11 @@
 // Axis scales: ranges and grid ticks.
 #include "plot/AxisScale.h"
 
+#include <optional>
+
 #include "plot/QuantityText.h"
+
+#include <algorithm>
 
 namespace driftline {
 
@@ -42,9 +46,34 @@ bool FoldedWhenNarrower(int q)
     return q == RightAscension || q == Lambda;
 }
 
-}  // namespace
+// The smallest and largest folded value of each foldable quantity of a list, in one pass.
+struct FoldedEnds {
+    std::array<double, QuantityCount> lo{};
+    std::array<double, QuantityCount> hi{};
+};
 
-void SetRange(AxisScale& r, const SampleList& list, double smallest, double largest)
+FoldedEnds FindFoldedEnds(const SampleList& list)
+{
+    constexpr int foldable[] = {RightAscension, Declination, Beta, Lambda};
+    FoldedEnds e;
+    const auto fold = [](double v) { return v >= 180.0 ? v - 360.0 : v; };
+    for (const int q : foldable)
+        e.lo[static_cast<std::size_t>(q)] = e.hi[static_cast<std::size_t>(q)] = fold(list.front()[q]);
+    for (const Sample& s : list) {
+        for (const int q : foldable) {
+            const double v = fold(s[q]);
+            double& lo = e.lo[static_cast<std::size_t>(q)];
+            double& hi = e.hi[static_cast<std::size_t>(q)];
+            lo = v < lo ? v : lo;
+            hi = v > hi ? v : hi;
+        }
+    }
+    return e;
+}
+
+// SetRange with the folded ends of the list, found (once per list) only when some scale needs them.
+void SetRangeWith(AxisScale& r, const SampleList& list, double smallest, double largest,
+                  std::optional<FoldedEnds>& folded)
 {
     r.Folded = false;
     r.Minimum = smallest;
@@ -58,22 +87,25 @@ void SetRange(AxisScale& r, const SampleList& list, double smallest, double larg
         lo = smallest - 360.0;
         hi = largest - 360.0;
     } else if (largest >= 180.0) {
-        // Values on both sides of 180: the folded ends need a pass of their own.
-        AxisScale folding;
-        folding.Folded = true;
-        lo = folding.PlotValue(list.front()[q]);
-        hi = lo;
-        for (const Sample& s : list) {
-            const double v = folding.PlotValue(s[q]);
-            lo = v < lo ? v : lo;
-            hi = v > hi ? v : hi;
-        }
+        // Values on both sides of 180: the folded ends need a pass over the list.
+        if (!folded)
+            folded = FindFoldedEnds(list);
+        lo = folded->lo[static_cast<std::size_t>(q)];
+        hi = folded->hi[static_cast<std::size_t>(q)];
     }
     if (AlwaysFolded(q) || hi - lo < largest - smallest) {
         r.Folded = true;
         r.Minimum = lo;
         r.Maximum = hi;
     }
+}
+
+}  // namespace
+
+void SetRange(AxisScale& r, const SampleList& list, double smallest, double largest)
+{
+    std::optional<FoldedEnds> folded;
+    SetRangeWith(r, list, smallest, largest, folded);
 }
 
 void SetTicks(AxisScale& r)
@@ -102,22 +134,164 @@ void Rescale(AxisScale& r, const SampleList& allSamples, const SampleList& volta
     SetTicks(r);
 }
 
+namespace {
+
+// One pass over a list for a rescale: the first-of-equals extremes of every quantity (as
+// FindAllExtremes finds them) and the folded ends of the foldable ones, so folding costs no
+// second sweep over a million samples.
+struct ListEnds {
+    std::array<ExtremeIndex, QuantityCount> extremes{};
+    FoldedEnds folded;
+};
+
+ListEnds ScanList(const SampleList& list)
+{
+    ListEnds out;
+    std::array<double, QuantityCount> lo = list[0].values;
+    std::array<double, QuantityCount> hi = lo;
+    std::array<std::size_t, QuantityCount> loAt{};
+    std::array<std::size_t, QuantityCount> hiAt{};
+    const auto fold = [](double v) { return v >= 180.0 ? v - 360.0 : v; };
+    constexpr std::size_t foldable[] = {RightAscension, Declination, Beta, Lambda};
+    std::array<double, 4> flo{};
+    std::array<double, 4> fhi{};
+    for (std::size_t k = 0; k < 4; ++k)
+        flo[k] = fhi[k] = fold(lo[foldable[k]]);
+    const std::size_t n = list.size();
+    for (std::size_t i = 1; i < n; ++i) {
+        const auto& row = list[i].values;
+        for (std::size_t q = 0; q < QuantityCount; ++q) {
+            const double v = row[q];
+            if (v < lo[q]) {
+                lo[q] = v;
+                loAt[q] = i;
+            }
+            if (v > hi[q]) {
+                hi[q] = v;
+                hiAt[q] = i;
+            }
+        }
+        for (std::size_t k = 0; k < 4; ++k) {
+            const double v = fold(row[foldable[k]]);
+            flo[k] = v < flo[k] ? v : flo[k];
+            fhi[k] = v > fhi[k] ? v : fhi[k];
+        }
+    }
+    for (std::size_t q = 0; q < QuantityCount; ++q)
+        out.extremes[q] = {loAt[q], hiAt[q]};
+    for (std::size_t k = 0; k < 4; ++k) {
+        out.folded.lo[foldable[k]] = flo[k];
+        out.folded.hi[foldable[k]] = fhi[k];
+    }
+    return out;
+}
+
+}  // namespace
+
 void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleList& voltageSamples)
 {
+    std::optional<FoldedEnds> allFolded;
+    std::optional<FoldedEnds> voltFolded;
     std::array<ExtremeIndex, QuantityCount> allExt{};
     std::array<ExtremeIndex, QuantityCount> voltExt{};
-    if (!allSamples.empty())
-        allExt = FindAllExtremes(allSamples);
-    if (!voltageSamples.empty())
-        voltExt = FindAllExtremes(voltageSamples);
+    if (!allSamples.empty()) {
+        const ListEnds ends = ScanList(allSamples);
+        allExt = ends.extremes;
+        allFolded = ends.folded;
+    }
+    if (!voltageSamples.empty()) {
+        const ListEnds ends = ScanList(voltageSamples);
+        voltExt = ends.extremes;
+        voltFolded = ends.folded;
+    }
     for (AxisScale& r : scales) {
         const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
         if (!list.empty() && IsQuantity(r.Quantity)) {
             const ExtremeIndex& e = (r.PositiveOnly ? voltExt : allExt)[static_cast<std::size_t>(r.Quantity)];
-            SetRange(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity]);
+            SetRangeWith(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity],
+                         r.PositiveOnly ? voltFolded : allFolded);
         }
         SetTicks(r);
     }
+}
+
+namespace {
+
+// growScales for an angle that a scale may fold across 0. Adding samples only widens both the
+// plain and the folded range, so when every new sample plots inside the range as the scale now
+// stands, a rescale of the whole list gives that range again (the narrower representation stays
+// the narrower one); otherwise the whole list is looked at again, as a rescale does.
+bool GrowFoldedScale(AxisScale& r, const SampleList& allSamples, const SampleList& voltageSamples, std::size_t from)
+{
+    const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
+    bool inside = from != 0;
+    for (std::size_t i = from; i < list.size() && inside; ++i) {
+        const double v = r.PlotValue(list[i][r.Quantity]);
+        inside = !(v < r.Minimum) && !(v > r.Maximum);  // a NaN never widens, as in a rescale
+    }
+    if (inside)
+        return false;
+    const AxisScale before = r;
+    Rescale(r, allSamples, voltageSamples);
+    return before.Minimum != r.Minimum || before.Maximum != r.Maximum || before.Folded != r.Folded ||
+           before.FirstTick != r.FirstTick || before.LastTick != r.LastTick || before.TickStep != r.TickStep;
+}
+
+}  // namespace
+
+bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll,
+                const SampleList& voltageSamples, std::size_t fromVolts)
+{
+    // The range of every quantity over the new samples of one list, in one pass over them.
+    struct NewRange {
+        bool any = false;
+        std::array<double, QuantityCount> lo{};
+        std::array<double, QuantityCount> hi{};
+    };
+    auto rangeOf = [](const SampleList& list, std::size_t from) {
+        NewRange r;
+        if (from >= list.size())
+            return r;
+        r.any = true;
+        r.lo = list[from].values;
+        r.hi = r.lo;
+        for (std::size_t i = from + 1; i < list.size(); ++i) {
+            const auto& row = list[i].values;
+            for (std::size_t q = 0; q < QuantityCount; ++q) {
+                r.lo[q] = std::min(r.lo[q], row[q]);  // a NaN never replaces, as in rescaleAll
+                r.hi[q] = std::max(r.hi[q], row[q]);
+            }
+        }
+        return r;
+    };
+    const NewRange all = rangeOf(allSamples, fromAll);
+    const NewRange volts = rangeOf(voltageSamples, fromVolts);
+    bool changed = false;
+    for (AxisScale& r : scales) {
+        const NewRange& range = r.PositiveOnly ? volts : all;
+        const std::size_t from = r.PositiveOnly ? fromVolts : fromAll;
+        if (!range.any || !IsQuantity(r.Quantity))
+            continue;
+        const auto q = static_cast<std::size_t>(r.Quantity);
+        if (AlwaysFolded(r.Quantity) || FoldedWhenNarrower(r.Quantity)) {
+            if (GrowFoldedScale(r, allSamples, voltageSamples, from))
+                changed = true;
+            continue;
+        }
+        // An empty list left the range as it was: it holds no sample to widen from. Otherwise
+        // the kept range comes first, as the earlier samples come first in a rescale.
+        const double lo = from == 0 ? range.lo[q] : std::min(r.Minimum, range.lo[q]);
+        const double hi = from == 0 ? range.hi[q] : std::max(r.Maximum, range.hi[q]);
+        if (from != 0 && lo == r.Minimum && hi == r.Maximum)
+            continue;
+        const AxisScale before = r;
+        r.Minimum = lo;
+        r.Maximum = hi;
+        SetTicks(r);
+        changed = changed || before.Minimum != r.Minimum || before.Maximum != r.Maximum ||
+                  before.FirstTick != r.FirstTick || before.LastTick != r.LastTick || before.TickStep != r.TickStep;
+    }
+    return changed;
 }
 
 AxisScales InitialAxisScales()

@@ -88,6 +88,14 @@ void SetTicks(AxisScale& r);
 void Rescale(AxisScale& r, const SampleList& allSamples, const SampleList& voltageSamples);
 // Rescale of all sixteen records (one pass per list for the ranges).
 void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleList& voltageSamples);
+// The sixteen records after lists that only grew: allSamples from index fromAll on and
+// voltageSamples from fromVolts on are new since the last rescale (of the whole lists, or by this
+// routine). The ranges widen to take in the new samples, and come out as rescaleAll over the whole
+// lists would give them; a list that was empty gets the range of its new samples. Reads the new
+// samples only, but for an angle scale that folds across 0 whose range must widen: that record
+// is rescaled over its whole list. Returns true when any record changed.
+bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll,
+                const SampleList& voltageSamples, std::size_t fromVolts);
 // The sixteen records as created: range 0 to 1 with the ticks a rescale over empty lists gives.
 AxisScales InitialAxisScales();
 

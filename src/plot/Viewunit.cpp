@@ -58,6 +58,31 @@ void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int
     }
 }
 
+void TPlotView::extendPlottedPoints(const SampleList& activeSamples, bool p, PlottedPoints& points,
+                                    bool horizontalChanged, bool verticalChanged) const
+{
+    const int h = horizontalQuantity;
+    const int w = verticalQuantity;
+    const TAxisMap mx = horizontalMap(h, p);
+    const TAxisMap my = verticalMap(w, p);
+    const std::size_t old = std::min(points.size(), activeSamples.size());
+    // The kept values are the samples' own, so their pixels come out as computePlottedPoints
+    // gives them on the scales as they now stand.
+    if (horizontalChanged)
+        for (std::size_t i = 0; i < old; ++i)
+            points.pixelX[i] = mx.samplePixel(points.horizontalValues[i]);
+    if (verticalChanged)
+        for (std::size_t i = 0; i < old; ++i)
+            points.pixelY[i] = my.samplePixel(points.verticalValues[i]);
+    for (std::size_t i = old; i < activeSamples.size(); ++i) {
+        const Sample& s = activeSamples[i];
+        points.horizontalValues.push_back(s[h]);
+        points.verticalValues.push_back(s[w]);
+        points.pixelX.push_back(mx.samplePixel(s[h]));
+        points.pixelY.push_back(my.samplePixel(s[w]));
+    }
+}
+
 namespace {
 
 // Grid values of one axis by repeated addition, as the redraw accumulates them, mapped to pixels.
@@ -136,14 +161,17 @@ void TPlotView::ZoomToRect(TSampleStore& store, const PlotRect& band, bool p)
     // is the one samplePixel gives; its y is needed only when x already lies in the band.
     const TAxisMap mx = horizontalMap(h, p);
     const TAxisMap my = verticalMap(w, p);
-    const auto inBand = [&](const Sample& s) {
+    // The test holds copies of the axis maps: it stays with the histories after this rescale and
+    // judges samples of a followed log that arrive later as it judged these.
+    const auto inBand = [mx, my, band, h, w](const Sample& s) {
         const std::int32_t x = mx.samplePixel(s[h]);
         if (x < band.left || x > band.right)
             return false;
         const std::int32_t y = my.samplePixel(s[w]);
         return band.top <= y && y <= band.bottom;
     };
-    store.narrowSamples(KeepMask(store.allSamples(), inBand), KeepMask(store.voltageSamples(), inBand));
+    store.narrowSamples(KeepMask(store.allSamples(), inBand), KeepMask(store.voltageSamples(), inBand),
+                        TUndoHistory::SampleTest(inBand));
     rescaleAll(store);
 }
 

@@ -94,6 +94,13 @@ public:
         computePlottedPoints(activeSamples, horizontalQuantity, verticalQuantity, p, points);
     }
 
+    // Brings points up to date with activeSamples when they were computed for a first part of it
+    // (the list has only grown since, as a followed log's does) with the view's own quantities:
+    // the pixels of the points there are are computed again on the axes whose scale changed,
+    // and the new samples' points are added. The result is what computePlottedPoints gives.
+    void extendPlottedPoints(const SampleList& activeSamples, bool p, PlottedPoints& points, bool horizontalChanged,
+                             bool verticalChanged) const;
+
     // Grid line positions of the view's quantities in view p: for d from FirstTick by repeated
     // addition of TickStep while d < LastTick.
     GridLines gridLines(bool p) const;

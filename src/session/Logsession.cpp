@@ -1,6 +1,8 @@
 // TLogSession: one opened log with its view, zoom drag, plotted points and fit.
 #include "session/Logsession.h"
 
+#include "logdata/Logfollower.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -85,6 +87,23 @@ void TZoomDrag::cancel()
 
 TLogSession::TLogSession(std::int32_t width, std::int32_t height) : view_(width, height) {}
 
+TLogSession::~TLogSession() = default;
+TLogSession::TLogSession(TLogSession&&) noexcept = default;
+TLogSession& TLogSession::operator=(TLogSession&&) noexcept = default;
+
+TLogFollower* TLogSession::boundFollower()
+{
+    if (follower_)
+        follower_->rebind(store_);
+    return follower_.get();
+}
+
+void TLogSession::noteScaled()
+{
+    scaledAll_ = store_.allSamples().size();
+    scaledVolts_ = store_.voltageSamples().size();
+}
+
 std::unique_ptr<TLogSession> TLogSession::nextSession() const
 {
     auto next = std::make_unique<TLogSession>(view_.controlWidth, view_.controlHeight);
@@ -101,6 +120,7 @@ std::unique_ptr<TLogSession> TLogSession::nextSession() const
 TReadResult TLogSession::read(const std::filesystem::path& log, TProgressModel* progress, unsigned threads)
 {
     drag_.cancel();
+    stopFollowing();
     const TReadResult result = readLogFile(log, store_, progress, threads);
     if (result.status == TReadResult::OpenFailed)
         return result;
@@ -159,6 +179,7 @@ bool TLogSession::dragAcross(std::int32_t x0, std::int32_t x1)
 void TLogSession::zoomToBand(const ZoomBand& band)
 {
     view_.ZoomToRect(store_, band.rect(view_.Area), positiveVoltageView_);
+    noteScaled();
 }
 
 bool TLogSession::undo()
@@ -166,6 +187,7 @@ bool TLogSession::undo()
     if (!canUndo())
         return false;
     view_.Undo(store_);
+    noteScaled();
     return true;
 }
 
@@ -174,13 +196,73 @@ bool TLogSession::reset()
     if (!canUndo())
         return false;
     view_.Reset(store_);
+    noteScaled();
     return true;
 }
 
 void TLogSession::refresh(unsigned threads)
 {
     store_.rebuildSamples(threads);
+    // What arrives from now on takes the same corrections as what is shown.
+    if (TLogFollower* follower = boundFollower())
+        follower->setShifts(store_.azimuthShift(), store_.altitudeShift());
     rescale();
+}
+
+// ------------------------------------------------------------------ following
+
+TReadResult TLogSession::readFollowed(const std::filesystem::path& log, TProgressModel* progress)
+{
+    drag_.cancel();
+    stopFollowing();
+    auto follower = std::make_unique<TLogFollower>(store_);
+    const TReadResult result = follower->open(log, progress);
+    if (result.status == TReadResult::OpenFailed)
+        return result;
+    path_ = log;
+    plottedPoints_.clear();
+    rescale();
+    if (follower->following())
+        follower_ = std::move(follower);
+    return result;
+}
+
+bool TLogSession::following() const { return follower_ && follower_->following(); }
+
+void TLogSession::stopFollowing()
+{
+    if (follower_)
+        follower_->stop();
+    follower_.reset();
+}
+
+TFollowStep TLogSession::takeArrived(TProgressModel* progress)
+{
+    TLogFollower* follower = boundFollower();
+    if (!follower)
+        return {};
+    const TFollowStep step = follower->poll(progress);
+    if (step.status == TFollowStep::Restarted) {
+        // Read again from the start: nothing of the lists drawn before is left.
+        drag_.cancel();
+        plottedPoints_.clear();
+        rescale();
+    }
+    return step;
+}
+
+bool TLogSession::growScalesToArrived()
+{
+    const bool changed =
+        growScales(view_.axisScales, store_.allSamples(), scaledAll_, store_.voltageSamples(), scaledVolts_);
+    noteScaled();
+    return changed;
+}
+
+void TLogSession::extendPlottedPoints(bool horizontalChanged, bool verticalChanged)
+{
+    view_.extendPlottedPoints(activeSamples(), positiveVoltageView_, plottedPoints_, horizontalChanged,
+                              verticalChanged);
 }
 
 FitOutcome TLogSession::fit(int coeffCount)

@@ -22,6 +22,7 @@
 #include "plot/PlotRect.h"
 #include "plot/Viewunit.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -31,7 +32,9 @@
 
 namespace driftline {
 
+class TLogFollower;
 class TProgressModel;
+struct TFollowStep;
 
 // What a zoom keeps. Columns: from startX to endX (either order) over the plot area's height,
 // the classic band. Rows: from startY to endY over the area's width. Box: both.
@@ -90,6 +93,9 @@ public:
     // An empty session with a plot control of width x height pixels (area inset PlotAreaInset),
     // Time against Volts and the all-samples view.
     explicit TLogSession(std::int32_t width = DefaultPlotWidth, std::int32_t height = DefaultPlotHeight);
+    ~TLogSession();
+    TLogSession(TLogSession&&) noexcept;
+    TLogSession& operator=(TLogSession&&) noexcept;
 
     // A fresh session for the next file: the same control size, axes and positive-voltage choice,
     // and the date in force at the end of this session's log (a log may rely on the date of the
@@ -123,7 +129,11 @@ public:
     // The samples of the view chosen (voltage samples in the positive-voltage view).
     const SampleList& activeSamples() const { return store_.activeSamples(positiveVoltageView_); }
     // Rescale of all sixteen scales over the store's lists as they stand.
-    void rescale() { view_.rescaleAll(store_); }
+    void rescale()
+    {
+        view_.rescaleAll(store_);
+        noteScaled();
+    }
 
     // What the latest redraw plotted; computePlottedPoints brings it up to date with the view
     // without drawing (the canvas's redraw does the same while drawing).
@@ -174,6 +184,28 @@ public:
     void setFrameSite(std::optional<TPreciseSite> site) { store_.preciseSite = std::move(site); }
     const std::optional<TPreciseSite>& frameSite() const { return store_.preciseSite; }
 
+    // ---------------------------------------------------------------- following a growing log
+    // Reads the log as read() does, through a follower that then goes on taking what the writer
+    // appends (a last line without its line end is never taken). The log is followed when it
+    // could be read to its end (following()).
+    TReadResult readFollowed(const std::filesystem::path& log, TProgressModel* progress = nullptr);
+    bool following() const;
+    // The follower while there is one (its wake-up descriptor, its clock, the bytes pending).
+    TLogFollower* follower() const { return follower_.get(); }
+    // One look at the followed file: what arrived goes into the lists, through the zoom
+    // histories when there are zooms (each list and undo entry takes what its zooms keep), derived
+    // with the corrections of the latest refresh. A file read again from the start is rescaled
+    // whole. The scales are otherwise left alone (growScalesToArrived).
+    TFollowStep takeArrived(TProgressModel* progress = nullptr);
+    // Ends following; the data stay.
+    void stopFollowing();
+    // Widens the scales to take in the samples that arrived since they were last set, as a
+    // rescale over the whole lists would; true when a scale changed.
+    bool growScalesToArrived();
+    // Brings the plotted points up to date when the active list has only grown since they were
+    // computed, recomputing the pixels of the old points on the axes whose scale changed.
+    void extendPlottedPoints(bool horizontalChanged, bool verticalChanged);
+
     // ---------------------------------------------------------------- fit
     // Fits the plotted points with coeffCount coefficients. The kept coefficients are cut or
     // extended to coeffCount and, when the fit succeeds, replaced by its result.
@@ -188,6 +220,13 @@ private:
     std::vector<double> fitCoefficients_;
     TZoomDrag drag_;
     std::filesystem::path path_;
+    std::unique_ptr<TLogFollower> follower_;
+    // How much of each list the scales have taken in (the rest arrived since).
+    std::size_t scaledAll_ = 0;
+    std::size_t scaledVolts_ = 0;
+    void noteScaled();
+    // The follower, pointed at this session's store (a session may have moved since it began).
+    TLogFollower* boundFollower();
 };
 
 }  // namespace driftline

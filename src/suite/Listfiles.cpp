@@ -27,4 +27,26 @@ void ListFiles(const std::filesystem::path& folder, std::string_view extension, 
     std::sort(list.begin(), list.end());
 }
 
+std::filesystem::path NewestLogFile(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    ListFiles(folder, "log", names);
+    std::filesystem::path newest;
+    std::filesystem::file_time_type newestTime{};
+    for (const std::string& name : names) {  // by name, so a later name wins a tie
+        std::error_code ec;
+        const std::filesystem::path path = folder / name;
+        if (!std::filesystem::is_regular_file(path, ec))
+            continue;
+        const auto time = std::filesystem::last_write_time(path, ec);
+        if (ec)
+            continue;
+        if (newest.empty() || time >= newestTime) {
+            newest = path;
+            newestTime = time;
+        }
+    }
+    return newest;
+}
+
 }  // namespace driftline

@@ -15,4 +15,8 @@ namespace driftline {
 // both reproduce. A missing or unreadable folder gives an empty list.
 void ListFiles(const std::filesystem::path& folder, std::string_view extension, std::vector<std::string>& list);
 
+// The regular file of folder named "*.log" that was modified last (of equal times, the last by
+// name): the log the controller is writing tonight. Empty when the folder has none.
+std::filesystem::path NewestLogFile(const std::filesystem::path& folder);
+
 }  // namespace driftline

@@ -161,25 +161,28 @@ private slots:
         QTest::addColumn<int>("fileType");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("suffix");
         QTest::newRow("comma") << 0 << "Comma separated values (*.csv);;Any (*.*)"
-                               << QByteArray("40373.9,0.25\r\n360,1.2345e-05\r\n");
+                               << QByteArray("40373.9,0.25\r\n360,1.2345e-05\r\n") << "csv";
         QTest::newRow("space") << 1 << "Space separated values (*.txt);;Any (*.*)"
-                               << QByteArray("40373.9 0.25\r\n360 1.2345e-05\r\n");
+                               << QByteArray("40373.9 0.25\r\n360 1.2345e-05\r\n") << "txt";
         QTest::newRow("binary") << 2 << "Data file (*.dat);;Any (*.*)"
-                                << QByteArray::fromStdString(BinarySelectionBytes(TwoPoints()));
+                                << QByteArray::fromStdString(BinarySelectionBytes(TwoPoints())) << "dat";
     }
     void eachTypeUsesItsFilterAndWritesItsFile()
     {
         QFETCH(int, fileType);
         QFETCH(QString, filter);
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, suffix);
         FakeDialogs dialogs;
         dialogs.chooseItem = fileType;
         dialogs.savePath = PathIn("out.any");
         TSaveCommands commands(nullptr, Ini(), dialogs.Seams());
         QVERIFY(commands.tbSaveClick(TwoPoints()));
         QCOMPARE(dialogs.lastFilter, filter);
-        QCOMPARE(dialogs.lastSuffix, QStringLiteral("csv"));  // kept for all three types
+        // The type's own extension: binary data named .csv misled every program that opened it.
+        QCOMPARE(dialogs.lastSuffix, suffix);
         QCOMPARE(commands.saveFilter(), filter);
         QCOMPARE(QByteArray::fromStdString(ReadFile(Folder() / "out.any")), bytes);
         QVERIFY(dialogs.errors.isEmpty());

@@ -10,6 +10,7 @@
 
 #include <QtTest>
 
+#include <QAction>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -144,6 +145,7 @@ private slots:
     void gesturesThatDoNotZoom();
     void rowBandAndBoxZoomThenUndoByKey();
     void escapeAndSlipsDoNotZoom();
+    void newFitReplacesTheCurveBefore();
     void twoZoomsThenUndo();
     void resetAfterThreeZooms();
     void refreshAfterZoomAndCorrection();
@@ -690,6 +692,28 @@ void TstMainWindow::escapeAndSlipsDoNotZoom()
     QVERIFY(!form->session().canUndo());
     Drag(*form, 200, {200 + slip + 1}, 200 + slip + 1);
     QVERIFY(form->session().canUndo());
+}
+
+void TstMainWindow::newFitReplacesTheCurveBefore()
+{
+    auto form = MakeForm();
+    QVERIFY(form);
+    form->openChosenFile(LogPath("small.log"));
+    auto* coefficients = form->findChild<QSpinBox*>(QStringLiteral("seCoeff"));
+    auto* fit = form->findChild<QAction*>(QStringLiteral("miFit"));
+    QVERIFY(coefficients && fit);
+    // A straight line alone, on the plot as drawn after the open.
+    coefficients->setValue(2);
+    fit->trigger();
+    const QImage lineOnly = form->Plot->Canvas.Bitmap.copy();
+    // A curve of six coefficients, then the line again: the curve must be gone.
+    coefficients->setValue(6);
+    fit->trigger();
+    QVERIFY(form->Plot->Canvas.Bitmap != lineOnly);
+    coefficients->setValue(2);
+    fit->trigger();
+    QVERIFY(form->Plot->Canvas.Bitmap == lineOnly);
+    QVERIFY(form->Plot->Picture() == lineOnly);
 }
 
 void TstMainWindow::twoZoomsThenUndo()

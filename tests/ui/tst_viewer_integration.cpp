@@ -717,7 +717,10 @@ void TstViewerIntegration::savesEqualTheHeadlessSession()
         Find<QAction>(*form, "miSaveAs")->trigger();
     QVERIFY(dialogAnswered);
     QCOMPARE(dialogFilter, filter);
-    QCOMPARE(dialogSuffix, QStringLiteral("csv"));
+    // The default extension follows the type chosen.
+    QCOMPARE(dialogSuffix, format);
+    QCOMPARE(Find<QLabel>(*form, "StatusPanel0")->text(),
+             QStringLiteral("Saved %1 points to %2").arg(points).arg(target));
 
     // The window's session gave the same points as one driven without a window (the one
     // driftline-cli's save runs, compared with the tool below).

@@ -3,6 +3,8 @@
 
 #include "analysis/ui/Polunit.h"
 
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QWidget>
 
 namespace driftline {
@@ -17,6 +19,9 @@ double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const
     const FitOutcome outcome = fit();
     for (const auto& line : outcome.memoLines)
         polForm->AddLine(QString::fromStdString(line));
+    // "Corr coeff" heads the list; twenty coefficients must not scroll it out of sight.
+    polForm->Memo()->moveCursor(QTextCursor::Start);
+    polForm->Memo()->ensureCursorVisible();
     DrawFitCurve(plot.Canvas, outcome.curve);
     plot.Show();
     return outcome.correlation;

@@ -131,10 +131,11 @@ bool TSaveCommands::tbSaveClick(const PlottedPoints& points, const TFitsSelectio
     if (fileType < 0 || fileType >= SaveFileTypeCount)
         return false;
     filter_ = DialogFilter(SaveFilters[fileType]);
-    const QString path = seams.runSaveDialog(window_, filter_, QString::fromLatin1(SaveDefaultExtension));
+    // Binary data named ".csv" would mislead every program that opens it.
+    const QString path = seams.runSaveDialog(window_, filter_, QString::fromLatin1(SaveExtensions[fileType]));
     if (path.isEmpty())
         return false;
-    return WriteChecked(path, [&](const std::filesystem::path& target, std::string& error) {
+    const bool saved = WriteChecked(path, [&](const std::filesystem::path& target, std::string& error) {
         if (fileType == SaveFits) {
             if (fits == nullptr) {
                 error = "nothing describes the table";
@@ -144,6 +145,9 @@ bool TSaveCommands::tbSaveClick(const PlottedPoints& points, const TFitsSelectio
         }
         return WriteSelection(target, points, fileType, error);
     });
+    if (saved && seams.confirm)
+        seams.confirm(QStringLiteral("Saved %1 points to %2").arg(points.size()).arg(path));
+    return saved;
 }
 
 bool TSaveCommands::miSaveLimitsClick(const SampleList& voltageSamples, const SampleList& allSamples)

@@ -59,6 +59,8 @@ struct SaveSeams {
     std::function<QString(QWidget* parent, const QString& filter, const QString& defaultSuffix)> runSaveDialog;
     // Reports a save that failed.
     std::function<void(QWidget* parent, const QString& title, const QString& text)> showError;
+    // Confirms a save that succeeded ("Saved N points to FILE"); nothing when empty.
+    std::function<void(const QString& text)> confirm;
 };
 
 // The real dialogs: TSaveForm::exec, a save-mode file dialog, a warning box.

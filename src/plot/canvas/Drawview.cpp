@@ -217,11 +217,26 @@ void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode)
 void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode)
 {
+    view.computePlottedPoints(activeSamples, p, points);
+    DrawPlotted(plot, view, p, points, mode);
+}
+
+void DrawPlotted(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points, DrawMode mode)
+{
     plot.Clear();
     DrawGrid(plot, view, p);
     DrawLabels(plot, view, p);
-    view.computePlottedPoints(activeSamples, p, points);
     DrawSamples(plot, points, mode);
+}
+
+void DrawAppended(TPlotCanvas& plot, const PlottedPoints& points, std::size_t from)
+{
+    if (from == 0 || from >= points.size())
+        return;
+    plot.Pen.setColor(SampleColor);
+    plot.MoveTo(static_cast<int>(points.pixelX[from - 1]), static_cast<int>(points.pixelY[from - 1]));
+    for (std::size_t i = from; i < points.size(); ++i)
+        plot.LineTo(static_cast<int>(points.pixelX[i]), static_cast<int>(points.pixelY[i]));
 }
 
 void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode)

@@ -9,6 +9,7 @@
 #include "plot/canvas/Plotcanvas.h"
 #include "session/Logsession.h"
 
+#include <cstddef>
 #include <vector>
 
 #include <QColor>
@@ -28,6 +29,15 @@ enum class DrawMode { Fast, EverySegment };
 // scales when p). Refills points with what was plotted.
 void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode = DrawMode::Fast);
+
+// The same redraw from points already computed for the view (DrawView without the points).
+void DrawPlotted(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points,
+                 DrawMode mode = DrawMode::Fast);
+
+// The segments from points[from - 1] on to the last point, drawn on a picture that already shows
+// points up to from - 1 (a followed log's new samples while the scales stay); nothing without
+// new points or without one drawn before them.
+void DrawAppended(TPlotCanvas& plot, const PlottedPoints& points, std::size_t from);
 
 // The redraw of a session's view (its axes, its positive-voltage choice, its active samples);
 // the session's plotted points become what was drawn.

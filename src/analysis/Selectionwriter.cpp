@@ -184,6 +184,9 @@ bool WriteSelection(const std::filesystem::path& path, const PlottedPoints& poin
         return WriteTextSelection(path, points, ' ', error);
     case SaveBinary:
         return WriteBinarySelection(path, points, error);
+    case SaveFits:
+        error = "a FITS table needs its header";
+        return false;
     default:
         error = "no file type chosen";
         return false;

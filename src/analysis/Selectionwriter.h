@@ -13,14 +13,16 @@ enum SaveFileType : int {
     SaveCommaSeparated = 0,
     SaveSpaceSeparated = 1,
     SaveBinary = 2,
+    SaveFits = 3,  // a FITS binary table (Fitswriter); needs the header's facts besides the points
 };
-inline constexpr int SaveFileTypeCount = 3;
+inline constexpr int SaveFileTypeCount = 4;
 
 // Save dialog filter of each file type, as "description|pattern|description|pattern".
 inline constexpr const char* SaveFilters[SaveFileTypeCount] = {
     "Comma separated values (*.csv)|*.csv|Any (*.*)|*.*",
     "Space separated values (*.txt)|*.txt|Any (*.*)|*.*",
     "Data file (*.dat)|*.dat|Any (*.*)|*.*",
+    "FITS table (*.fits)|*.fits|Any (*.*)|*.*",
 };
 // The save dialog keeps this default extension for every file type.
 inline constexpr const char* SaveDefaultExtension = "csv";
@@ -50,7 +52,7 @@ bool WriteTextSelection(const std::filesystem::path& path, const PlottedPoints& 
 bool WriteBinarySelection(const std::filesystem::path& path, const PlottedPoints& points, std::string& error);
 
 // Writes the selection in the format of a file-type item index (0, 1 or 2); false with a reason
-// for any other index or a failed write.
+// for any other index (a FITS table is written by WriteFitsSelection) or a failed write.
 bool WriteSelection(const std::filesystem::path& path, const PlottedPoints& points, int fileType,
                     std::string& error);
 

@@ -16,6 +16,7 @@
 #include "plot/canvas/Drawview.h"
 #include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
+#include "astro/Sitesettings.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
 #include "suite/Listfiles.h"
@@ -23,12 +24,15 @@
 
 #include "ui_Mainunit.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <QScreen>
@@ -165,6 +169,7 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     redrawClock_->setSingleShot(true);
     connect(redrawClock_, &QTimer::timeout, this, &TForm1::Redraw);
     ui->miTextEditor->setEnabled(false);
+    BuildPositionsMenu();
     ReadSettings();
     ui->lblCaption->setText(QStringLiteral("Version ") + QString::fromUtf8(version::ProductVersion));
     for (QLabel* label : {ui->lblDCGain, ui->lblTimerInterval, ui->lblIFGain, ui->lblIntegration, ui->lblOffset})
@@ -295,11 +300,61 @@ void TForm1::ReadSettings()
     }
     move(left, top);
     SyncViewQuantities();
+    positionSettings_ = ReadPositionSettings(ini, SettingsSection);
+    session_->setFrameSite(FrameSite(SiteFromSettings(Global()), positionSettings_));
+    ShowFrame();
+}
+
+void TForm1::BuildPositionsMenu()
+{
+    QMenu* positions = ui->menuView->addMenu(QStringLiteral("&Positions"));
+    positions->setObjectName(QStringLiteral("menuPositions"));
+    auto* group = new QActionGroup(this);
+    miFrameClassic = positions->addAction(QString::fromUtf8(FrameCaption(TPositionFrame::Classic)));
+    miFrameClassic->setObjectName(QStringLiteral("miFrameClassic"));
+    miFrameIcrs = positions->addAction(QString::fromUtf8(FrameCaption(TPositionFrame::Icrs)));
+    miFrameIcrs->setObjectName(QStringLiteral("miFrameIcrs"));
+    for (QAction* item : {miFrameClassic, miFrameIcrs}) {
+        item->setCheckable(true);
+        group->addAction(item);
+    }
+    connect(miFrameClassic, &QAction::triggered, this, [this] { SetFrame(TPositionFrame::Classic); });
+    connect(miFrameIcrs, &QAction::triggered, this, [this] { SetFrame(TPositionFrame::Icrs); });
+
+    // The frame's panel sits at the right end of the status bar, hidden in the classic frame.
+    lblFrame = new QLabel(ui->StatusBar);
+    lblFrame->setObjectName(QStringLiteral("lblFrame"));
+    lblFrame->setFrameShape(QFrame::Panel);
+    lblFrame->setFrameShadow(QFrame::Sunken);
+    lblFrame->setAlignment(Qt::AlignCenter);
+    lblFrame->hide();
+    ui->statusLayout->addWidget(lblFrame);
+}
+
+void TForm1::ShowFrame()
+{
+    const bool icrs = positionSettings_.frame == TPositionFrame::Icrs;
+    (icrs ? miFrameIcrs : miFrameClassic)->setChecked(true);
+    lblFrame->setText(QString::fromUtf8(FrameCaption(positionSettings_.frame)));
+    lblFrame->setVisible(icrs);
+    FormResize();
+}
+
+void TForm1::SetFrame(TPositionFrame frame)
+{
+    frameChosen_ = true;
+    const bool changed = positionSettings_.frame != frame;
+    positionSettings_.frame = frame;
+    session_->setFrameSite(FrameSite(SiteFromSettings(Global()), positionSettings_));
+    ShowFrame();
+    // The samples on show were derived in the other frame: derive them again, as Refresh does.
+    if (changed && !reading_ && !session_->store().allRecords().empty())
+        rebuildSamples();
 }
 
 void TForm1::WriteSettings()
 {
-    const std::vector<std::pair<std::string, std::string>> keyValues = {
+    std::vector<std::pair<std::string, std::string>> keyValues = {
         {"Horizontal", std::to_string(horizontalQuantity())},
         {"Vertical", std::to_string(verticalQuantity())},
         {"Top", std::to_string(pos().y())},
@@ -308,6 +363,8 @@ void TForm1::WriteSettings()
         {"Coeff No", std::to_string(ui->seCoeff->value())},
         {"Follow log", miFollow->isChecked() ? "1" : "0"},
     };
+    if (frameChosen_)
+        keyValues.emplace_back(FrameKey, positionSettings_.frame == TPositionFrame::Icrs ? "1" : "0");
     std::string error;
     if (!WriteIniSection(SettingsPath(), SettingsSection, keyValues, error))
         std::fprintf(stderr, "driftline: cannot write settings to %s: %s\n", SettingsPath().string().c_str(),
@@ -959,13 +1016,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::FormResize()
 {
-    // The follow panel, when shown, takes its text's width; the read-outs share the rest.
+    // The follow panel, when shown, takes its text's width, and in the ICRS frame the frame's
+    // panel takes its room at the right; the read-outs share the rest.
     const int followWidth = lblFollow && !lblFollow->isHidden()
                                 ? lblFollow->fontMetrics().horizontalAdvance(lblFollow->text()) + 2 * lblFollow->frameWidth() + 16
                                 : 0;
     if (followWidth > 0)
         lblFollow->setFixedWidth(followWidth);
-    const int half = std::max(0, width() - followWidth) / 2;
+    const int frameWidth = lblFrame != nullptr && !lblFrame->isHidden() ? lblFrame->sizeHint().width() + 16 : 0;
+    if (frameWidth > 0)
+        lblFrame->setFixedWidth(frameWidth);
+    const int half = std::max(0, width() - followWidth - frameWidth) / 2;
     ui->StatusPanel0->setFixedWidth(half);
     ui->StatusPanel1->setFixedWidth(half);
 }
@@ -1015,7 +1076,14 @@ void TForm1::tbSaveClick()
     if (reading_)
         return;
     flushPendingRedraw();
-    saveCommands->tbSaveClick(session_->plottedPoints());
+    // What a FITS table says besides the points: the plotted quantities, the site, the frame, the
+    // corrections and the log.
+    const TLogSession& session = *session_;
+    TFitsSelection fits;
+    fits.horizontal = session.horizontalQuantity();
+    fits.vertical = session.verticalQuantity();
+    fits.info = FitsInfoFor(Global(), positionSettings_, session.store(), session.path(), session.activeSamples());
+    saveCommands->tbSaveClick(session.plottedPoints(), &fits);
 }
 
 void TForm1::miSaveLimitsClick()

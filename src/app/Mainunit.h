@@ -6,6 +6,7 @@
 #include "plot/AxisScale.h"
 #include "plot/Viewunit.h"
 #include "session/Logsession.h"
+#include "suite/Positionsettings.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -207,6 +208,22 @@ private:
     AxisScale pointsVerticalScale_;
     std::int32_t shownLoggedAz_ = NoCorrection;
     std::int32_t shownLoggedAlt_ = NoCorrection;
+
+public:
+    // View > Positions: the frame of right ascension, declination, Beta and Lambda. Choosing one
+    // re-derives the samples of an open file in it (as Refresh does); remembered as "Frame".
+    QAction* miFrameClassic = nullptr;
+    QAction* miFrameIcrs = nullptr;
+    // Status bar panel naming the frame; shown only in the ICRS frame.
+    QLabel* lblFrame = nullptr;
+    const TPositionSettings& positionSettings() const { return positionSettings_; }
+    void SetFrame(TPositionFrame frame);
+
+private:
+    void BuildPositionsMenu();
+    void ShowFrame();
+    TPositionSettings positionSettings_;
+    bool frameChosen_ = false;  // "Frame" is written back only after a choice in this run
 };
 
 }  // namespace driftline

@@ -1,8 +1,10 @@
 // Option parsing shared by driftline-cli's commands.
 #include "cli/Clioptions.h"
 
+#include "astro/Sitesettings.h"
 #include "cli/Terminalprogress.h"
 #include "suite/Globalunit.h"
+#include "suite/Inifile.h"
 #include "suite/Suiteroot.h"
 
 #include <cctype>
@@ -15,6 +17,9 @@
 namespace driftline::cli {
 
 namespace {
+
+// The viewer's own settings section, which also holds its frame choice.
+constexpr const char* ViewerSection = "Driftline";
 
 std::string FirstLine(const char* text)
 {
@@ -148,6 +153,24 @@ int ParseCliOptions(const std::vector<std::string>& args, const char* command, c
             if (!ParseSize(value, size))
                 return UsageError(command, usage, "bad size '" + value + "' (expected WxH)");
             out.size = size;
+        } else if (name == "--frame" && accepts(OptPosition)) {
+            if (!takeValue(value))
+                return missing();
+            if (value == "classic")
+                out.frame = TPositionFrame::Classic;
+            else if (value == "icrs")
+                out.frame = TPositionFrame::Icrs;
+            else
+                return UsageError(command, usage, "unknown frame '" + value + "' (classic or icrs)");
+        } else if (name == "--dut1" && accepts(OptPosition)) {
+            double dut1 = 0.0;
+            if (!takeValue(value))
+                return missing();
+            if (!ParseDouble(value, dut1) || !std::isfinite(dut1) || std::fabs(dut1) > MaxDut1Seconds)
+                return UsageError(command, usage, "bad DUT1 '" + value + "' (seconds, -1..1)");
+            out.dut1 = dut1;
+        } else if (name == "--no-refraction" && accepts(OptPosition) && !inlineValue) {
+            out.noRefraction = true;
         } else if ((name == "-o" || name == "--output") && accepts(OptOutput)) {
             if (!takeValue(value) || value.empty())
                 return missing();
@@ -193,8 +216,22 @@ void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& l
     InstallGlobal(global);
 }
 
-TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, unsigned readThreads)
+TPositionSettings CliPositionSettings(const TCliOptions& options)
 {
+    TPositionSettings settings = ReadPositionSettings(TIniReader(Global().IniFilePath), ViewerSection);
+    if (options.frame)
+        settings.frame = *options.frame;
+    if (options.dut1)
+        settings.dut1Seconds = *options.dut1;
+    if (options.noRefraction)
+        settings.refraction = false;
+    return settings;
+}
+
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, const TCliOptions& options,
+                          unsigned readThreads)
+{
+    session.setFrameSite(FrameSite(SiteFromSettings(Global()), CliPositionSettings(options)));
     TReadResult result;
     {
         // One read at a time may draw on the terminal; several at once keep it quiet.
@@ -234,7 +271,7 @@ bool OpenCliSession(const char* command, const TCliOptions& options, Quantity ho
     const auto [width, height] = options.size.value_or(std::pair{DefaultPlotWidth, DefaultPlotHeight});
     session = TLogSession(width, height);
     session.setAxes(horizontal, vertical);
-    read = LoadLogForCli(options.positional.at(0), session);
+    read = LoadLogForCli(options.positional.at(0), session, options);
     if (read.status == TReadResult::OpenFailed)
         return false;
     session.setPositiveVoltageView(options.voltsOnly && session.hasVoltageSamples());

@@ -3,6 +3,7 @@
 // log into a session (the window's way) with one-line error reports.
 #include "logdata/Logreader.h"
 #include "logdata/Samplestore.h"
+#include "suite/Positionsettings.h"
 #include "plot/Viewunit.h"
 #include "session/Logsession.h"
 #include <cstdint>
@@ -26,7 +27,16 @@ enum CommonOption : unsigned {
     OptSize = 1u << 6,       // --size WxH: picture or plot size in pixels
     OptOutput = 1u << 7,     // -o FILE (also --output FILE)
     OptSettings = OptRoot | OptIni,
+    // --frame classic|icrs, --dut1 SECONDS, --no-refraction: the frame of the derived positions.
+    OptPosition = 1u << 8,
 };
+
+// The usage lines of OptPosition, for the commands' usage texts.
+#define DRIFTLINE_POSITION_USAGE                                                                       \
+    "  --frame F        positions in the classic frame (of date, no precession) or icrs (J2000);\n" \
+    "                   default: the viewer's Frame setting, else classic\n"                          \
+    "  --dut1 S         UT1 - UTC in seconds for the icrs frame, -1..1 (default: the DUT1 setting)\n" \
+    "  --no-refraction  icrs frame without radio refraction, as a pressure of 0 would\n"
 
 // A command's own option: "--records" with a value, or a flag such as "--no-header".
 struct TExtraOption {
@@ -44,6 +54,9 @@ struct TCliOptions {
     std::vector<std::pair<double, double>> bands;  // X0, X1 as given (not ordered)
     std::optional<std::pair<int, int>> size;       // width, height
     std::filesystem::path output;                  // -o; empty = not given
+    std::optional<TPositionFrame> frame;           // --frame; empty = from the settings
+    std::optional<double> dut1;                    // --dut1; empty = from the settings
+    bool noRefraction = false;                     // --no-refraction
     // Extra options as given, each value of a repeated one in order ("" for a flag).
     std::map<std::string, std::vector<std::string>> extra;
 
@@ -70,10 +83,16 @@ bool ParseDouble(std::string_view text, double& value);
 // suite one line on stderr says how to name one, and the built-in settings are used.
 void InstallCliGlobal(const TCliOptions& options, const std::filesystem::path& log = {});
 
-// Reads a log into session. A failed open prints "driftline-cli: cannot open X: reason"; a stop at
-// an invalid date prints "driftline-cli: X: line N: Invalid argument to date encode" (the samples
-// before it stay). readThreads as in TLogSession::read. Returns the reader's result.
-TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, unsigned readThreads = 0);
+// The frame, humidity and DUT1 of the viewer's settings section (of the installed TGlobal's
+// settings file), with --frame, --dut1 and --no-refraction applied over them.
+TPositionSettings CliPositionSettings(const TCliOptions& options);
+
+// Reads a log into session in the frame of the options (CliPositionSettings). A failed open
+// prints "driftline-cli: cannot open X: reason"; a stop at an invalid date prints
+// "driftline-cli: X: line N: Invalid argument to date encode" (the samples before it stay).
+// readThreads as in TLogSession::read. Returns the reader's result.
+TReadResult LoadLogForCli(const std::filesystem::path& log, TLogSession& session, const TCliOptions& options,
+                          unsigned readThreads = 0);
 
 // The --band ends as pixel columns (truncated toward zero, as every value-to-pixel conversion);
 // false when an end does not fit a pixel coordinate.

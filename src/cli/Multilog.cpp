@@ -127,7 +127,7 @@ int DeriveLogs(const TCliOptions& options, const char* header,
         [&](const std::filesystem::path& log, unsigned readThreads) {
             TLogOutcome outcome;
             TLogSession session;
-            const TReadResult read = LoadLogForCli(log, session, readThreads);
+            const TReadResult read = LoadLogForCli(log, session, options, readThreads);
             outcome.failed = read.status != TReadResult::Ok;
             if (read.status == TReadResult::OpenFailed || !correct(log, session)) {
                 outcome.failed = true;

@@ -1,7 +1,11 @@
 // driftline-cli derive: every derived sample of a log as comma-separated values.
+#include "analysis/Fitswriter.h"
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
 #include "cli/Multilog.h"
+#include "astro/Sitesettings.h"
+#include "suite/Fileunit.h"
+#include "suite/Globalunit.h"
 #include "logdata/Logfollower.h"
 
 #include "analysis/Chunkformat.h"
@@ -25,7 +29,7 @@ namespace {
 
 const char* const DeriveUsage =
     "usage: driftline-cli derive LOG... [--root DIR | --ini FILE] [--az-corr N] [--alt-corr N] [--volts-only]\n"
-    "                               [--follow [--idle-exit SECONDS]]\n"
+    "                               [--format csv|fits] [-o FILE] [--follow [--idle-exit SECONDS]]\n"
     "\n"
     "Reads LOG and writes one comma-separated line per sample to standard output, after the header\n"
     "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts\n"
@@ -44,15 +48,23 @@ const char* const DeriveUsage =
     "                 start: the header and every sample are written again. Not with --az-corr or\n"
     "                 --alt-corr.\n"
     "  --idle-exit S  with --follow: end once LOG has not grown for S seconds\n"
+    "  --format F     csv (the default) or fits: a FITS binary table of the eight quantities (MJD in\n"
+    "                 UTC, degrees with signed declination and Beta, volts) with the site, frame,\n"
+    "                 corrections and log name in its header; fits needs -o\n"
+    "  -o FILE        write to FILE (replaced atomically) instead of standard output\n"
+    "                 (not with --follow, which writes to standard output)\n"
+    DRIFTLINE_POSITION_USAGE
     "\n"
     "With several logs, or a folder (its *.log files in name order), one CSV holds them all in the\n"
     "order given, with a first column 'file' naming each row's log. The exit status is 1 when any\n"
     "log could not be read in full.\n";
 
-// Buffered writer: values go through std::to_chars into one block that is written when full.
+// Buffered writer: values go through std::to_chars into one block that is written (to a stream
+// or to a file being replaced) when full.
 class TCsvWriter {
 public:
     explicit TCsvWriter(std::FILE* out) : out_(out), buffer_(BlockBytes) {}
+    explicit TCsvWriter(TAtomicFile* file) : file_(file), buffer_(BlockBytes) {}
     ~TCsvWriter() { flush(); }
     TCsvWriter(const TCsvWriter&) = delete;
     TCsvWriter& operator=(const TCsvWriter&) = delete;
@@ -73,8 +85,29 @@ public:
         *result.ptr = separator;
         used_ += static_cast<std::size_t>(result.ptr - begin) + 1;
     }
+    // Bytes formatted elsewhere, after what the buffer holds.
+    bool bytes(std::string_view text)
+    {
+        if (!flush())
+            return false;
+        if (file_ != nullptr) {
+            if (!file_->Write(text, error_))
+                failed_ = true;
+        } else if (std::fwrite(text.data(), 1, text.size(), out_) != text.size()) {
+            failed_ = true;
+        }
+        return !failed_;
+    }
+    // Why the last write to a file failed.
+    const std::string& error() const { return error_; }
     bool flush()
     {
+        if (file_ != nullptr) {
+            if (used_ != 0 && !failed_ && !file_->Write(std::string_view(buffer_.data(), used_), error_))
+                failed_ = true;
+            used_ = 0;
+            return !failed_;
+        }
         if (used_ != 0 && std::fwrite(buffer_.data(), 1, used_, out_) != used_)
             failed_ = true;
         used_ = 0;
@@ -91,7 +124,9 @@ private:
         if (n > buffer_.size())
             buffer_.resize(n);
     }
-    std::FILE* out_;
+    std::FILE* out_ = nullptr;
+    TAtomicFile* file_ = nullptr;
+    std::string error_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
@@ -163,6 +198,7 @@ int RunFollow(const TCliOptions& options)
     const std::filesystem::path log = options.positional[0];
 
     TLogSession session;
+    session.setFrameSite(FrameSite(SiteFromSettings(Global()), CliPositionSettings(options)));
     const TReadResult read = session.readFollowed(log);
     if (read.status == TReadResult::OpenFailed) {
         std::fprintf(stderr, "driftline-cli: cannot open %s: %s\n", log.c_str(), read.reason.c_str());
@@ -274,36 +310,66 @@ bool CorrectAsAsked(const TCliOptions& options, TLogSession& session)
 int RunDerive(const std::vector<std::string>& args)
 {
     TCliOptions options;
-    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptVoltsOnly,
-                                 {{"--az-corr", true}, {"--alt-corr", true}, {"--follow", false}, {"--idle-exit", true}},
+    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptPosition | OptVoltsOnly | OptOutput,
+                                 {{"--az-corr", true}, {"--alt-corr", true}, {"--format", true}, {"--follow", false},
+                                  {"--idle-exit", true}},
                                  options))
         return rc;
     if (options.positional.empty())
         return UsageError("derive", DeriveUsage, "no log file given");
+    const std::string format = options.value("--format", "csv");
+    if (format != "csv" && format != "fits")
+        return UsageError("derive", DeriveUsage, "unknown format '" + format + "' (csv or fits)");
+    const bool toStdout = options.output.empty() || options.output == "-";
+    if (format == "fits" && toStdout)
+        return UsageError("derive", DeriveUsage, "--format fits needs -o FILE");
     if (options.has("--idle-exit") && !options.has("--follow"))
         return UsageError("derive", DeriveUsage, "--idle-exit needs --follow");
-    if (options.has("--follow") && NamesSeveralLogs(options.positional))
-        return UsageError("derive", DeriveUsage, "--follow follows one log file");
-    if (NamesSeveralLogs(options.positional))
+    if (options.has("--follow") && (format != "csv" || !toStdout))
+        return UsageError("derive", DeriveUsage, "--follow writes CSV to standard output (no --format fits, no -o)");
+    if (NamesSeveralLogs(options.positional)) {
+        if (options.has("--follow"))
+            return UsageError("derive", DeriveUsage, "--follow follows one log file");
+        if (format != "csv" || !toStdout)
+            return UsageError("derive", DeriveUsage, "several logs are written as CSV to standard output");
         return DeriveLogs(options, DeriveHeader, [&](const std::filesystem::path& log, TLogSession& session) {
             if (CorrectAsAsked(options, session))
                 return true;
             std::fprintf(stderr, "driftline-cli derive: %s: not derived\n", log.c_str());
             return false;
         });
+    }
     InstallCliGlobal(options, options.positional.at(0));
     if (options.has("--follow"))
         return RunFollow(options);
 
     TLogSession session;
-    const TReadResult read = LoadLogForCli(options.positional[0], session);
+    const TReadResult read = LoadLogForCli(options.positional[0], session, options);
     if (read.status == TReadResult::OpenFailed)
         return 1;
     if (!CorrectAsAsked(options, session))
         return 1;
 
-    const SampleList& samples = session.store().activeSamples(options.voltsOnly);
-    TCsvWriter out(stdout);
+    const TSampleStore& store = session.store();
+    const SampleList& samples = store.activeSamples(options.voltsOnly);
+    std::string error;
+    if (format == "fits") {
+        const TFitsTableInfo info =
+            FitsInfoFor(Global(), CliPositionSettings(options), store, options.positional[0], samples);
+        if (!WriteFitsTable(options.output, SampleColumns(samples), samples.size(), info, error)) {
+            std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
+            return 1;
+        }
+        return read.status == TReadResult::Ok ? 0 : 1;
+    }
+
+    // To a file the text goes to a temporary file beside it, renamed over it at the end.
+    TAtomicFile file;
+    if (!toStdout && !file.Open(options.output, error)) {
+        std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
+        return 1;
+    }
+    TCsvWriter out = toStdout ? TCsvWriter(stdout) : TCsvWriter(&file);
     out.text(DeriveHeader);
     out.text("\n");
     // Chunks of rows formatted on every core, written in order straight after the header.
@@ -313,12 +379,17 @@ int RunDerive(const std::vector<std::string>& args)
             for (int q = 0; q < QuantityCount; ++q)
                 AppendCsvValue(text, samples[k][q], q + 1 < QuantityCount ? ',' : '\n');
     };
-    const auto writeRows = [&](const std::string& text) {
-        return out.flush() && std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    };
-    const bool written = FormatInOrder(samples.size(), 0, 0, formatRows, writeRows);
-    if (!written || !out.flush()) {
-        std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
+    const auto writeRows = [&](const std::string& text) { return out.flush() && out.bytes(text); };
+    if (!FormatInOrder(samples.size(), 0, 0, formatRows, writeRows) || !out.flush()) {
+        if (toStdout)
+            std::fprintf(stderr, "driftline-cli derive: cannot write the output: %s\n", std::strerror(errno));
+        else
+            std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(),
+                         out.error().c_str());
+        return 1;
+    }
+    if (!toStdout && !file.Commit(error)) {
+        std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
         return 1;
     }
     return read.status == TReadResult::Ok ? 0 : 1;

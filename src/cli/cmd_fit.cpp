@@ -32,13 +32,14 @@ const char* const FitUsage =
     "  --volts-only   the view of the records that carried volts (when the log has any)\n"
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
     "  --size WxH     plot control size in pixels (default 600x450)\n"
-    "  -o OUT.png     also write the plot with the fitted curve and its peak marker in blue\n";
+    "  -o OUT.png     also write the plot with the fitted curve and its peak marker in blue\n"
+    DRIFTLINE_POSITION_USAGE;
 
 int RunFitCli(const std::vector<std::string>& args)
 {
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "fit", FitUsage,
-                                 OptSettings | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
+                                 OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
                                  {{"--coeffs", true}}, options))
         return rc;
     if (options.positional.size() != 1)

@@ -30,7 +30,8 @@ const char* const InfoUsage =
     "\n"
     "With several logs, or a folder (its *.log files in name order), each log's lines follow a line\n"
     "'== LOG', in the order given, and a last line gives the totals. The exit status is 1 when any\n"
-    "log could not be read in full.\n";
+    "log could not be read in full.\n"
+    DRIFTLINE_POSITION_USAGE;
 
 // Receiver panel captions, in ReceiverValue order.
 const char* const ReceiverCaptions[ReceiverValueCount] = {
@@ -59,6 +60,9 @@ std::string InfoBlock(const std::filesystem::path& log, const TSampleStore& stor
     AppendFormat(out, "file: %s\n", log.c_str());
     AppendFormat(out, "records: %zu\n", store.allRecords().size());
     AppendFormat(out, "voltage records: %zu\n", store.voltageRecords().size());
+    // Only the ICRS frame is named, so the classic report stays as it always was.
+    if (store.preciseSite)
+        AppendFormat(out, "positions: %s\n", FrameCaption(TPositionFrame::Icrs));
     PrintCorrection(out, "azimuth", store.loggedAzimuthCorrection);
     PrintCorrection(out, "altitude", store.loggedAltitudeCorrection);
     for (int r = 0; r < ReceiverValueCount; ++r)
@@ -95,7 +99,7 @@ int RunInfoOnLogs(const TCliOptions& options)
         [&](const std::filesystem::path& log, unsigned readThreads) {
             TLogOutcome outcome;
             TLogSession session;
-            const TReadResult read = LoadLogForCli(log, session, readThreads);
+            const TReadResult read = LoadLogForCli(log, session, options, readThreads);
             outcome.failed = read.status != TReadResult::Ok;
             AppendFormat(outcome.text, "== %s\n", log.c_str());
             if (read.status == TReadResult::OpenFailed) {
@@ -116,7 +120,7 @@ int RunInfoOnLogs(const TCliOptions& options)
 int RunInfo(const std::vector<std::string>& args)
 {
     TCliOptions options;
-    if (int rc = ParseCliOptions(args, "info", InfoUsage, OptSettings | OptVoltsOnly, {}, options))
+    if (int rc = ParseCliOptions(args, "info", InfoUsage, OptSettings | OptPosition | OptVoltsOnly, {}, options))
         return rc;
     if (options.positional.empty())
         return UsageError("info", InfoUsage, "no log file given");
@@ -125,7 +129,7 @@ int RunInfo(const std::vector<std::string>& args)
     InstallCliGlobal(options, options.positional.at(0));
 
     TLogSession session;
-    const TReadResult read = LoadLogForCli(options.positional[0], session);
+    const TReadResult read = LoadLogForCli(options.positional[0], session, options);
     if (read.status == TReadResult::OpenFailed)
         return 1;
     const std::string block = InfoBlock(options.positional[0], session.store(), options.voltsOnly);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <barrier>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -109,7 +110,12 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     const std::size_t voltsFirst = std::min(voltageSamples_.size(), voltsCount);
     first = std::min(first, count);
 
-    auto deriveAll = [&](std::size_t begin, std::size_t end) {
+    auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame) {
+        if (frame != nullptr) {
+            for (std::size_t i = begin; i < end; ++i)
+                allSamples_[i] = derivePreciseSample(allRecords_[i], azShift, altShift, allRecordDates_[i], *frame);
+            return;
+        }
         TSampleDeriver deriver(site);
         for (std::size_t i = begin; i < end; ++i)
             allSamples_[i] = deriver.derive(allRecords_[i], azShift, altShift, allRecordDates_[i]);
@@ -123,7 +129,7 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     const unsigned n = ThreadCount(threads, count - first);
     if (n <= 1) {
         allSamples_.resize(count);
-        deriveAll(first, count);
+        deriveAll(first, count, preciseFrame());
         voltageSamples_.resize(voltsCount);
         fillVolts(voltsFirst, voltsCount);
         return;
@@ -131,7 +137,7 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
 
     // The table of count sines and cosines is built at the first derivation; one sample here
     // first keeps that out of the workers' way.
-    if (first < count)
+    if (first < count && !preciseSite)
         (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first], site);
 
     // Growing the two lists touches fresh memory page by page; the first two threads grow one
@@ -150,8 +156,13 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         else if (t == 1)
             voltageSamples_.resize(voltsCount);
         sync.arrive_and_wait();
+        // Each thread keeps its own precise context; contexts are fixed by data time, so the
+        // samples do not depend on how the records are sliced.
+        std::optional<TPreciseFrame> precise;
+        if (preciseSite)
+            precise.emplace(*preciseSite);
         const auto [a0, a1] = slice(first, count, t);
-        deriveAll(a0, a1);
+        deriveAll(a0, a1, precise ? &*precise : nullptr);
         sync.arrive_and_wait();
         const auto [v0, v1] = slice(voltsFirst, voltsCount, t);
         fillVolts(v0, v1);
@@ -233,6 +244,10 @@ void TDerivePipeline::run()
 {
     SampleList& samples = store_.allSamples_;
     std::size_t done = samples.size();
+    std::optional<TPreciseFrame> precise;
+    if (store_.preciseSite)
+        precise.emplace(*store_.preciseSite);
+    TPreciseFrame* frame = precise ? &*precise : nullptr;
     TSampleDeriver deriver(site_);
     for (;;) {
         const std::size_t available = published_.load(std::memory_order_acquire);
@@ -244,7 +259,8 @@ void TDerivePipeline::run()
         }
         const std::size_t end = std::min(available, done + BatchRecords);
         for (; done < end; ++done)
-            samples.push_back(deriver.derive(records_[done], 0, 0, dates_[done]));
+            samples.push_back(frame != nullptr ? derivePreciseSample(records_[done], 0, 0, dates_[done], *frame)
+                                               : deriver.derive(records_[done], 0, 0, dates_[done]));
     }
 }
 

@@ -2,6 +2,7 @@
 // The derivation of samples from raw records, and the two ways it is spread over the cores: the
 // read-time pipeline (one worker deriving behind the parser) and the bulk derivation in slices
 // (the end of a read and Refresh's rebuild, TSampleStore::deriveRecords and rebuildSamples).
+#include "astro/Preciseunit.h"
 #include "astro/Sourceunit.h"
 #include "astro/Timeunit.h"
 #include "logdata/Quantity.h"
@@ -41,6 +42,14 @@ private:
     std::int64_t lastAltitude_ = 0;
     THourAngleDec hourAngleDec_;
 };
+
+// The sample of one raw record in the ICRS frame: the counts, time and volts as deriveSample
+// gives them, right ascension and declination ICRS (J2000) and the galactic coordinates from
+// ICRS through frame (not quantised; negative Declination and Beta held as 360 + value). The
+// derivations below take this path instead of TSampleDeriver while the store's preciseSite is
+// set. Defined in Precisederive.cpp.
+Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
+                           TDateTime date, TPreciseFrame& frame);
 
 // Derives samples of the records the parser has already appended, on a thread of its own, while
 // the parser goes on. The parser publishes how many records are complete; the worker appends

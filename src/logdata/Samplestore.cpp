@@ -127,14 +127,20 @@ void TSampleStore::deriveArrived(std::size_t firstRecord, std::size_t firstVolta
     }
     if (records <= firstRecord && voltageRecords <= firstVoltageRecord)
         return;
-    // The site of the installed settings, as deriveRecords and rebuildSamples take it.
-    const TSite site = CurrentSite();
+    // The site is read once for the whole batch of arrivals; in the ICRS frame the arrivals take
+    // the ICRS path, as every other derivation does.
+    TPreciseFrame* frame = preciseFrame();
+    TSampleDeriver deriver(CurrentSite());
+    auto derive = [&](const RawRecord& raw, TDateTime date) {
+        return frame != nullptr ? derivePreciseSample(raw, azShift, altShift, date, *frame)
+                                : deriver.derive(raw, azShift, altShift, date);
+    };
     SampleList arrived;
     for (std::size_t i = firstRecord; i < records; ++i)
-        arrived.push_back(deriveSample(allRecords_[i], azShift, altShift, allRecordDates_[i], site));
+        arrived.push_back(derive(allRecords_[i], allRecordDates_[i]));
     SampleList arrivedVolts;
     for (std::size_t v = firstVoltageRecord; v < voltageRecords; ++v)
-        arrivedVolts.push_back(deriveSample(voltageRecords_[v], azShift, altShift, voltageRecordDates_[v], site));
+        arrivedVolts.push_back(derive(voltageRecords_[v], voltageRecordDates_[v]));
     allUndo_.appendArrived(allSamples_, arrived);
     voltageUndo_.appendArrived(voltageSamples_, arrivedVolts);
 }

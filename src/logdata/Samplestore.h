@@ -1,5 +1,6 @@
 #pragma once
 // The sample store: raw records as read, and for each a derived sample of eight quantities.
+#include "astro/Preciseunit.h"
 #include "astro/Site.h"
 #include "astro/Timeunit.h"
 #include "logdata/Extremes.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,9 @@ public:
     std::int32_t azimuthCorrection = NoCorrection;
     std::int32_t altitudeCorrection = NoCorrection;
     std::array<std::string, ReceiverValueCount> receiverValues;
+    // The frame every derivation uses: empty for the classic one (of date, from the settings'
+    // site), else ICRS (J2000) for this site and air. Set it before reading; Refresh re-derives in it.
+    std::optional<TPreciseSite> preciseSite;
 
     // Empties the four lists, the dates, both undo histories and the receiver texts, and sets all
     // four corrections to NoCorrection; logDate is kept (the start of a read).
@@ -121,6 +126,11 @@ private:
     SampleList voltageSamples_;
     TUndoHistory allUndo_;
     TUndoHistory voltageUndo_;
+
+    // The precise context of one-thread derivations, kept from call to call: a read that derives
+    // record by record computes one context per block of data time, not one per record.
+    std::optional<TPreciseFrame> preciseCache_;
+    TPreciseFrame* preciseFrame();
 
     void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site, unsigned threads);
 };

@@ -111,6 +111,7 @@ std::unique_ptr<TLogSession> TLogSession::nextSession() const
     next->view_.verticalQuantity = view_.verticalQuantity;
     next->positiveVoltageView_ = positiveVoltageView_;
     next->store_.logDate = store_.logDate;
+    next->store_.preciseSite = store_.preciseSite;
     // The fit window lists the kept coefficients when a fit fails, whichever file they came from.
     next->fitCoefficients_ = fitCoefficients_;
     return next;

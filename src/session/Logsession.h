@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace driftline {
@@ -175,6 +176,13 @@ public:
     void setAzimuthCorrection(std::int32_t counts) { store_.azimuthCorrection = counts; }
     void setAltitudeCorrection(std::int32_t counts) { store_.altitudeCorrection = counts; }
     void refresh(unsigned threads = 0);
+
+    // ---------------------------------------------------------------- frame
+    // The frame of every derivation from now on: empty for the classic one, else ICRS (J2000)
+    // for this site and air. A read derives in it, and so do refresh and the next session; the
+    // samples already derived stay as they are until then.
+    void setFrameSite(std::optional<TPreciseSite> site) { store_.preciseSite = std::move(site); }
+    const std::optional<TPreciseSite>& frameSite() const { return store_.preciseSite; }
 
     // ---------------------------------------------------------------- following a growing log
     // Reads the log as read() does, through a follower that then goes on taking what the writer

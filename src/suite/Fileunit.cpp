@@ -137,54 +137,90 @@ std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
     return removed;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
+TAtomicFile::~TAtomicFile() { Discard(); }
+
+void TAtomicFile::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(tempName_.c_str());
+        fd_ = -1;
+    }
+}
+
+bool TAtomicFile::Open(const std::filesystem::path& path, std::string& error) {
     namespace fs = std::filesystem;
-    fs::path target;
-    if (!ResolveWriteTarget(path, target, error)) return false;
+    Discard();
+    if (!ResolveWriteTarget(path, target_, error)) return false;
 
     struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool existed = ::stat(target_.c_str(), &old) == 0;
 
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    RemoveStaleTemporaryFiles(folder);
-    std::string tempName;
-    const int fd = CreateTemporaryFile(folder, tempName);
-    if (fd < 0) {
+    folder_ = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
+    RemoveStaleTemporaryFiles(folder_);
+    fd_ = CreateTemporaryFile(folder_, tempName_);
+    if (fd_ < 0) {
         error = ErrnoText(errno);
         return false;
     }
-
-    auto fail = [&](int code) {
-        ::close(fd);
-        ::unlink(tempName.c_str());
-        error = ErrnoText(code);
-        return false;
-    };
-
     // A replaced file keeps its permission bits; a new one got 0666 under the creation mask.
-    if (existed && ::fchmod(fd, static_cast<mode_t>(old.st_mode & 07777)) != 0) return fail(errno);
-    if (!WriteAll(fd, bytes)) return fail(errno);
-    if (::fsync(fd) != 0) return fail(errno);
+    if (existed && ::fchmod(fd_, static_cast<mode_t>(old.st_mode & 07777)) != 0) {
+        error = ErrnoText(errno);
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool TAtomicFile::Write(std::string_view bytes, std::string& error) {
+    if (fd_ < 0) {
+        error = ErrnoText(EBADF);
+        return false;
+    }
+    if (!WriteAll(fd_, bytes)) {
+        error = ErrnoText(errno);
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool TAtomicFile::Commit(std::string& error) {
+    if (fd_ < 0) {
+        error = ErrnoText(EBADF);
+        return false;
+    }
+    if (::fsync(fd_) != 0) {
+        error = ErrnoText(errno);
+        Discard();
+        return false;
+    }
+    const int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0) {
         const int code = errno;
-        ::unlink(tempName.c_str());
+        ::unlink(tempName_.c_str());
         error = ErrnoText(code);
         return false;
     }
-    if (::rename(tempName.c_str(), target.c_str()) != 0) {
+    if (::rename(tempName_.c_str(), target_.c_str()) != 0) {
         const int code = errno;
-        ::unlink(tempName.c_str());
+        ::unlink(tempName_.c_str());
         error = ErrnoText(code);
         return false;
     }
     // Make the rename itself durable; a failure here no longer endangers either file.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
     error.clear();
     return true;
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
+    TAtomicFile file;
+    return file.Open(path, error) && file.Write(bytes, error) && file.Commit(error);
 }
 
 int OpenRegularFileForReading(const std::filesystem::path& path, std::string& error) {

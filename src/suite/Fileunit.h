@@ -8,6 +8,33 @@
 
 namespace driftline {
 
+// A file written in pieces the same safe way as WriteFileAtomically (same target resolution,
+// refusal of anything but a regular file or a new name, same temporary names and permission
+// bits): the pieces go to a temporary file beside the target, and Commit renames it over the
+// target. Without a successful Commit (a failed write, an early return) the temporary file is
+// removed and the target stays as it was.
+class TAtomicFile {
+public:
+    TAtomicFile() = default;
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    // Creates the temporary file for path; false with a reason on failure.
+    bool Open(const std::filesystem::path& path, std::string& error);
+    // Appends bytes; false with a reason on failure (later calls fail too).
+    bool Write(std::string_view bytes, std::string& error);
+    // Flushes the temporary file to disk and renames it over the target; false with a reason.
+    bool Commit(std::string& error);
+
+private:
+    void Discard();
+    int fd_ = -1;
+    std::string tempName_;
+    std::filesystem::path target_;
+    std::filesystem::path folder_;
+};
+
 // Reason given when a path names something other than a regular file (a device, a FIFO, a
 // socket, a folder): such a path is never read as a file nor replaced by one.
 inline constexpr const char* NotRegularFileReason = "not a regular file";

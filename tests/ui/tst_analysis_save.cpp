@@ -100,7 +100,7 @@ private slots:
         QStringList texts;
         for (auto* b : buttons)
             texts << b->text();
-        QCOMPARE(texts, (QStringList{"Comma separated values", "Space separated values", "Binary"}));
+        QCOMPARE(texts, (QStringList{"Comma separated values", "Space separated values", "Binary", "FITS table"}));
         QCOMPARE(form.btnOk()->text(), QStringLiteral("&Ok"));
         QCOMPARE(form.btnCancel()->text(), QStringLiteral("&Cancel"));
     }
@@ -112,7 +112,8 @@ private slots:
         QTest::newRow("no file") << QString() << 0;
         QTest::newRow("binary") << "[Driftline]\r\nFileType=2\r\n" << 2;
         QTest::newRow("space") << "[Other]\r\nFileType=2\r\n[driftline]\r\nfiletype = 1\r\n" << 1;
-        QTest::newRow("beyond last item") << "[Driftline]\r\nFileType=7\r\n" << 2;
+        QTest::newRow("FITS table") << "[Driftline]\r\nFileType=3\r\n" << 3;
+        QTest::newRow("beyond last item") << "[Driftline]\r\nFileType=7\r\n" << 3;
         QTest::newRow("negative: none") << "[Driftline]\r\nFileType=-1\r\n" << -1;
         QTest::newRow("not a number") << "[Driftline]\r\nFileType=csv\r\n" << 0;
     }

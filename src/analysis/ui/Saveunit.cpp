@@ -24,6 +24,7 @@ TSaveForm::TSaveForm(QWidget* owner, std::filesystem::path iniFile)
     group_->addButton(ui_->rbCommaSeparated, SaveCommaSeparated);
     group_->addButton(ui_->rbSpaceSeparated, SaveSpaceSeparated);
     group_->addButton(ui_->rbBinary, SaveBinary);
+    group_->addButton(ui_->rbFits, SaveFits);
     connect(ui_->btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     SetItemIndex(ReadIniInt(iniFile_, SaveSettingsSection, FileTypeKey, 0));
@@ -120,7 +121,7 @@ bool TSaveCommands::WriteChecked(const QString& path,
     return false;
 }
 
-bool TSaveCommands::tbSaveClick(const PlottedPoints& points)
+bool TSaveCommands::tbSaveClick(const PlottedPoints& points, const TFitsSelection* fits)
 {
     if (!form_)
         form_ = new TSaveForm(window_, iniFile_);
@@ -135,6 +136,13 @@ bool TSaveCommands::tbSaveClick(const PlottedPoints& points)
     if (path.isEmpty())
         return false;
     const bool saved = WriteChecked(path, [&](const std::filesystem::path& target, std::string& error) {
+        if (fileType == SaveFits) {
+            if (fits == nullptr) {
+                error = "nothing describes the table";
+                return false;
+            }
+            return WriteFitsSelection(target, points, *fits, error);
+        }
         return WriteSelection(target, points, fileType, error);
     });
     if (saved && seams.confirm)

@@ -1,6 +1,7 @@
 #pragma once
 // Saving from the window: TSaveForm, the small dialog that picks the file type, and the two save
 // commands (the selection and the maxima and minima) with their dialogs behind replaceable seams.
+#include "analysis/Fitswriter.h"
 #include "logdata/Samplestore.h"
 #include "plot/AxisScale.h"
 
@@ -78,8 +79,9 @@ public:
     TSaveCommands& operator=(const TSaveCommands&) = delete;
 
     // tbSaveClick (tool button and "Save &As..."): file type, then file name, then the file.
+    // fits gives the quantities and header of a FITS table (null: the FITS type cannot be saved).
     // Returns true when a file was written.
-    bool tbSaveClick(const PlottedPoints& points);
+    bool tbSaveClick(const PlottedPoints& points, const TFitsSelection* fits = nullptr);
     // miSaveLimitsClick: file name, then the report over both lists. True when written.
     bool miSaveLimitsClick(const SampleList& voltageSamples, const SampleList& allSamples);
 

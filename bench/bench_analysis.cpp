@@ -23,7 +23,8 @@ const PlottedPoints& MillionPoints()
         for (std::size_t k = 0; k < PointCount; ++k) {
             const double f = static_cast<double>(k) / PointCount;
             const double x = 40.0 + std::trunc(520.0 * f);
-            const double y = 40.0 + std::trunc(300.0 * std::exp(-20.0 * (f - 0.5) * (f - 0.5)) + 10.0 * std::sin(k * 0.7));
+            const double y = 40.0 +
+                             std::trunc(300.0 * std::exp(-20.0 * (f - 0.5) * (f - 0.5)) + 10.0 * std::sin(k * 0.7));
             p.pixelX.push_back(x);
             p.pixelY.push_back(y);
             p.horizontalValues.push_back(40373.5 + f * 0.1);

@@ -68,13 +68,20 @@ BENCHMARK(BM_MoonPosition);
 std::unique_ptr<TPlanet> MakePlanet(int kind, double jd)
 {
     switch (kind) {
-    case KindMercury: return std::make_unique<TMercury>(jd);
-    case KindVenus: return std::make_unique<TVenus>(jd);
-    case KindMars: return std::make_unique<TMars>(jd);
-    case KindJupiter: return std::make_unique<TJupiter>(jd);
-    case KindSaturn: return std::make_unique<TSaturn>(jd);
-    case KindUranus: return std::make_unique<TUranus>(jd);
-    default: return std::make_unique<TNeptune>(jd);
+    case KindMercury:
+        return std::make_unique<TMercury>(jd);
+    case KindVenus:
+        return std::make_unique<TVenus>(jd);
+    case KindMars:
+        return std::make_unique<TMars>(jd);
+    case KindJupiter:
+        return std::make_unique<TJupiter>(jd);
+    case KindSaturn:
+        return std::make_unique<TSaturn>(jd);
+    case KindUranus:
+        return std::make_unique<TUranus>(jd);
+    default:
+        return std::make_unique<TNeptune>(jd);
     }
 }
 

@@ -165,8 +165,7 @@ void BM_FollowLatencyCli(benchmark::State& state)
     for (auto _ : state) {
         const std::string line = RecordLine(i++);
         const auto start = Clock::now();
-        if (::write(writer, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
-            !readLines(lines + 1))
+        if (::write(writer, line.data(), line.size()) != static_cast<ssize_t>(line.size()) || !readLines(lines + 1))
             state.SkipWithError("no line came back");
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }

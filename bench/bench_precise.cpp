@@ -90,7 +90,7 @@ void BM_DeriveSample(benchmark::State& state)
         raw.azimuthCounts = 16383 + (x >> 16) % 3;
         raw.altitudeCounts = 3640 + (x >> 20) % 3;
         benchmark::DoNotOptimize(precise != nullptr ? derivePreciseSample(raw, 0, 0, 45371.0, *precise)
-                                                     : classic.derive(raw, 0, 0, 45371.0));
+                                                    : classic.derive(raw, 0, 0, 45371.0));
     }
 }
 BENCHMARK(BM_DeriveSample)->Arg(0)->Arg(1);

@@ -171,7 +171,8 @@ void BM_FollowWindowLatency(benchmark::State& state)
             QObject::connect(&check, &QTimer::timeout, [&] {
                 const auto now = Clock::now();
                 while (before + latencies.size() < form.plottedPoints().size() && latencies.size() < writer.count())
-                    latencies.push_back(std::chrono::duration<double, std::milli>(now - writer.writtenAt(latencies.size())).count());
+                    latencies.push_back(
+                        std::chrono::duration<double, std::milli>(now - writer.writtenAt(latencies.size())).count());
                 if (writer.done() && latencies.size() >= writer.count())
                     loop.quit();
             });

@@ -25,7 +25,8 @@ void Check(bool condition, const char* what)
 }
 
 const char* const Sections[] = {"Driftline", "driftline", "Telescope", "Azimuth", "Driftline2", "x"};
-const char* const Keys[] = {"Horizontal", "Vertical", "Top", "Left", "Volts only", "Coeff No", "FileType", "Name", "Min"};
+const char* const Keys[] = {"Horizontal", "Vertical", "Top",  "Left", "Volts only",
+                            "Coeff No",   "FileType", "Name", "Min"};
 
 bool SameIgnoringCase(std::string_view a, std::string_view b)
 {

@@ -71,8 +71,8 @@ void TAboutBox::FillLabels()
     setWindowTitle(QStringLiteral("About ") + ProductName);
     ui->lblDate->setText(Comments);
     // Labels take the size of their text, from the left and top of the layout.
-    for (QLabel* label : {ui->lblProductName, ui->lblFileVersion, ui->lblProductVersion, ui->lblAuthor,
-                          ui->lblAddress, ui->lblWebSite, ui->lblDate})
+    for (QLabel* label : {ui->lblProductName, ui->lblFileVersion, ui->lblProductVersion, ui->lblAuthor, ui->lblAddress,
+                          ui->lblWebSite, ui->lblDate})
         label->adjustSize();
 }
 

@@ -141,14 +141,16 @@ void WriteHeader(fitsfile* f, const TFitsTableInfo& info, int& status)
         KeyDouble(f, "TEMPERAT", info.temperatureC, "[Celsius] air temperature at the site", status);
         KeyDouble(f, "HUMIDITY", info.humidityPercent, "[%] relative humidity at the site", status);
         KeyDouble(f, "DUT1", info.dut1Seconds, "[s] UT1 - UTC; polar motion taken as 0", status);
-        fits_write_comment(f, "Observed azimuth and altitude (refraction included) to ICRS and galactic "
-                              "coordinates with ERFA.", &status);
+        fits_write_comment(f,
+                           "Observed azimuth and altitude (refraction included) to ICRS and galactic "
+                           "coordinates with ERFA.",
+                           &status);
     } else {
         KeyString(f, "POSFRAME", "CLASSIC", "of date, no precession", status);
-        fits_write_comment(f, "RA and DEC are of date, no precession, nutation, aberration or refraction.",
-                           &status);
-        fits_write_comment(f, info.isJ2000 != 0 ? "GLAT and GLON from the J2000 rotation constants."
-                                                : "GLAT and GLON from the B1950 rotation constants.",
+        fits_write_comment(f, "RA and DEC are of date, no precession, nutation, aberration or refraction.", &status);
+        fits_write_comment(f,
+                           info.isJ2000 != 0 ? "GLAT and GLON from the J2000 rotation constants."
+                                             : "GLAT and GLON from the B1950 rotation constants.",
                            &status);
     }
 
@@ -162,8 +164,7 @@ void WriteHeader(fitsfile* f, const TFitsTableInfo& info, int& status)
     if (logName.size() > MaxShortValueChars)
         fits_write_key_longwarn(f, &status);
     fits_write_key_longstr(f, "LOGFILE", logName.c_str(), "source log file", &status);
-    KeyString(f, "CREATOR", std::string("Driftline ") + version::FileVersion, "program that wrote this file",
-              status);
+    KeyString(f, "CREATOR", std::string("Driftline ") + version::FileVersion, "program that wrote this file", status);
 }
 
 }  // namespace
@@ -288,8 +289,8 @@ bool FitsTableBytes(const std::vector<TFitsColumn>& columns, std::size_t rows, c
     fits_create_memfile(&mem.file, &mem.buffer, &mem.size, 0, std::realloc, &status);
     fits_create_img(mem.file, BYTE_IMG, 0, nullptr, &status);
     char extension[] = "SAMPLES";
-    fits_create_tbl(mem.file, BINARY_TBL, static_cast<LONGLONG>(rows), static_cast<int>(columns.size()),
-                    types.data(), forms.data(), units.data(), extension, &status);
+    fits_create_tbl(mem.file, BINARY_TBL, static_cast<LONGLONG>(rows), static_cast<int>(columns.size()), types.data(),
+                    forms.data(), units.data(), extension, &status);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const std::string key = "TCOMM" + std::to_string(i + 1);
         KeyString(mem.file, key.c_str(), ColumnComments[columns[i].quantity], nullptr, status);
@@ -333,8 +334,8 @@ bool WriteFitsTable(const std::filesystem::path& path, const std::vector<TFitsCo
     return WriteFileAtomically(path, bytes, error);
 }
 
-bool WriteFitsSelection(const std::filesystem::path& path, const PlottedPoints& points,
-                        const TFitsSelection& selection, std::string& error)
+bool WriteFitsSelection(const std::filesystem::path& path, const PlottedPoints& points, const TFitsSelection& selection,
+                        std::string& error)
 {
     return WriteFitsTable(path, PointColumns(points, selection.horizontal, selection.vertical),
                           points.horizontalValues.size(), selection.info, error);

@@ -86,8 +86,8 @@ struct TFitsSelection {
 
 // The plotted points' horizontal and vertical values as a two-column FITS table, written as
 // WriteFitsTable writes.
-bool WriteFitsSelection(const std::filesystem::path& path, const PlottedPoints& points,
-                        const TFitsSelection& selection, std::string& error);
+bool WriteFitsSelection(const std::filesystem::path& path, const PlottedPoints& points, const TFitsSelection& selection,
+                        std::string& error);
 
 // Writes that file through a temporary file renamed over the target, so a failure leaves any
 // existing file as it was. False with the reason in error on failure.

@@ -81,7 +81,8 @@ std::vector<std::vector<std::int32_t>> BinomialRows(int rows)
         const auto& above = table.back();
         std::vector<std::int32_t> row(static_cast<std::size_t>(n) + 1, 1);
         for (int k = 1; k < n; ++k)
-            row[static_cast<std::size_t>(k)] = above[static_cast<std::size_t>(k - 1)] + above[static_cast<std::size_t>(k)];
+            row[static_cast<std::size_t>(k)] = above[static_cast<std::size_t>(k - 1)] +
+                                               above[static_cast<std::size_t>(k)];
         table.push_back(std::move(row));
     }
     return table;
@@ -293,7 +294,8 @@ void DenormaliseCoefficients(std::vector<double>& coefficients, double ymax, dou
     for (int i = 0; i < m; ++i) {
         double s = 0.0;
         for (int j = 0; j <= m - 1 - i; ++j)
-            s += IntPower(t, j) * static_cast<double>(binom[static_cast<std::size_t>(i + j)][static_cast<std::size_t>(j)]) *
+            s += IntPower(t, j) *
+                 static_cast<double>(binom[static_cast<std::size_t>(i + j)][static_cast<std::size_t>(j)]) *
                  coefficients[static_cast<std::size_t>(i + j)];
         raw[static_cast<std::size_t>(i)] = (dy / IntPower(dx, i)) * s;
     }

@@ -43,8 +43,7 @@ using PivotTable = std::vector<PivotEntry>;
 // The fit entry used by the program: PolyFit, and after an EMathError the same fit on data
 // rescaled to [0, 1] with its coefficients converted back. Returns the correlation coefficient R
 // (0..1) or -1.0; no failure escapes.
-double FitPolynomial(const std::vector<double>& x, const std::vector<double>& y,
-                     std::vector<double>& coefficients);
+double FitPolynomial(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& coefficients);
 
 // The fit proper: the length of coefficients is the number of terms m. Returns R, or -1.0 after
 // a reported failure (coefficients unchanged). Lets EMathError pass to the caller.

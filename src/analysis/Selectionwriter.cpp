@@ -58,7 +58,8 @@ std::string GeneralText(double v, int digits)
     constexpr int ExpansionDigits = 40;
     char buffer[ExpansionDigits + 16];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(v), std::chars_format::scientific,
-                                   ExpansionDigits - 1).ptr;
+                                   ExpansionDigits - 1)
+                         .ptr;
     std::string mantissa;
     const char* p = buffer;
     for (; p != end && *p != 'e'; ++p)
@@ -123,9 +124,8 @@ std::string GeneralText(double v, int digits)
 
 std::string TextSelectionBytes(const PlottedPoints& points, char separator)
 {
-    const std::size_t n = points.horizontalValues.size() < points.verticalValues.size()
-                              ? points.horizontalValues.size()
-                              : points.verticalValues.size();
+    const std::size_t n = points.horizontalValues.size() < points.verticalValues.size() ? points.horizontalValues.size()
+                                                                                        : points.verticalValues.size();
     std::string bytes;
     // Chunks formatted on every core, each into a buffer sized for its longest possible lines.
     FormatInOrder(
@@ -151,9 +151,8 @@ std::string TextSelectionBytes(const PlottedPoints& points, char separator)
 
 std::string BinarySelectionBytes(const PlottedPoints& points)
 {
-    const std::size_t n = points.horizontalValues.size() < points.verticalValues.size()
-                              ? points.horizontalValues.size()
-                              : points.verticalValues.size();
+    const std::size_t n = points.horizontalValues.size() < points.verticalValues.size() ? points.horizontalValues.size()
+                                                                                        : points.verticalValues.size();
     std::string bytes;
     bytes.reserve(16 * n);
     for (std::size_t k = 0; k < n; ++k) {
@@ -174,8 +173,7 @@ bool WriteBinarySelection(const std::filesystem::path& path, const PlottedPoints
     return WriteFileAtomically(path, BinarySelectionBytes(points), error);
 }
 
-bool WriteSelection(const std::filesystem::path& path, const PlottedPoints& points, int fileType,
-                    std::string& error)
+bool WriteSelection(const std::filesystem::path& path, const PlottedPoints& points, int fileType, std::string& error)
 {
     switch (fileType) {
     case SaveCommaSeparated:

@@ -53,7 +53,6 @@ bool WriteBinarySelection(const std::filesystem::path& path, const PlottedPoints
 
 // Writes the selection in the format of a file-type item index (0, 1 or 2); false with a reason
 // for any other index (a FITS table is written by WriteFitsSelection) or a failed write.
-bool WriteSelection(const std::filesystem::path& path, const PlottedPoints& points, int fileType,
-                    std::string& error);
+bool WriteSelection(const std::filesystem::path& path, const PlottedPoints& points, int fileType, std::string& error);
 
 }  // namespace driftline

@@ -17,7 +17,7 @@
 namespace driftline {
 
 struct TParkedPointing {
-    double azimuthDeg = 0.0;   // corrected, not folded (as the samples carry it)
+    double azimuthDeg = 0.0;  // corrected, not folded (as the samples carry it)
     double altitudeDeg = 0.0;
 };
 
@@ -25,9 +25,9 @@ struct TParkedPointing {
 TParkedPointing ParkedPointing(const SampleList& samples);
 
 struct TClosestApproach {
-    TDateTime time = 0.0;        // UTC serial
+    TDateTime time = 0.0;  // UTC serial
     double separationDeg = 0.0;
-    bool atWindowEdge = false;   // the minimum is at an end of the searched time range
+    bool atWindowEdge = false;  // the minimum is at an end of the searched time range
 };
 
 // The instant in [fromUtc, toUtc] at which the track passes closest to a fixed pointing (global
@@ -40,14 +40,14 @@ struct TTransitCalibration {
     std::string problem;  // one line for the user when not ok
 
     TParkedPointing pointing;
-    TDateTime predictedTime = 0.0;       // closest approach to the pointing as it stands
-    double offsetSeconds = 0.0;          // fitted peak time minus predicted time
+    TDateTime predictedTime = 0.0;  // closest approach to the pointing as it stands
+    double offsetSeconds = 0.0;     // fitted peak time minus predicted time
     double closestSeparationDeg = 0.0;
-    double driftDegPerHour = 0.0;        // the target's great-circle rate at the peak time
-    double fwhmDeg = 0.0;                // fitted width in time times the drift rate
-    double azimuthShiftCounts = 0.0;     // the solved shift over the current correction
-    std::int64_t azimuthCorrection = 0;  // new "Azimuth corr": current correction + shift, rounded
-    double azimuthCorrectionSigma = 0.0; // counts, from the peak time's sigma
+    double driftDegPerHour = 0.0;         // the target's great-circle rate at the peak time
+    double fwhmDeg = 0.0;                 // fitted width in time times the drift rate
+    double azimuthShiftCounts = 0.0;      // the solved shift over the current correction
+    std::int64_t azimuthCorrection = 0;   // new "Azimuth corr": current correction + shift, rounded
+    double azimuthCorrectionSigma = 0.0;  // counts, from the peak time's sigma
 };
 
 // Calibrates from a successful fit of the samples in view. currentAzimuthCorrection is the

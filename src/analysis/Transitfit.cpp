@@ -24,7 +24,10 @@ constexpr std::size_t MinSamples = 12;
 // residual = model - data.
 struct TGaussOnLine {
     using Scalar = double;
-    enum { InputsAtCompileTime = Eigen::Dynamic, ValuesAtCompileTime = Eigen::Dynamic };
+    enum {
+        InputsAtCompileTime = Eigen::Dynamic,
+        ValuesAtCompileTime = Eigen::Dynamic
+    };
     using InputType = Eigen::VectorXd;
     using ValueType = Eigen::VectorXd;
     using JacobianType = Eigen::MatrixXd;
@@ -149,11 +152,16 @@ double TTransitFit::voltsAt(TDateTime time) const
 const char* TransitStatusText(TTransitStatus status)
 {
     switch (status) {
-    case TTransitStatus::Ok: return "ok";
-    case TTransitStatus::TooFewSamples: return "too few samples";
-    case TTransitStatus::NoClearPeak: return "no clear peak";
-    case TTransitStatus::PeakAtEdge: return "peak at the edge of the view";
-    case TTransitStatus::NoConvergence: return "the fit did not converge";
+    case TTransitStatus::Ok:
+        return "ok";
+    case TTransitStatus::TooFewSamples:
+        return "too few samples";
+    case TTransitStatus::NoClearPeak:
+        return "no clear peak";
+    case TTransitStatus::PeakAtEdge:
+        return "peak at the edge of the view";
+    case TTransitStatus::NoConvergence:
+        return "the fit did not converge";
     }
     return "unknown";
 }
@@ -175,7 +183,8 @@ TTransitFit FitTransit(std::span<const double> timeDays, std::span<const double>
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (!std::is_sorted(timeDays.begin(), timeDays.begin() + static_cast<std::ptrdiff_t>(n)))
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) { return timeDays[i] < timeDays[j]; });
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t i, std::size_t j) { return timeDays[i] < timeDays[j]; });
     fit.referenceTime = timeDays[order.front()];
     std::vector<double> t(n), v(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -239,7 +248,8 @@ TTransitFit FitTransit(std::span<const double> timeDays, std::span<const double>
     // Residuals and the normal matrix J^T J at the solution, accumulated row by row (the full
     // Jacobian of a million samples is 40 MB).
     double ssr = 0.0;
-    Eigen::Matrix<double, ParameterCount, ParameterCount> normal = Eigen::Matrix<double, ParameterCount, ParameterCount>::Zero();
+    Eigen::Matrix<double, ParameterCount, ParameterCount> normal =
+        Eigen::Matrix<double, ParameterCount, ParameterCount>::Zero();
     {
         const double k = FwhmFactor / (fit.wSeconds * fit.wSeconds);
         Eigen::Matrix<double, ParameterCount, 1> row;

@@ -19,10 +19,10 @@ namespace driftline {
 
 enum class TTransitStatus {
     Ok,
-    TooFewSamples,   // fewer samples than the five parameters need (with room for noise)
-    NoClearPeak,     // fitted amplitude not above 3 sigma of the residuals, or not positive
-    PeakAtEdge,      // a half-power point of the fitted peak lies outside the view
-    NoConvergence,   // the iteration stopped without a solution, or the solution is not finite
+    TooFewSamples,  // fewer samples than the five parameters need (with room for noise)
+    NoClearPeak,    // fitted amplitude not above 3 sigma of the residuals, or not positive
+    PeakAtEdge,     // a half-power point of the fitted peak lies outside the view
+    NoConvergence,  // the iteration stopped without a solution, or the solution is not finite
 };
 
 struct TTransitFit {
@@ -32,16 +32,16 @@ struct TTransitFit {
     // The fitted curve. Times are TDateTime serials (UTC); the fit itself runs in seconds from
     // referenceTime, the first sample's time, which keeps the normal equations well scaled.
     TDateTime referenceTime = 0.0;
-    TDateTime peakTime = 0.0;          // t0
+    TDateTime peakTime = 0.0;  // t0
     double peakTimeSigmaSeconds = 0.0;
-    double amplitudeVolts = 0.0;       // A
+    double amplitudeVolts = 0.0;  // A
     double amplitudeSigmaVolts = 0.0;
-    double baselineVolts = 0.0;        // a + b (t0 - tRef): the baseline under the peak
+    double baselineVolts = 0.0;                // a + b (t0 - tRef): the baseline under the peak
     double baselineSlopeVoltsPerSecond = 0.0;  // b
-    double fwhmSeconds = 0.0;          // w
+    double fwhmSeconds = 0.0;                  // w
     double fwhmSigmaSeconds = 0.0;
-    double residualRmsVolts = 0.0;     // root mean square of the residuals
-    double snr = 0.0;                  // amplitude over residual rms
+    double residualRmsVolts = 0.0;  // root mean square of the residuals
+    double snr = 0.0;               // amplitude over residual rms
     std::size_t samples = 0;
     int functionEvaluations = 0;
 

@@ -1,7 +1,6 @@
 // The transit job and its wording, for the command-line tool and the window alike.
 #include "analysis/Transitreport.h"
 
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -134,8 +133,8 @@ const SampleList& TransitSamples(const TSampleStore& store)
 FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleList& fitted, const TTransitReport& report)
 {
     FitCurve out;
-    if (view.horizontalQuantity != Time || view.verticalQuantity != Volts ||
-        report.fit.status != TTransitStatus::Ok || fitted.empty())
+    if (view.horizontalQuantity != Time || view.verticalQuantity != Volts || report.fit.status != TTransitStatus::Ok ||
+        fitted.empty())
         return out;
     double t0 = fitted.front()[Time], t1 = t0;
     for (const Sample& s : fitted) {

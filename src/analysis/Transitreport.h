@@ -15,7 +15,6 @@
 
 namespace driftline {
 
-
 struct TTransitReport {
     TTransitFit fit;
     std::optional<TSkyTarget> target;

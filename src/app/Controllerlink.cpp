@@ -31,15 +31,17 @@ struct TControllerLink::Peer {
     // The window's open handler lets events run, so a peer can hang up, time out or send more
     // while its own line is being handled: such a peer is only marked, and dealt with afterwards.
     bool busy = false;
-    bool dropWanted = false;  // timed out or sent too much: stop at once
-    bool hungUp = false;      // gone: finish its complete lines, then drop it
-    bool rereadPosted = false;  // a read of what came meanwhile waits for the next loop turn
+    bool dropWanted = false;            // timed out or sent too much: stop at once
+    bool hungUp = false;                // gone: finish its complete lines, then drop it
+    bool rereadPosted = false;          // a read of what came meanwhile waits for the next loop turn
     std::vector<std::int64_t> indexes;  // "LogFile Index" requests of the lines read in this turn
 };
 
-TControllerLink::TControllerLink(QObject* parent) : TControllerLink(OptionsOfGlobal(), parent) {}
+TControllerLink::TControllerLink(QObject* parent) : TControllerLink(OptionsOfGlobal(), parent)
+{}
 
-TControllerLink::TControllerLink(Options options, QObject* parent) : QObject(parent), options_(std::move(options)) {}
+TControllerLink::TControllerLink(Options options, QObject* parent) : QObject(parent), options_(std::move(options))
+{}
 
 TControllerLink::~TControllerLink()
 {
@@ -68,8 +70,8 @@ bool TControllerLink::listen()
             return false;
         }
         if (SendControllerLine(path, "", false, 200).sent) {
-            error_ = QStringLiteral("another viewer of this suite listens on %1")
-                         .arg(QString::fromStdString(path.native()));
+            error_ =
+                QStringLiteral("another viewer of this suite listens on %1").arg(QString::fromStdString(path.native()));
             return false;
         }
         QLocalServer::removeServer(QString::fromStdString(path.native()));
@@ -217,8 +219,8 @@ void TControllerLink::handleLine(Peer* peer, const QByteArray& line)
     case ControllerMessage::CallingHandle: {
         endpointBytes_ = message->endpoint;
         endpoint_ = QString::fromStdString(endpointBytes_);
-        const std::string answer =
-            FormatControllerLine(options_.messages.number(ControllerMessage::CallingHandleReceived));
+        const std::string answer = FormatControllerLine(
+            options_.messages.number(ControllerMessage::CallingHandleReceived));
         peer->socket->write(answer.data(), static_cast<qint64>(answer.size()));
         peer->socket->flush();
         emit controllerAnnounced(endpoint_);
@@ -275,7 +277,8 @@ void TControllerLink::PostQuitting()
     if (endpointBytes_.empty())
         return;
     // Posted, not sent: nothing is awaited, and a controller that is gone costs at most the timeout.
-    SendControllerLine(endpointBytes_, FormatControllerLine(ControllerMessage::DriftlineQuitting, "0", "0"), false, 500);
+    SendControllerLine(endpointBytes_, FormatControllerLine(ControllerMessage::DriftlineQuitting, "0", "0"), false,
+                       500);
 }
 
 }  // namespace driftline

@@ -25,12 +25,12 @@ class TControllerLink : public QObject {
 
 public:
     struct Options {
-        std::filesystem::path logsFolder;   // the folder "LogFile Index" counts in
-        std::filesystem::path socketPath;   // where to listen
-        ControllerMessageTable messages;    // the suite's message numbers
-        int idleTimeoutMs = 5000;           // a line must be complete this long after the connection
-                                            // started or after the peer's previous line
-        int maxPeers = 16;                  // a further connection closes the oldest one not served
+        std::filesystem::path logsFolder;  // the folder "LogFile Index" counts in
+        std::filesystem::path socketPath;  // where to listen
+        ControllerMessageTable messages;   // the suite's message numbers
+        int idleTimeoutMs = 5000;          // a line must be complete this long after the connection
+                                           // started or after the peer's previous line
+        int maxPeers = 16;                 // a further connection closes the oldest one not served
     };
 
     // The link of the suite in Global(): its LogsFolder, ViewerSocketPath(RootFolder), its numbers.

@@ -36,23 +36,23 @@ namespace {
 const std::map<QString, int>& ContextOfName()
 {
     static const std::map<QString, int> map = {
-        {QStringLiteral("TForm1"), 10},         {QStringLiteral("ToolBar1"), 10},
-        {QStringLiteral("lblCaption"), 10},     {QStringLiteral("pnlControl"), 10},
-        {QStringLiteral("tbOpen"), 11},         {QStringLiteral("miOpen"), 11},
-        {QStringLiteral("miTextEditor"), 12},   {QStringLiteral("miAbout"), 13},
-        {QStringLiteral("miHelp"), 14},         {QStringLiteral("miExit"), 15},
-        {QStringLiteral("rgHorizontal"), 20},   {QStringLiteral("pnlHoriz"), 20},
-        {QStringLiteral("rgVertical"), 21},     {QStringLiteral("pnlVert"), 21},
-        {QStringLiteral("miVolts"), 22},        {QStringLiteral("StatusBar"), 23},
-        {QStringLiteral("pnlPlot"), 30},        {QStringLiteral("Plot"), 30},
-        {QStringLiteral("tbUndo"), 31},         {QStringLiteral("tbExpand"), 32},
-        {QStringLiteral("edAzCorr"), 40},       {QStringLiteral("edAltCorr"), 41},
-        {QStringLiteral("btnRefresh"), 42},     {QStringLiteral("pnlReceiver"), 50},
+        {QStringLiteral("TForm1"), 10},           {QStringLiteral("ToolBar1"), 10},
+        {QStringLiteral("lblCaption"), 10},       {QStringLiteral("pnlControl"), 10},
+        {QStringLiteral("tbOpen"), 11},           {QStringLiteral("miOpen"), 11},
+        {QStringLiteral("miTextEditor"), 12},     {QStringLiteral("miAbout"), 13},
+        {QStringLiteral("miHelp"), 14},           {QStringLiteral("miExit"), 15},
+        {QStringLiteral("rgHorizontal"), 20},     {QStringLiteral("pnlHoriz"), 20},
+        {QStringLiteral("rgVertical"), 21},       {QStringLiteral("pnlVert"), 21},
+        {QStringLiteral("miVolts"), 22},          {QStringLiteral("StatusBar"), 23},
+        {QStringLiteral("pnlPlot"), 30},          {QStringLiteral("Plot"), 30},
+        {QStringLiteral("tbUndo"), 31},           {QStringLiteral("tbExpand"), 32},
+        {QStringLiteral("edAzCorr"), 40},         {QStringLiteral("edAltCorr"), 41},
+        {QStringLiteral("btnRefresh"), 42},       {QStringLiteral("pnlReceiver"), 50},
         {QStringLiteral("lblTimerInterval"), 50}, {QStringLiteral("lblIFGain"), 50},
-        {QStringLiteral("lblDCGain"), 50},      {QStringLiteral("lblIntegration"), 50},
-        {QStringLiteral("lblOffset"), 50},      {QStringLiteral("pnlNorm"), 60},
-        {QStringLiteral("seCoeff"), 60},        {QStringLiteral("miFit"), 61},
-        {QStringLiteral("tbSave"), 70},         {QStringLiteral("miSaveAs"), 70},
+        {QStringLiteral("lblDCGain"), 50},        {QStringLiteral("lblIntegration"), 50},
+        {QStringLiteral("lblOffset"), 50},        {QStringLiteral("pnlNorm"), 60},
+        {QStringLiteral("seCoeff"), 60},          {QStringLiteral("miFit"), 61},
+        {QStringLiteral("tbSave"), 70},           {QStringLiteral("miSaveAs"), 70},
         {QStringLiteral("miSaveLimits"), 71},
     };
     return map;
@@ -62,18 +62,30 @@ const std::map<QString, int>& ContextOfName()
 const std::map<int, QString>& TopicOfContext()
 {
     static const std::map<int, QString> map = {
-        {10, QStringLiteral("index.html#window")},        {11, QStringLiteral("opening.html#open")},
-        {12, QStringLiteral("opening.html#editor")},      {13, QStringLiteral("index.html#about")},
-        {14, QStringLiteral("index.html#contents")},      {15, QStringLiteral("index.html#closing")},
-        {20, QStringLiteral("axes.html#horizontal")},     {21, QStringLiteral("axes.html#vertical")},
-        {22, QStringLiteral("axes.html#volts")},          {23, QStringLiteral("axes.html#readout")},
-        {30, QStringLiteral("zoom.html#zoom")},           {31, QStringLiteral("zoom.html#undo")},
-        {32, QStringLiteral("zoom.html#reset")},          {40, QStringLiteral("corrections.html#azimuth")},
-        {41, QStringLiteral("corrections.html#altitude")}, {42, QStringLiteral("corrections.html#refresh")},
-        {50, QStringLiteral("opening.html#receiver")},    {60, QStringLiteral("fit.html#coefficients")},
-        {61, QStringLiteral("fit.html#fit")},             {70, QStringLiteral("saving.html#selection")},
-        {71, QStringLiteral("saving.html#limits")},       {80, QStringLiteral("controller.html#link")},
-        {81, QStringLiteral("settings.html#settings")},   {82, QStringLiteral("quantities.html#quantities")},
+        {10, QStringLiteral("index.html#window")},
+        {11, QStringLiteral("opening.html#open")},
+        {12, QStringLiteral("opening.html#editor")},
+        {13, QStringLiteral("index.html#about")},
+        {14, QStringLiteral("index.html#contents")},
+        {15, QStringLiteral("index.html#closing")},
+        {20, QStringLiteral("axes.html#horizontal")},
+        {21, QStringLiteral("axes.html#vertical")},
+        {22, QStringLiteral("axes.html#volts")},
+        {23, QStringLiteral("axes.html#readout")},
+        {30, QStringLiteral("zoom.html#zoom")},
+        {31, QStringLiteral("zoom.html#undo")},
+        {32, QStringLiteral("zoom.html#reset")},
+        {40, QStringLiteral("corrections.html#azimuth")},
+        {41, QStringLiteral("corrections.html#altitude")},
+        {42, QStringLiteral("corrections.html#refresh")},
+        {50, QStringLiteral("opening.html#receiver")},
+        {60, QStringLiteral("fit.html#coefficients")},
+        {61, QStringLiteral("fit.html#fit")},
+        {70, QStringLiteral("saving.html#selection")},
+        {71, QStringLiteral("saving.html#limits")},
+        {80, QStringLiteral("controller.html#link")},
+        {81, QStringLiteral("settings.html#settings")},
+        {82, QStringLiteral("quantities.html#quantities")},
     };
     return map;
 }
@@ -140,8 +152,7 @@ QUrl HelpUrlIn(const QString& helpFolder, const QString& pageAndAnchor)
 
 QString InstalledHelpPages()
 {
-    static const QString folder =
-        QString::fromStdString(InstalledHelpFolder(RunningExecutableFolder()).string());
+    static const QString folder = QString::fromStdString(InstalledHelpFolder(RunningExecutableFolder()).string());
     return folder;
 }
 

@@ -15,9 +15,9 @@ namespace driftline {
 
 // The requests HelpHandler knows.
 enum HelpRequest : int {
-    HelpContents = 0,   // the Help menu item: the table of contents
-    HelpContext = 1,    // F1: the topic of a context number
-    HelpCloseAll = 2,   // the program ends: close every help window
+    HelpContents = 0,  // the Help menu item: the table of contents
+    HelpContext = 1,   // F1: the topic of a context number
+    HelpCloseAll = 2,  // the program ends: close every help window
 };
 
 // The context number of the main window's control with this object name; 0 for a name without one.

@@ -118,9 +118,7 @@ QString FromPath(const std::filesystem::path& path)
 }  // namespace
 
 TForm1::TForm1(QWidget* parent, TFormSeams seams)
-    : QMainWindow(parent),
-      ui(std::make_unique<Ui::TForm1>()),
-      seams_(std::move(seams)),
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), seams_(std::move(seams)),
       session_(std::make_unique<TLogSession>(DefaultPlotWidth, DefaultPlotHeight))
 {
     if (!seams_.openFile)
@@ -135,12 +133,11 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Driftline"));
 
-    const QList<QAbstractButton*> horizontalItems = {
-        ui->rbHorizontal0, ui->rbHorizontal1, ui->rbHorizontal2, ui->rbHorizontal3,
-        ui->rbHorizontal4, ui->rbHorizontal5, ui->rbHorizontal6, ui->rbHorizontal7};
-    const QList<QAbstractButton*> verticalItems = {
-        ui->rbVertical0, ui->rbVertical1, ui->rbVertical2, ui->rbVertical3,
-        ui->rbVertical4, ui->rbVertical5, ui->rbVertical6, ui->rbVertical7};
+    const QList<QAbstractButton*> horizontalItems = {ui->rbHorizontal0, ui->rbHorizontal1, ui->rbHorizontal2,
+                                                     ui->rbHorizontal3, ui->rbHorizontal4, ui->rbHorizontal5,
+                                                     ui->rbHorizontal6, ui->rbHorizontal7};
+    const QList<QAbstractButton*> verticalItems = {ui->rbVertical0, ui->rbVertical1, ui->rbVertical2, ui->rbVertical3,
+                                                   ui->rbVertical4, ui->rbVertical5, ui->rbVertical6, ui->rbVertical7};
     for (int q = 0; q < QuantityCount; ++q) {
         ui->bgHorizontal->setId(horizontalItems[q], q);
         ui->bgVertical->setId(verticalItems[q], q);
@@ -490,8 +487,8 @@ bool TForm1::openLogFile(const QString& path, bool follow)
     // worth showing. A followed file is read by the session's follower, which never takes a last
     // line before its line end and goes on from where this read stops.
     std::unique_ptr<TLogSession> next = session_->nextSession();
-    const TReadResult result =
-        follow ? next->readFollowed(ToPath(path), &progressForm_->model) : next->read(ToPath(path), &progressForm_->model);
+    const TReadResult result = follow ? next->readFollowed(ToPath(path), &progressForm_->model)
+                                      : next->read(ToPath(path), &progressForm_->model);
     progressForm_->hide();
     EndRead();
 
@@ -1019,7 +1016,8 @@ void TForm1::FormResize()
     // The follow panel, when shown, takes its text's width, and in the ICRS frame the frame's
     // panel takes its room at the right; the read-outs share the rest.
     const int followWidth = lblFollow && !lblFollow->isHidden()
-                                ? lblFollow->fontMetrics().horizontalAdvance(lblFollow->text()) + 2 * lblFollow->frameWidth() + 16
+                                ? lblFollow->fontMetrics().horizontalAdvance(lblFollow->text()) +
+                                      2 * lblFollow->frameWidth() + 16
                                 : 0;
     if (followWidth > 0)
         lblFollow->setFixedWidth(followWidth);

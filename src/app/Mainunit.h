@@ -57,8 +57,8 @@ public:
     ~TForm1() override;
 
     std::unique_ptr<Ui::TForm1> ui;
-    TPlot* Plot = nullptr;            // the plot control, child of pnlPlot
-    TPolForm* polForm = nullptr;          // the fit result window, created on first fit
+    TPlot* Plot = nullptr;                        // the plot control, child of pnlPlot
+    TPolForm* polForm = nullptr;                  // the fit result window, created on first fit
     std::unique_ptr<TSaveCommands> saveCommands;  // the save commands and their format dialog
     TControllerLink* controllerLink = nullptr;    // the controller's way in (a local socket)
     TTransitCommand* transitCommand = nullptr;    // Tools, "Transit fit..."
@@ -194,10 +194,10 @@ private:
     bool altCorrHandlerAttached_ = false;
 
     QSocketNotifier* followNotifier_ = nullptr;
-    QTimer* followClock_ = nullptr;   // the 500 ms look where inotify cannot watch
-    QTimer* redrawClock_ = nullptr;   // a full redraw held back to keep to four a second
+    QTimer* followClock_ = nullptr;  // the 500 ms look where inotify cannot watch
+    QTimer* redrawClock_ = nullptr;  // a full redraw held back to keep to four a second
     QElapsedTimer sinceFullRedraw_;
-    QString followState_;             // "" while following or never followed; else why it ended
+    QString followState_;  // "" while following or never followed; else why it ended
     // What the plotted points were computed for; while the lists only grow (a followed log),
     // a redraw extends them instead of computing them all again.
     bool pointsGrowOnly_ = false;

@@ -58,8 +58,7 @@ void TProgressForm::Step(const std::string& bytesText, const std::string& percen
     const QString percent = QString::fromStdString(percentText);
     ui->lblPercent->setText(percent);
     const int textWidth = QFontMetrics(ui->lblPercent->font()).horizontalAdvance(percent);
-    ui->lblPercent->setGeometry((width() - textWidth) / 2, ui->lblPercent->y(), textWidth,
-                                ui->lblPercent->height());
+    ui->lblPercent->setGeometry((width() - textWidth) / 2, ui->lblPercent->y(), textWidth, ui->lblPercent->height());
     // The read runs on the user-interface thread: this is where the dialog gets painted and the
     // window stays responsive (the window holds off list-changing commands meanwhile).
     QApplication::processEvents();

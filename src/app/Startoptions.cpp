@@ -50,7 +50,8 @@ const std::vector<TStartOption>& StartOptionTable()
     static const std::vector<TStartOption> table = {
         {"--root DIR", "The suite folder: the folder holding ZVK.ini and Logs."},
         {"LOGFILE", "A log file to read right after start-up; a log in a suite's Logs folder opens that suite."},
-        {"--follow", "Follow the log as the controller writes it (View, Follow log); without LOGFILE, the newest log of the suite's Logs folder."},
+        {"--follow", "Follow the log as the controller writes it (View, Follow log); without LOGFILE, the newest log "
+                     "of the suite's Logs folder."},
         {"--help", "This text."},
         {"--version", "The program's version."},
     };

@@ -10,14 +10,14 @@ struct TStartOptions {
     std::string root;     // --root DIR; empty = not given
     std::string logFile;  // the first argument that is not an option
     bool help = false;
-    bool follow = false;   // --follow: follow LOGFILE, or the newest log of the suite
+    bool follow = false;  // --follow: follow LOGFILE, or the newest log of the suite
     bool version = false;
     bool manPage = false;  // --help-man: the manual page in roff (used by the build)
     std::string problem;   // a usage problem; empty when all is well
 };
 
 struct TStartOption {
-    const char* term;         // "--root DIR"
+    const char* term;  // "--root DIR"
     const char* description;
 };
 

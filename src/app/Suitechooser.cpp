@@ -13,7 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path PathOf(const QString& folder) { return fs::path(folder.toStdString()); }
+fs::path PathOf(const QString& folder)
+{
+    return fs::path(folder.toStdString());
+}
 
 }  // namespace
 
@@ -53,7 +56,10 @@ TSuiteChooser::TSuiteChooser(FolderPicker picker, QWidget* parent) : QDialog(par
     resize(520, sizeHint().height());
 }
 
-QString TSuiteChooser::problem() const { return lblProblem_->isHidden() ? QString() : lblProblem_->text(); }
+QString TSuiteChooser::problem() const
+{
+    return lblProblem_->isHidden() ? QString() : lblProblem_->text();
+}
 
 void TSuiteChooser::refuse(const QString& text)
 {

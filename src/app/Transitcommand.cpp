@@ -31,7 +31,8 @@ void DefaultMessage(QWidget* parent, const QString& text)
 
 }  // namespace
 
-TTransitCommand::TTransitCommand(TForm1& form, TTransitSeams seams) : QObject(&form), form_(form), seams_(std::move(seams))
+TTransitCommand::TTransitCommand(TForm1& form, TTransitSeams seams)
+    : QObject(&form), form_(form), seams_(std::move(seams))
 {
     if (!seams_.chooseTarget)
         seams_.chooseTarget = DefaultChooseTarget;

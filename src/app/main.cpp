@@ -50,10 +50,7 @@ public:
         return false;
     }
 
-    static void ShowError(const QString& text)
-    {
-        QMessageBox::critical(nullptr, QStringLiteral("Driftline"), text);
-    }
+    static void ShowError(const QString& text) { QMessageBox::critical(nullptr, QStringLiteral("Driftline"), text); }
 };
 
 }  // namespace
@@ -64,15 +61,17 @@ int main(int argc, char** argv)
     const TStartOptions options = ParseStartOptions(argc, argv);
     if (options.help || options.version || options.manPage) {
         const std::string pages = InstalledHelpFolder(RunningExecutableFolder()).string();
-        const std::string text = options.help      ? StartHelpText() + "\nHelp pages: " +
-                                                    (pages.empty() ? "built into the program" : pages) + "\n"
+        const std::string text = options.help
+                                     ? StartHelpText() +
+                                           "\nHelp pages: " + (pages.empty() ? "built into the program" : pages) + "\n"
                                  : options.version ? std::string("driftline ") + version::FileVersion + "\n"
                                                    : ViewerManPage();
         std::fputs(text.c_str(), stdout);
         return 0;
     }
     if (!options.problem.empty()) {
-        std::fprintf(stderr, "driftline: %s\nusage: driftline [--root DIR] [--follow] [LOGFILE]\n", options.problem.c_str());
+        std::fprintf(stderr, "driftline: %s\nusage: driftline [--root DIR] [--follow] [LOGFILE]\n",
+                     options.problem.c_str());
         return 2;
     }
 
@@ -94,8 +93,8 @@ int main(int argc, char** argv)
             return 0;
         }
         if (!rememberProblem.empty())
-            std::fprintf(stderr, "driftline: cannot remember the suite folder in %s: %s\n",
-                         ConfigFilePath().c_str(), rememberProblem.c_str());
+            std::fprintf(stderr, "driftline: cannot remember the suite folder in %s: %s\n", ConfigFilePath().c_str(),
+                         rememberProblem.c_str());
         TGlobalOptions globalOptions;
         globalOptions.rootFolder = root;
         try {

@@ -62,8 +62,7 @@ TAngle::TAngle(int degrees, int minutes, int seconds)
         s %= 60;
         long d = m / 60;
         m %= 60;
-        double value = 360.0 - static_cast<double>(d) - static_cast<double>(m) / 60.0 -
-                       static_cast<double>(s) / 3600.0;
+        double value = 360.0 - static_cast<double>(d) - static_cast<double>(m) / 60.0 - static_cast<double>(s) / 3600.0;
         value = FoldIntoTurn(value);
         // The parts are those of the value, so the text and the signed text read right.
         long total = (360L * 3600L - (d * 3600L + m * 60L + s)) % (360L * 3600L);
@@ -95,8 +94,7 @@ TAngle::TAngle(int degrees, int minutes, int seconds)
     minutes_ = static_cast<std::uint16_t>(m);
     seconds_ = static_cast<std::uint16_t>(s);
     const double fraction = static_cast<double>(m) / 60.0 + static_cast<double>(s) / 3600.0;
-    double value = negative ? static_cast<double>(folded) - fraction
-                            : static_cast<double>(folded) + fraction;
+    double value = negative ? static_cast<double>(folded) - fraction : static_cast<double>(folded) + fraction;
     // -360 deg 30 min folds to 0 degrees, and 0 - 0.5 lies below the turn.
     if (value < 0.0)
         value += 360.0;

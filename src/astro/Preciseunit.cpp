@@ -65,8 +65,8 @@ bool ComputeContext(const TPreciseSite& site, TDateTime utc, eraASTROM& astrom)
     double utc2 = 0.0;
     DateTimeToJulianParts(utc, utc1, utc2);
     double eo = 0.0;
-    const int status = eraApco13(utc1, utc2, site.dut1Seconds, r.elong, r.phi, r.hm, 0.0, 0.0, r.phpa, r.tc, r.rh,
-                                 r.wl, &astrom, &eo);
+    const int status = eraApco13(utc1, utc2, site.dut1Seconds, r.elong, r.phi, r.hm, 0.0, 0.0, r.phpa, r.tc, r.rh, r.wl,
+                                 &astrom, &eo);
     return status >= 0;
 }
 
@@ -232,14 +232,14 @@ struct TPreciseFrame::TContext {
     TPointingCache pointings;
 };
 
-TPreciseFrame::TPreciseFrame(const TPreciseSite& site) : site_(site), context_(std::make_unique<TContext>()) {}
+TPreciseFrame::TPreciseFrame(const TPreciseSite& site) : site_(site), context_(std::make_unique<TContext>())
+{}
 
 TPreciseFrame::~TPreciseFrame() = default;
 
 TPreciseFrame::TPreciseFrame(const TPreciseFrame& other)
     : site_(other.site_), context_(std::make_unique<TContext>(*other.context_)), contexts_(other.contexts_)
-{
-}
+{}
 
 TPreciseFrame& TPreciseFrame::operator=(const TPreciseFrame& other)
 {

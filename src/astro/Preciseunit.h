@@ -31,14 +31,14 @@ inline constexpr double PreciseContextSeconds = 300.0;
 
 // The site and the air, as plain values.
 struct TPreciseSite {
-    double longitudeDeg = 0.0;    // east positive (a western longitude may be 360 minus its size)
-    double latitudeDeg = 0.0;     // geodetic, north positive (a southern one may be 360 + latitude)
-    double heightM = 0.0;         // above the WGS84 ellipsoid, metres
-    double pressureHpa = 0.0;     // at the site, hPa; 0 turns refraction off
-    double temperatureC = 10.0;   // degrees Celsius
+    double longitudeDeg = 0.0;      // east positive (a western longitude may be 360 minus its size)
+    double latitudeDeg = 0.0;       // geodetic, north positive (a southern one may be 360 + latitude)
+    double heightM = 0.0;           // above the WGS84 ellipsoid, metres
+    double pressureHpa = 0.0;       // at the site, hPa; 0 turns refraction off
+    double temperatureC = 10.0;     // degrees Celsius
     double humidityPercent = 50.0;  // relative humidity, 0..100 (values outside are clamped)
     double wavelengthMicrons = RadioWavelengthMicrons;  // above 100: radio refraction
-    double dut1Seconds = 0.0;     // UT1 - UTC, seconds
+    double dut1Seconds = 0.0;                           // UT1 - UTC, seconds
 
     bool operator==(const TPreciseSite&) const = default;
 };

@@ -22,21 +22,41 @@ TSite SiteFromSettings(const TGlobal& global)
     return site;
 }
 
-TSite CurrentSite() { return SiteFromSettings(Global()); }
+TSite CurrentSite()
+{
+    return SiteFromSettings(Global());
+}
 
-std::int32_t DayNumber(const TSystemTime& utc) { return DayNumber(utc, CurrentSite()); }
-double JulianDay(const TSystemTime& utc) { return JulianDay(utc, CurrentSite()); }
-double GreenwichSiderealTime(const TSystemTime& utc) { return GreenwichSiderealTime(utc, CurrentSite()); }
-double LocalSiderealTime(const TSystemTime& utc) { return LocalSiderealTime(utc, CurrentSite()); }
+std::int32_t DayNumber(const TSystemTime& utc)
+{
+    return DayNumber(utc, CurrentSite());
+}
+double JulianDay(const TSystemTime& utc)
+{
+    return JulianDay(utc, CurrentSite());
+}
+double GreenwichSiderealTime(const TSystemTime& utc)
+{
+    return GreenwichSiderealTime(utc, CurrentSite());
+}
+double LocalSiderealTime(const TSystemTime& utc)
+{
+    return LocalSiderealTime(utc, CurrentSite());
+}
 
-TCoordPair Rotate(TCoordPair in, int conversion) { return Rotate(in, conversion, CurrentSite()); }
+TCoordPair Rotate(TCoordPair in, int conversion)
+{
+    return Rotate(in, conversion, CurrentSite());
+}
 
 TSource::TSource(double azimuthDeg, double altitudeDeg, const TUtcLocalTime* when)
     : TSource(azimuthDeg, altitudeDeg, when, CurrentSite())
-{
-}
+{}
 
-TSource TSource::Body(TSourceKind kind, const TUtcLocalTime& when) { return Body(kind, when, CurrentSite()); }
+TSource TSource::Body(TSourceKind kind, const TUtcLocalTime& when)
+{
+    return Body(kind, when, CurrentSite());
+}
 
 TSource TSource::FromGalactic(double betaDeg, double lambdaDeg, const TUtcLocalTime& when)
 {

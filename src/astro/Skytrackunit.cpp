@@ -32,14 +32,22 @@ const char* const BodyNames[] = {"Sun", "Moon", "Mercury", "Venus", "Mars", "Jup
 std::unique_ptr<TPlanet> MakePlanet(TSourceKind kind, double jde)
 {
     switch (kind) {
-    case KindMercury: return std::make_unique<TMercury>(jde);
-    case KindVenus: return std::make_unique<TVenus>(jde);
-    case KindMars: return std::make_unique<TMars>(jde);
-    case KindJupiter: return std::make_unique<TJupiter>(jde);
-    case KindSaturn: return std::make_unique<TSaturn>(jde);
-    case KindUranus: return std::make_unique<TUranus>(jde);
-    case KindNeptune: return std::make_unique<TNeptune>(jde);
-    default: return nullptr;
+    case KindMercury:
+        return std::make_unique<TMercury>(jde);
+    case KindVenus:
+        return std::make_unique<TVenus>(jde);
+    case KindMars:
+        return std::make_unique<TMars>(jde);
+    case KindJupiter:
+        return std::make_unique<TJupiter>(jde);
+    case KindSaturn:
+        return std::make_unique<TSaturn>(jde);
+    case KindUranus:
+        return std::make_unique<TUranus>(jde);
+    case KindNeptune:
+        return std::make_unique<TNeptune>(jde);
+    default:
+        return nullptr;
     }
 }
 
@@ -204,8 +212,8 @@ TSkyTrack::TSkyTrack(const TSkyTarget& target, const TSite& given, TDateTime fro
                 tt2 = utc2 + (32.184 + 37.0) / SecondsPerDay;
             }
             double ri = 0.0, di = 0.0, eo = 0.0;
-            eraAtci13(target.icrsRaDeg * DegToRad, target.icrsDecDeg * DegToRad, 0.0, 0.0, 0.0, 0.0, tt1, tt2, &ri,
-                      &di, &eo);
+            eraAtci13(target.icrsRaDeg * DegToRad, target.icrsDecDeg * DegToRad, 0.0, 0.0, 0.0, 0.0, tt1, tt2, &ri, &di,
+                      &eo);
             node.raDeg = eraAnp(ri - eo) * RadToDeg;
             node.decDeg = di * RadToDeg;
             node.distanceM = 0.0;
@@ -219,9 +227,11 @@ TSkyTrack::TSkyTrack(const TSkyTarget& target, const TSite& given, TDateTime fro
             const TMoon moon(spa.jde);
             const double lambda = moon.GetLongitude() * DegToRad;
             const double beta = moon.GetLatitude() * DegToRad;
-            node.raDeg = FoldDegrees(std::atan2(std::sin(lambda) * std::cos(eps) - std::tan(beta) * std::sin(eps),
-                                                std::cos(lambda)) * RadToDeg);
-            node.decDeg = std::asin(std::sin(beta) * std::cos(eps) + std::cos(beta) * std::sin(eps) * std::sin(lambda)) *
+            node.raDeg = FoldDegrees(
+                std::atan2(std::sin(lambda) * std::cos(eps) - std::tan(beta) * std::sin(eps), std::cos(lambda)) *
+                RadToDeg);
+            node.decDeg = std::asin(std::sin(beta) * std::cos(eps) +
+                                    std::cos(beta) * std::sin(eps) * std::sin(lambda)) *
                           RadToDeg;
             node.distanceM = moon.GetDistance() * MetresPerKm;
         } else if (const std::unique_ptr<TPlanet> planet = MakePlanet(target.kind, spa.jde)) {

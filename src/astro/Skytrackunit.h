@@ -68,10 +68,10 @@ public:
 
 private:
     struct TNode {
-        double raDeg;        // unwrapped along the track
+        double raDeg;  // unwrapped along the track
         double decDeg;
-        double distanceM;    // 0 for a fixed source (no parallax)
-        double eqEquinoxDeg; // equation of the equinoxes
+        double distanceM;     // 0 for a fixed source (no parallax)
+        double eqEquinoxDeg;  // equation of the equinoxes
     };
     TSkyTarget target_;
     TSite site_;  // latitude and longitude signed, -180 to 180
@@ -94,7 +94,7 @@ const char* BodyName(TSourceKind kind);
 // A bright radio source of the built-in list.
 struct TCatalogueSource {
     const char* name;
-    double raDeg;   // ICRS, degrees
+    double raDeg;  // ICRS, degrees
     double decDeg;
 };
 // Cas A, Cyg A, Tau A, Vir A, Sgr A.

@@ -21,15 +21,24 @@ const char* const BodyNames[] = {"Sun", "Moon", "Mercury", "Venus", "Mars", "Jup
 std::unique_ptr<TPlanet> MakeModel(std::int32_t kind, double julianDay)
 {
     switch (kind) {
-    case KindMoon: return std::make_unique<TMoon>(julianDay);
-    case KindMercury: return std::make_unique<TMercury>(julianDay);
-    case KindVenus: return std::make_unique<TVenus>(julianDay);
-    case KindMars: return std::make_unique<TMars>(julianDay);
-    case KindJupiter: return std::make_unique<TJupiter>(julianDay);
-    case KindSaturn: return std::make_unique<TSaturn>(julianDay);
-    case KindUranus: return std::make_unique<TUranus>(julianDay);
-    case KindNeptune: return std::make_unique<TNeptune>(julianDay);
-    default: return nullptr;
+    case KindMoon:
+        return std::make_unique<TMoon>(julianDay);
+    case KindMercury:
+        return std::make_unique<TMercury>(julianDay);
+    case KindVenus:
+        return std::make_unique<TVenus>(julianDay);
+    case KindMars:
+        return std::make_unique<TMars>(julianDay);
+    case KindJupiter:
+        return std::make_unique<TJupiter>(julianDay);
+    case KindSaturn:
+        return std::make_unique<TSaturn>(julianDay);
+    case KindUranus:
+        return std::make_unique<TUranus>(julianDay);
+    case KindNeptune:
+        return std::make_unique<TNeptune>(julianDay);
+    default:
+        return nullptr;
     }
 }
 

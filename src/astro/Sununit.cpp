@@ -21,14 +21,12 @@ using vsop87::TVsopGroup;
 
 // Term counts of the Earth series (Reda and Andreas 2004, Table A4.2).
 static_assert(std::size(vsop87::EarthL0) == 64 && std::size(vsop87::EarthL1) == 34 &&
-              std::size(vsop87::EarthL2) == 20 && std::size(vsop87::EarthL3) == 7 &&
-              std::size(vsop87::EarthL4) == 3 && std::size(vsop87::EarthL5) == 1,
+                  std::size(vsop87::EarthL2) == 20 && std::size(vsop87::EarthL3) == 7 &&
+                  std::size(vsop87::EarthL4) == 3 && std::size(vsop87::EarthL5) == 1,
               "Earth longitude series: 64, 34, 20, 7, 3, 1 terms");
-static_assert(std::size(vsop87::EarthB0) == 5 && std::size(vsop87::EarthB1) == 2,
-              "Earth latitude series: 5, 2 terms");
-static_assert(std::size(vsop87::EarthR0) == 40 && std::size(vsop87::EarthR1) == 10 &&
-              std::size(vsop87::EarthR2) == 6 && std::size(vsop87::EarthR3) == 2 &&
-              std::size(vsop87::EarthR4) == 1,
+static_assert(std::size(vsop87::EarthB0) == 5 && std::size(vsop87::EarthB1) == 2, "Earth latitude series: 5, 2 terms");
+static_assert(std::size(vsop87::EarthR0) == 40 && std::size(vsop87::EarthR1) == 10 && std::size(vsop87::EarthR2) == 6 &&
+                  std::size(vsop87::EarthR3) == 2 && std::size(vsop87::EarthR4) == 1,
               "Earth radius series: 40, 10, 6, 2, 1 terms");
 
 constexpr TVsopGroup EarthL[] = {Group(vsop87::EarthL0), Group(vsop87::EarthL1), Group(vsop87::EarthL2),
@@ -83,7 +81,8 @@ double MeanObliquityArcsec(double u)
            u * (-4680.96 +
                 u * (-1.55 +
                      u * (1999.25 +
-                          u * (-51.38 + u * (-249.67 + u * (-39.05 + u * (7.12 + u * (27.87 + u * (5.79 + u * 2.45)))))))));
+                          u * (-51.38 +
+                               u * (-249.67 + u * (-39.05 + u * (7.12 + u * (27.87 + u * (5.79 + u * 2.45)))))))));
 }
 
 }  // namespace
@@ -102,27 +101,45 @@ TEarthHeliocentric EarthHeliocentric(double jme)
 // Input checks of the published algorithm; returns the number of the first that fails, else 0.
 int SpaValidateInputs(const TSpaData& spa)
 {
-    if (spa.year < -2000 || spa.year > 6000) return 1;
-    if (spa.month < 1 || spa.month > 12) return 2;
-    if (spa.day < 1 || spa.day > 31) return 3;
-    if (spa.hour < 0 || spa.hour > 24) return 4;
-    if (spa.minute < 0 || spa.minute > 59) return 5;
-    if (spa.second < 0 || spa.second > 59) return 6;
-    if (spa.pressure < 0 || spa.pressure > 5000) return 12;
-    if (spa.temperature <= -273 || spa.temperature > 6000) return 13;
-    if (spa.hour == 24 && spa.minute > 0) return 5;
-    if (spa.hour == 24 && spa.second > 0) return 6;
-    if (std::fabs(spa.deltaT) > 8000) return 7;
-    if (std::fabs(spa.timeZone) > 12) return 8;
-    if (std::fabs(spa.longitude) > 180) return 9;
-    if (std::fabs(spa.latitude) > 90) return 10;
-    if (std::fabs(spa.atmosRefract) > 5) return 16;
-    if (spa.elevation < -6500000) return 11;
+    if (spa.year < -2000 || spa.year > 6000)
+        return 1;
+    if (spa.month < 1 || spa.month > 12)
+        return 2;
+    if (spa.day < 1 || spa.day > 31)
+        return 3;
+    if (spa.hour < 0 || spa.hour > 24)
+        return 4;
+    if (spa.minute < 0 || spa.minute > 59)
+        return 5;
+    if (spa.second < 0 || spa.second > 59)
+        return 6;
+    if (spa.pressure < 0 || spa.pressure > 5000)
+        return 12;
+    if (spa.temperature <= -273 || spa.temperature > 6000)
+        return 13;
+    if (spa.hour == 24 && spa.minute > 0)
+        return 5;
+    if (spa.hour == 24 && spa.second > 0)
+        return 6;
+    if (std::fabs(spa.deltaT) > 8000)
+        return 7;
+    if (std::fabs(spa.timeZone) > 12)
+        return 8;
+    if (std::fabs(spa.longitude) > 180)
+        return 9;
+    if (std::fabs(spa.latitude) > 90)
+        return 10;
+    if (std::fabs(spa.atmosRefract) > 5)
+        return 16;
+    if (spa.elevation < -6500000)
+        return 11;
     // Slope and azimuth rotation matter only for the incidence codes (3 and 5) of the
     // published algorithm; they are checked for those codes as it does.
     if (spa.function == 3 || spa.function == 5) {
-        if (std::fabs(spa.slope) > 360) return 14;
-        if (std::fabs(spa.azmRotation) > 360) return 15;
+        if (std::fabs(spa.slope) > 360)
+            return 14;
+        if (std::fabs(spa.azmRotation) > 360)
+            return 15;
     }
     return 0;
 }
@@ -182,9 +199,9 @@ int SpaCalculate(TSpaData& spa)
     // Geocentric right ascension and declination (equations 30 and 31).
     const double lamdaRad = spa.lamda * DegToRad;
     const double betaRad = spa.beta * DegToRad;
-    spa.alpha = LimitDegrees(RadToDeg * std::atan2(std::sin(lamdaRad) * std::cos(epsilonRad) -
-                                                       std::tan(betaRad) * std::sin(epsilonRad),
-                                                   std::cos(lamdaRad)));
+    spa.alpha = LimitDegrees(
+        RadToDeg * std::atan2(std::sin(lamdaRad) * std::cos(epsilonRad) - std::tan(betaRad) * std::sin(epsilonRad),
+                              std::cos(lamdaRad)));
     spa.delta = RadToDeg * std::asin(std::sin(betaRad) * std::cos(epsilonRad) +
                                      std::cos(betaRad) * std::sin(epsilonRad) * std::sin(lamdaRad));
     return 0;

@@ -9,7 +9,6 @@
 
 namespace driftline {
 
-
 // What SpaCalculate computes: code 0 runs up to the geocentric right ascension and declination;
 // code 1 stops after the true obliquity (Earth position, nutation and obliquity valid, alpha and
 // delta not computed). The published algorithm's later codes (topocentric position, refraction,
@@ -42,21 +41,21 @@ struct TSpaData {
     std::int32_t function = SpaGeocentric;
 
     // Intermediate and output values.
-    double jd = 0.0;   // Julian day
-    double jc = 0.0;   // Julian century
-    double jde = 0.0;  // Julian ephemeris day
-    double jce = 0.0;  // Julian ephemeris century
-    double jme = 0.0;  // Julian ephemeris millennium
-    double l = 0.0;    // Earth heliocentric longitude, [0, 360)
-    double b = 0.0;    // Earth heliocentric latitude
-    double r = 0.0;    // Earth radius vector, AU
-    double theta = 0.0;  // geocentric longitude, [0, 360)
-    double beta = 0.0;   // geocentric latitude
-    double x0 = 0.0;     // mean elongation of the Moon from the Sun
-    double x1 = 0.0;     // mean anomaly of the Sun
-    double x2 = 0.0;     // mean anomaly of the Moon
-    double x3 = 0.0;     // argument of latitude of the Moon
-    double x4 = 0.0;     // longitude of the ascending node of the Moon
+    double jd = 0.0;          // Julian day
+    double jc = 0.0;          // Julian century
+    double jde = 0.0;         // Julian ephemeris day
+    double jce = 0.0;         // Julian ephemeris century
+    double jme = 0.0;         // Julian ephemeris millennium
+    double l = 0.0;           // Earth heliocentric longitude, [0, 360)
+    double b = 0.0;           // Earth heliocentric latitude
+    double r = 0.0;           // Earth radius vector, AU
+    double theta = 0.0;       // geocentric longitude, [0, 360)
+    double beta = 0.0;        // geocentric latitude
+    double x0 = 0.0;          // mean elongation of the Moon from the Sun
+    double x1 = 0.0;          // mean anomaly of the Sun
+    double x2 = 0.0;          // mean anomaly of the Moon
+    double x3 = 0.0;          // argument of latitude of the Moon
+    double x4 = 0.0;          // longitude of the ascending node of the Moon
     double delPsi = 0.0;      // nutation in longitude
     double delEpsilon = 0.0;  // nutation in obliquity
     double epsilon0 = 0.0;    // mean obliquity, arc-seconds
@@ -89,8 +88,7 @@ int SpaCalculate(TSpaData& spa);
 // Fills the inputs from a source's instant (its local half, whole seconds) and the site (its
 // angles in degrees as the settings hold them, height in metres, pressure in millibars,
 // temperature in degrees Celsius), for the given function code.
-void SpaFillFromSource(TSpaData& spa, const TSource& source, const TSite& site,
-                       TSpaFunction function);
+void SpaFillFromSource(TSpaData& spa, const TSource& source, const TSite& site, TSpaFunction function);
 
 // Earth heliocentric longitude and latitude in degrees (longitude in [0, 360), latitude not
 // folded) and radius vector in AU, for jme Julian ephemeris millennia from J2000.
@@ -108,8 +106,8 @@ struct TEarthRecord {
     double obliquityRad = 0.0;
     double cosObliquity = 1.0;
     double sinObliquity = 0.0;
-    bool calculated = false;       // at least one calculation was attempted
-    TDateTime calculatedAt = 0.0;  // body-clock instant of the last calculation
+    bool calculated = false;         // at least one calculation was attempted
+    TDateTime calculatedAt = 0.0;    // body-clock instant of the last calculation
     std::uint64_t calculations = 0;  // number of calculations so far
 };
 

@@ -139,11 +139,11 @@ std::int64_t ZoneOffsetAt(std::int64_t unixSeconds)
     std::tm local{};
     if (localtime_r(&tt, &local) == nullptr)
         return 0;
-    const std::int64_t localSeconds =
-        DaysFromCivil(static_cast<std::int64_t>(local.tm_year) + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                      static_cast<unsigned>(local.tm_mday)) *
-            SecondsPerDay +
-        local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    const std::int64_t localSeconds = DaysFromCivil(static_cast<std::int64_t>(local.tm_year) + 1900,
+                                                    static_cast<unsigned>(local.tm_mon + 1),
+                                                    static_cast<unsigned>(local.tm_mday)) *
+                                          SecondsPerDay +
+                                      local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
     return localSeconds - unixSeconds;
 }
 
@@ -227,8 +227,8 @@ bool IsValidDate(int year, int month, int day)
 // Days since 1899-12-30 of midnight of a valid date.
 TDateTime EncodeDate(int year, int month, int day)
 {
-    return static_cast<double>(
-        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + UnixEpochDays);
+    return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+                               UnixEpochDays);
 }
 
 // Calendar fields of a TDateTime, milliseconds rounded to the nearest; values outside the

@@ -35,12 +35,16 @@ std::string CliManPage()
     TManSection options{"OPTIONS", {}, {}, {}, {}};
     options.entries = {{"--help", "The list of commands; <command> --help for a command's options."},
                        {"--version", "The program's version."}};
-    TManSection exitStatus{"EXIT STATUS", {"0 on success, 1 when a file could not be read or written, 2 for a "
-                                           "usage error."},
-                           {}, {}, {}};
+    TManSection exitStatus{"EXIT STATUS",
+                           {"0 on success, 1 when a file could not be read or written, 2 for a "
+                            "usage error."},
+                           {},
+                           {},
+                           {}};
 
     page.sections = {description, commandList, options, usages};
-    for (auto& section : SuiteManSections()) page.sections.push_back(section);
+    for (auto& section : SuiteManSections())
+        page.sections.push_back(section);
     page.sections.push_back(exitStatus);
     page.sections.push_back({"SEE ALSO", {"driftline(1)"}, {}, {}, {}});
     return RenderManPage(page);

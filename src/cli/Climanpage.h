@@ -5,7 +5,8 @@
 namespace driftline::cli {
 
 // What the tool does, one line (the second line of --help).
-inline constexpr const char* ToolDescription = "Reads telescope controller logs and derives, plots, fits and exports them.";
+inline constexpr const char* ToolDescription =
+    "Reads telescope controller logs and derives, plots, fits and exports them.";
 
 // driftline-cli(1) in roff.
 std::string CliManPage();

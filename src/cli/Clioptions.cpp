@@ -136,8 +136,10 @@ int ParseCliOptions(const std::vector<std::string>& args, const char* command, c
                 return missing();
             Quantity q;
             if (!ParseQuantity(value, q))
-                return UsageError(command, usage, "unknown quantity '" + value + "' (Time, Azimuth, Altitude, "
-                                                  "RightAscension, Declination, Beta, Lambda, Volts or 0..7)");
+                return UsageError(command, usage,
+                                  "unknown quantity '" + value +
+                                      "' (Time, Azimuth, Altitude, "
+                                      "RightAscension, Declination, Beta, Lambda, Volts or 0..7)");
             (name == "--x" ? out.x : out.y) = q;
         } else if (name == "--band" && accepts(OptBand)) {
             std::pair<double, double> band;

@@ -32,10 +32,10 @@ enum CommonOption : unsigned {
 };
 
 // The usage lines of OptPosition, for the commands' usage texts.
-#define DRIFTLINE_POSITION_USAGE                                                                       \
-    "  --frame F        positions in the classic frame (of date, no precession) or icrs (J2000);\n" \
-    "                   default: the viewer's Frame setting, else classic\n"                          \
-    "  --dut1 S         UT1 - UTC in seconds for the icrs frame, -1..1 (default: the DUT1 setting)\n" \
+#define DRIFTLINE_POSITION_USAGE                                                                                       \
+    "  --frame F        positions in the classic frame (of date, no precession) or icrs (J2000);\n"                    \
+    "                   default: the viewer's Frame setting, else classic\n"                                           \
+    "  --dut1 S         UT1 - UTC in seconds for the icrs frame, -1..1 (default: the DUT1 setting)\n"                  \
     "  --no-refraction  icrs frame without radio refraction, as a pressure of 0 would\n"
 
 // A command's own option: "--records" with a value, or a flag such as "--no-header".

@@ -82,7 +82,8 @@ std::size_t RunOverLogs(const std::vector<std::filesystem::path>& logs, const Lo
     bool writeFailed = false;
     auto emit = [&](TLogOutcome& outcome) {
         failed += outcome.failed ? 1 : 0;
-        if (!outcome.text.empty() && std::fwrite(outcome.text.data(), 1, outcome.text.size(), out) != outcome.text.size())
+        if (!outcome.text.empty() &&
+            std::fwrite(outcome.text.data(), 1, outcome.text.size(), out) != outcome.text.size())
             writeFailed = true;
         outcome.text = std::string();  // released at once: later logs may be large
     };

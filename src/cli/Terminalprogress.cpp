@@ -34,7 +34,8 @@ bool StandardErrorIsTerminal()
 
 TTerminalProgress::TTerminalProgress(std::FILE* err, bool terminal, std::uint64_t total,
                                      std::function<std::size_t()> records)
-    : err_(err), terminal_(terminal), total_(total), records_(std::move(records)), start_(std::chrono::steady_clock::now())
+    : err_(err), terminal_(terminal), total_(total), records_(std::move(records)),
+      start_(std::chrono::steady_clock::now())
 {
     model_.onStep = [this](const std::string&, const std::string&, int position) { step(position); };
 }

@@ -25,8 +25,7 @@ public:
     TProgressModel* model() { return terminal_ ? &model_ : nullptr; }
 
     // The line for a read at position percent with bytes of total read in seconds (no line end).
-    static std::string Line(int percent, std::uint64_t bytes, std::uint64_t total, std::size_t records,
-                            double seconds);
+    static std::string Line(int percent, std::uint64_t bytes, std::uint64_t total, std::size_t records, double seconds);
 
 private:
     void step(int position);

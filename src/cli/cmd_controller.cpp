@@ -29,7 +29,11 @@ const char* const kUsage =
     "Exit status: 0 all actions done; 1 the viewer could not be reached or did not answer;\n"
     "2 usage error; 3 no \"Driftline Quitting\" within the timeout.\n";
 
-enum class Action { Announce, Open, WaitQuit };
+enum class Action {
+    Announce,
+    Open,
+    WaitQuit
+};
 
 struct Step {
     Action action;
@@ -77,9 +81,9 @@ static int RunController(const std::vector<std::string>& args)
     const TGlobal& global = Global();
     const ControllerMessageTable table = MessageTableOf(global);
     const std::filesystem::path viewerSocket = ViewerSocketPath(global.RootFolder);
-    const std::filesystem::path endpoint =
-        options.has("--endpoint") ? std::filesystem::path(options.value("--endpoint"))
-                                  : ControllerEndpointPath(global.RootFolder);
+    const std::filesystem::path endpoint = options.has("--endpoint")
+                                               ? std::filesystem::path(options.value("--endpoint"))
+                                               : ControllerEndpointPath(global.RootFolder);
     if (!IsValidEndpoint(endpoint.native()))
         return UsageError("controller", kUsage, "--endpoint wants an absolute socket path of at most 107 bytes");
 
@@ -103,8 +107,8 @@ static int RunController(const std::vector<std::string>& args)
     for (const Step& step : steps) {
         switch (step.action) {
         case Action::Announce: {
-            auto result = SendControllerLine(viewerSocket, FormatControllerLine(ControllerMessage::CallingHandle,
-                                                                                endpoint.native()),
+            auto result = SendControllerLine(viewerSocket,
+                                             FormatControllerLine(ControllerMessage::CallingHandle, endpoint.native()),
                                              true, timeoutMs);
             auto answer = result.answered ? ParseControllerLine(result.answer, table) : std::nullopt;
             if (!answer) {
@@ -130,8 +134,8 @@ static int RunController(const std::vector<std::string>& args)
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
             bool quit = false;
             while (!quit) {
-                const auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
                 if (left.count() <= 0)
                     break;
                 auto line = listener->waitLine(static_cast<int>(left.count()));

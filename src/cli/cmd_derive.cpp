@@ -52,9 +52,7 @@ const char* const DeriveUsage =
     "                 UTC, degrees with signed declination and Beta, volts) with the site, frame,\n"
     "                 corrections and log name in its header; fits needs -o\n"
     "  -o FILE        write to FILE (replaced atomically) instead of standard output\n"
-    "                 (not with --follow, which writes to standard output)\n"
-    DRIFTLINE_POSITION_USAGE
-    "\n"
+    "                 (not with --follow, which writes to standard output)\n" DRIFTLINE_POSITION_USAGE "\n"
     "With several logs, or a folder (its *.log files in name order), one CSV holds them all in the\n"
     "order given, with a first column 'file' naming each row's log. The exit status is 1 when any\n"
     "log could not be read in full.\n";
@@ -146,8 +144,7 @@ bool ApplyCorrection(const TCliOptions& options, const char* option, const char*
         return false;
     }
     if (logged == NoCorrection) {
-        std::fprintf(stderr, "driftline-cli derive: %s: the log has no %s correction line to replace\n", option,
-                     axis);
+        std::fprintf(stderr, "driftline-cli derive: %s: the log has no %s correction line to replace\n", option, axis);
         return false;
     }
     user = static_cast<std::int32_t>(value);
@@ -249,7 +246,7 @@ int RunFollow(const TCliOptions& options)
             std::fprintf(stderr, "driftline-cli derive: %s shrank or was replaced; reading it again from the start\n",
                          log.c_str());
             out.text(DeriveHeader);
-    out.text("\n");
+            out.text("\n");
             written = 0;
         }
         if (samples.size() > written) {
@@ -310,10 +307,10 @@ bool CorrectAsAsked(const TCliOptions& options, TLogSession& session)
 int RunDerive(const std::vector<std::string>& args)
 {
     TCliOptions options;
-    if (int rc = ParseCliOptions(args, "derive", DeriveUsage, OptSettings | OptPosition | OptVoltsOnly | OptOutput,
-                                 {{"--az-corr", true}, {"--alt-corr", true}, {"--format", true}, {"--follow", false},
-                                  {"--idle-exit", true}},
-                                 options))
+    if (int rc = ParseCliOptions(
+            args, "derive", DeriveUsage, OptSettings | OptPosition | OptVoltsOnly | OptOutput,
+            {{"--az-corr", true}, {"--alt-corr", true}, {"--format", true}, {"--follow", false}, {"--idle-exit", true}},
+            options))
         return rc;
     if (options.positional.empty())
         return UsageError("derive", DeriveUsage, "no log file given");
@@ -354,8 +351,8 @@ int RunDerive(const std::vector<std::string>& args)
     const SampleList& samples = store.activeSamples(options.voltsOnly);
     std::string error;
     if (format == "fits") {
-        const TFitsTableInfo info =
-            FitsInfoFor(Global(), CliPositionSettings(options), store, options.positional[0], samples);
+        const TFitsTableInfo info = FitsInfoFor(Global(), CliPositionSettings(options), store, options.positional[0],
+                                                samples);
         if (!WriteFitsTable(options.output, SampleColumns(samples), samples.size(), info, error)) {
             std::fprintf(stderr, "driftline-cli derive: cannot save %s: %s\n", options.output.c_str(), error.c_str());
             return 1;

@@ -32,8 +32,7 @@ const char* const FitUsage =
     "  --volts-only   the view of the records that carried volts (when the log has any)\n"
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
     "  --size WxH     plot control size in pixels (default 600x450)\n"
-    "  -o OUT.png     also write the plot with the fitted curve and its peak marker in blue\n"
-    DRIFTLINE_POSITION_USAGE;
+    "  -o OUT.png     also write the plot with the fitted curve and its peak marker in blue\n" DRIFTLINE_POSITION_USAGE;
 
 int RunFitCli(const std::vector<std::string>& args)
 {
@@ -43,7 +42,8 @@ int RunFitCli(const std::vector<std::string>& args)
                                  {{"--coeffs", true}}, options))
         return rc;
     if (options.positional.size() != 1)
-        return UsageError("fit", FitUsage, options.positional.empty() ? "no log file given" : "more than one log file given");
+        return UsageError("fit", FitUsage,
+                          options.positional.empty() ? "no log file given" : "more than one log file given");
     if (!options.x || !options.y)
         return UsageError("fit", FitUsage, !options.x ? "--x is required" : "--y is required");
     if (!options.has("--coeffs"))
@@ -69,7 +69,8 @@ int RunFitCli(const std::vector<std::string>& args)
         DrawFitCurve(*plot, outcome.curve);
         std::string error;
         if (!SavePlotPng(*plot, options.output, error)) {
-            std::fprintf(stderr, "driftline-cli fit: cannot save %s: %s\n", options.output.string().c_str(), error.c_str());
+            std::fprintf(stderr, "driftline-cli fit: cannot save %s: %s\n", options.output.string().c_str(),
+                         error.c_str());
             return 1;
         }
     } else {

@@ -30,8 +30,7 @@ const char* const InfoUsage =
     "\n"
     "With several logs, or a folder (its *.log files in name order), each log's lines follow a line\n"
     "'== LOG', in the order given, and a last line gives the totals. The exit status is 1 when any\n"
-    "log could not be read in full.\n"
-    DRIFTLINE_POSITION_USAGE;
+    "log could not be read in full.\n" DRIFTLINE_POSITION_USAGE;
 
 // Receiver panel captions, in ReceiverValue order.
 const char* const ReceiverCaptions[ReceiverValueCount] = {
@@ -50,7 +49,7 @@ void PrintTime(std::string& out, const char* which, double t)
 {
     const TSystemTime st = DecodeDateTime(t);
     AppendFormat(out, "%s sample time: %.17g (%02u/%02u/%04u %02u:%02u:%02u.%03u UTC)\n", which, t, st.wDay, st.wMonth,
-                st.wYear, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+                 st.wYear, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
 }
 
 // The lines info prints for one log that was read.
@@ -137,8 +136,7 @@ int RunInfo(const std::vector<std::string>& args)
     return read.status == TReadResult::Ok ? 0 : 1;
 }
 
-const CliRegistrar registrar({"info", "counts, corrections, receiver values and ranges of a log", InfoUsage,
-                              RunInfo});
+const CliRegistrar registrar({"info", "counts, corrections, receiver values and ranges of a log", InfoUsage, RunInfo});
 
 }  // namespace
 

@@ -27,14 +27,14 @@ const char* const LimitsUsage =
     "  --volts-only   zoom on the scales of the records that carried volts (when the log has any)\n"
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
     "  --size WxH     plot control size in pixels (default 600x450)\n"
-    "  -o OUT         the file to write (replaced atomically); - writes to standard output\n"
-    DRIFTLINE_POSITION_USAGE;
+    "  -o OUT         the file to write (replaced atomically); - writes to standard output\n" DRIFTLINE_POSITION_USAGE;
 
 int RunLimits(const std::vector<std::string>& args)
 {
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "limits", LimitsUsage,
-                                 OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput, {}, options))
+                                 OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
+                                 {}, options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("limits", LimitsUsage,

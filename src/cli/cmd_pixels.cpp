@@ -31,14 +31,14 @@ const char* const PixelsUsage =
     "                 does not zoom\n"
     "  --size WxH     plot control size in pixels (default 600x450)\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
-    "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
-    DRIFTLINE_POSITION_USAGE;
+    "  --ini FILE     the ZVK.ini to use; its folder is the root\n" DRIFTLINE_POSITION_USAGE;
 
 int RunPixels(const std::vector<std::string>& args)
 {
     TCliOptions options;
-    if (int rc = ParseCliOptions(args, "pixels", PixelsUsage, OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize,
-                                 {}, options))
+    if (int rc = ParseCliOptions(args, "pixels", PixelsUsage,
+                                 OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize, {},
+                                 options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("pixels", PixelsUsage,

@@ -30,14 +30,14 @@ const char* const PlotUsage =
     "  --size WxH     plot control size in pixels (default 600x450)\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
-    "  -o OUT.png     the picture to write (replaced if it exists)\n"
-    DRIFTLINE_POSITION_USAGE;
+    "  -o OUT.png     the picture to write (replaced if it exists)\n" DRIFTLINE_POSITION_USAGE;
 
 int RunPlot(const std::vector<std::string>& args)
 {
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "plot", PlotUsage,
-                                 OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput, {}, options))
+                                 OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
+                                 {}, options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("plot", PlotUsage,

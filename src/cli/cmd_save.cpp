@@ -35,8 +35,7 @@ const char* const SaveUsage =
     "  --volts-only   the view of the records that carried volts (when the log has any)\n"
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
     "  --size WxH     plot control size in pixels (default 600x450); bands are pixels of it\n"
-    "  -o OUT         the file to write (replaced atomically); - writes to standard output\n"
-    DRIFTLINE_POSITION_USAGE;
+    "  -o OUT         the file to write (replaced atomically); - writes to standard output\n" DRIFTLINE_POSITION_USAGE;
 
 int RunSave(const std::vector<std::string>& args)
 {
@@ -46,7 +45,8 @@ int RunSave(const std::vector<std::string>& args)
                                  {{"--format", true}}, options))
         return rc;
     if (options.positional.size() != 1)
-        return UsageError("save", SaveUsage, options.positional.empty() ? "no log file given" : "more than one log file given");
+        return UsageError("save", SaveUsage,
+                          options.positional.empty() ? "no log file given" : "more than one log file given");
     if (!options.x || !options.y)
         return UsageError("save", SaveUsage, !options.x ? "--x is required" : "--y is required");
     const std::string format = options.value("--format");
@@ -60,7 +60,8 @@ int RunSave(const std::vector<std::string>& args)
     else if (format == "fits")
         fileType = SaveFits;
     else
-        return UsageError("save", SaveUsage, format.empty() ? "--format is required" : "unknown format '" + format + "'");
+        return UsageError("save", SaveUsage,
+                          format.empty() ? "--format is required" : "unknown format '" + format + "'");
     if (options.output.empty())
         return UsageError("save", SaveUsage, "-o is required");
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
@@ -102,7 +103,8 @@ int RunSave(const std::vector<std::string>& args)
         const bool written = fileType == SaveFits ? WriteFitsSelection(options.output, points, fits, error)
                                                   : WriteSelection(options.output, points, fileType, error);
         if (!written) {
-            std::fprintf(stderr, "driftline-cli save: cannot save %s: %s\n", options.output.string().c_str(), error.c_str());
+            std::fprintf(stderr, "driftline-cli save: cannot save %s: %s\n", options.output.string().c_str(),
+                         error.c_str());
             return 1;
         }
     }

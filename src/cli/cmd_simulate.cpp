@@ -97,8 +97,8 @@ int RunSimulate(const std::vector<std::string>& args)
                           "bad value for --start: '" + options.value("--start") + "' (expected DD/MM/YYYY HH:MM:SS)");
 
     std::string problem;
-    const std::optional<TSkyTarget> target =
-        TransitTarget(options.value("--body"), options.value("--ra"), options.value("--dec"), problem);
+    const std::optional<TSkyTarget> target = TransitTarget(options.value("--body"), options.value("--ra"),
+                                                           options.value("--dec"), problem);
     if (!problem.empty())
         return UsageError("simulate", SimulateUsage, problem);
     if (target) {
@@ -107,16 +107,20 @@ int RunSimulate(const std::vector<std::string>& args)
         std::int64_t az = 0, alt = 0;
         if (options.has("--mispoint-az") &&
             (!ParseInt64(options.value("--mispoint-az"), az) || az < -CountsPerTurnLimit || az > CountsPerTurnLimit))
-            return UsageError("simulate", SimulateUsage, "bad value for --mispoint-az: '" + options.value("--mispoint-az") + "'");
-        if (options.has("--mispoint-alt") &&
-            (!ParseInt64(options.value("--mispoint-alt"), alt) || alt < -CountsPerTurnLimit || alt > CountsPerTurnLimit))
-            return UsageError("simulate", SimulateUsage, "bad value for --mispoint-alt: '" + options.value("--mispoint-alt") + "'");
+            return UsageError("simulate", SimulateUsage,
+                              "bad value for --mispoint-az: '" + options.value("--mispoint-az") + "'");
+        if (options.has("--mispoint-alt") && (!ParseInt64(options.value("--mispoint-alt"), alt) ||
+                                              alt < -CountsPerTurnLimit || alt > CountsPerTurnLimit))
+            return UsageError("simulate", SimulateUsage,
+                              "bad value for --mispoint-alt: '" + options.value("--mispoint-alt") + "'");
         scan.azimuthMispointCounts = static_cast<std::int32_t>(az);
         scan.altitudeMispointCounts = static_cast<std::int32_t>(alt);
-        if (options.has("--beam-deg") &&
-            (!ParseDouble(options.value("--beam-deg"), scan.beamFwhmDeg) || !(scan.beamFwhmDeg > 0.0) || scan.beamFwhmDeg > 90.0))
-            return UsageError("simulate", SimulateUsage, "bad value for --beam-deg: '" + options.value("--beam-deg") + "'");
-        if (options.has("--snr") && (!ParseDouble(options.value("--snr"), scan.snr) || !(scan.snr > 0.0) || scan.snr > 1e9))
+        if (options.has("--beam-deg") && (!ParseDouble(options.value("--beam-deg"), scan.beamFwhmDeg) ||
+                                          !(scan.beamFwhmDeg > 0.0) || scan.beamFwhmDeg > 90.0))
+            return UsageError("simulate", SimulateUsage,
+                              "bad value for --beam-deg: '" + options.value("--beam-deg") + "'");
+        if (options.has("--snr") &&
+            (!ParseDouble(options.value("--snr"), scan.snr) || !(scan.snr > 0.0) || scan.snr > 1e9))
             return UsageError("simulate", SimulateUsage, "bad value for --snr: '" + options.value("--snr") + "'");
         InstallCliGlobal(options);
         scan.site = CurrentSite();

@@ -43,8 +43,8 @@ int RunTransitCli(const std::vector<std::string>& args)
         return UsageError("transit", TransitUsage,
                           options.positional.empty() ? "no log file given" : "more than one log file given");
     std::string problem;
-    const std::optional<TSkyTarget> target =
-        TransitTarget(options.value("--body"), options.value("--ra"), options.value("--dec"), problem);
+    const std::optional<TSkyTarget> target = TransitTarget(options.value("--body"), options.value("--ra"),
+                                                           options.value("--dec"), problem);
     if (!problem.empty())
         return UsageError("transit", TransitUsage, problem);
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
@@ -57,8 +57,8 @@ int RunTransitCli(const std::vector<std::string>& args)
     TReadResult read;
     if (!OpenCliSession("transit", options, Time, Volts, bands, session, read))
         return 1;
-    const TTransitReport report =
-        RunTransit(TransitSamples(session.store()), target, CurrentSite(), session.store().azimuthCorrection);
+    const TTransitReport report = RunTransit(TransitSamples(session.store()), target, CurrentSite(),
+                                             session.store().azimuthCorrection);
 
     for (const std::string& line : TransitReportLines(report))
         std::printf("%s\n", line.c_str());

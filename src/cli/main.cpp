@@ -24,8 +24,7 @@ namespace {
 void PrintToolHelp(std::FILE* out)
 {
     using driftline::cli::Commands;
-    std::fprintf(out, "usage: driftline-cli <command> [options]\n\n%s\n\nCommands:\n",
-                 driftline::cli::ToolDescription);
+    std::fprintf(out, "usage: driftline-cli <command> [options]\n\n%s\n\nCommands:\n", driftline::cli::ToolDescription);
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });

@@ -11,7 +11,8 @@ namespace {
 std::chrono::system_clock::time_point ModifiedOf(const struct stat& info)
 {
     const auto since = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
-    return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
 }
 
 }  // namespace

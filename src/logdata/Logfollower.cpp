@@ -53,7 +53,8 @@ std::string SystemReason(int error)
 
 }  // namespace
 
-TLogFollower::TLogFollower(TSampleStore& store, Options options) : store_(&store), options_(options) {}
+TLogFollower::TLogFollower(TSampleStore& store, Options options) : store_(&store), options_(options)
+{}
 
 TLogFollower::~TLogFollower()
 {
@@ -123,8 +124,8 @@ void TLogFollower::setUpWatch()
     if (notifyFd_ < 0)
         return;
     watch_ = ::inotify_add_watch(notifyFd_, folder.c_str(),
-                                 IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE |
-                                     IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB | IN_CLOSE_WRITE);
+                                 IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_DELETE_SELF |
+                                     IN_MOVE_SELF | IN_ATTRIB | IN_CLOSE_WRITE);
     if (watch_ < 0) {
         ::close(notifyFd_);
         notifyFd_ = -1;

@@ -123,17 +123,17 @@ private:
     dev_t device_ = 0;
     ino_t inode_ = 0;
     bool following_ = false;
-    std::uint64_t taken_ = 0;     // bytes of complete lines
+    std::uint64_t taken_ = 0;  // bytes of complete lines
     std::uint64_t lineNumber_ = 0;
-    std::string held_;            // the partial last line
-    bool skipping_ = false;       // the partial line is over the line cap: only counted
+    std::string held_;       // the partial last line
+    bool skipping_ = false;  // the partial line is over the line cap: only counted
     std::uint64_t skippedBytes_ = 0;
     std::uint64_t seen() const { return taken_ + skippedBytes_ + held_.size(); }
     std::vector<char> block_;     // read buffer
     TDateTime startLogDate_ = 0;  // logDate before the first read: a read again starts from it
     std::int64_t azimuthShift_ = 0;
     std::int64_t altitudeShift_ = 0;
-    bool missing_ = false;        // the path was gone at the last look
+    bool missing_ = false;  // the path was gone at the last look
     std::chrono::steady_clock::time_point missingSince_{};
 };
 

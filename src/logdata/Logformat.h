@@ -40,7 +40,10 @@ LogDateResult ParseLogDateFields(std::string_view line, TLogDate& date);
 // to the end, verbatim; which = the first keyword of the five found. False = line ignored.
 bool ParseReceiverLine(std::string_view line, ReceiverValue& which, std::string_view& value);
 
-enum class CorrectionAxis : int { Azimuth, Altitude };
+enum class CorrectionAxis : int {
+    Azimuth,
+    Altitude
+};
 
 // The signed value of a correction line (at the first digit or "-") and its axis.
 // False = ignored: no number, no axis word, or a value outside signed 32 bits.

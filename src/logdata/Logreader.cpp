@@ -192,7 +192,8 @@ bool ForEachLine(Read&& read, std::uintmax_t limit, Handle&& handle, Skip&& skip
 bool TakeTailOf(int fd, std::string_view last)
 {
     TFileIdentity now;
-    return IdentityOfOpenFile(fd, now) && TakeUnterminatedLastLine(last, now.modified, std::chrono::system_clock::now());
+    return IdentityOfOpenFile(fd, now) &&
+           TakeUnterminatedLastLine(last, now.modified, std::chrono::system_clock::now());
 }
 
 // The offset just past the first LF at or after offset `from`; the file's size when none follows.
@@ -247,35 +248,38 @@ void ParseSlice(int fd, TSlice& slice)
     };
     const auto skip = [&](std::uint64_t) { ++slice.lines; };
     const auto takeTail = [&](std::string_view last) { return TakeTailOf(fd, last); };
-    ForEachLine(read, bytes, [&](std::string_view line) {
-        ++slice.lines;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        switch (parseLogLine(line, part, false)) {
-        case LineEffect::InvalidDate:
-            slice.invalidDate = true;
-            return false;
-        case LineEffect::DateSet:
-            slice.dateSet = true;
-            return true;
-        case LineEffect::ReceiverSet: {
-            ReceiverValue which;
-            std::string_view value;
-            if (ParseReceiverLine(line, which, value))
-                slice.receiverSet[static_cast<std::size_t>(which)] = true;
-            return true;
-        }
-        case LineEffect::CorrectionSet: {
-            CorrectionAxis axis;
-            std::int32_t value = 0;
-            if (ParseCorrectionLine(line, axis, value))
-                (axis == CorrectionAxis::Azimuth ? slice.azimuthSet : slice.altitudeSet) = true;
-            return true;
-        }
-        default:
-            return true;
-        }
-    }, skip, takeTail, slice.bytesRead);
+    ForEachLine(
+        read, bytes,
+        [&](std::string_view line) {
+            ++slice.lines;
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            switch (parseLogLine(line, part, false)) {
+            case LineEffect::InvalidDate:
+                slice.invalidDate = true;
+                return false;
+            case LineEffect::DateSet:
+                slice.dateSet = true;
+                return true;
+            case LineEffect::ReceiverSet: {
+                ReceiverValue which;
+                std::string_view value;
+                if (ParseReceiverLine(line, which, value))
+                    slice.receiverSet[static_cast<std::size_t>(which)] = true;
+                return true;
+            }
+            case LineEffect::CorrectionSet: {
+                CorrectionAxis axis;
+                std::int32_t value = 0;
+                if (ParseCorrectionLine(line, axis, value))
+                    (axis == CorrectionAxis::Azimuth ? slice.azimuthSet : slice.altitudeSet) = true;
+                return true;
+            }
+            default:
+                return true;
+            }
+        },
+        skip, takeTail, slice.bytesRead);
 }
 
 // The parallel parse: the file cut at line ends into one slice per thread, each parsed on its
@@ -384,8 +388,8 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     // Without the progress dialog (whose steps follow the lines in file order) a large file is
     // parsed in slices on every core; the derivation after it is shared out as well.
     if (cores > 1 && sizeKnown && !showProgress && fileSize >= PipelineMinBytes) {
-        const auto slices =
-            static_cast<unsigned>(std::min<std::uintmax_t>(cores, std::max<std::uintmax_t>(1, fileSize / MinSliceBytes)));
+        const auto slices = static_cast<unsigned>(
+            std::min<std::uintmax_t>(cores, std::max<std::uintmax_t>(1, fileSize / MinSliceBytes)));
         ReadInSlices(fd, fileSize, slices, store, result, bytesRead);
         stopped = result.status == TReadResult::InvalidDate;
     } else {

@@ -19,9 +19,9 @@ struct TReadResult {
                       // stays in the store and reason says "<file> changed while it was read"
     };
     Status status = Ok;
-    std::string reason;       // OpenFailed: the system's reason ("No such file or directory"), or
-                              // "not a regular file" for a FIFO, device or socket; Changed: the message
-    std::uint64_t line = 0;   // InvalidDate: 1-based number of the offending line
+    std::string reason;           // OpenFailed: the system's reason ("No such file or directory"), or
+                                  // "not a regular file" for a FIFO, device or socket; Changed: the message
+    std::uint64_t line = 0;       // InvalidDate: 1-based number of the offending line
     std::string message() const;  // "Invalid argument to date encode" or the reason; "" when Ok
 };
 
@@ -36,7 +36,14 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
                         unsigned threads = 0);
 
 // What parseLogLine did with one line.
-enum class LineEffect : int { Ignored, DateSet, ReceiverSet, CorrectionSet, RecordAdded, InvalidDate };
+enum class LineEffect : int {
+    Ignored,
+    DateSet,
+    ReceiverSet,
+    CorrectionSet,
+    RecordAdded,
+    InvalidDate
+};
 
 // Applies one line to the store by the line rules. A record line appends the record; with
 // deriveNow its sample is derived at once (the reader instead derives in bulk at the end).

@@ -102,7 +102,8 @@ bool ParkForTarget(TSimulateOptions& o, std::string& problem)
     const THorizontal mid = track.At((start + end) / 2.0);
     if (mid.altitudeDeg < 5.0) {
         char text[160];
-        std::snprintf(text, sizeof text, "%s is at altitude %.1f degrees half-way through the run; choose another start",
+        std::snprintf(text, sizeof text,
+                      "%s is at altitude %.1f degrees half-way through the run; choose another start",
                       t.target.name.c_str(), mid.altitudeDeg);
         problem = text;
         return false;
@@ -131,7 +132,8 @@ std::string SimulateLog(const TSimulateOptions& o)
 
     TDateTime date = EncodeDate(o.year, o.month, o.day);
     std::uint64_t ms = (static_cast<std::uint64_t>(o.hour) * 3600 + static_cast<std::uint64_t>(o.minute) * 60 +
-                        static_cast<std::uint64_t>(o.second)) * 1000;
+                        static_cast<std::uint64_t>(o.second)) *
+                       1000;
     const std::uint64_t msPerDay = static_cast<std::uint64_t>(MillisecondsPerDay);
 
     // The source crosses the beam centre half-way through the run; the bump is a Gaussian a

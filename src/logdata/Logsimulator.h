@@ -29,12 +29,12 @@ struct TSimulateOptions {
     int day = 12, month = 5, year = 2010;
     int hour = 21, minute = 3, second = 15;
     std::uint32_t intervalMs = 1000;
-    std::uint64_t noVoltsEvery = 50;     // every K-th record has no volts field; 0 = never
-    std::uint64_t malformedEvery = 1000; // a malformed line before every K-th record; 0 = never
-    std::int32_t azimuthCorrection = 12;    // logged corrections, counts
+    std::uint64_t noVoltsEvery = 50;      // every K-th record has no volts field; 0 = never
+    std::uint64_t malformedEvery = 1000;  // a malformed line before every K-th record; 0 = never
+    std::int32_t azimuthCorrection = 12;  // logged corrections, counts
     std::int32_t altitudeCorrection = -4;
-    std::uint32_t azimuthCounts = 16384;   // parked pointing: due south ...
-    std::uint32_t altitudeCounts = 3641;   // ... about 40 degrees up
+    std::uint32_t azimuthCounts = 16384;  // parked pointing: due south ...
+    std::uint32_t altitudeCounts = 3641;  // ... about 40 degrees up
     // With a target, the volts follow its passage through the beam and the parked counts are
     // set by ParkForTarget; without one, a generic bump half-way through the run.
     std::optional<TSimulateTarget> target;

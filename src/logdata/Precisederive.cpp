@@ -20,8 +20,8 @@ double StoredLatitude(double deg)
 
 }  // namespace
 
-Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
-                           TDateTime date, TPreciseFrame& frame)
+Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                           TPreciseFrame& frame)
 {
     // The same counts arithmetic as the classic derivation (64-bit shifted sums).
     Sample s;

@@ -14,8 +14,8 @@ class TProgressModel {
 public:
     // Called once per bar step with "<read> processed of <size> bytes", "<n> %" and the bar
     // position (0..100). The dialog repaints and lets pending events run here.
-    using StepCallback = std::function<void(const std::string& bytesText, const std::string& percentText,
-                                            int position)>;
+    using StepCallback =
+        std::function<void(const std::string& bytesText, const std::string& percentText, int position)>;
 
     // Resets the counts; true (dialog shown) only when sizeBytes > 1,048,576. bytesPerStep is
     // sizeBytes x 0.01 rounded up.

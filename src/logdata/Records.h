@@ -18,11 +18,11 @@ inline constexpr std::int32_t NoCorrection = -9999999;
 
 // The five receiver settings a log carries, in the order their keywords are tested.
 enum ReceiverValue : int {
-    ReceiverDCGain = 0,          // "DC Gain"            -> lblDCGain
-    ReceiverTimerInterval = 1,   // "Timer interval"     -> lblTimerInterval
-    ReceiverIFGain = 2,          // "IF Gain"            -> lblIFGain
-    ReceiverIntegration = 3,     // "Integration time"   -> lblIntegration
-    ReceiverOffset = 4,          // "Continuum offset volts" -> lblOffset
+    ReceiverDCGain = 0,         // "DC Gain"            -> lblDCGain
+    ReceiverTimerInterval = 1,  // "Timer interval"     -> lblTimerInterval
+    ReceiverIFGain = 2,         // "IF Gain"            -> lblIFGain
+    ReceiverIntegration = 3,    // "Integration time"   -> lblIntegration
+    ReceiverOffset = 4,         // "Continuum offset volts" -> lblOffset
 };
 inline constexpr int ReceiverValueCount = 5;
 

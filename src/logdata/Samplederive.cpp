@@ -49,7 +49,8 @@ const TCountTrigTable& CountTrig()
 
 }  // namespace
 
-TSampleDeriver::TSampleDeriver(const TSite& site) : site_(site), trig_(CountTrig().entries.data()) {}
+TSampleDeriver::TSampleDeriver(const TSite& site) : site_(site), trig_(CountTrig().entries.data())
+{}
 
 TAngleTrig TSampleDeriver::trigOf(std::int64_t counts) const
 {

@@ -48,8 +48,8 @@ private:
 // ICRS through frame (not quantised; negative Declination and Beta held as 360 + value). The
 // derivations below take this path instead of TSampleDeriver while the store's preciseSite is
 // set. Defined in Precisederive.cpp.
-Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
-                           TDateTime date, TPreciseFrame& frame);
+Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
+                           TPreciseFrame& frame);
 
 // Derives samples of the records the parser has already appended, on a thread of its own, while
 // the parser goes on. The parser publishes how many records are complete; the worker appends

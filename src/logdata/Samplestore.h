@@ -132,7 +132,8 @@ private:
     std::optional<TPreciseFrame> preciseCache_;
     TPreciseFrame* preciseFrame();
 
-    void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site, unsigned threads);
+    void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site,
+                     unsigned threads);
 };
 
 }  // namespace driftline

@@ -43,9 +43,9 @@ public:
 private:
     struct Entry {
         bool whole = true;
-        SampleList samples;           // whole entries
+        SampleList samples;                  // whole entries
         std::vector<bool> keptFromPrevious;  // narrowed entries: the mask over the entry before
-        SampleTest zoomTest;  // the test of the zoom that narrowed this entry into the next
+        SampleTest zoomTest;                 // the test of the zoom that narrowed this entry into the next
     };
     std::vector<Entry> entries_;
     // The mask that turned the newest entry into the list as it stands now; valid only after

@@ -13,10 +13,8 @@ class TAxisMap {
 public:
     // The map of scale onto pixels from first (where Minimum lands) to last (where Maximum lands).
     // last < first makes an inverted axis.
-    TAxisMap(const AxisScale& scale, std::int32_t first, std::int32_t last)
-        : scale_(scale), first_(first), last_(last)
-    {
-    }
+    TAxisMap(const AxisScale& scale, std::int32_t first, std::int32_t last) : scale_(scale), first_(first), last_(last)
+    {}
     // The horizontal map of a plot area's columns and the vertical map of its rows.
     static TAxisMap Horizontal(const AxisScale& scale, std::int32_t left, std::int32_t right)
     {

@@ -12,7 +12,10 @@ namespace driftline {
 namespace {
 
 // A record naming no quantity keeps its range: there is no column to search.
-bool IsQuantity(int q) { return 0 <= q && q < QuantityCount; }
+bool IsQuantity(int q)
+{
+    return 0 <= q && q < QuantityCount;
+}
 
 }  // namespace
 
@@ -29,8 +32,14 @@ std::span<const double> TickCandidates(int quantity)
     }
 }
 
-std::string AxisScale::MinimumText() const { return QuantityText(Quantity, Minimum); }
-std::string AxisScale::MaximumText() const { return QuantityText(Quantity, Maximum); }
+std::string AxisScale::MinimumText() const
+{
+    return QuantityText(Quantity, Minimum);
+}
+std::string AxisScale::MaximumText() const
+{
+    return QuantityText(Quantity, Maximum);
+}
 
 // Grid step and first and last grid value of r: the smallest candidate that splits the range
 // into fewer than 20 steps; a twentieth of the range from Minimum to Maximum when none does.
@@ -239,8 +248,8 @@ bool GrowFoldedScale(AxisScale& r, const SampleList& allSamples, const SampleLis
 
 }  // namespace
 
-bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll,
-                const SampleList& voltageSamples, std::size_t fromVolts)
+bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll, const SampleList& voltageSamples,
+                std::size_t fromVolts)
 {
     // The range of every quantity over the new samples of one list, in one pass over them.
     struct NewRange {

@@ -16,12 +16,11 @@ namespace driftline {
 // Tick step candidates in ascending order, in the quantity's own unit (days, degrees, volts).
 // Time and RightAscension take TimeSteps (right ascension is held in degrees and still does);
 // Volts takes VoltSteps; every other quantity AngleSteps.
-inline constexpr std::array<double, 12> TimeSteps = {
-    1.0 / 86400, 5.0 / 86400, 10.0 / 86400, 30.0 / 86400, 60.0 / 86400, 300.0 / 86400,
-    600.0 / 86400, 1800.0 / 86400, 1.0 / 24, 5.0 / 24, 0.5, 1.0};
+inline constexpr std::array<double, 12> TimeSteps = {1.0 / 86400,  5.0 / 86400,   10.0 / 86400,  30.0 / 86400,
+                                                     60.0 / 86400, 300.0 / 86400, 600.0 / 86400, 1800.0 / 86400,
+                                                     1.0 / 24,     5.0 / 24,      0.5,           1.0};
 inline constexpr std::array<double, 12> AngleSteps = {
-    1.0 / 3600, 5.0 / 3600, 10.0 / 3600, 30.0 / 3600, 1.0 / 60, 5.0 / 60,
-    10.0 / 60, 0.5, 1.0, 5.0, 10.0, 30.0};
+    1.0 / 3600, 5.0 / 3600, 10.0 / 3600, 30.0 / 3600, 1.0 / 60, 5.0 / 60, 10.0 / 60, 0.5, 1.0, 5.0, 10.0, 30.0};
 inline constexpr std::array<double, 7> VoltSteps = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0};
 
 // The candidate table of a quantity.
@@ -30,13 +29,13 @@ std::span<const double> TickCandidates(int quantity);
 // One axis scale record. The fields keep their display names because the window, the fit and the
 // saving code refer to them by these names.
 struct AxisScale {
-    std::int32_t Quantity = 0;   // 0..7, which quantity
-    bool PositiveOnly = false;   // true: describes voltageSamples; false: allSamples
-    double Minimum = 0.0;        // smallest value of the quantity in the list
-    double Maximum = 1.0;        // largest value
-    double FirstTick = 0.0;      // first grid value
-    double LastTick = 1.0;       // end of the grid values
-    double TickStep = 0.05;      // grid spacing; brought up to date by Rescale
+    std::int32_t Quantity = 0;  // 0..7, which quantity
+    bool PositiveOnly = false;  // true: describes voltageSamples; false: allSamples
+    double Minimum = 0.0;       // smallest value of the quantity in the list
+    double Maximum = 1.0;       // largest value
+    double FirstTick = 0.0;     // first grid value
+    double LastTick = 1.0;      // end of the grid values
+    double TickStep = 0.05;     // grid spacing; brought up to date by Rescale
     // True when the scale runs over the list's values folded to signed angles (a value v at or
     // above 180 degrees taken as v - 360), so that a list crossing 0 degrees is one run of
     // values, not two ends of the circle. Minimum, Maximum and the ticks are then folded values;
@@ -94,8 +93,8 @@ void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleLi
 // lists would give them; a list that was empty gets the range of its new samples. Reads the new
 // samples only, but for an angle scale that folds across 0 whose range must widen: that record
 // is rescaled over its whole list. Returns true when any record changed.
-bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll,
-                const SampleList& voltageSamples, std::size_t fromVolts);
+bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll, const SampleList& voltageSamples,
+                std::size_t fromVolts);
 // The sixteen records as created: range 0 to 1 with the ticks a rescale over empty lists gives.
 AxisScales InitialAxisScales();
 

@@ -27,10 +27,7 @@ struct PlotRect {
     PlotRect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
 
     // True when left <= x <= right and top <= y <= bottom (edges included).
-    bool Contains(std::int32_t x, std::int32_t y) const
-    {
-        return left <= x && x <= right && top <= y && y <= bottom;
-    }
+    bool Contains(std::int32_t x, std::int32_t y) const { return left <= x && x <= right && top <= y && y <= bottom; }
     bool Contains(PlotPoint p) const { return Contains(p.x, p.y); }
     // right - left and bottom - top: the axis lengths the value-to-pixel mapping uses.
     std::int32_t Width() const { return right - left; }

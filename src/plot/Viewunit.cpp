@@ -10,14 +10,14 @@
 namespace driftline {
 
 TPlotView::TPlotView(std::int32_t width, std::int32_t height)
-    : controlWidth(width),
-      controlHeight(height),
-      Area(PlotAreaInset, PlotAreaInset, width - PlotAreaInset, height - PlotAreaInset),
-      axisScales(InitialAxisScales())
-{
-}
+    : controlWidth(width), controlHeight(height),
+      Area(PlotAreaInset, PlotAreaInset, width - PlotAreaInset, height - PlotAreaInset), axisScales(InitialAxisScales())
+{}
 
-void TPlotView::rescaleAll(const TSampleStore& store) { rescaleAll(store.allSamples(), store.voltageSamples()); }
+void TPlotView::rescaleAll(const TSampleStore& store)
+{
+    rescaleAll(store.allSamples(), store.voltageSamples());
+}
 
 void TPlotView::rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples)
 {
@@ -39,8 +39,7 @@ PlotPoint TPlotView::samplePixel(const Sample& s, int h, int w, bool p) const
     return {horizontalMap(h, p).samplePixel(s[h]), verticalMap(w, p).samplePixel(s[w])};
 }
 
-void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p,
-                                     PlottedPoints& points) const
+void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p, PlottedPoints& points) const
 {
     points.clear();
     const std::size_t n = activeSamples.size();

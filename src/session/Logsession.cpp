@@ -85,7 +85,8 @@ void TZoomDrag::cancel()
 
 // ------------------------------------------------------------------ the session
 
-TLogSession::TLogSession(std::int32_t width, std::int32_t height) : view_(width, height) {}
+TLogSession::TLogSession(std::int32_t width, std::int32_t height) : view_(width, height)
+{}
 
 TLogSession::~TLogSession() = default;
 TLogSession::TLogSession(TLogSession&&) noexcept = default;
@@ -227,7 +228,10 @@ TReadResult TLogSession::readFollowed(const std::filesystem::path& log, TProgres
     return result;
 }
 
-bool TLogSession::following() const { return follower_ && follower_->following(); }
+bool TLogSession::following() const
+{
+    return follower_ && follower_->following();
+}
 
 void TLogSession::stopFollowing()
 {
@@ -253,8 +257,8 @@ TFollowStep TLogSession::takeArrived(TProgressModel* progress)
 
 bool TLogSession::growScalesToArrived()
 {
-    const bool changed =
-        growScales(view_.axisScales, store_.allSamples(), scaledAll_, store_.voltageSamples(), scaledVolts_);
+    const bool changed = growScales(view_.axisScales, store_.allSamples(), scaledAll_, store_.voltageSamples(),
+                                    scaledVolts_);
     noteScaled();
     return changed;
 }

@@ -38,7 +38,11 @@ struct TFollowStep;
 
 // What a zoom keeps. Columns: from startX to endX (either order) over the plot area's height,
 // the classic band. Rows: from startY to endY over the area's width. Box: both.
-enum class ZoomKind { Columns, Rows, Box };
+enum class ZoomKind {
+    Columns,
+    Rows,
+    Box
+};
 
 struct ZoomBand {
     std::int32_t startX = 0;

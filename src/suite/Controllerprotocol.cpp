@@ -162,9 +162,9 @@ std::optional<ControllerMessage> ControllerMessageTable::byName(std::string_view
 ControllerMessageTable MessageTableOf(const TGlobal& global)
 {
     ControllerMessageTable table;
-    table.numbers = {global.MsgCallingHandle,         global.MsgDriftlineQuitting, global.MsgLogFileIndex,
-                     global.MsgArcwatchQuitting,      global.MsgCallingHandleReceived,
-                     global.MsgNewSource,             global.MsgTrackPosition};
+    table.numbers = {global.MsgCallingHandle,    global.MsgDriftlineQuitting,     global.MsgLogFileIndex,
+                     global.MsgArcwatchQuitting, global.MsgCallingHandleReceived, global.MsgNewSource,
+                     global.MsgTrackPosition};
     return table;
 }
 
@@ -339,8 +339,7 @@ std::optional<std::filesystem::path> LatestLogFileOf(const std::filesystem::path
     return std::nullopt;
 }
 
-bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file,
-                       std::string& reason)
+bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file, std::string& reason)
 {
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::canonical(logsFolder, ec);

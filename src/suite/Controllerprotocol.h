@@ -57,9 +57,9 @@ inline constexpr std::size_t MaxSocketPathBytes = 107;
 // One parsed message line: "<name or number> TAB <wParam> TAB <lParam> LF".
 struct ControllerLine {
     ControllerMessage message{};
-    std::uint32_t number = 0;   // the message's number, whichever form the line used
-    std::int64_t wParam = 0;    // every message but "Calling Handle"
-    std::string endpoint;       // "Calling Handle" only: the controller's own socket path
+    std::uint32_t number = 0;  // the message's number, whichever form the line used
+    std::int64_t wParam = 0;   // every message but "Calling Handle"
+    std::string endpoint;      // "Calling Handle" only: the controller's own socket path
     std::int64_t lParam = 0;
 };
 
@@ -75,7 +75,6 @@ std::optional<ControllerLine> ParseControllerLine(std::string_view line, const C
 
 // An acceptable controller endpoint: an absolute path that fits a sockaddr_un, no control bytes.
 bool IsValidEndpoint(std::string_view path);
-
 
 // The suite root as both sides hash it: absolute, with symbolic links and "." / ".." resolved as
 // far as the path exists, no trailing separator.
@@ -111,15 +110,14 @@ std::optional<std::filesystem::path> LatestLogFileOf(const std::filesystem::path
 // Whether the controller may have file opened: with symbolic links resolved, a regular file inside
 // logsFolder (itself resolved). False with a reason ("not a regular file", "outside the Logs
 // folder", or the system's) otherwise.
-bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file,
-                       std::string& reason);
+bool ControllerMayOpen(const std::filesystem::path& logsFolder, const std::filesystem::path& file, std::string& reason);
 
 // What one send achieved.
 struct ControllerSendResult {
-    bool sent = false;       // connected and wrote the whole line
-    bool answered = false;   // a complete answer line came back in time
-    std::string answer;      // the answer line without its LF
-    std::string error;       // reason when not sent (or no answer was awaited in vain)
+    bool sent = false;      // connected and wrote the whole line
+    bool answered = false;  // a complete answer line came back in time
+    std::string answer;     // the answer line without its LF
+    std::string error;      // reason when not sent (or no answer was awaited in vain)
 };
 
 // Connects to the socket at path, writes line (which must end in LF) and, when waitForAnswer,

@@ -14,16 +14,21 @@ namespace driftline {
 
 namespace {
 
-std::string ErrnoText(int code) { return std::strerror(code); }
+std::string ErrnoText(int code)
+{
+    return std::strerror(code);
+}
 
 // Writes all bytes to fd, resuming after interrupted or partial writes; errno set on failure.
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAll(int fd, std::string_view bytes)
+{
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, data, left);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         data += n;
@@ -39,7 +44,8 @@ constexpr auto StaleAge = std::chrono::hours(24);
 
 // Creates a new temporary file in folder exclusively (O_EXCL, so nothing is ever overwritten)
 // with mode 0666 under the process's creation mask, as a plain new file would get.
-int CreateTemporaryFile(const std::filesystem::path& folder, std::string& name) {
+int CreateTemporaryFile(const std::filesystem::path& folder, std::string& name)
+{
     static constexpr char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device seed;
     std::mt19937 generator(seed());
@@ -48,10 +54,12 @@ int CreateTemporaryFile(const std::filesystem::path& folder, std::string& name) 
         std::string leaf(TempPrefix);
         leaf += std::to_string(static_cast<long>(::getpid()));
         leaf += '-';
-        for (std::size_t i = 0; i < TempSuffixLength; ++i) leaf.push_back(Alphabet[pick(generator)]);
+        for (std::size_t i = 0; i < TempSuffixLength; ++i)
+            leaf.push_back(Alphabet[pick(generator)]);
         name = (folder / leaf).string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
     errno = EEXIST;
     return -1;
@@ -59,7 +67,8 @@ int CreateTemporaryFile(const std::filesystem::path& folder, std::string& name) 
 
 }  // namespace
 
-bool ResolveWriteTarget(const std::filesystem::path& path, std::filesystem::path& target, std::string& error) {
+bool ResolveWriteTarget(const std::filesystem::path& path, std::filesystem::path& target, std::string& error)
+{
     std::filesystem::path current = path;
     for (int hops = 0; hops <= 40; ++hops) {
         struct stat info {};
@@ -93,53 +102,70 @@ bool ResolveWriteTarget(const std::filesystem::path& path, std::filesystem::path
     return false;
 }
 
-bool IsOwnTemporaryName(std::string_view leaf, long& pid) {
-    if (leaf.substr(0, TempPrefix.size()) != TempPrefix) return false;
+bool IsOwnTemporaryName(std::string_view leaf, long& pid)
+{
+    if (leaf.substr(0, TempPrefix.size()) != TempPrefix)
+        return false;
     leaf.remove_prefix(TempPrefix.size());
     const std::size_t dash = leaf.find('-');
-    if (dash == 0 || dash == std::string_view::npos || dash > 10) return false;
+    if (dash == 0 || dash == std::string_view::npos || dash > 10)
+        return false;
     long value = 0;
     for (std::size_t i = 0; i < dash; ++i) {
-        if (leaf[i] < '0' || leaf[i] > '9') return false;
+        if (leaf[i] < '0' || leaf[i] > '9')
+            return false;
         value = value * 10 + (leaf[i] - '0');
     }
     const std::string_view suffix = leaf.substr(dash + 1);
-    if (suffix.size() != TempSuffixLength) return false;
+    if (suffix.size() != TempSuffixLength)
+        return false;
     for (char c : suffix) {
         const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!alnum) return false;
+        if (!alnum)
+            return false;
     }
     pid = value;
     return true;
 }
 
-std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
+std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
+{
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return 0;
+    if (!dir)
+        return 0;
     const int dirFd = ::dirfd(dir);
     const auto now = std::chrono::system_clock::now();
     std::size_t removed = 0;
     while (const dirent* entry = ::readdir(dir)) {
         long pid = 0;
-        if (!IsOwnTemporaryName(entry->d_name, pid)) continue;
+        if (!IsOwnTemporaryName(entry->d_name, pid))
+            continue;
         struct stat info {};
-        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
         // A write of this very process may be under way on another thread.
-        if (pid == static_cast<long>(::getpid())) continue;
+        if (pid == static_cast<long>(::getpid()))
+            continue;
         const bool writerGone = pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
         const auto modified = std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
         if (writerGone || now - modified > StaleAge) {
-            if (::unlinkat(dirFd, entry->d_name, 0) == 0) ++removed;
+            if (::unlinkat(dirFd, entry->d_name, 0) == 0)
+                ++removed;
         }
     }
     ::closedir(dir);
     return removed;
 }
 
-TAtomicFile::~TAtomicFile() { Discard(); }
+TAtomicFile::~TAtomicFile()
+{
+    Discard();
+}
 
-void TAtomicFile::Discard() {
+void TAtomicFile::Discard()
+{
     if (fd_ >= 0) {
         ::close(fd_);
         ::unlink(tempName_.c_str());
@@ -147,10 +173,12 @@ void TAtomicFile::Discard() {
     }
 }
 
-bool TAtomicFile::Open(const std::filesystem::path& path, std::string& error) {
+bool TAtomicFile::Open(const std::filesystem::path& path, std::string& error)
+{
     namespace fs = std::filesystem;
     Discard();
-    if (!ResolveWriteTarget(path, target_, error)) return false;
+    if (!ResolveWriteTarget(path, target_, error))
+        return false;
 
     struct stat old {};
     const bool existed = ::stat(target_.c_str(), &old) == 0;
@@ -171,7 +199,8 @@ bool TAtomicFile::Open(const std::filesystem::path& path, std::string& error) {
     return true;
 }
 
-bool TAtomicFile::Write(std::string_view bytes, std::string& error) {
+bool TAtomicFile::Write(std::string_view bytes, std::string& error)
+{
     if (fd_ < 0) {
         error = ErrnoText(EBADF);
         return false;
@@ -184,7 +213,8 @@ bool TAtomicFile::Write(std::string_view bytes, std::string& error) {
     return true;
 }
 
-bool TAtomicFile::Commit(std::string& error) {
+bool TAtomicFile::Commit(std::string& error)
+{
     if (fd_ < 0) {
         error = ErrnoText(EBADF);
         return false;
@@ -218,12 +248,14 @@ bool TAtomicFile::Commit(std::string& error) {
     return true;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error)
+{
     TAtomicFile file;
     return file.Open(path, error) && file.Write(bytes, error) && file.Commit(error);
 }
 
-int OpenRegularFileForReading(const std::filesystem::path& path, std::string& error) {
+int OpenRegularFileForReading(const std::filesystem::path& path, std::string& error)
+{
     // Looked at before it is opened: opening some devices does something (a serial line, a tape).
     struct stat before {};
     if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
@@ -249,15 +281,18 @@ int OpenRegularFileForReading(const std::filesystem::path& path, std::string& er
         return -1;
     }
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     error.clear();
     return fd;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string& error, std::size_t maxBytes) {
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string& error, std::size_t maxBytes)
+{
     bytes.clear();
     const int fd = OpenRegularFileForReading(path, error);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && info.st_size > 0) {
         if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
@@ -271,14 +306,16 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::s
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             const int code = errno;
             ::close(fd);
             bytes.clear();
             error = ErrnoText(code);
             return false;
         }
-        if (n == 0) break;
+        if (n == 0)
+            break;
         // The file may grow while it is read; the cap holds whatever its size said at the start.
         if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);

@@ -22,45 +22,58 @@ struct TGlobal::SessionLog {
 namespace {
 
 // The folder above folder, or empty when folder has none (a top folder or a bare name).
-fs::path ParentFolder(const fs::path& folder) {
+fs::path ParentFolder(const fs::path& folder)
+{
     std::string text = folder.generic_string();
-    while (!text.empty() && text.back() == '/') text.pop_back();
+    while (!text.empty() && text.back() == '/')
+        text.pop_back();
     const std::size_t slash = text.rfind('/');
-    if (text.empty() || slash == std::string::npos) return {};
-    if (slash == 0) return fs::path("/");
+    if (text.empty() || slash == std::string::npos)
+        return {};
+    if (slash == 0)
+        return fs::path("/");
     return fs::path(text.substr(0, slash));
 }
 
-fs::path ExecutableFolder(const TGlobalOptions& options) {
-    if (!options.executableFolder.empty()) return options.executableFolder;
+fs::path ExecutableFolder(const TGlobalOptions& options)
+{
+    if (!options.executableFolder.empty())
+        return options.executableFolder;
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
+    if (ec)
+        return {};
     return exe.parent_path();
 }
 
 // The suite root: an explicit root first, then ZVK_ROOT, then the executable's place in the
 // suite (the controller lives in the root itself, every companion program one folder below it).
-fs::path FindRootFolder(const TGlobalOptions& options, bool isController) {
-    if (!options.rootFolder.empty()) return options.rootFolder;
-    if (const char* env = std::getenv("ZVK_ROOT"); env && *env) return fs::path(env);
+fs::path FindRootFolder(const TGlobalOptions& options, bool isController)
+{
+    if (!options.rootFolder.empty())
+        return options.rootFolder;
+    if (const char* env = std::getenv("ZVK_ROOT"); env && *env)
+        return fs::path(env);
     const fs::path exeFolder = ExecutableFolder(options);
     return isController ? exeFolder : ParentFolder(exeFolder);
 }
 
 // Encoder counts of a limit in whole degrees: folded into [0, 360) as an angle, then rounded.
-std::int32_t LimitCounts(std::int32_t limitDeg) {
+std::int32_t LimitCounts(std::int32_t limitDeg)
+{
     const TAngle angle(static_cast<double>(limitDeg));
     return static_cast<std::int32_t>(angle.Value() * CountsPerTurn / 360.0 + 0.5);
 }
 
 }  // namespace
 
-std::uint32_t MessageNumber(std::string_view name) {
+std::uint32_t MessageNumber(std::string_view name)
+{
     return 0xC000u + Fnv1a32(name) % 0x4000u;
 }
 
-TGlobal::TGlobal(const TGlobalOptions& options) : sessionLog_(std::make_unique<SessionLog>()) {
+TGlobal::TGlobal(const TGlobalOptions& options) : sessionLog_(std::make_unique<SessionLog>())
+{
     // 1. Message numbers, in the suite's registration order.
     MsgCallingHandle = MessageNumber("Calling Handle");
     MsgDriftlineQuitting = MessageNumber("Driftline Quitting");
@@ -122,7 +135,8 @@ TGlobal::TGlobal(const TGlobalOptions& options) : sessionLog_(std::make_unique<S
     LogFilePath = LogsFolder / LogFileName;
     DebugFilePath = fs::path(LogFilePath).replace_extension(".debug");
     SourcesFilePath = RootFolder / "Data" / "Sources.csv";
-    if (sessionLog_->isController) WriteSessionHeader();
+    if (sessionLog_->isController)
+        WriteSessionHeader();
 
     // 5. Serial ports.
     EnumerateComPorts();
@@ -142,14 +156,16 @@ TGlobal::TGlobal(const TGlobalOptions& options) : sessionLog_(std::make_unique<S
 
 TGlobal::~TGlobal() = default;
 
-std::string TGlobal::MakeLogFileName() const {
+std::string TGlobal::MakeLogFileName() const
+{
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     return MakeLogFileName(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-std::string TGlobal::MakeLogFileName(int year, int month, int day) const {
+std::string TGlobal::MakeLogFileName(int year, int month, int day) const
+{
     // This platform has no short date setting; the controller's day/month/year form is used.
     char date[32];
     std::snprintf(date, sizeof date, "%02d-%02d-%04d", day, month, year);
@@ -158,16 +174,21 @@ std::string TGlobal::MakeLogFileName(int year, int month, int day) const {
         std::snprintf(sequence, sizeof sequence, "%04d", n);
         std::string name = LogPrefix + "-" + date + "-" + sequence + ".log";
         std::error_code ec;
-        if (!fs::exists(LogsFolder / name, ec)) return name;
+        if (!fs::exists(LogsFolder / name, ec))
+            return name;
     }
     return {};
 }
 
-void TGlobal::WriteSessionHeader() {
-    if (!sessionLog_->isController) return;
+void TGlobal::WriteSessionHeader()
+{
+    if (!sessionLog_->isController)
+        return;
     std::ofstream& out = sessionLog_->stream;
-    if (!out.is_open()) out.open(LogFilePath, std::ios::out | std::ios::app | std::ios::binary);
-    if (!out) return;
+    if (!out.is_open())
+        out.open(LogFilePath, std::ios::out | std::ios::app | std::ios::binary);
+    if (!out)
+        return;
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
@@ -179,7 +200,8 @@ void TGlobal::WriteSessionHeader() {
     out.flush();
 }
 
-void TGlobal::EnumerateComPorts() {
+void TGlobal::EnumerateComPorts()
+{
     // There are no COM ports to probe here and nothing in Driftline reads the lists, so both
     // stay empty rather than pretending to know a port's default configuration.
     ComPorts.clear();
@@ -187,25 +209,32 @@ void TGlobal::EnumerateComPorts() {
 }
 
 namespace {
-std::unique_ptr<TGlobal>& Instance() {
+std::unique_ptr<TGlobal>& Instance()
+{
     static std::unique_ptr<TGlobal> instance;
     return instance;
 }
 }  // namespace
 
-TGlobal& Global() {
+TGlobal& Global()
+{
     std::unique_ptr<TGlobal>& instance = Instance();
-    if (!instance) instance = std::make_unique<TGlobal>();
+    if (!instance)
+        instance = std::make_unique<TGlobal>();
     return *instance;
 }
 
-TGlobal& InstallGlobal(const TGlobalOptions& options) {
+TGlobal& InstallGlobal(const TGlobalOptions& options)
+{
     std::unique_ptr<TGlobal>& instance = Instance();
     auto replacement = std::make_unique<TGlobal>(options);
     instance = std::move(replacement);
     return *instance;
 }
 
-void DestroyGlobal() { Instance().reset(); }
+void DestroyGlobal()
+{
+    Instance().reset();
+}
 
 }  // namespace driftline

@@ -43,8 +43,8 @@ public:
     std::uint32_t MsgTrackPosition = 0;
 
     std::string LogFileName;
-    std::vector<std::int32_t> ComPorts;      // stays empty: this platform has no COM ports
-    std::vector<std::uint8_t> ComConfigs;    // 52 bytes per port, parallel to ComPorts
+    std::vector<std::int32_t> ComPorts;    // stays empty: this platform has no COM ports
+    std::vector<std::uint8_t> ComConfigs;  // 52 bytes per port, parallel to ComPorts
 
     // Paths are std::filesystem paths; folders are the folder itself (no trailing separator needed).
     std::filesystem::path RootFolder;

@@ -4,19 +4,23 @@
 
 namespace driftline {
 
-void ListFiles(const std::filesystem::path& folder, std::string_view extension, std::vector<std::string>& list) {
+void ListFiles(const std::filesystem::path& folder, std::string_view extension, std::vector<std::string>& list)
+{
     list.clear();
     std::string suffix;
     if (!extension.empty()) {
-        if (extension.front() != '.') suffix = ".";
+        if (extension.front() != '.')
+            suffix = ".";
         suffix += extension;
     }
 
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec);
-    if (ec) return;
+    if (ec)
+        return;
     for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec) break;
+        if (ec)
+            break;
         std::string name = it->path().filename().string();
         // "*" may match nothing, so a file named just ".log" matches "*.log" as well.
         if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {

@@ -18,7 +18,7 @@ struct TMailDraft {
     std::string body;                                // "<count> file(s) attached."
     std::filesystem::path folder;                    // our private temporary folder; empty when none was made
     std::vector<std::filesystem::path> attachments;  // the copies, in the order of the original list
-    std::size_t slotCount = 0;                         // length of the original list
+    std::size_t slotCount = 0;                       // length of the original list
 };
 
 // The folder of copy index i inside the draft's folder: "~<i>.~~". Each copy keeps its original

@@ -7,18 +7,21 @@ namespace driftline {
 namespace {
 
 // Each line of text as its own roff line, escaped.
-void AppendLines(std::string& out, std::string_view text) {
+void AppendLines(std::string& out, std::string_view text)
+{
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         out += RoffText(line);
         out += '\n';
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         text.remove_prefix(end + 1);
     }
 }
 
-void AppendSection(std::string& out, const TManSection& section, bool sub) {
+void AppendSection(std::string& out, const TManSection& section, bool sub)
+{
     out += sub ? ".SS " : ".SH ";
     out += RoffText(section.title);
     out += '\n';
@@ -38,28 +41,36 @@ void AppendSection(std::string& out, const TManSection& section, bool sub) {
         AppendLines(out, section.preformatted);
         out += ".fi\n";
     }
-    for (const TManSection& subsection : section.subsections) AppendSection(out, subsection, true);
+    for (const TManSection& subsection : section.subsections)
+        AppendSection(out, subsection, true);
 }
 
 }  // namespace
 
-std::string RoffText(std::string_view text) {
+std::string RoffText(std::string_view text)
+{
     std::string out;
     out.reserve(text.size() + 8);
-    if (!text.empty() && (text.front() == '.' || text.front() == '\'')) out += "\\&";
+    if (!text.empty() && (text.front() == '.' || text.front() == '\''))
+        out += "\\&";
     for (char c : text) {
-        if (c == '\\') out += "\\e";
-        else if (c == '-') out += "\\-";
-        else out += c;
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
     }
     return out;
 }
 
-std::string RenderManPage(const TManPage& page) {
+std::string RenderManPage(const TManPage& page)
+{
     std::string upper;
-    for (char c : page.name) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::string out = std::string(".TH ") + RoffText(upper) + " " + std::to_string(page.section) + " \"\" \"Driftline " +
-                      RoffText(page.version) + "\" \"User Commands\"\n";
+    for (char c : page.name)
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string out = std::string(".TH ") + RoffText(upper) + " " + std::to_string(page.section) +
+                      " \"\" \"Driftline " + RoffText(page.version) + "\" \"User Commands\"\n";
     out += ".SH NAME\n";
     out += RoffText(page.name);
     out += " \\- ";
@@ -70,7 +81,8 @@ std::string RenderManPage(const TManPage& page) {
         AppendLines(out, page.synopsis);
         out += ".fi\n";
     }
-    for (const TManSection& section : page.sections) AppendSection(out, section, false);
+    for (const TManSection& section : page.sections)
+        AppendSection(out, section, false);
     return out;
 }
 
@@ -80,7 +92,8 @@ std::string RenderManPage(const TManPage& page) {
 
 namespace driftline {
 
-std::vector<TManSection> SuiteManSections() {
+std::vector<TManSection> SuiteManSections()
+{
     TManSection environment{"ENVIRONMENT", {}, {}, {}, {}};
     environment.entries = {
         {"ZVK_ROOT", "The suite folder, when no --root is given."},

@@ -13,18 +13,18 @@ struct TManEntry {
 };
 
 struct TManSection {
-    std::string title;                // "DESCRIPTION", "OPTIONS"; upper case by convention
-    std::vector<std::string> paragraphs;  // plain text paragraphs
-    std::vector<TManEntry> entries;       // a tagged list after the paragraphs
-    std::string preformatted;             // text kept line by line (a usage text), after the list
+    std::string title;                     // "DESCRIPTION", "OPTIONS"; upper case by convention
+    std::vector<std::string> paragraphs;   // plain text paragraphs
+    std::vector<TManEntry> entries;        // a tagged list after the paragraphs
+    std::string preformatted;              // text kept line by line (a usage text), after the list
     std::vector<TManSection> subsections;  // shown with .SS after all of the above
 };
 
 struct TManPage {
-    std::string name;     // "driftline-cli"
+    std::string name;  // "driftline-cli"
     int section = 1;
-    std::string version;  // "3.7.1.0"
-    std::string summary;  // one line for NAME: "driftline-cli \- " + summary
+    std::string version;   // "3.7.1.0"
+    std::string summary;   // one line for NAME: "driftline-cli \- " + summary
     std::string synopsis;  // plain text, one usage per line
     std::vector<TManSection> sections;
 };

@@ -53,8 +53,7 @@ std::filesystem::path ConfigFilePath();
 // The remembered suite folder in the text of driftline.conf ([Suite] Root=...); empty when none.
 std::filesystem::path RememberedRoot(std::string_view configText);
 // Keeps root as the remembered suite in configFile (its folder is created; other keys are kept).
-bool RememberSuiteRoot(const std::filesystem::path& configFile, const std::filesystem::path& root,
-                       std::string& error);
+bool RememberSuiteRoot(const std::filesystem::path& configFile, const std::filesystem::path& root, std::string& error);
 
 // The text of a ZVK.ini that spells out every setting the suite reads, each with its default.
 std::string DefaultSettingsText();

@@ -8,7 +8,10 @@ namespace driftline {
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -29,8 +32,8 @@ std::string SessionOpeningLine(int year, int month, int day, int hour, int minut
     if (hour == 0 && minute == 0 && second == 0) {
         std::snprintf(text, sizeof text, "Opening session %02d/%02d/%04d (UTC)", day, month, year);
     } else {
-        std::snprintf(text, sizeof text, "Opening session %02d/%02d/%04d %02d:%02d:%02d (UTC)", day, month, year,
-                      hour, minute, second);
+        std::snprintf(text, sizeof text, "Opening session %02d/%02d/%04d %02d:%02d:%02d (UTC)", day, month, year, hour,
+                      minute, second);
     }
     return text;
 }

@@ -17,8 +17,9 @@ class FitMessageRecorder {
 public:
     FitMessageRecorder()
     {
-        previous_ = SetPolyFitReporter(
-            [this](const std::string& text, const std::string& caption) { shown.push_back({text, caption}); });
+        previous_ = SetPolyFitReporter([this](const std::string& text, const std::string& caption) {
+            shown.push_back({text, caption});
+        });
     }
     ~FitMessageRecorder() { SetPolyFitReporter(previous_); }
     FitMessageRecorder(const FitMessageRecorder&) = delete;

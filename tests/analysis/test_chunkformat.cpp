@@ -19,12 +19,24 @@ std::vector<double> LogLikeValues(std::size_t n)
     std::vector<double> v;
     for (std::size_t k = 0; k < n; ++k) {
         switch (k % 6) {
-        case 0: v.push_back(40310.99 + static_cast<double>(k) / 86400.0); break;
-        case 1: v.push_back(-33.5 + std::sin(static_cast<double>(k)) * 1e-3); break;
-        case 2: v.push_back(k % 12 == 2 ? -0.0 : 359.999999999 - static_cast<double>(k) * 1e-9); break;
-        case 3: v.push_back(-std::numeric_limits<double>::denorm_min() * static_cast<double>(k)); break;
-        case 4: v.push_back(1.7976931348623157e308 / static_cast<double>(k + 1)); break;
-        default: v.push_back(2.5244140625 * static_cast<double>(k % 7) - 4.0); break;
+        case 0:
+            v.push_back(40310.99 + static_cast<double>(k) / 86400.0);
+            break;
+        case 1:
+            v.push_back(-33.5 + std::sin(static_cast<double>(k)) * 1e-3);
+            break;
+        case 2:
+            v.push_back(k % 12 == 2 ? -0.0 : 359.999999999 - static_cast<double>(k) * 1e-9);
+            break;
+        case 3:
+            v.push_back(-std::numeric_limits<double>::denorm_min() * static_cast<double>(k));
+            break;
+        case 4:
+            v.push_back(1.7976931348623157e308 / static_cast<double>(k + 1));
+            break;
+        default:
+            v.push_back(2.5244140625 * static_cast<double>(k % 7) - 4.0);
+            break;
         }
     }
     return v;
@@ -49,8 +61,8 @@ TEST(ChunkFormat, SameBytesAsOneThreadForEveryCutAndThreadCount)
         unsigned threads;
     };
     const Case cases[] = {
-        {0, 5, 2}, {1, 5, 2}, {4, 5, 2}, {5, 5, 2}, {6, 5, 2}, {37, 1, 3}, {1000, 64, 2},
-        {1000, 64, 3}, {1000, 1000, 2}, {1001, 1000, 2}, {20003, 0, 0}, {200003, 0, 2},
+        {0, 5, 2},     {1, 5, 2},     {4, 5, 2},       {5, 5, 2},       {6, 5, 2},     {37, 1, 3},
+        {1000, 64, 2}, {1000, 64, 3}, {1000, 1000, 2}, {1001, 1000, 2}, {20003, 0, 0}, {200003, 0, 2},
     };
     for (const auto& c : cases) {
         const auto values = LogLikeValues(c.count);
@@ -101,9 +113,9 @@ TEST(ChunkFormat, TextSelectionOfManyPointsIsPrintfsTwelveDigits)
     std::string expected;
     char buffer[64];
     for (std::size_t k = 0; k < points.horizontalValues.size(); ++k) {
-        expected.append(buffer, static_cast<std::size_t>(std::snprintf(buffer, sizeof buffer, "%.12g;%.12g\r\n",
-                                                                        points.horizontalValues[k],
-                                                                        points.verticalValues[k])));
+        expected.append(buffer,
+                        static_cast<std::size_t>(std::snprintf(buffer, sizeof buffer, "%.12g;%.12g\r\n",
+                                                               points.horizontalValues[k], points.verticalValues[k])));
     }
     EXPECT_EQ(TextSelectionBytes(points, ';'), expected);
 }

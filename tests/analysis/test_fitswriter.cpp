@@ -52,9 +52,10 @@ public:
         char* value = nullptr;
         int status = 0;
         fits_read_key_longstr(file_, key, &value, nullptr, &status);
-        std::string out = status == KEY_NO_EXIST ? "<missing>" : status == VALUE_UNDEFINED ? "<undefined>"
-                                                                 : status != 0             ? "<error>"
-                                                                                           : value;
+        std::string out = status == KEY_NO_EXIST      ? "<missing>"
+                          : status == VALUE_UNDEFINED ? "<undefined>"
+                          : status != 0               ? "<error>"
+                                                      : value;
         if (value != nullptr)
             fits_free_memory(value, &status);
         return out;
@@ -168,14 +169,8 @@ TEST_F(FitsTable, DerivedSamplesRoundTrip)
     const char* units[] = {"d", "deg", "deg", "deg", "deg", "deg", "deg", "V"};
     // Expected column values as a FITS reader must see them: MJD, signed declination and latitude.
     const std::vector<std::vector<double>> expected = {
-        {60389.5, 60389.75, 60389.25},
-        {180.0, 439.453125, -1.0},
-        {30.0, 90.0, 5.0},
-        {355.5, 0.0, 359.999},
-        {-9.5, 12.25, -90.0},
-        {-60.0, 0.5, -89.0},
-        {82.5, 359.75, 0.0},
-        {2.5, 0.0, 9.9975585938},
+        {60389.5, 60389.75, 60389.25}, {180.0, 439.453125, -1.0}, {30.0, 90.0, 5.0},   {355.5, 0.0, 359.999},
+        {-9.5, 12.25, -90.0},          {-60.0, 0.5, -89.0},       {82.5, 359.75, 0.0}, {2.5, 0.0, 9.9975585938},
     };
     for (int c = 0; c < 8; ++c) {
         const std::string n = std::to_string(c + 1);

@@ -34,7 +34,8 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-const char* const Names[] = {"Time", "Azimuth", "Altitude", "Right ascension", "Declination", "Beta", "Lambda", "Volts"};
+const char* const Names[] = {"Time",        "Azimuth", "Altitude", "Right ascension",
+                             "Declination", "Beta",    "Lambda",   "Volts"};
 const std::string Header = "Name,,Time,Azimuth,Altitude,Right ascension,Declination,Beta,Lambda,Volts";
 
 // The row texts of the first sample below, worked out by hand:
@@ -87,7 +88,7 @@ TEST(LimitsReport, EqualExtremesShowTheEarlierSample)
     for (std::size_t section : {0u, 19u}) {
         EXPECT_EQ(lines[section + 2 + 2 * 7 + 1].rfind("Volts,Maximum,06:00:00,12\xC2\xB0 0' 0\"", 0), 0u)
             << lines[section + 2 + 2 * 7 + 1];
-        EXPECT_EQ(azimuthOf(lines[section + 2 + 2 * 1]), "10\xC2\xB0 0' 0\"");      // Azimuth minimum
+        EXPECT_EQ(azimuthOf(lines[section + 2 + 2 * 1]), "10\xC2\xB0 0' 0\"");              // Azimuth minimum
         EXPECT_EQ(lines[section + 2 + 2 * 1].substr(0, 26), "Azimuth,Minimum,12:00:00,1");  // sample 0
         EXPECT_EQ(lines[section + 2 + 2 * 0].substr(0, 24), "Time,Minimum,06:00:00,12");    // earliest serial
         EXPECT_EQ(lines[section + 3 + 2 * 0].substr(0, 24), "Time,Maximum,18:00:00,10");

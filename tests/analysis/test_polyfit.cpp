@@ -127,13 +127,12 @@ TEST_P(PolyFitArguments, ShowsOnlyTheFirstFailingCheck)
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, PolyFitArguments,
-    ::testing::Values(
-        ArgumentCase{"NoTerms", 0, 5, 5, "PolyFit called with less than one term"},
-        ArgumentCase{"OnePoint", 2, 1, 1, "PolyFit called with less than two points"},
-        ArgumentCase{"Unequal", 2, 5, 4, "PolyFit called with x and y of unequal size"},
-        ArgumentCase{"NoTermsOnePointUnequal", 0, 1, 3, "PolyFit called with less than one term"},
-        ArgumentCase{"NoPointsUnequal", 3, 0, 2, "PolyFit called with less than two points"},
-        ArgumentCase{"NoTermsUnequal", 0, 5, 4, "PolyFit called with less than one term"}),
+    ::testing::Values(ArgumentCase{"NoTerms", 0, 5, 5, "PolyFit called with less than one term"},
+                      ArgumentCase{"OnePoint", 2, 1, 1, "PolyFit called with less than two points"},
+                      ArgumentCase{"Unequal", 2, 5, 4, "PolyFit called with x and y of unequal size"},
+                      ArgumentCase{"NoTermsOnePointUnequal", 0, 1, 3, "PolyFit called with less than one term"},
+                      ArgumentCase{"NoPointsUnequal", 3, 0, 2, "PolyFit called with less than two points"},
+                      ArgumentCase{"NoTermsUnequal", 0, 5, 4, "PolyFit called with less than one term"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // ---------------------------------------------------------------- singular systems
@@ -164,17 +163,16 @@ TEST_P(PolyFitSingular, ShowsExactlyOneMessage)
     EXPECT_EQ(recorder.shown[0].caption, "PolyFit Exception");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Systems, PolyFitSingular,
-    ::testing::Values(
-        // Two distinct x values cannot fix three terms: the last pivot search finds only zeros,
-        // the previous pivot is used twice and the check after the elimination reports it.
-        SingularCase{"TwoDistinctX", {0, 1, 0, 1}, "Error in GaussJordan: matrix is singular"},
-        // Equal x make A of rank one: the second search finds no pivot, the third meets the
-        // column used twice (with x = 1 and x = 2 every step is exact in binary).
-        SingularCase{"EqualXOne", {1, 1, 1, 1}, "Error in GaussJordan2: matrix is singular"},
-        SingularCase{"EqualXTwo", {2, 2, 2, 2}, "Error in GaussJordan2: matrix is singular"}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Systems, PolyFitSingular,
+                         ::testing::Values(
+                             // Two distinct x values cannot fix three terms: the last pivot search finds only zeros,
+                             // the previous pivot is used twice and the check after the elimination reports it.
+                             SingularCase{"TwoDistinctX", {0, 1, 0, 1}, "Error in GaussJordan: matrix is singular"},
+                             // Equal x make A of rank one: the second search finds no pivot, the third meets the
+                             // column used twice (with x = 1 and x = 2 every step is exact in binary).
+                             SingularCase{"EqualXOne", {1, 1, 1, 1}, "Error in GaussJordan2: matrix is singular"},
+                             SingularCase{"EqualXTwo", {2, 2, 2, 2}, "Error in GaussJordan2: matrix is singular"}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(GaussJordan, SolvesAndLeavesTheInverse)
 {

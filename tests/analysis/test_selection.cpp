@@ -59,7 +59,7 @@ TEST(SelectionNumberText, TwelveSignificantDigitsInShorterForm)
         {-0.5, "-0.5"},
         {0.0, "0"},
         {0.0001, "0.0001"},
-        {100000000000.0, "100000000000"},   // 1e11: exponent 11 stays fixed
+        {100000000000.0, "100000000000"},  // 1e11: exponent 11 stays fixed
         {1000000000000.0, "1e+12"},        // exponent 12 switches to exponent form
         {1.0 / 3.0, "0.333333333333"},
         {2.0 / 3.0, "0.666666666667"},
@@ -81,8 +81,8 @@ TEST(SelectionNumberText, PointEvenUnderACommaLocale)
     if (!found) {
         // No such locale installed: compile one from the system's locale sources, if it has them.
         fs::create_directories(built);
-        const std::string command =
-            "localedef -i de_DE -f UTF-8 " + (built / "de_DE.UTF-8").string() + " >/dev/null 2>&1";
+        const std::string command = "localedef -i de_DE -f UTF-8 " + (built / "de_DE.UTF-8").string() +
+                                    " >/dev/null 2>&1";
         if (std::system(command.c_str()) == 0) {
             ::setenv("LOCPATH", built.c_str(), 1);
             found = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
@@ -109,7 +109,7 @@ TEST(GeneralText, SixSignificantDigits)
     const std::pair<double, const char*> cases[] = {
         {312.457, "312.457"},
         {-0.01234567, "-0.0123457"},
-        {0.0001, "0.0001"},          // E = -3: still fixed
+        {0.0001, "0.0001"},  // E = -3: still fixed
         {1500.0, "1500"},
         {2.0, "2"},
         {0.000015, "1.5E-5"},
@@ -118,9 +118,9 @@ TEST(GeneralText, SixSignificantDigits)
         {0.000012345, "1.2345E-5"},  // E = -4: exponent form
         {1234567.0, "1.23457E6"},    // E = 7
         {150.0, "150"},
-        {999999.0, "999999"},        // E = 6: fixed
-        {999999.5, "1E6"},           // rounds up to 1000000, whose E is 7
-        {123456.5, "123457"},        // an exact tie rounds away from zero
+        {999999.0, "999999"},  // E = 6: fixed
+        {999999.5, "1E6"},     // rounds up to 1000000, whose E is 7
+        {123456.5, "123457"},  // an exact tie rounds away from zero
         {-123456.5, "-123457"},
         {0.0, "0"},
         {-1.0, "-1"},

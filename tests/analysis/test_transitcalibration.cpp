@@ -29,8 +29,8 @@ struct TRoundTrip {
 
 // Simulates, writes and reads back a scan of n one-second records from start, and runs the
 // transit job on the voltage samples as the command does.
-TRoundTrip RunRoundTrip(const TSkyTarget& target, const TSite& site, const char* start, std::uint64_t n,
-                        double beamDeg, std::int32_t mispointAz, std::int32_t mispointAlt, double snr, std::uint64_t seed)
+TRoundTrip RunRoundTrip(const TSkyTarget& target, const TSite& site, const char* start, std::uint64_t n, double beamDeg,
+                        std::int32_t mispointAz, std::int32_t mispointAlt, double snr, std::uint64_t seed)
 {
     TSimulateOptions sim;
     sim.records = n;
@@ -90,13 +90,14 @@ TEST(TransitCalibration, RoundTripsKnownMispointingsOfBothSigns)
         {"Mars +30", TSkyTarget::Body(KindMars), "21/06/2010 12:00:00", 6000, 6.0, 30, 80.0},
         {"Moon +35", TSkyTarget::Body(KindMoon), "15/01/2011 20:00:00", 6000, 6.0, 35, 100.0},
         // Far enough off (3.3 degrees) that the passage time is no longer linear in the offset.
-        {"Cyg A +300, narrow beam", TSkyTarget::Fixed(299.868153, 40.733916, "Cyg A"), "15/01/2011 20:00:00", 8000,
-         8.0, 300, 100.0},
+        {"Cyg A +300, narrow beam", TSkyTarget::Fixed(299.868153, 40.733916, "Cyg A"), "15/01/2011 20:00:00", 8000, 8.0,
+         300, 100.0},
     };
     std::uint64_t seed = 100;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const TRoundTrip trip = RunRoundTrip(c.target, site, c.start, c.records, c.beamDeg, c.mispointAz, 0, c.snr, ++seed);
+        const TRoundTrip trip = RunRoundTrip(c.target, site, c.start, c.records, c.beamDeg, c.mispointAz, 0, c.snr,
+                                             ++seed);
         const TTransitReport& r = trip.report;
         ASSERT_TRUE(r.ok()) << r.problem();
         const TTransitCalibration& cal = *r.calibration;
@@ -136,7 +137,8 @@ TEST(TransitCalibration, StartsFromTheCorrectionTheSamplesWereDerivedWith)
     sim.target = scan;
     std::string problem;
     ASSERT_TRUE(ParkForTarget(sim, problem)) << problem;
-    const auto path = std::filesystem::temp_directory_path() / ("driftline-transit-base-" + std::to_string(::getpid()) + ".log");
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("driftline-transit-base-" + std::to_string(::getpid()) + ".log");
     {
         std::ofstream out(path, std::ios::binary);
         out << SimulateLog(sim);
@@ -168,7 +170,8 @@ TEST(TransitCalibration, TargetsThatDoNotPassTheDishGiveNoResult)
     sim.target = scan;
     std::string problem;
     ASSERT_TRUE(ParkForTarget(sim, problem)) << problem;
-    const auto path = std::filesystem::temp_directory_path() / ("driftline-transit-far-" + std::to_string(::getpid()) + ".log");
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("driftline-transit-far-" + std::to_string(::getpid()) + ".log");
     {
         std::ofstream out(path, std::ios::binary);
         out << SimulateLog(sim);

@@ -34,7 +34,8 @@ TScan MakeScan(std::size_t n, double dt, double a, double b, double amp, double 
         const double t = static_cast<double>(i) * dt;
         const double u = (t - t0) / w;
         scan.timeDays.push_back(start + t / SecondsPerDay);
-        scan.volts.push_back(a + b * t + amp * std::exp(-4.0 * std::log(2.0) * u * u) + (noise > 0 ? gauss(random) : 0.0));
+        scan.volts.push_back(a + b * t + amp * std::exp(-4.0 * std::log(2.0) * u * u) +
+                             (noise > 0 ? gauss(random) : 0.0));
     }
     return scan;
 }
@@ -119,8 +120,10 @@ TEST(TransitFit, ScansWithoutAClearPeakGiveNoResult)
     };
     const Case cases[] = {
         {"noise only", MakeScan(3000, 1.0, 1.0, 0.0, 0.0, 1500.0, 400.0, 0.02, 5), TTransitStatus::NoClearPeak},
-        {"peak below 3 sigma", MakeScan(3000, 1.0, 1.0, 0.0, 0.03, 1500.0, 400.0, 0.02, 6), TTransitStatus::NoClearPeak},
-        {"a dip, not a peak", MakeScan(3000, 1.0, 1.0, 0.0, -0.5, 1500.0, 400.0, 0.01, 7), TTransitStatus::NoClearPeak, true},
+        {"peak below 3 sigma", MakeScan(3000, 1.0, 1.0, 0.0, 0.03, 1500.0, 400.0, 0.02, 6),
+         TTransitStatus::NoClearPeak},
+        {"a dip, not a peak", MakeScan(3000, 1.0, 1.0, 0.0, -0.5, 1500.0, 400.0, 0.01, 7), TTransitStatus::NoClearPeak,
+         true},
         {"flat line", MakeScan(200, 1.0, 1.0, 0.0, 0.0, 100.0, 40.0, 0.0, 8), TTransitStatus::NoClearPeak},
         {"peak past the end", MakeScan(3000, 1.0, 1.0, 0.0, 1.0, 3200.0, 600.0, 0.01, 9), TTransitStatus::PeakAtEdge},
         {"peak at the start", MakeScan(3000, 1.0, 1.0, 0.0, 1.0, 0.0, 600.0, 0.01, 10), TTransitStatus::PeakAtEdge},

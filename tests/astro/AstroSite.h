@@ -15,9 +15,11 @@ inline TSite SiteAt(int latDeg, int latMin, int longDeg, int longMin, std::strin
 {
     TSite site;
     site.latitudeDeg = TAngle(static_cast<std::int16_t>(latDeg), static_cast<std::int16_t>(latMin),
-                              static_cast<std::int16_t>(latSec)).Value();
+                              static_cast<std::int16_t>(latSec))
+                           .Value();
     site.longitudeDeg = TAngle(static_cast<std::int16_t>(longDeg), static_cast<std::int16_t>(longMin),
-                               static_cast<std::int16_t>(longSec)).Value();
+                               static_cast<std::int16_t>(longSec))
+                            .Value();
     site.j2000 = equinox != "J1950";
     return site;
 }

@@ -17,20 +17,29 @@ constexpr double ArcSecond = 1.0 / 3600.0;
 double AngleDiff(double a, double b)
 {
     double d = std::fmod(a - b, 360.0);
-    if (d > 180.0) d -= 360.0;
-    if (d <= -180.0) d += 360.0;
+    if (d > 180.0)
+        d -= 360.0;
+    if (d <= -180.0)
+        d += 360.0;
     return d;
 }
 
 std::unique_ptr<TPlanet> MakePlanet(const std::string& name, double jd)
 {
-    if (name == "mercury") return std::make_unique<TMercury>(jd);
-    if (name == "venus") return std::make_unique<TVenus>(jd);
-    if (name == "mars") return std::make_unique<TMars>(jd);
-    if (name == "jupiter") return std::make_unique<TJupiter>(jd);
-    if (name == "saturn") return std::make_unique<TSaturn>(jd);
-    if (name == "uranus") return std::make_unique<TUranus>(jd);
-    if (name == "neptune") return std::make_unique<TNeptune>(jd);
+    if (name == "mercury")
+        return std::make_unique<TMercury>(jd);
+    if (name == "venus")
+        return std::make_unique<TVenus>(jd);
+    if (name == "mars")
+        return std::make_unique<TMars>(jd);
+    if (name == "jupiter")
+        return std::make_unique<TJupiter>(jd);
+    if (name == "saturn")
+        return std::make_unique<TSaturn>(jd);
+    if (name == "uranus")
+        return std::make_unique<TUranus>(jd);
+    if (name == "neptune")
+        return std::make_unique<TNeptune>(jd);
     return nullptr;
 }
 

@@ -40,8 +40,10 @@ TSpaData PublishedCase()
 double AngleDiff(double a, double b)
 {
     double d = std::fmod(a - b, 360.0);
-    if (d > 180.0) d -= 360.0;
-    if (d <= -180.0) d += 360.0;
+    if (d > 180.0)
+        d -= 360.0;
+    if (d <= -180.0)
+        d += 360.0;
     return d;
 }
 
@@ -154,9 +156,27 @@ TEST(SpaInputChecks, EachCheckReturnsItsNumber)
         {"pressure 5001", [](TSpaData& s) { s.pressure = 5001; }, 12},
         {"temperature -273", [](TSpaData& s) { s.temperature = -273; }, 13},
         {"temperature 6001", [](TSpaData& s) { s.temperature = 6001; }, 13},
-        {"24:00:00", [](TSpaData& s) { s.hour = 24; s.minute = 0; s.second = 0; }, 0},
-        {"24:01:00", [](TSpaData& s) { s.hour = 24; s.minute = 1; s.second = 0; }, 5},
-        {"24:00:01", [](TSpaData& s) { s.hour = 24; s.minute = 0; s.second = 1; }, 6},
+        {"24:00:00",
+         [](TSpaData& s) {
+             s.hour = 24;
+             s.minute = 0;
+             s.second = 0;
+         },
+         0},
+        {"24:01:00",
+         [](TSpaData& s) {
+             s.hour = 24;
+             s.minute = 1;
+             s.second = 0;
+         },
+         5},
+        {"24:00:01",
+         [](TSpaData& s) {
+             s.hour = 24;
+             s.minute = 0;
+             s.second = 1;
+         },
+         6},
         {"delta T 8001", [](TSpaData& s) { s.deltaT = 8001; }, 7},
         {"delta T -8001", [](TSpaData& s) { s.deltaT = -8001; }, 7},
         {"zone 12.5", [](TSpaData& s) { s.timeZone = 12.5; }, 8},
@@ -168,13 +188,45 @@ TEST(SpaInputChecks, EachCheckReturnsItsNumber)
         {"refraction 5.1", [](TSpaData& s) { s.atmosRefract = 5.1; }, 16},
         {"elevation -6500001", [](TSpaData& s) { s.elevation = -6500001; }, 11},
         {"slope 361, code 0", [](TSpaData& s) { s.slope = 361; }, 0},
-        {"slope 361, code 3", [](TSpaData& s) { s.slope = 361; s.function = 3; }, 14},
-        {"azimuth rotation 361, code 5", [](TSpaData& s) { s.azmRotation = 361; s.function = 5; }, 15},
+        {"slope 361, code 3",
+         [](TSpaData& s) {
+             s.slope = 361;
+             s.function = 3;
+         },
+         14},
+        {"azimuth rotation 361, code 5",
+         [](TSpaData& s) {
+             s.azmRotation = 361;
+             s.function = 5;
+         },
+         15},
         // The first failing check wins, in the published order.
-        {"month 13 and pressure -1", [](TSpaData& s) { s.month = 13; s.pressure = -1; }, 2},
-        {"pressure -1 and 24:01", [](TSpaData& s) { s.pressure = -1; s.hour = 24; s.minute = 1; }, 12},
-        {"24:01 and zone 13", [](TSpaData& s) { s.hour = 24; s.minute = 1; s.timeZone = 13; }, 5},
-        {"refraction 6 and elevation -7e6", [](TSpaData& s) { s.atmosRefract = 6; s.elevation = -7e6; }, 16},
+        {"month 13 and pressure -1",
+         [](TSpaData& s) {
+             s.month = 13;
+             s.pressure = -1;
+         },
+         2},
+        {"pressure -1 and 24:01",
+         [](TSpaData& s) {
+             s.pressure = -1;
+             s.hour = 24;
+             s.minute = 1;
+         },
+         12},
+        {"24:01 and zone 13",
+         [](TSpaData& s) {
+             s.hour = 24;
+             s.minute = 1;
+             s.timeZone = 13;
+         },
+         5},
+        {"refraction 6 and elevation -7e6",
+         [](TSpaData& s) {
+             s.atmosRefract = 6;
+             s.elevation = -7e6;
+         },
+         16},
     };
     for (const Case& c : cases) {
         TSpaData spa = PublishedCase();
@@ -257,11 +309,8 @@ TEST(SpaJulianDay, CalendarBoundaries)
         double expected;
     };
     const Row rows[] = {
-        {1957, 10, 4, 19, 26, 24, 2436116.31},
-        {333, 1, 27, 12, 0, 0, 1842713.0},
-        {1600, 1, 1, 0, 0, 0, 2305447.5},
-        {-123, 12, 31, 0, 0, 0, 1676496.5},
-        {2000, 1, 1, 24, 0, 0, 2451545.5},  // hour 24 is the next midnight
+        {1957, 10, 4, 19, 26, 24, 2436116.31}, {333, 1, 27, 12, 0, 0, 1842713.0}, {1600, 1, 1, 0, 0, 0, 2305447.5},
+        {-123, 12, 31, 0, 0, 0, 1676496.5},    {2000, 1, 1, 24, 0, 0, 2451545.5},  // hour 24 is the next midnight
     };
     for (const Row& r : rows) {
         TSpaData spa;

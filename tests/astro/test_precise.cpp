@@ -55,20 +55,20 @@ TPreciseSite Site(double lat, double lon, double height, double hPa, double cels
 const TReferencePointing References[] = {
     {"north, south meridian 30 deg, refraction", 45371.5, 180.0, 30.0, Site(NorthLat, NorthLon, 200, 990, 10, 50, 0),
      355.938667445, -5.894620512, 82.727467806, -63.352877177},
-    {"north, same, no refraction", 45371.5, 180.0, 30.0, Site(NorthLat, NorthLon, 200, 0, 10, 50, 0),
-     355.938673382, -5.864926264, 82.765685617, -63.328634551},
-    {"north, 75 deg 5 deg, refraction", 45371.5, 75.0, 5.0, Site(NorthLat, NorthLon, 200, 990, 10, 50, 0),
-     95.352084266, 12.660104974, 198.264571868, -0.774489401},
+    {"north, same, no refraction", 45371.5, 180.0, 30.0, Site(NorthLat, NorthLon, 200, 0, 10, 50, 0), 355.938673382,
+     -5.864926264, 82.765685617, -63.328634551},
+    {"north, 75 deg 5 deg, refraction", 45371.5, 75.0, 5.0, Site(NorthLat, NorthLon, 200, 990, 10, 50, 0), 95.352084266,
+     12.660104974, 198.264571868, -0.774489401},
     {"north, 75 deg 5 deg, no refraction", 45371.5, 75.0, 5.0, Site(NorthLat, NorthLon, 200, 0, 10, 50, 0),
      95.251235356, 12.798174708, 198.096437303, -0.796307815},
-    {"north, DUT1 +0.3 s", 45371.5, 180.0, 30.0, Site(NorthLat, NorthLon, 200, 990, 10, 50, 0.3),
-     355.939921172, -5.894620754, 82.729737520, -63.353597627},
-    {"south, 200 deg 60 deg, refraction", 45839.13729745370, 200.0, 60.0,
-     Site(SouthLat, SouthLon, 10, 1013, 20, 70, 0), 326.291383458, -60.970606457, 332.305861296, -44.075760453},
-    {"south, 120 deg 8 deg, refraction", 45839.13729745370, 120.0, 8.0,
-     Site(SouthLat, SouthLon, 10, 1013, 20, 70, 0), 87.841931341, -29.175308497, 234.343804165, -25.064408353},
-    {"south, 120 deg 8 deg, no refraction", 45839.13729745370, 120.0, 8.0,
-     Site(SouthLat, SouthLon, 10, 0, 20, 70, 0), 87.717901245, -29.250443025, 234.384936240, -25.190810724},
+    {"north, DUT1 +0.3 s", 45371.5, 180.0, 30.0, Site(NorthLat, NorthLon, 200, 990, 10, 50, 0.3), 355.939921172,
+     -5.894620754, 82.729737520, -63.353597627},
+    {"south, 200 deg 60 deg, refraction", 45839.13729745370, 200.0, 60.0, Site(SouthLat, SouthLon, 10, 1013, 20, 70, 0),
+     326.291383458, -60.970606457, 332.305861296, -44.075760453},
+    {"south, 120 deg 8 deg, refraction", 45839.13729745370, 120.0, 8.0, Site(SouthLat, SouthLon, 10, 1013, 20, 70, 0),
+     87.841931341, -29.175308497, 234.343804165, -25.064408353},
+    {"south, 120 deg 8 deg, no refraction", 45839.13729745370, 120.0, 8.0, Site(SouthLat, SouthLon, 10, 0, 20, 70, 0),
+     87.717901245, -29.250443025, 234.384936240, -25.190810724},
 };
 
 constexpr double IcrsToleranceArcsec = 0.005;
@@ -85,8 +85,8 @@ TEST(PrecisePlace, IndependentReferencePointings)
         for (const TPrecisePlace* p : {&full, &kept}) {
             const char* path = p == &full ? "full" : "kept context";
             EXPECT_LT(ApartArcsec(p->raDeg, p->decDeg, r.raDeg, r.decDeg), IcrsToleranceArcsec)
-                << r.name << " (" << path << "): ra " << p->raDeg << " dec " << p->decDeg << ", expected "
-                << r.raDeg << " " << r.decDeg;
+                << r.name << " (" << path << "): ra " << p->raDeg << " dec " << p->decDeg << ", expected " << r.raDeg
+                << " " << r.decDeg;
             EXPECT_LT(ApartArcsec(p->lambdaDeg, p->betaDeg, r.lambdaDeg, r.betaDeg), GalacticToleranceArcsec)
                 << r.name << " (" << path << "): l " << p->lambdaDeg << " b " << p->betaDeg << ", expected "
                 << r.lambdaDeg << " " << r.betaDeg;
@@ -191,8 +191,8 @@ TEST(PreciseFrame, KeptContextStaysWithinItsErrorBudget)
             ASSERT_TRUE(frame.Place(t, az, alt, kept));
             ASSERT_TRUE(ObservedToIcrs(site, t, az, alt, full));
             worst = std::max(worst, ApartArcsec(kept.raDeg, kept.decDeg, full.raDeg, full.decDeg));
-            worstGalactic = std::max(worstGalactic, ApartArcsec(kept.lambdaDeg, kept.betaDeg, full.lambdaDeg,
-                                                                full.betaDeg));
+            worstGalactic = std::max(worstGalactic,
+                                     ApartArcsec(kept.lambdaDeg, kept.betaDeg, full.lambdaDeg, full.betaDeg));
         }
         EXPECT_LT(worst, BudgetArcsec) << "site latitude " << site.latitudeDeg;
         EXPECT_LT(worstGalactic, BudgetArcsec) << "site latitude " << site.latitudeDeg;

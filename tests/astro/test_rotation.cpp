@@ -116,8 +116,8 @@ TEST(Rotate, EclipticToGalacticAgreesWithTheRouteThroughTheEquator)
             for (double lon = 5.0; lon < 360.0; lon += 35.0) {
                 SCOPED_TRACE(std::string(equinox) + " lat " + std::to_string(lat) + " lon " + std::to_string(lon));
                 const TCoordPair direct = Rotate(TCoordPair{lat, lon}, EclipticToGalactic, site);
-                const TCoordPair viaEquator =
-                    Rotate(Rotate(TCoordPair{lat, lon}, EclipticToEquatorial, site), EquatorialToGalactic, site);
+                const TCoordPair viaEquator = Rotate(Rotate(TCoordPair{lat, lon}, EclipticToEquatorial, site),
+                                                     EquatorialToGalactic, site);
                 ASSERT_NEAR(direct.Latitude, viaEquator.Latitude, 1e-5);
                 ASSERT_NEAR(LongitudeApart(direct.Longitude, viaEquator.Longitude), 0.0, 1e-5);
             }
@@ -144,9 +144,8 @@ TEST(FoldDegrees, IntoOneTurn)
     const struct {
         double in, out;
     } cases[] = {
-        {359.999, 359.999}, {360.0, 0.0},     {0.0, 0.0},       {-0.5, 359.5},
-        {-360.0, 0.0},      {720.0, 0.0},     {725.25, 5.25},   {-1e-15, 0.0},
-        {1000000.5, 280.5},  // 1000000 = 2777 x 360 + 280
+        {359.999, 359.999}, {360.0, 0.0},   {0.0, 0.0},    {-0.5, 359.5},      {-360.0, 0.0},
+        {720.0, 0.0},       {725.25, 5.25}, {-1e-15, 0.0}, {1000000.5, 280.5},  // 1000000 = 2777 x 360 + 280
         {-1000000.5, 79.5},
     };
     for (const auto& c : cases) {

@@ -66,10 +66,8 @@ TEST(SkyTrack, BodiesMatchWorkedExamplesSeenFromTheSite)
         double tolDeg;
     };
     const Case cases[] = {
-        {"Sun, example 25.b", KindSun, At(1992, 10, 13), 198.378178, -7.783871, 15.908 / 3600.0,
-         23.4401443, 0.0, 0.01},
-        {"Moon, example 47.a", KindMoon, At(1992, 4, 12), 134.688470, 13.768368, 0.004610, 23.440636, 0.991990,
-         0.01},
+        {"Sun, example 25.b", KindSun, At(1992, 10, 13), 198.378178, -7.783871, 15.908 / 3600.0, 23.4401443, 0.0, 0.01},
+        {"Moon, example 47.a", KindMoon, At(1992, 4, 12), 134.688470, 13.768368, 0.004610, 23.440636, 0.991990, 0.01},
         {"Venus, example 33.a", KindVenus, At(1992, 12, 20), (21.0 + 4.0 / 60.0 + 41.454 / 3600.0) * 15.0,
          -(18.0 + 53.0 / 60.0 + 16.84 / 3600.0), 16.749 / 3600.0, 23.439669, 0.0, 0.03},
     };
@@ -80,7 +78,8 @@ TEST(SkyTrack, BodiesMatchWorkedExamplesSeenFromTheSite)
         THorizontal want = Expected(c.raDeg, c.decDeg, c.dPsiDeg * std::cos(c.epsDeg * DegToRad), utc, site);
         if (c.parallaxDeg > 0.0) {
             const double p = std::asin(0.99832 * std::sin(c.parallaxDeg * DegToRad) *
-                                       std::cos(want.altitudeDeg * DegToRad)) * RadToDeg;
+                                       std::cos(want.altitudeDeg * DegToRad)) *
+                             RadToDeg;
             // Without the parallax the altitude would be off by p, far outside the tolerance.
             EXPECT_GT(p, 0.5) << c.name;
             want.altitudeDeg -= p;
@@ -146,7 +145,8 @@ TEST(SkyTrack, SouthernAndWesternSitesAsTheSettingsHoldThem)
         double latDeg, lonDeg;  // signed
     };
     for (const Case c : {Case{-33.9, 18.4}, Case{-24.6, -70.4}, Case{40.0, -105.0}}) {
-        const TSite settingsForm{c.latDeg < 0 ? 360.0 + c.latDeg : c.latDeg, c.lonDeg < 0 ? 360.0 + c.lonDeg : c.lonDeg, 0};
+        const TSite settingsForm{c.latDeg < 0 ? 360.0 + c.latDeg : c.latDeg, c.lonDeg < 0 ? 360.0 + c.lonDeg : c.lonDeg,
+                                 0};
         const TSite signedForm{c.latDeg, c.lonDeg, 0};
         const auto source = FindCatalogueSource("Tau A");
         ASSERT_TRUE(source);
@@ -178,12 +178,10 @@ TEST(SkyTrack, SeparationHandlesWrapAndSmallAngles)
         double expected;
     };
     const Case cases[] = {
-        {{359.5, 0.0}, {0.5, 0.0}, 1.0},          // across north on the horizon
-        {{10.0, 60.0}, {190.0, 60.0}, 60.0},      // over the zenith: 30 + 30
-        {{123.0, 45.0}, {123.0, 45.0}, 0.0},
-        {{0.0, 0.0}, {0.0, 1e-6}, 1e-6},          // no cancellation at tiny angles
-        {{90.0, 30.0}, {90.0, -30.0}, 60.0},
-        {{0.0, 89.0}, {180.0, 89.0}, 2.0},
+        {{359.5, 0.0}, {0.5, 0.0}, 1.0},                                       // across north on the horizon
+        {{10.0, 60.0}, {190.0, 60.0}, 60.0},                                   // over the zenith: 30 + 30
+        {{123.0, 45.0}, {123.0, 45.0}, 0.0}, {{0.0, 0.0}, {0.0, 1e-6}, 1e-6},  // no cancellation at tiny angles
+        {{90.0, 30.0}, {90.0, -30.0}, 60.0}, {{0.0, 89.0}, {180.0, 89.0}, 2.0},
     };
     for (const Case& c : cases)
         EXPECT_NEAR(SeparationDeg(c.a, c.b), c.expected, 1e-9)

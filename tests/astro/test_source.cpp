@@ -42,8 +42,8 @@ struct HorizonCase {
     const char* name;
     int latDeg, latMin;
     double azimuth, altitude;
-    double decValue;       // expected Dec.Value
-    double hourAngleDeg;   // expected RA = LST x 15 - hour angle; NAN: not checked (pole)
+    double decValue;      // expected Dec.Value
+    double hourAngleDeg;  // expected RA = LST x 15 - hour angle; NAN: not checked (pole)
 };
 
 TEST(SourceFromPointing, HorizontalToEquatorial)
@@ -198,8 +198,8 @@ TEST(SourceFromPointing, ZenithRightAscensionIsTheSingleStepSiderealTimeModulo36
                 const double lstDeg = (g + (360.0 - (2.0 + 16.0 / 60.0)) / 15.0) * 15.0;
                 TSource s(0.0, 90.0, &when, site);
                 const double ra = s.GetRa().Value();
-                SCOPED_TRACE(std::string(equinox) + " day " + std::to_string(day) + " hour " +
-                             std::to_string(hours) + ": single-step LST " + std::to_string(lstDeg) + " deg");
+                SCOPED_TRACE(std::string(equinox) + " day " + std::to_string(day) + " hour " + std::to_string(hours) +
+                             ": single-step LST " + std::to_string(lstDeg) + " deg");
                 EXPECT_GE(ra, 0.0);
                 EXPECT_LE(ra, 360.0);
                 EXPECT_NEAR(RaApart(ra, lstDeg), 0.0, 1e-9);

@@ -66,14 +66,13 @@ TEST(Calendar, DateSerialsAndWeekdays)
         double serial;
         int weekday;  // 0 = Sunday; published calendars
     } cases[] = {
-        {1899, 12, 30, 0.0, 6},      // a Saturday
-        {1899, 12, 31, 1.0, 0},
-        {1900, 1, 1, 2.0, 1},        // a Monday
-        {1900, 3, 1, 61.0, 4},       // 1900 has no 29 February
-        {2000, 1, 1, 36526.0, 6},    // a Saturday
-        {1969, 7, 20, 25404.0, 0},   // a Sunday
-        {1970, 1, 1, 25569.0, 4},    // a Thursday
-        {2024, 2, 29, 45351.0, 4},   // a Thursday
+        {1899, 12, 30, 0.0, 6},                           // a Saturday
+        {1899, 12, 31, 1.0, 0},    {1900, 1, 1, 2.0, 1},  // a Monday
+        {1900, 3, 1, 61.0, 4},                            // 1900 has no 29 February
+        {2000, 1, 1, 36526.0, 6},                         // a Saturday
+        {1969, 7, 20, 25404.0, 0},                        // a Sunday
+        {1970, 1, 1, 25569.0, 4},                         // a Thursday
+        {2024, 2, 29, 45351.0, 4},                        // a Thursday
         {1899, 12, 29, -1.0, 5},
     };
     for (const auto& c : cases) {

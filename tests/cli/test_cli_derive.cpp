@@ -76,9 +76,9 @@ protected:
     {
         folder_.write("ZVK.ini", SiteIni);
         log_ = folder_.path() / "sim.log";
-        const auto made = RunCliCommand({"simulate", log_.string(), "--records", "3000", "--start",
-                                         "12/05/2010 23:30:00", "--no-volts-every", "4"},
-                                        folder_);
+        const auto made = RunCliCommand(
+            {"simulate", log_.string(), "--records", "3000", "--start", "12/05/2010 23:30:00", "--no-volts-every", "4"},
+            folder_);
         ASSERT_EQ(made.exitCode, 0) << made.err;
     }
     testing::TCliRun derive(std::vector<std::string> extra)
@@ -154,15 +154,23 @@ TEST(CliDerive, BadInputGivesOneLineAndExitCode)
     const Case cases[] = {
         {{"derive", missing}, 1, "driftline-cli: cannot open " + missing + ": No such file or directory\n", 0},
         {{"derive", noLogs.string()}, 1, "driftline-cli: no *.log files in " + noLogs.string() + "\n", 1},
-        {{"derive", badDate.string()}, 1,
-         "driftline-cli: " + badDate.string() + ": line 3: Invalid argument to date encode\n", 2},
-        {{"derive", noCorrections.string(), "--az-corr", "5"}, 1,
-         "driftline-cli derive: --az-corr: the log has no azimuth correction line to replace\n", 0},
-        {{"derive", noCorrections.string(), "--alt-corr", "5"}, 1,
-         "driftline-cli derive: --alt-corr: the log has no altitude correction line to replace\n", 0},
+        {{"derive", badDate.string()},
+         1,
+         "driftline-cli: " + badDate.string() + ": line 3: Invalid argument to date encode\n",
+         2},
+        {{"derive", noCorrections.string(), "--az-corr", "5"},
+         1,
+         "driftline-cli derive: --az-corr: the log has no azimuth correction line to replace\n",
+         0},
+        {{"derive", noCorrections.string(), "--alt-corr", "5"},
+         1,
+         "driftline-cli derive: --alt-corr: the log has no altitude correction line to replace\n",
+         0},
         {{"derive", noCorrections.string(), "--az-corr", "x5"}, 1, "driftline-cli derive: --az-corr: 'x5'", 0},
-        {{"derive", noCorrections.string(), "--frobnicate"}, 2,
-         "driftline-cli derive: unknown option '--frobnicate'\nusage: driftline-cli derive LOG", 0},
+        {{"derive", noCorrections.string(), "--frobnicate"},
+         2,
+         "driftline-cli derive: unknown option '--frobnicate'\nusage: driftline-cli derive LOG",
+         0},
         {{"derive", noCorrections.string(), "--x", "Time"}, 2, "driftline-cli derive: unknown option '--x'", 0},
         {{"derive"}, 2, "driftline-cli derive: no log file given\nusage: driftline-cli derive", 0},
         {{"derive", noCorrections.string(), "--root"}, 2, "driftline-cli derive: option --root needs a value", 0},
@@ -252,21 +260,24 @@ TEST(CliTool, UnknownCommandsOptionsAndQuantitiesGetTheUsageLine)
     const auto log = folder.write("a.log", "1000 1 2 3\r\n");
     struct Case {
         std::vector<std::string> args;
-        std::string firstLine;  // of stderr
+        std::string firstLine;   // of stderr
         std::string usageStart;  // start of its second line
     };
     const Case cases[] = {
         {{"frobnicate"}, "driftline-cli: unknown command 'frobnicate'", "usage: driftline-cli <command>"},
-        {{"info", log.string(), "--az-corr", "3"}, "driftline-cli info: unknown option '--az-corr'",
+        {{"info", log.string(), "--az-corr", "3"},
+         "driftline-cli info: unknown option '--az-corr'",
          "usage: driftline-cli info LOG"},
-        {{"simulate", "out.log", "--records=-5"}, "driftline-cli simulate: bad value for --records: '-5'",
+        {{"simulate", "out.log", "--records=-5"},
+         "driftline-cli simulate: bad value for --records: '-5'",
          "usage: driftline-cli simulate OUT.log"},
         // Quantities are the eight captions, code names or indices 0..7, nothing else.
         {{"pixels", log.string(), "--x", "Speed", "--y", "Volts"},
          "driftline-cli pixels: unknown quantity 'Speed' (Time, Azimuth, Altitude, RightAscension, Declination, "
          "Beta, Lambda, Volts or 0..7)",
          "usage: driftline-cli pixels LOG"},
-        {{"pixels", log.string(), "--x", "Time", "--y", "8"}, "driftline-cli pixels: unknown quantity '8' (Time, "
+        {{"pixels", log.string(), "--x", "Time", "--y", "8"},
+         "driftline-cli pixels: unknown quantity '8' (Time, "
          "Azimuth, Altitude, RightAscension, Declination, Beta, Lambda, Volts or 0..7)",
          "usage: driftline-cli pixels LOG"},
     };

@@ -29,7 +29,7 @@ std::string SiteIni(const char* equinox)
 
 struct TPrinted {
     std::string header;
-    std::string raText;   // between "RA:  " and "  = "
+    std::string raText;  // between "RA:  " and "  = "
     double raDeg = 0.0;
     std::string decText;
     double decDeg = 0.0;
@@ -64,8 +64,7 @@ TEST(CliEphemeris, HelpNamesTheUsageAndEveryBody)
     TCliFolder folder;
     const auto run = RunCliCommand({"ephemeris", "--help"}, folder);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out.rfind("usage: driftline-cli ephemeris BODY [--at \"YYYY-MM-DD HH:MM:SS\"] [--root DIR]\n", 0),
-              0u)
+    EXPECT_EQ(run.out.rfind("usage: driftline-cli ephemeris BODY [--at \"YYYY-MM-DD HH:MM:SS\"] [--root DIR]\n", 0), 0u)
         << run.out;
     for (const char* body : {"Sun", "Moon", "Mercury", "Venus", "Mars", "Jupiter", "Saturn", "Uranus", "Neptune"})
         EXPECT_NE(run.out.find(body), std::string::npos) << body;
@@ -118,8 +117,8 @@ TEST_P(CliEphemerisPlaces, MatchesThePublishedPlace)
     const TPublishedPlace& place = GetParam();
     TCliFolder folder;
     folder.write("ZVK.ini", SiteIni(place.equinox));
-    const auto run =
-        RunCliCommand({"ephemeris", place.body, "--at", place.at, "--root", folder.path().string()}, folder);
+    const auto run = RunCliCommand({"ephemeris", place.body, "--at", place.at, "--root", folder.path().string()},
+                                   folder);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto printed = ParseOutput(run.out);
     ASSERT_TRUE(printed) << run.out;
@@ -139,8 +138,8 @@ TEST(CliEphemeris, TextFormsOfTheSunsPlace)
     // written signed as 360 degrees less that: 9 18' 52".
     TCliFolder folder;
     folder.write("ZVK.ini", SiteIni("J2000"));
-    const auto run =
-        RunCliCommand({"ephemeris", "Sun", "--at", "2003-10-17 19:30:30", "--root", folder.path().string()}, folder);
+    const auto run = RunCliCommand(
+        {"ephemeris", "Sun", "--at", "2003-10-17 19:30:30", "--root", folder.path().string()}, folder);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto printed = ParseOutput(run.out);
     ASSERT_TRUE(printed) << run.out;
@@ -218,8 +217,8 @@ TEST(CliEphemeris, RefusesUnknownBodiesAndBadInstants)
 
     // A leap day is a valid instant.
     folder.write("ZVK.ini", SiteIni("J2000"));
-    const auto leap =
-        RunCliCommand({"ephemeris", "Sun", "--at", "2004-02-29 00:00:00", "--root", folder.path().string()}, folder);
+    const auto leap = RunCliCommand(
+        {"ephemeris", "Sun", "--at", "2004-02-29 00:00:00", "--root", folder.path().string()}, folder);
     EXPECT_EQ(leap.exitCode, 0) << leap.err;
 }
 

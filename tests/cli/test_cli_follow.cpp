@@ -29,8 +29,7 @@ const char* const SiteIni = "[Latitude]\r\nDegrees=51\r\nMinutes=28\r\nSeconds=3
                             "[Calculations]\r\nEquinox=J2000\r\n";
 
 // Starts driftline-cli with its stdout and stderr going to files; returns its process id.
-pid_t StartCli(const std::vector<std::string>& args, const std::filesystem::path& out,
-               const std::filesystem::path& err)
+pid_t StartCli(const std::vector<std::string>& args, const std::filesystem::path& out, const std::filesystem::path& err)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -86,8 +85,8 @@ TEST(CliFollow, OutputOnceTheWriterStopsIsThatOfDeriveOnTheFinishedFile)
         // The first part ends between a CR and its LF: that line waits. What is printed before
         // anything more is written is what derive prints for the complete lines.
         const auto firstCopy = folder.write("first.log", log.substr(0, log.rfind('\n', firstPart - 1) + 1));
-        const std::size_t firstLines =
-            LineCount(RunCliCommand({"derive", firstCopy.string(), "--ini", ini.string()}, folder).out);
+        const std::size_t firstLines = LineCount(
+            RunCliCommand({"derive", firstCopy.string(), "--ini", ini.string()}, folder).out);
         ASSERT_GT(firstLines, 50u);
         auto waitForLines = [&](std::size_t lines) {
             const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -121,8 +120,8 @@ TEST(CliFollow, OutputOnceTheWriterStopsIsThatOfDeriveOnTheFinishedFile)
         ASSERT_TRUE(WIFEXITED(status)) << c.name << ": ended by a signal";
         EXPECT_EQ(WEXITSTATUS(status), 0) << c.name << ": " << ReadFileText(folder.path() / "follow.err");
         const std::string followed = ReadFileText(outPath);
-        EXPECT_TRUE(followed == whole.out) << c.name << ": output differs from derive: " << followed.size()
-                                           << " bytes against " << whole.out.size();
+        EXPECT_TRUE(followed == whole.out)
+            << c.name << ": output differs from derive: " << followed.size() << " bytes against " << whole.out.size();
     }
 }
 

@@ -24,12 +24,18 @@ TEST(CliHostile, FifosAndDevicesAreRefusedAtOnce)
         std::string err;  // the whole of stderr
     };
     const Case cases[] = {
-        {"info of a FIFO", {"info", fifo.string()}, 1,
+        {"info of a FIFO",
+         {"info", fifo.string()},
+         1,
          "driftline-cli: cannot open " + fifo.string() + ": not a regular file\n"},
         {"info of /dev/zero", {"info", "/dev/zero"}, 1, "driftline-cli: cannot open /dev/zero: not a regular file\n"},
-        {"save into a FIFO", {"save", log.string(), "--x", "0", "--y", "1", "--format", "csv", "-o", fifo.string()}, 1,
+        {"save into a FIFO",
+         {"save", log.string(), "--x", "0", "--y", "1", "--format", "csv", "-o", fifo.string()},
+         1,
          "driftline-cli save: cannot save " + fifo.string() + ": not a regular file\n"},
-        {"limits into a FIFO", {"limits", log.string(), "-o", fifo.string()}, 1,
+        {"limits into a FIFO",
+         {"limits", log.string(), "-o", fifo.string()},
+         1,
          "driftline-cli limits: cannot save " + fifo.string() + ": not a regular file\n"},
         // An endless settings file reads as none: every setting keeps its default.
         {"settings from /dev/zero", {"info", log.string(), "--ini", "/dev/zero"}, 0, ""},
@@ -57,8 +63,8 @@ TEST(CliHostile, PlotAndFitPrintOnlyTheirOwnErrorLine)
     ::unsetenv("XDG_RUNTIME_DIR");
     const std::string out = (folder.path() / "missing" / "p.png").string();
     const TCliRun plot = RunCliCommand({"plot", log.string(), "--x", "0", "--y", "1", "-o", out}, folder);
-    const TCliRun fit =
-        RunCliCommand({"fit", log.string(), "--x", "0", "--y", "1", "--coeffs", "2", "-o", out}, folder);
+    const TCliRun fit = RunCliCommand({"fit", log.string(), "--x", "0", "--y", "1", "--coeffs", "2", "-o", out},
+                                      folder);
     if (saved)
         ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
     EXPECT_EQ(plot.exitCode, 1);

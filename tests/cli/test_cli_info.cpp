@@ -58,7 +58,8 @@ TEST(CliInfo, CountsCorrectionsReceiversAndRanges)
     const auto volts = RunCliCommand({"info", log.string(), "--root", folder.path().string(), "--volts-only"}, folder);
     ASSERT_EQ(volts.exitCode, 0);
     EXPECT_TRUE(HasLine(SplitLines(volts.out), "Volts: min 2.500 (2.5) max 5.000 (5)")) << volts.out;
-    EXPECT_TRUE(HasLine(SplitLines(volts.out), "Azimuth: min 89\u00B0 59' 20\" (89.989013671875) max 90\u00B0 0' 0\" (90)"))
+    EXPECT_TRUE(
+        HasLine(SplitLines(volts.out), "Azimuth: min 89\u00B0 59' 20\" (89.989013671875) max 90\u00B0 0' 0\" (90)"))
         << volts.out;
 }
 
@@ -72,11 +73,11 @@ TEST(CliInfo, LogWithoutRecordsAndBadInput)
     EXPECT_TRUE(HasLine(SplitLines(run.out), "DC Gain: 3")) << run.out;
 
     // With the suite named, the failed open is the only line on stderr.
-    const auto missing =
-        RunCliCommand({"info", (folder.path() / "nope.log").string(), "--root", folder.path().string()}, folder);
+    const auto missing = RunCliCommand(
+        {"info", (folder.path() / "nope.log").string(), "--root", folder.path().string()}, folder);
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "driftline-cli: cannot open " + (folder.path() / "nope.log").string() +
-                               ": No such file or directory\n");
+    EXPECT_EQ(missing.err,
+              "driftline-cli: cannot open " + (folder.path() / "nope.log").string() + ": No such file or directory\n");
     const auto unknown = RunCliCommand({"info", empty.string(), "--band", "1:2"}, folder);
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_EQ(unknown.err.rfind("driftline-cli info: unknown option '--band'\nusage: driftline-cli info", 0), 0u)

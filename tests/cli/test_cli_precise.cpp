@@ -231,9 +231,8 @@ TEST(CliPrecise, DeriveAndSaveWriteFitsTables)
     const auto log = folder.write("north.log", NorthLog);
     const std::string root = folder.path().string();
     const auto table = folder.path() / "derived.fits";
-    auto run = RunCliCommand({"derive", log.string(), "--root", root, "--frame", "icrs", "--format", "fits", "-o",
-                              table.string()},
-                             folder);
+    auto run = RunCliCommand(
+        {"derive", log.string(), "--root", root, "--frame", "icrs", "--format", "fits", "-o", table.string()}, folder);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(run.out.empty());
 
@@ -264,8 +263,8 @@ TEST(CliPrecise, DeriveAndSaveWriteFitsTables)
 
     // The selection: two columns, in the classic frame here.
     const auto saved = folder.path() / "saved.fits";
-    run = RunCliCommand({"save", log.string(), "--root", root, "--x", "Time", "--y", "Declination", "--format",
-                         "fits", "-o", saved.string()},
+    run = RunCliCommand({"save", log.string(), "--root", root, "--x", "Time", "--y", "Declination", "--format", "fits",
+                         "-o", saved.string()},
                         folder);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     status = 0;
@@ -284,9 +283,9 @@ TEST(CliPrecise, DeriveAndSaveWriteFitsTables)
     EXPECT_EQ(status, 0);
 
     // The same bytes through standard output.
-    run = RunCliCommand({"save", log.string(), "--root", root, "--x", "Time", "--y", "Declination", "--format",
-                         "fits", "-o", "-"},
-                        folder);
+    run = RunCliCommand(
+        {"save", log.string(), "--root", root, "--x", "Time", "--y", "Declination", "--format", "fits", "-o", "-"},
+        folder);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, ReadFileText(saved));
 

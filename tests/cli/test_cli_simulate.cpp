@@ -17,9 +17,9 @@ TEST(CliSimulate, DeterministicCrLfLogAcrossMidnight)
     TCliFolder folder;
     const auto a = folder.path() / "a.log";
     const auto b = folder.path() / "b.log";
-    const std::vector<std::string> options = {"--records", "4000", "--seed", "9", "--start", "31/12/2010 23:00:00",
-                                              "--interval-ms", "2000", "--no-volts-every", "0",
-                                              "--malformed-every", "500"};
+    const std::vector<std::string> options = {
+        "--records",     "4000", "--seed",           "9", "--start",           "31/12/2010 23:00:00",
+        "--interval-ms", "2000", "--no-volts-every", "0", "--malformed-every", "500"};
     std::vector<std::string> argsA = {"simulate", a.string()}, argsB = {"simulate", b.string()};
     argsA.insert(argsA.end(), options.begin(), options.end());
     argsB.insert(argsB.end(), options.begin(), options.end());

@@ -16,11 +16,11 @@ using testing::RunCliCommand;
 using testing::SplitLines;
 using testing::TCliFolder;
 
-const std::vector<std::string> FitKeys = {"peak_time", "peak_time_sigma_s", "amplitude_volts", "baseline_volts",
-                                          "fwhm_seconds", "snr"};
-const std::vector<std::string> CalibrationKeys = {"body", "predicted_time", "offset_seconds",
-                                                  "closest_separation_deg", "drift_deg_per_hour", "fwhm_degrees",
-                                                  "azimuth_correction", "azimuth_correction_sigma"};
+const std::vector<std::string> FitKeys = {"peak_time",      "peak_time_sigma_s", "amplitude_volts",
+                                          "baseline_volts", "fwhm_seconds",      "snr"};
+const std::vector<std::string> CalibrationKeys = {
+    "body",         "predicted_time",     "offset_seconds",          "closest_separation_deg", "drift_deg_per_hour",
+    "fwhm_degrees", "azimuth_correction", "azimuth_correction_sigma"};
 
 // The lines as (key, value) pairs in order; a line without ": " fails the test.
 std::vector<std::pair<std::string, std::string>> KeyValues(const std::string& out)
@@ -115,8 +115,8 @@ TEST(CliTransit, FixedPositionByNameAndByCoordinates)
                   .exitCode,
               0);
     const auto byName = RunCliCommand({"transit", log, "--body", "Cyg A", "--root", root}, folder);
-    const auto byPlace =
-        RunCliCommand({"transit", log, "--ra", "19:59:28.3566", "--dec", "+40:44:02.097", "--root", root}, folder);
+    const auto byPlace = RunCliCommand(
+        {"transit", log, "--ra", "19:59:28.3566", "--dec", "+40:44:02.097", "--root", root}, folder);
     ASSERT_EQ(byName.exitCode, 0) << byName.err;
     ASSERT_EQ(byPlace.exitCode, 0) << byPlace.err;
     const auto a = KeyValues(byName.out), b = KeyValues(byPlace.out);
@@ -169,7 +169,8 @@ TEST(CliTransit, FailuresSayWhyOnOneLine)
         {{"simulate", (folder.path() / "x.log").string(), "--body", "Sun", "--beam-deg", "0"}, 2, "--beam-deg"},
         {{"simulate", (folder.path() / "x.log").string(), "--body", "Sun", "--start", "21/12/2010 22:00:00", "--root",
           root},
-         1, "altitude"},
+         1,
+         "altitude"},
     };
     for (const Case& c : cases) {
         const auto run = RunCliCommand(c.args, folder);

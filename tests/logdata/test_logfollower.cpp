@@ -50,7 +50,7 @@ std::string DamagedTwoSessionLog()
     text += "75988000\t16384 3641 1000\r\n";  // a tab: not a record
     text += "75989000 16384\r3641 1000\r\n";  // a CR inside: not a record
     text += "\x01\xfe garbage\r\n\r\n\n";
-    text += "*Rec* Date 1\r\n";               // tested as a date line; no "/": no date
+    text += "*Rec* Date 1\r\n";  // tested as a date line; no "/": no date
     text += SimulateLog(second);
     // LF-only ends on the tail of the second session.
     text += "86000 16385 3642 1100\n86001 16385 3642\n86002 16386 3643 1101\n";
@@ -61,8 +61,7 @@ std::string DamagedTwoSessionLog()
 void ExpectSameStore(const TSampleStore& got, const TSampleStore& want, const std::string& where)
 {
     auto sameBytes = [](const auto& a, const auto& b) {
-        return a.size() == b.size() &&
-               (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
+        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
     };
     EXPECT_EQ(got.allRecords().size(), want.allRecords().size()) << where;
     EXPECT_TRUE(sameBytes(got.allRecords(), want.allRecords())) << where;
@@ -113,8 +112,8 @@ TEST(LogFollower, AnyChunkingGivesTheListsOfOneRead)
         bool midLine;       // cut in the middle of every line
     };
     const Chunking chunkings[] = {
-        {"random 1", 1, false, false}, {"random 2", 2, false, false}, {"random 3", 3, false, false},
-        {"between CR and LF", 0, true, false}, {"mid line", 0, false, true}, {"one piece", 0, false, false},
+        {"random 1", 1, false, false},         {"random 2", 2, false, false}, {"random 3", 3, false, false},
+        {"between CR and LF", 0, true, false}, {"mid line", 0, false, true},  {"one piece", 0, false, false},
     };
     for (const auto& c : chunkings) {
         std::vector<std::size_t> cuts;
@@ -160,9 +159,9 @@ TEST(LogFollower, HalfWrittenRecordWaitsForItsLineEnd)
     // The last line "75987000 16384 36" would be read as a record at altitude 0.40 degrees.
     struct Case {
         const char* name;
-        std::string tail;          // appended after the first record
+        std::string tail;           // appended after the first record
         std::size_t recordsBefore;  // records once the tail is there
-        std::string rest;          // then appended
+        std::string rest;           // then appended
         std::uint32_t lastAltitude;
     };
     const Case cases[] = {

@@ -27,8 +27,8 @@ TEST(LogLineKind, KeywordsInOrderAndRecordCharacters)
         {"75795000 8192 1365 1024", LineKind::Record},
         {"123 -456 -", LineKind::Record},
         {"", LineKind::Record},
-        {"123\t456 789", LineKind::Other},  // a tab is no record character
-        {"123 456 789\r", LineKind::Other}, // a CR left inside the line
+        {"123\t456 789", LineKind::Other},   // a tab is no record character
+        {"123 456 789\r", LineKind::Other},  // a CR left inside the line
         {"Closing session", LineKind::Other},
         {"opening session 12/05/2010", LineKind::Other},  // keywords are case-sensitive
         {"date 12/05/2010", LineKind::Other},
@@ -48,7 +48,7 @@ TEST(LogLineDate, DayMonthYearRule)
     const Case cases[] = {
         {"Opening session 12/05/2010 21:03:15 (UTC)", LogDateResult::Valid, 12, 5, 2010},
         {"Date changed 13/05/2010", LogDateResult::Valid, 13, 5, 2010},
-        {"Date changed 1/ 2/ 2011", LogDateResult::Valid, 1, 2, 2011},  // blanks before a number skipped
+        {"Date changed 1/ 2/ 2011", LogDateResult::Valid, 1, 2, 2011},   // blanks before a number skipped
         {"Date changed 29/02/2012", LogDateResult::Valid, 29, 2, 2012},  // leap year
         {"Date changed 31/12/9999", LogDateResult::Valid, 31, 12, 9999},
         {"Date changed 01/01/0001", LogDateResult::Valid, 1, 1, 1},
@@ -63,7 +63,7 @@ TEST(LogLineDate, DayMonthYearRule)
         {"Date changed 12/05/0", LogDateResult::Invalid, 0, 0, 0},
         {"Date changed 12/05/99999999999999999999", LogDateResult::Invalid, 0, 0, 0},
         {"Date changed 12/x/2010", LogDateResult::Invalid, 0, 0, 0},  // month 0
-        {"Date changed 13/05", LogDateResult::Invalid, 0, 0, 0},       // year 0: line starts with a letter
+        {"Date changed 13/05", LogDateResult::Invalid, 0, 0, 0},      // year 0: line starts with a letter
         {"*Rec* Date 1", LogDateResult::NoDate, 0, 0, 0},
         {"Date changed", LogDateResult::NoDate, 0, 0, 0},
         {"Date changed 12-05-2010", LogDateResult::NoDate, 0, 0, 0},  // no "/" after the day's first digit
@@ -94,11 +94,11 @@ TEST(LogLineReceiver, ValueTextAndKeywordOrder)
         {"*Rec* Timer interval 1000 ms", true, ReceiverTimerInterval, "1000 ms"},
         {"*Rec* Integration time 0.5 s", true, ReceiverIntegration, "0.5 s"},
         {"*Rec* Continuum offset volts -1.25 V", true, ReceiverOffset, "-1.25 V"},
-        {"*Rec*DC Gain-3", true, ReceiverDCGain, "-3"},            // after the first space, "-" starts the value
-        {"*Rec* IF Gain DC Gain 4", true, ReceiverDCGain, "4"},    // DC Gain is tested first
+        {"*Rec*DC Gain-3", true, ReceiverDCGain, "-3"},          // after the first space, "-" starts the value
+        {"*Rec* IF Gain DC Gain 4", true, ReceiverDCGain, "4"},  // DC Gain is tested first
         {"*Rec* DC Gain 10\x01 extra", true, ReceiverDCGain, "10\x01 extra"},  // kept verbatim
-        {"*Rec*", false, ReceiverDCGain, ""},         // no space
-        {"*Rec* DC Gain", false, ReceiverDCGain, ""}, // no digit or "-"
+        {"*Rec*", false, ReceiverDCGain, ""},                                  // no space
+        {"*Rec* DC Gain", false, ReceiverDCGain, ""},                          // no digit or "-"
         {"*Rec* Unknown 5", false, ReceiverDCGain, ""},
         {"*Rec* dc gain 5", false, ReceiverDCGain, ""},  // keywords are case-sensitive
     };
@@ -169,7 +169,8 @@ TEST(LogLineRecord, FieldsVoltsAndMalformedForms)
         {"123 - 456 789", RecordParse::NoVolts, {123, 456, 789, 0}},
         {"75795000 8192 1365 1024", RecordParse::WithVolts, {75795000, 8192, 1365, 1024}},
         {"0 0 0 0", RecordParse::WithVolts, {0, 0, 0, 0}},
-        {"4294967295 4294967295 4294967295 4294967295", RecordParse::WithVolts,
+        {"4294967295 4294967295 4294967295 4294967295",
+         RecordParse::WithVolts,
          {4294967295u, 4294967295u, 4294967295u, 4294967295u}},
         {"-0 1 2", RecordParse::NoVolts, {0, 1, 2, 0}},
         // Field 2 is searched from the line's first space, so a leading blank repeats field 1.

@@ -56,16 +56,15 @@ TEST(LogReader, LineEndsCrLfLfAndLastLineWithoutEnd)
 TEST(LogReader, SessionStateFromHeaderCorrectionsAndReceivers)
 {
     TTempFolder folder;
-    const auto path = folder.write("a.log",
-                                   "Opening session 12/05/2010 21:03:15 (UTC)\r\n"
-                                   "Azimuth correction 12\r\n"
-                                   "Altitude correction -4\r\n"
-                                   "*Rec* DC Gain 10\r\n"
-                                   "*Rec* IF Gain 2 x10\r\n"
-                                   "*Rec* DC Gain 20\r\n"
-                                   "75795000 8192 4096 1024\r\n"
-                                   "75796000 8193 4096\r\n"
-                                   "Closing session\r\n");
+    const auto path = folder.write("a.log", "Opening session 12/05/2010 21:03:15 (UTC)\r\n"
+                                            "Azimuth correction 12\r\n"
+                                            "Altitude correction -4\r\n"
+                                            "*Rec* DC Gain 10\r\n"
+                                            "*Rec* IF Gain 2 x10\r\n"
+                                            "*Rec* DC Gain 20\r\n"
+                                            "75795000 8192 4096 1024\r\n"
+                                            "75796000 8193 4096\r\n"
+                                            "Closing session\r\n");
     TSampleStore store;
     ASSERT_EQ(readLogFile(path, store, nullptr).status, TReadResult::Ok);
     EXPECT_EQ(store.logDate, May12of2010);  // midnight: the header's time is not used
@@ -136,8 +135,10 @@ TEST(LogReader, FailedOpenChangesNothing)
     TSampleStore store;
     ASSERT_EQ(readLogFile(folder.write("a.log", "Opening session 12/05/2010\r\nAzimuth correction 5\r\n"
                                                 "*Rec* DC Gain 10\r\n1 2 3 4\r\n"),
-                          store, nullptr).status, TReadResult::Ok);
-    store.azimuthCorrection = 9;  // the user's edit
+                          store, nullptr)
+                  .status,
+              TReadResult::Ok);
+    store.azimuthCorrection = 9;          // the user's edit
     store.narrowSamples({true}, {true});  // a zoom that keeps the one sample
 
     struct Case {
@@ -173,7 +174,7 @@ TEST(LogReader, SurvivesArbitraryBytes)
         c = static_cast<char>(random() & 0xFF);
     const std::string nuls(2 * 1048576 + 3, '\0');
     const std::string longLines = std::string(3000000, '7') + "\n" + std::string(2000000, ' ') + "1 2 3\n" +
-                            "Date changed " + std::string(5000, '9') + "/1/2010\n" + "5 6 7 8";
+                                  "Date changed " + std::string(5000, '9') + "/1/2010\n" + "5 6 7 8";
     for (const std::string* bytes : std::initializer_list<const std::string*>{&noise, &nuls, &longLines}) {
         TSampleStore store;
         TProgressModel progress;
@@ -214,9 +215,11 @@ TEST(LogReader, ParallelReadIsBitIdenticalToSerial)
         ASSERT_EQ(parallel.allSamples().size(), serial.allSamples().size());
         ASSERT_EQ(parallel.voltageSamples().size(), serial.voltageSamples().size());
         EXPECT_EQ(std::memcmp(serial.allSamples().data(), parallel.allSamples().data(),
-                              sizeof(Sample) * serial.allSamples().size()), 0);
+                              sizeof(Sample) * serial.allSamples().size()),
+                  0);
         EXPECT_EQ(std::memcmp(serial.voltageSamples().data(), parallel.voltageSamples().data(),
-                              sizeof(Sample) * serial.voltageSamples().size()), 0);
+                              sizeof(Sample) * serial.voltageSamples().size()),
+                  0);
     }
 }
 
@@ -231,7 +234,7 @@ TEST(ReadProgress, ShownOnlyAboveOneMebibyte)
     const Case cases[] = {
         {0, false, 0, ""},
         {1048576, false, 0, ""},
-        {1048577, true, 10486, "1,048,577"},     // 10,485.77 rounded up
+        {1048577, true, 10486, "1,048,577"},  // 10,485.77 rounded up
         {2000000, true, 20000, "2,000,000"},
         {5000000001ull, true, 50000001, "5,000,000,001"},  // beyond 32 bits
     };
@@ -255,11 +258,11 @@ TEST(ReadProgress, StepsCarryTheRemainder)
     ASSERT_TRUE(progress.ProgressStart(1048577));  // 10,486 bytes a step
     progress.ProgressAdvance(10483);               // 10,485 accounted: not yet a step
     EXPECT_TRUE(texts.empty());
-    progress.ProgressAdvance(0);                   // 10,487: one step, 1 left over
+    progress.ProgressAdvance(0);  // 10,487: one step, 1 left over
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0], "10,487 processed of 1,048,577 bytes | 1 % | 1");
     EXPECT_EQ(progress.bytesSinceStep, 1u);
-    progress.ProgressAdvance(10483);               // 1 + 10,485 = 10,486: exactly a step
+    progress.ProgressAdvance(10483);  // 1 + 10,485 = 10,486: exactly a step
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[1], "20,972 processed of 1,048,577 bytes | 2 % | 2");
     EXPECT_EQ(progress.bytesSinceStep, 0u);

@@ -90,11 +90,13 @@ TEST(HostileLog, AFileThatChangesDuringTheReadIsReported)
         {"truncated", [](const fs::path& p) { ::truncate(p.c_str(), 100); }, true},
         {"deleted", [](const fs::path& p) { fs::remove(p); }, true},
         {"replaced", [&folder](const fs::path& p) { fs::rename(folder.write("other.log", "1 2 3\n"), p); }, true},
-        {"appended", [](const fs::path& p) {
+        {"appended",
+         [](const fs::path& p) {
              const int fd = ::open(p.c_str(), O_WRONLY | O_APPEND);
              (void)!::write(fd, "1 2 3 4\r\n", 9);
              ::close(fd);
-         }, false},
+         },
+         false},
         {"untouched", [](const fs::path&) {}, false},
     };
     for (const Case& c : cases) {

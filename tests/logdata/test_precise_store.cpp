@@ -87,12 +87,18 @@ TEST_F(PreciseStore, SameSamplesWhicheverWayTheyAreDerived)
         ASSERT_EQ(readLogFile(log, store, nullptr, threads).status, TReadResult::Ok);
         ASSERT_EQ(store.allSamples().size(), oneThread.allSamples().size());
         EXPECT_EQ(std::memcmp(store.allSamples().data(), oneThread.allSamples().data(),
-                              sizeof(Sample) * store.allSamples().size()), 0) << threads << " threads";
+                              sizeof(Sample) * store.allSamples().size()),
+                  0)
+            << threads << " threads";
         EXPECT_EQ(std::memcmp(store.voltageSamples().data(), oneThread.voltageSamples().data(),
-                              sizeof(Sample) * store.voltageSamples().size()), 0) << threads << " threads";
+                              sizeof(Sample) * store.voltageSamples().size()),
+                  0)
+            << threads << " threads";
         store.rebuildSamples(threads);
         EXPECT_EQ(std::memcmp(store.allSamples().data(), oneThread.allSamples().data(),
-                              sizeof(Sample) * store.allSamples().size()), 0) << threads << " threads, Refresh";
+                              sizeof(Sample) * store.allSamples().size()),
+                  0)
+            << threads << " threads, Refresh";
     }
 }
 
@@ -127,8 +133,7 @@ TEST(PositionSettings, ViewerSectionKeysAndTheirDefaults)
         {"nothing set", "", TPositionFrame::Classic, 50.0, 0.0},
         {"ICRS, humid, DUT1", "[Driftline]\r\nFrame=1\r\nHumidity=80\r\nDUT1=-0.35\r\n", TPositionFrame::Icrs, 80.0,
          -0.35},
-        {"keys ignore case", "[driftline]\r\nframe = 1\r\nhumidity=0\r\ndut1=0.9\r\n", TPositionFrame::Icrs, 0.0,
-         0.9},
+        {"keys ignore case", "[driftline]\r\nframe = 1\r\nhumidity=0\r\ndut1=0.9\r\n", TPositionFrame::Icrs, 0.0, 0.9},
         {"unknown frame is classic", "[Driftline]\r\nFrame=2\r\n", TPositionFrame::Classic, 50.0, 0.0},
         {"frame as text is classic", "[Driftline]\r\nFrame=icrs\r\n", TPositionFrame::Classic, 50.0, 0.0},
         {"humidity beyond 100", "[Driftline]\r\nHumidity=150\r\n", TPositionFrame::Classic, 50.0, 0.0},
@@ -164,7 +169,8 @@ TEST_F(PreciseStore, SessionCarriesTheFrameToRefreshAndTheNextFile)
     std::unique_ptr<TLogSession> next = icrs.nextSession();
     ASSERT_TRUE(next->frameSite().has_value());
     ASSERT_EQ(next->read(log).status, TReadResult::Ok);
-    EXPECT_EQ(std::memcmp(next->store().allSamples().data(), icrsSamples.data(), sizeof(Sample) * icrsSamples.size()), 0);
+    EXPECT_EQ(std::memcmp(next->store().allSamples().data(), icrsSamples.data(), sizeof(Sample) * icrsSamples.size()),
+              0);
 
     next->setFrameSite(std::nullopt);
     next->refresh();

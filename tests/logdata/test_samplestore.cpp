@@ -41,11 +41,10 @@ TEST(SampleDerivation, CountsToAnglesWithoutFoldingAndSignedShifts)
         double degrees;  // (counts + shift) x 360 / 32768
     };
     const Case cases[] = {
-        {40000, 0, 439.453125},         // no folding into 0..360
-        {8192, 3, 90.032958984375},     // 3 counts = 0.032958984375 degree
-        {2, -5, -0.032958984375},       // a negative corrected count is a negative angle
-        {0, -32768, -360.0},
-        {4294967295u, 1, 47185920.0},   // 2^32 counts: the 64-bit sum does not wrap to 0
+        {40000, 0, 439.453125},                                    // no folding into 0..360
+        {8192, 3, 90.032958984375},                                // 3 counts = 0.032958984375 degree
+        {2, -5, -0.032958984375},                                  // a negative corrected count is a negative angle
+        {0, -32768, -360.0},        {4294967295u, 1, 47185920.0},  // 2^32 counts: the 64-bit sum does not wrap to 0
     };
     for (const auto& c : cases) {
         const Sample az = deriveSample({0, c.counts, 0, 0}, c.shift, 0, 0.0, CurrentSite());
@@ -63,13 +62,20 @@ TEST(QuantityNames, CaptionsCodeNamesAndIndices)
         Quantity q;
     };
     const Case cases[] = {
-        {"Right ascension", true, RightAscension}, {"right ASCENSION", true, RightAscension},
-        {"RightAscension", true, RightAscension},  {"rightascension", true, RightAscension},
-        {"3", true, RightAscension},               {"0", true, Time},
-        {"7", true, Volts},                        {"volts", true, Volts},
-        {"LAMBDA", true, Lambda},                  {"8", false, Time},
-        {"-1", false, Time},                       {"", false, Time},
-        {"Right  ascension", false, Time},         {"Volt", false, Time},
+        {"Right ascension", true, RightAscension},
+        {"right ASCENSION", true, RightAscension},
+        {"RightAscension", true, RightAscension},
+        {"rightascension", true, RightAscension},
+        {"3", true, RightAscension},
+        {"0", true, Time},
+        {"7", true, Volts},
+        {"volts", true, Volts},
+        {"LAMBDA", true, Lambda},
+        {"8", false, Time},
+        {"-1", false, Time},
+        {"", false, Time},
+        {"Right  ascension", false, Time},
+        {"Volt", false, Time},
     };
     for (const auto& c : cases) {
         Quantity q = Declination;
@@ -224,17 +230,24 @@ TEST(SampleDerivation, ParallelDerivationIsBitIdenticalToSerial)
         ASSERT_EQ(parallel.allSamples().size(), serial.allSamples().size());
         ASSERT_EQ(parallel.voltageSamples().size(), serial.voltageSamples().size());
         EXPECT_EQ(std::memcmp(parallel.allSamples().data(), serial.allSamples().data(),
-                              sizeof(Sample) * serial.allSamples().size()), 0) << threads << " threads";
+                              sizeof(Sample) * serial.allSamples().size()),
+                  0)
+            << threads << " threads";
         EXPECT_EQ(std::memcmp(parallel.voltageSamples().data(), serial.voltageSamples().data(),
-                              sizeof(Sample) * serial.voltageSamples().size()), 0) << threads << " threads";
+                              sizeof(Sample) * serial.voltageSamples().size()),
+                  0)
+            << threads << " threads";
         parallel.azimuthCorrection = parallel.loggedAzimuthCorrection = 0;
         parallel.rebuildSamples(threads);
         EXPECT_EQ(std::memcmp(parallel.allSamples().data(), serial.allSamples().data(),
-                              sizeof(Sample) * serial.allSamples().size()), 0) << threads << " threads, Refresh";
+                              sizeof(Sample) * serial.allSamples().size()),
+                  0)
+            << threads << " threads, Refresh";
     }
     // Each voltage sample is the derivation of its own record and date.
     for (std::size_t v = 0; v < serial.voltageRecords().size(); v += 997) {
-        const Sample direct = deriveSample(serial.voltageRecords()[v], 0, 0, serial.voltageRecordDates()[v], CurrentSite());
+        const Sample direct = deriveSample(serial.voltageRecords()[v], 0, 0, serial.voltageRecordDates()[v],
+                                           CurrentSite());
         EXPECT_EQ(std::memcmp(&direct, &serial.voltageSamples()[v], sizeof(Sample)), 0) << v;
     }
 }

@@ -38,10 +38,25 @@ std::string DamagedLog(unsigned seed, bool invalidDateLate)
         text += SimulateLog(options);
     }
     const std::vector<std::string> damage = {
-        "", "\r", "   ", "garbage line", std::string("\0\0\0", 3), "1 2", "99999999999 1 2 3", "1 2 3 4 5",
-        "Date changed 14/05/2010", "Opening session 20/06/2011 00:00:01 (UTC)", "Opening session (UTC)",
-        "Azimuth correction -77", "Altitude correction 2147483647", "*Rec* DC Gain ", "*Rec* IF Gain 3 x10",
-        "- 1 - 2 - 3", "4294967295 4294967295 4294967295 4294967295", "Date changed", "\xff\xfe 1 2 3",
+        "",
+        "\r",
+        "   ",
+        "garbage line",
+        std::string("\0\0\0", 3),
+        "1 2",
+        "99999999999 1 2 3",
+        "1 2 3 4 5",
+        "Date changed 14/05/2010",
+        "Opening session 20/06/2011 00:00:01 (UTC)",
+        "Opening session (UTC)",
+        "Azimuth correction -77",
+        "Altitude correction 2147483647",
+        "*Rec* DC Gain ",
+        "*Rec* IF Gain 3 x10",
+        "- 1 - 2 - 3",
+        "4294967295 4294967295 4294967295 4294967295",
+        "Date changed",
+        "\xff\xfe 1 2 3",
     };
     std::string out;
     out.reserve(text.size() + text.size() / 4);

@@ -28,9 +28,9 @@ TEST(AxisMap, HorizontalRunsRightAndVerticalRunsUp)
         int row;     // 410 - v
     };
     const Case cases[] = {
-        {0.0, 40, 410}, {370.0, 410, 40}, {100.0, 140, 310}, {99.9, 139, 311},  // 99.9 truncates to 99
-        {-0.5, 40, 410},   // the offset truncates toward zero, so just below the minimum stays on the edge
-        {-1.5, 39, 411},   // a whole pixel below lands outside the area
+        {0.0, 40, 410},  {370.0, 410, 40}, {100.0, 140, 310}, {99.9, 139, 311},  // 99.9 truncates to 99
+        {-0.5, 40, 410},  // the offset truncates toward zero, so just below the minimum stays on the edge
+        {-1.5, 39, 411},  // a whole pixel below lands outside the area
     };
     for (const Case& c : cases) {
         EXPECT_EQ(x.toPixel(c.v), c.column) << c.v;

@@ -154,11 +154,9 @@ TEST(AxisScale, ToPixelTruncatesTowardZeroAndIsZeroForAnEmptyRange)
         int pixel;
     };
     const Case cases[] = {
-        {0.0, 520, 0},    {10.0, 520, 520}, {5.0, 520, 260},
-        {2.56, 100, 25},  // 25.6 -> 25
-        {-0.5, 10, 0},    // -0.5 truncates toward zero, not down to -1
-        {-2.56, 100, -25},
-        {12.0, 100, 120},  // outside the range maps outside the axis
+        {0.0, 520, 0},     {10.0, 520, 520}, {5.0, 520, 260}, {2.56, 100, 25},  // 25.6 -> 25
+        {-0.5, 10, 0},                        // -0.5 truncates toward zero, not down to -1
+        {-2.56, 100, -25}, {12.0, 100, 120},  // outside the range maps outside the axis
     };
     for (const Case& c : cases)
         EXPECT_EQ(r.ToPixel(c.v, c.n), c.pixel) << c.v << " on " << c.n;

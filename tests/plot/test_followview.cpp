@@ -52,10 +52,8 @@ TEST(FollowView, GrownScalesAndExtendedPointsEqualAWholeComputation)
         Quantity h, v;
     };
     const Case cases[] = {
-        {"empty before", 400, 0, 0, Time, Azimuth},
-        {"one before", 400, 1, 0, Time, Volts},
-        {"half before", 400, 200, 60, Azimuth, Altitude},
-        {"one new", 400, 399, 133, Volts, Time},
+        {"empty before", 400, 0, 0, Time, Azimuth},       {"one before", 400, 1, 0, Time, Volts},
+        {"half before", 400, 200, 60, Azimuth, Altitude}, {"one new", 400, 399, 133, Volts, Time},
         {"nothing new", 400, 400, 134, Altitude, Volts},
     };
     for (const auto& c : cases) {
@@ -87,10 +85,10 @@ TEST(FollowView, GrownScalesAndExtendedPointsEqualAWholeComputation)
         // "Changed" exactly when a rescale over everything differs from the scales before.
         EXPECT_EQ(changed, wholeDiffers) << c.name;
 
-        view.extendPlottedPoints(all, false, points, h0.Minimum != view.HorizontalScale(false).Minimum ||
-                                                          h0.Maximum != view.HorizontalScale(false).Maximum,
-                                 v0.Minimum != view.VerticalScale(false).Minimum ||
-                                     v0.Maximum != view.VerticalScale(false).Maximum);
+        view.extendPlottedPoints(
+            all, false, points,
+            h0.Minimum != view.HorizontalScale(false).Minimum || h0.Maximum != view.HorizontalScale(false).Maximum,
+            v0.Minimum != view.VerticalScale(false).Minimum || v0.Maximum != view.VerticalScale(false).Maximum);
         PlottedPoints expected;
         whole.computePlottedPoints(all, false, expected);
         EXPECT_EQ(points.horizontalValues, expected.horizontalValues) << c.name;
@@ -143,14 +141,10 @@ TEST(FollowView, FoldedAngleScalesGrowAsAWholeRescale)
         std::vector<double> after;
     };
     const Case cases[] = {
-        {"inside, plain", {100, 150, 120}, {110, 149}},
-        {"widens, plain", {100, 150}, {170, 95}},
-        {"inside, folded", {350, 355, 5, 10}, {359, 0, 2}},
-        {"widens, folded", {350, 5}, {340, 20}},
-        {"crosses 0 later", {5, 10, 20}, {355, 350}},
-        {"crosses 180 later", {170, 175}, {185, 190}},
-        {"all above 180", {200, 210}, {220, 190}},
-        {"nothing before", {}, {359, 1}},
+        {"inside, plain", {100, 150, 120}, {110, 149}},     {"widens, plain", {100, 150}, {170, 95}},
+        {"inside, folded", {350, 355, 5, 10}, {359, 0, 2}}, {"widens, folded", {350, 5}, {340, 20}},
+        {"crosses 0 later", {5, 10, 20}, {355, 350}},       {"crosses 180 later", {170, 175}, {185, 190}},
+        {"all above 180", {200, 210}, {220, 190}},          {"nothing before", {}, {359, 1}},
     };
     for (const auto& c : cases) {
         SampleList list;

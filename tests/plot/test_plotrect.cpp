@@ -24,9 +24,8 @@ TEST(PlotRect, CornersAreNormalisedAndEdgesBelongToTheArea)
         bool inside;
     };
     const Case cases[] = {
-        {{40, 40}, true},   {{560, 410}, true}, {{40, 410}, true},  {{560, 40}, true},
-        {{300, 200}, true}, {{39, 200}, false}, {{561, 200}, false}, {{300, 39}, false},
-        {{300, 411}, false},
+        {{40, 40}, true},   {{560, 410}, true},  {{40, 410}, true},  {{560, 40}, true},   {{300, 200}, true},
+        {{39, 200}, false}, {{561, 200}, false}, {{300, 39}, false}, {{300, 411}, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(kArea.Contains(c.p), c.inside) << c.p.x << "," << c.p.y;

@@ -26,12 +26,12 @@ TEST(QuantityText, FormatFixedRoundsTheExactValueWithTiesAwayFromZero)
         {-0.3125, 3, "-0.313"},  // ties go away from zero on both sides
         {0.0625, 3, "0.063"},    // exact tie again
         {2.5, 3, "2.500"},
-        {0.0015, 3, "0.002"},   // 0.00150000000000000003...: above the tie
-        {1.0005, 3, "1.000"},   // 1.00049999999999994...: below the tie, not rounded up
-        {9.9995, 3, "9.999"},   // 9.99949999999999938...
-        {9.99951, 3, "10.000"}, // carry through every digit into a new one
+        {0.0015, 3, "0.002"},    // 0.00150000000000000003...: above the tie
+        {1.0005, 3, "1.000"},    // 1.00049999999999994...: below the tie, not rounded up
+        {9.9995, 3, "9.999"},    // 9.99949999999999938...
+        {9.99951, 3, "10.000"},  // carry through every digit into a new one
         {-9.99951, 3, "-10.000"},
-        {0.001, 3, "0.001"},    // 0.00100000000000000002: not below 10^-3
+        {0.001, 3, "0.001"},  // 0.00100000000000000002: not below 10^-3
         {0.0004, 3, "0"},
         {-0.0004, 3, "0"},
         {0.0, 3, "0"},

@@ -268,8 +268,8 @@ TEST(Viewunit, ReadoutTextsInsideAndOutsideTheArea)
 {
     TSampleStore store;
     SampleList samples = {At(0, 0, 0.13), At(520, 370, 0.87)};
-    samples[0][Time] = 40310.5;                // 12:00:00
-    samples[1][Time] = 40310.5 + 2.0 / 24;     // 14:00:00
+    samples[0][Time] = 40310.5;             // 12:00:00
+    samples[1][Time] = 40310.5 + 2.0 / 24;  // 14:00:00
     store.adoptSamples(samples, {});
     TPlotView view;  // Time against Volts
     view.rescaleAll(store);
@@ -278,8 +278,8 @@ TEST(Viewunit, ReadoutTextsInsideAndOutsideTheArea)
         const char* text;
     };
     // f = (x - 40) / 520: 300 is halfway, 13:00:00; 560 is the end, 14:00:00.
-    for (const Case& c : {Case{40, "12:00:00"}, Case{300, "13:00:00"}, Case{560, "14:00:00"}, Case{39, ""},
-                          Case{561, ""}})
+    for (const Case& c :
+         {Case{40, "12:00:00"}, Case{300, "13:00:00"}, Case{560, "14:00:00"}, Case{39, ""}, Case{561, ""}})
         EXPECT_EQ(view.ReadoutTextX(c.x, false), c.text) << "x " << c.x;
     // f = (410 - y) / 370: 225 is halfway between 0.13 and 0.87, 0.5 V.
     for (const Case& c : {Case{410, "0.130"}, Case{225, "0.500"}, Case{40, "0.870"}, Case{39, ""}, Case{411, ""}})

@@ -144,24 +144,20 @@ TEST(LogSession, DragAcrossReplaysAContinuousMouseDrag)
     };
     // Columns 40 + a, so a band from column c0 to c1 keeps azimuths c0 - 40 .. c1 - 40.
     const Case cases[] = {
-        {100, 250, Range(60, 210, 10)},
-        {250, 100, Range(60, 210, 10)},
-        {100, 700, Range(60, 520, 10)},  // out through the right edge: frozen at 560
-        {300, 10, Range(0, 260, 10)},    // out through the left edge: frozen at 40
-        {590, 10, Range(0, 520, 10)},    // from the right margin across the whole area
-        {10, 30, std::nullopt},          // never inside the area
-        {590, 595, std::nullopt},
-        {-5, 300, std::nullopt},  // pressed outside the control: no drag at all
-        {600, 300, std::nullopt},
-        {100, 100, std::nullopt},  // a click: the band has no width
+        {100, 250, Range(60, 210, 10)}, {250, 100, Range(60, 210, 10)},
+        {100, 700, Range(60, 520, 10)},                            // out through the right edge: frozen at 560
+        {300, 10, Range(0, 260, 10)},                              // out through the left edge: frozen at 40
+        {590, 10, Range(0, 520, 10)},                              // from the right margin across the whole area
+        {10, 30, std::nullopt},                                    // never inside the area
+        {590, 595, std::nullopt},       {-5, 300, std::nullopt},   // pressed outside the control: no drag at all
+        {600, 300, std::nullopt},       {100, 100, std::nullopt},  // a click: the band has no width
     };
     for (const Case& c : cases) {
         TLogSession session;
         LoadGrid(session);
         EXPECT_EQ(session.dragAcross(c.x0, c.x1), c.kept.has_value()) << c.x0 << " to " << c.x1;
         EXPECT_EQ(session.canUndo(), c.kept.has_value()) << c.x0 << " to " << c.x1;
-        EXPECT_EQ(Azimuths(session.store().allSamples()), c.kept.value_or(Range(0, 520, 10)))
-            << c.x0 << " to " << c.x1;
+        EXPECT_EQ(Azimuths(session.store().allSamples()), c.kept.value_or(Range(0, 520, 10))) << c.x0 << " to " << c.x1;
         EXPECT_FALSE(session.zoomDrag().active());
     }
 }

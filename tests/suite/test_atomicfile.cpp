@@ -24,9 +24,8 @@ class AtomicFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() /
-                 ("driftline-atomic-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = fs::temp_directory_path() / ("driftline-atomic-" + std::to_string(::getpid()) + "-" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
         std::ofstream(folder / "target.csv", std::ios::binary) << "old contents\r\n";
@@ -114,7 +113,8 @@ TEST_F(AtomicFile, ThroughALinkTheNamedFileIsReplacedWithTheSharedTemporaryName)
     ASSERT_TRUE(file.Commit(error)) << error;
     EXPECT_TRUE(fs::is_symlink(folder / "link.csv"));
     EXPECT_EQ(Read(folder / "real" / "data.csv"), "new");
-    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(folder / "real"), fs::directory_iterator())), 1u);
+    EXPECT_EQ(
+        static_cast<std::size_t>(std::distance(fs::directory_iterator(folder / "real"), fs::directory_iterator())), 1u);
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ TEST(ControllerPaths, ViewerAndControllerNamesHashTheCanonicalRoot)
     fs::create_directories(suite / "Driftline");
     fs::create_symlink(suite, temp.path / "link");
     const auto expected = ViewerSocketPath(suite, "/f");
-    for (const fs::path& spelling : {suite / "", suite / "." , suite / "Driftline" / "..", temp.path / "link"})
+    for (const fs::path& spelling : {suite / "", suite / ".", suite / "Driftline" / "..", temp.path / "link"})
         EXPECT_EQ(ViewerSocketPath(spelling, "/f"), expected) << spelling;
     EXPECT_NE(ViewerSocketPath(temp.path / "other", "/f"), expected);
     EXPECT_NE(ControllerEndpointPath(suite, "/f"), expected);

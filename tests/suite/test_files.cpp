@@ -17,21 +17,25 @@ using test::ReadBytes;
 using test::ScratchFolder;
 using test::WriteBytes;
 
-std::vector<std::string> EntriesOf(const fs::path& folder) {
+std::vector<std::string> EntriesOf(const fs::path& folder)
+{
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-TEST(FileWrite, ReplacesKeepsPermissionsAndLeavesNoTemporaryFile) {
+TEST(FileWrite, ReplacesKeepsPermissionsAndLeavesNoTemporaryFile)
+{
     ScratchFolder folder;
     const fs::path target = folder.path() / "out.csv";
     std::string error;
 
     // Every byte value, CR LF and a NUL must arrive unchanged.
     std::string bytes = "a,b\r\n";
-    for (int c = 0; c < 256; ++c) bytes.push_back(static_cast<char>(c));
+    for (int c = 0; c < 256; ++c)
+        bytes.push_back(static_cast<char>(c));
     ASSERT_TRUE(WriteFileAtomically(target, bytes, error)) << error;
     EXPECT_EQ(ReadBytes(target), bytes);
 
@@ -47,7 +51,8 @@ TEST(FileWrite, ReplacesKeepsPermissionsAndLeavesNoTemporaryFile) {
     EXPECT_EQ(EntriesOf(folder.path()), std::vector<std::string>{"out.csv"});
 }
 
-TEST(FileWrite, NewFileFollowsTheCreationMask) {
+TEST(FileWrite, NewFileFollowsTheCreationMask)
+{
     ScratchFolder folder;
     const mode_t old = ::umask(027);
     std::string error;
@@ -59,7 +64,8 @@ TEST(FileWrite, NewFileFollowsTheCreationMask) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);  // 0666 without the masked 027
 }
 
-TEST(FileWrite, ThroughALinkTheLinkedFileIsReplaced) {
+TEST(FileWrite, ThroughALinkTheLinkedFileIsReplaced)
+{
     ScratchFolder folder;
     WriteBytes(folder.path() / "real.ini", "old");
     fs::create_symlink("real.ini", folder.path() / "link.ini");
@@ -69,7 +75,8 @@ TEST(FileWrite, ThroughALinkTheLinkedFileIsReplaced) {
     EXPECT_EQ(ReadBytes(folder.path() / "real.ini"), "new");
 }
 
-TEST(FileWrite, FailuresGiveTheReasonAndKeepTheOldFile) {
+TEST(FileWrite, FailuresGiveTheReasonAndKeepTheOldFile)
+{
     ScratchFolder scratch;
     std::string error;
     EXPECT_FALSE(WriteFileAtomically(scratch.path() / "missing" / "x.txt", "x", error));
@@ -86,13 +93,15 @@ TEST(FileWrite, FailuresGiveTheReasonAndKeepTheOldFile) {
         return std::string(ok ? "ok" : "failed") + ":" + reason;
     });
     ::chmod(locked.c_str(), 0755);
-    if (!outcome) GTEST_SKIP() << "could not give up root rights";
+    if (!outcome)
+        GTEST_SKIP() << "could not give up root rights";
     EXPECT_EQ(*outcome, "failed:Permission denied");
     EXPECT_EQ(ReadBytes(locked / "keep.txt"), "precious");
     EXPECT_EQ(EntriesOf(locked), std::vector<std::string>{"keep.txt"});
 }
 
-TEST(FileRead, WholeFileOrTheReason) {
+TEST(FileRead, WholeFileOrTheReason)
+{
     ScratchFolder folder;
     const std::string bytes("line\r\n\0tail", 11);
     WriteBytes(folder.path() / "f.bin", bytes);
@@ -107,7 +116,8 @@ TEST(FileRead, WholeFileOrTheReason) {
     EXPECT_EQ(error, "Is a directory");
 }
 
-TEST(ListFiles, ByExtensionSortedByNameInByteOrder) {
+TEST(ListFiles, ByExtensionSortedByNameInByteOrder)
+{
     ScratchFolder folder;
     const fs::path logs = folder.path() / "Logs";
     for (const char* name : {"b.log", "a.log", "notes.txt", "Z.log", "c.LOG", "log", "a.log.bak", ".log"}) {
@@ -135,7 +145,8 @@ TEST(ListFiles, ByExtensionSortedByNameInByteOrder) {
     EXPECT_TRUE(list.empty());
 }
 
-TEST(FormatThousands, CommasBetweenGroupsOfThree) {
+TEST(FormatThousands, CommasBetweenGroupsOfThree)
+{
     struct Case {
         std::uint64_t n;
         const char* text;
@@ -153,7 +164,8 @@ TEST(FormatThousands, CommasBetweenGroupsOfThree) {
         {4294967296ull, "4,294,967,296"},  // beyond 32 bits, a file over 4 GiB
         {18446744073709551615ull, "18,446,744,073,709,551,615"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatThousands(c.n), c.text) << c.n;
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatThousands(c.n), c.text) << c.n;
 }
 
 }  // namespace

@@ -19,9 +19,11 @@ using test::ScratchFolder;
 using test::WriteBytes;
 
 // The text with every digit replaced by '9', to compare a dated text with its expected form.
-std::string DigitsAsNines(std::string text) {
+std::string DigitsAsNines(std::string text)
+{
     for (char& c : text) {
-        if (c >= '0' && c <= '9') c = '9';
+        if (c >= '0' && c <= '9')
+            c = '9';
     }
     return text;
 }
@@ -29,17 +31,21 @@ std::string DigitsAsNines(std::string text) {
 // A suite root holding the given ZVK.ini text; the TGlobal is built on it.
 struct SuiteRoot {
     ScratchFolder folder;
-    explicit SuiteRoot(const std::string& ini = {}, const fs::path& base = {}) : folder(base) {
-        if (!ini.empty()) WriteBytes(folder.path() / "ZVK.ini", ini);
+    explicit SuiteRoot(const std::string& ini = {}, const fs::path& base = {}) : folder(base)
+    {
+        if (!ini.empty())
+            WriteBytes(folder.path() / "ZVK.ini", ini);
     }
-    TGlobalOptions Options() const {
+    TGlobalOptions Options() const
+    {
         TGlobalOptions options;
         options.rootFolder = folder.path();
         return options;
     }
 };
 
-TEST(GlobalSettings, DefaultsWithoutAnySettingsFile) {
+TEST(GlobalSettings, DefaultsWithoutAnySettingsFile)
+{
     SuiteRoot root;
     const TGlobal g(root.Options());
     EXPECT_EQ(g.TelescopeName, "Radio Telescope");
@@ -88,18 +94,18 @@ TEST(GlobalSettings, DefaultsWithoutAnySettingsFile) {
     EXPECT_FALSE(fs::exists(root.folder.path() / "Logs"));
 }
 
-TEST(GlobalSettings, EveryKeyIsReadIgnoringCaseWithHexAndBlanks) {
-    SuiteRoot root(
-        "[TELESCOPE]\r\nname = Dish 7 \r\n"
-        "[com ports]\r\nMOTOR=0x3\r\nReceiver = $0A\r\n"
-        "[Azimuth]\r\nAzRate=9.5\r\nMin=100\r\nMax=300\r\nOverrun=0.25\r\nCorrection=-12\r\n"
-        "[altitude]\r\nmin=5\r\nmax=85\r\naltrate=4.5\r\noverrun=0.5\r\ncorrection=0X10\r\n"
-        "[ChooseSource]\r\nRa Diff=0.25\r\nDec Diff=3.5\r\n"
-        "[Motor]\r\nAzimuth=100\r\nAltitude=200\r\nDelay=35\r\n"
-        "[Position]\r\nHeight=12\r\nTemperature=-5\r\nPressure=1013\r\nRefraction=0.6\r\n"
-        "[Log file]\r\nPrefix=OBS\r\nSparse=0\r\n"
-        "[Calculations]\r\nEquinox=J1950\r\n"
-        "[LSR]\r\nU=1.5\r\nV=-2.5\r\nW=3e1\r\n");
+TEST(GlobalSettings, EveryKeyIsReadIgnoringCaseWithHexAndBlanks)
+{
+    SuiteRoot root("[TELESCOPE]\r\nname = Dish 7 \r\n"
+                   "[com ports]\r\nMOTOR=0x3\r\nReceiver = $0A\r\n"
+                   "[Azimuth]\r\nAzRate=9.5\r\nMin=100\r\nMax=300\r\nOverrun=0.25\r\nCorrection=-12\r\n"
+                   "[altitude]\r\nmin=5\r\nmax=85\r\naltrate=4.5\r\noverrun=0.5\r\ncorrection=0X10\r\n"
+                   "[ChooseSource]\r\nRa Diff=0.25\r\nDec Diff=3.5\r\n"
+                   "[Motor]\r\nAzimuth=100\r\nAltitude=200\r\nDelay=35\r\n"
+                   "[Position]\r\nHeight=12\r\nTemperature=-5\r\nPressure=1013\r\nRefraction=0.6\r\n"
+                   "[Log file]\r\nPrefix=OBS\r\nSparse=0\r\n"
+                   "[Calculations]\r\nEquinox=J1950\r\n"
+                   "[LSR]\r\nU=1.5\r\nV=-2.5\r\nW=3e1\r\n");
     const TGlobal g(root.Options());
     EXPECT_EQ(g.TelescopeName, "Dish 7");
     EXPECT_EQ(g.MotorPort, 3);
@@ -138,13 +144,13 @@ TEST(GlobalSettings, EveryKeyIsReadIgnoringCaseWithHexAndBlanks) {
     EXPECT_EQ(g.LogFileName.rfind("OBS-", 0), 0u) << g.LogFileName;
 }
 
-TEST(GlobalSettings, BadOrEmptyValuesGiveDefaultsButEmptyStringsStayEmpty) {
-    SuiteRoot root(
-        "[Telescope]\nName=\n"
-        "[Com Ports]\nMotor=abc\nReceiver=12abc\n"
-        "[Azimuth]\nAzRate=fast\nMin=\nMax=1e2\n"
-        "[Position]\nRefraction=0.5.1\nHeight=0x\n"
-        "[Log file]\nPrefix=\nSparse=yes\n");
+TEST(GlobalSettings, BadOrEmptyValuesGiveDefaultsButEmptyStringsStayEmpty)
+{
+    SuiteRoot root("[Telescope]\nName=\n"
+                   "[Com Ports]\nMotor=abc\nReceiver=12abc\n"
+                   "[Azimuth]\nAzRate=fast\nMin=\nMax=1e2\n"
+                   "[Position]\nRefraction=0.5.1\nHeight=0x\n"
+                   "[Log file]\nPrefix=\nSparse=yes\n");
     const TGlobal g(root.Options());
     EXPECT_EQ(g.TelescopeName, "");
     EXPECT_EQ(g.LogPrefix, "");
@@ -158,23 +164,28 @@ TEST(GlobalSettings, BadOrEmptyValuesGiveDefaultsButEmptyStringsStayEmpty) {
     EXPECT_TRUE(g.LogSparse);
 }
 
-TEST(GlobalSettings, LongTelescopeNameIsCut) {
+TEST(GlobalSettings, LongTelescopeNameIsCut)
+{
     SuiteRoot root("[Telescope]\r\nName=" + std::string(2100, 'T') + "\r\n");
     const TGlobal g(root.Options());
     EXPECT_EQ(g.TelescopeName, std::string(2047, 'T'));
 }
 
-TEST(GlobalSettings, ReadingLeavesTheFileAsItWas) {
+TEST(GlobalSettings, ReadingLeavesTheFileAsItWas)
+{
     const std::string text = "; hand-written\r\n[Telescope]\r\nName=Dish\r\n";
     SuiteRoot root(text);
     const fs::path ini = root.folder.path() / "ZVK.ini";
     const auto before = fs::last_write_time(ini);
-    { const TGlobal g(root.Options()); }
+    {
+        const TGlobal g(root.Options());
+    }
     EXPECT_EQ(ReadBytes(ini), text);
     EXPECT_EQ(fs::last_write_time(ini), before);
 }
 
-TEST(GlobalSettings, EquinoxIsJ1950OnlyForThatExactText) {
+TEST(GlobalSettings, EquinoxIsJ1950OnlyForThatExactText)
+{
     struct EquinoxCase {
         const char* line;
         std::int32_t isJ2000;
@@ -190,7 +201,8 @@ TEST(GlobalSettings, EquinoxIsJ1950OnlyForThatExactText) {
     }
 }
 
-TEST(GlobalSettings, SparseIsAnInteger) {
+TEST(GlobalSettings, SparseIsAnInteger)
+{
     struct SparseCase {
         const char* value;
         bool sparse;
@@ -203,7 +215,8 @@ TEST(GlobalSettings, SparseIsAnInteger) {
     }
 }
 
-TEST(GlobalSettings, LimitsAreFoldedIntoOneTurnBeforeConversion) {
+TEST(GlobalSettings, LimitsAreFoldedIntoOneTurnBeforeConversion)
+{
     struct LimitCase {
         const char* ini;
         std::int32_t azMinCounts;
@@ -225,7 +238,8 @@ TEST(GlobalSettings, LimitsAreFoldedIntoOneTurnBeforeConversion) {
     }
 }
 
-TEST(GlobalSettings, SiteAnglesTakeTheSignOfTheDegrees) {
+TEST(GlobalSettings, SiteAnglesTakeTheSignOfTheDegrees)
+{
     struct SiteCase {
         const char* ini;
         double latitudeDeg;
@@ -255,7 +269,8 @@ TEST(GlobalSettings, SiteAnglesTakeTheSignOfTheDegrees) {
 
 // ---------------------------------------------------------------- root and paths
 
-TEST(GlobalPaths, RootFromTheExecutableFolder) {
+TEST(GlobalPaths, RootFromTheExecutableFolder)
+{
     EnvironmentGuard noRoot("ZVK_ROOT", nullptr);
     struct RootCase {
         const char* exeFolder;
@@ -277,7 +292,8 @@ TEST(GlobalPaths, RootFromTheExecutableFolder) {
     }
 }
 
-TEST(GlobalPaths, EmptyRootGivesRelativePaths) {
+TEST(GlobalPaths, EmptyRootGivesRelativePaths)
+{
     EnvironmentGuard noRoot("ZVK_ROOT", nullptr);
     TGlobalOptions options;
     options.executableFolder = "Driftline";
@@ -290,7 +306,8 @@ TEST(GlobalPaths, EmptyRootGivesRelativePaths) {
     EXPECT_EQ(g.LogFilePath, fs::path("Logs") / g.LogFileName);
 }
 
-TEST(GlobalPaths, DerivedPathsBelowTheRoot) {
+TEST(GlobalPaths, DerivedPathsBelowTheRoot)
+{
     SuiteRoot root;
     const TGlobal g(root.Options());
     const fs::path r = root.folder.path();
@@ -309,7 +326,8 @@ TEST(GlobalPaths, DerivedPathsBelowTheRoot) {
     EXPECT_EQ(g.DebugFilePath.extension(), ".debug");
 }
 
-TEST(GlobalPaths, ExplicitRootBeatsEnvironmentWhichBeatsExecutable) {
+TEST(GlobalPaths, ExplicitRootBeatsEnvironmentWhichBeatsExecutable)
+{
     SuiteRoot fromOption("[Telescope]\nName=option\n");
     SuiteRoot fromEnvironment("[Telescope]\nName=environment\n");
     EnvironmentGuard env("ZVK_ROOT", fromEnvironment.folder.path().c_str());
@@ -331,7 +349,8 @@ TEST(GlobalPaths, ExplicitRootBeatsEnvironmentWhichBeatsExecutable) {
     EXPECT_EQ(withExecutable.RootFolder, fs::path("/nowhere"));
 }
 
-TEST(GlobalPaths, RunningExecutableFolderIsFoundWhenNotGiven) {
+TEST(GlobalPaths, RunningExecutableFolderIsFoundWhenNotGiven)
+{
     EnvironmentGuard noRoot("ZVK_ROOT", nullptr);
     const fs::path exe = fs::read_symlink("/proc/self/exe");
     const TGlobal g(TGlobalOptions{});
@@ -340,7 +359,8 @@ TEST(GlobalPaths, RunningExecutableFolderIsFoundWhenNotGiven) {
 
 // ---------------------------------------------------------------- log file names
 
-TEST(GlobalLogName, FirstFreeSequenceOfTheDay) {
+TEST(GlobalLogName, FirstFreeSequenceOfTheDay)
+{
     SuiteRoot root;
     const fs::path logs = root.folder.path() / "Logs";
     WriteBytes(logs / "ZV-12-05-2010-0001.log", "x");
@@ -354,7 +374,8 @@ TEST(GlobalLogName, FirstFreeSequenceOfTheDay) {
     EXPECT_EQ(g.MakeLogFileName(987, 1, 2), "ZV-02-01-0987-0001.log");
 }
 
-TEST(GlobalLogName, PrefixFromSettingsAndEmptyWhenTheDayIsFull) {
+TEST(GlobalLogName, PrefixFromSettingsAndEmptyWhenTheDayIsFull)
+{
     // Ten thousand files: a memory file system keeps this quick where there is one.
     std::error_code ec;
     const fs::path memory = fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "";
@@ -375,14 +396,16 @@ TEST(GlobalLogName, PrefixFromSettingsAndEmptyWhenTheDayIsFull) {
 
 // ---------------------------------------------------------------- session header
 
-TEST(GlobalSessionHeader, OpeningLineLeavesOutMidnight) {
+TEST(GlobalSessionHeader, OpeningLineLeavesOutMidnight)
+{
     EXPECT_EQ(SessionOpeningLine(2010, 5, 12, 21, 3, 15), "Opening session 12/05/2010 21:03:15 (UTC)");
     EXPECT_EQ(SessionOpeningLine(2010, 5, 12, 0, 0, 0), "Opening session 12/05/2010 (UTC)");
     EXPECT_EQ(SessionOpeningLine(2010, 5, 12, 0, 0, 1), "Opening session 12/05/2010 00:00:01 (UTC)");
     EXPECT_EQ(SessionOpeningLine(2010, 12, 1, 9, 5, 7), "Opening session 01/12/2010 09:05:07 (UTC)");
 }
 
-TEST(GlobalSessionHeader, OnlyTheControllerWritesIt) {
+TEST(GlobalSessionHeader, OnlyTheControllerWritesIt)
+{
     EnvironmentGuard noRoot("ZVK_ROOT", nullptr);
     ScratchFolder suite;
     const std::string ini = "[Azimuth]\r\nCorrection=12\r\n[Altitude]\r\nCorrection=-4\r\n";
@@ -419,7 +442,8 @@ TEST(GlobalSessionHeader, OnlyTheControllerWritesIt) {
 
 // ---------------------------------------------------------------- message numbers
 
-TEST(GlobalMessages, NumbersFollowTheSharedScheme) {
+TEST(GlobalMessages, NumbersFollowTheSharedScheme)
+{
     // FNV-1a of "a" by hand: 0x811C9DC5 xor 0x61 = 0x811C9DA4; times 16777619 (0x01000193)
     // mod 2^32 = 0xE40C292C (also the published FNV test vector). mod 0x4000 = 0x292C, so the
     // number is 0xC000 + 0x292C = 0xE92C. "foobar" hashes to the published 0xBF9CF968 -> 0xF968.
@@ -459,7 +483,8 @@ TEST(GlobalMessages, NumbersFollowTheSharedScheme) {
 
 // ---------------------------------------------------------------- the one instance
 
-TEST(GlobalInstance, InstallReplacesAndDestroyForgets) {
+TEST(GlobalInstance, InstallReplacesAndDestroyForgets)
+{
     SuiteRoot first("[Telescope]\nName=first\n");
     SuiteRoot second("[Telescope]\nName=second\n");
     TGlobal& a = InstallGlobal(first.Options());

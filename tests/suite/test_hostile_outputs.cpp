@@ -29,13 +29,16 @@ struct NodeIdentity {
     mode_t mode = 0;
     bool operator==(const NodeIdentity&) const = default;
 };
-NodeIdentity IdentityOf(const fs::path& p) {
+NodeIdentity IdentityOf(const fs::path& p)
+{
     struct stat info {};
-    if (::lstat(p.c_str(), &info) != 0) return {};
+    if (::lstat(p.c_str(), &info) != 0)
+        return {};
     return {info.st_dev, info.st_ino, info.st_mode};
 }
 
-TEST(HostileOutput, DevicesFifosSocketsAndFoldersAreRefusedAndLeftAlone) {
+TEST(HostileOutput, DevicesFifosSocketsAndFoldersAreRefusedAndLeftAlone)
+{
     ScratchFolder folder;
     const fs::path fifo = folder.path() / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -67,15 +70,18 @@ TEST(HostileOutput, DevicesFifosSocketsAndFoldersAreRefusedAndLeftAlone) {
     ::close(fd);
     // Nothing was left behind by the refused writes.
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path())) ++entries;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path()))
+        ++entries;
     EXPECT_EQ(entries, nodes.size());
 }
 
-TEST(HostileOutput, ADeviceNodeIsRefusedAndLeftAlone) {
+TEST(HostileOutput, ADeviceNodeIsRefusedAndLeftAlone)
+{
     ScratchFolder folder;
     // A copy of /dev/full: the node a careless replace would destroy. Only root may make one.
     const fs::path device = folder.path() / "full";
-    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) GTEST_SKIP() << "mknod not permitted here";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "mknod not permitted here";
     const NodeIdentity before = IdentityOf(device);
     std::string error;
     EXPECT_FALSE(WriteFileAtomically(device, "bytes", error));
@@ -85,7 +91,8 @@ TEST(HostileOutput, ADeviceNodeIsRefusedAndLeftAlone) {
     EXPECT_TRUE(S_ISCHR(before.mode));
 }
 
-TEST(HostileOutput, DanglingAndChainedLinksAreWrittenThrough) {
+TEST(HostileOutput, DanglingAndChainedLinksAreWrittenThrough)
+{
     ScratchFolder folder;
     fs::create_directory(folder.path() / "real");
     // out.csv -> hop -> real/target.csv (missing): the write creates real/target.csv.
@@ -104,7 +111,8 @@ TEST(HostileOutput, DanglingAndChainedLinksAreWrittenThrough) {
     EXPECT_EQ(error, "Too many levels of symbolic links");
 }
 
-TEST(HostileOutput, LongestValidNamesAreWritable) {
+TEST(HostileOutput, LongestValidNamesAreWritable)
+{
     ScratchFolder folder;
     for (const std::size_t length : {250u, 255u}) {
         const fs::path target = folder.path() / std::string(length, 'n');
@@ -114,7 +122,8 @@ TEST(HostileOutput, LongestValidNamesAreWritable) {
     }
 }
 
-TEST(HostileOutput, TemporaryNamesAreRecognisedExactly) {
+TEST(HostileOutput, TemporaryNamesAreRecognisedExactly)
+{
     struct Case {
         const char* leaf;
         bool own;
@@ -128,7 +137,7 @@ TEST(HostileOutput, TemporaryNamesAreRecognisedExactly) {
         {".driftline-tmp--abcdef", false, 0},       // no process id
         {".driftline-tmp-12a4-abcdef", false, 0},
         {".driftline-tmp-1234-abc.ef", false, 0},
-        {".out.csv.AbCdEf", false, 0},              // someone else's pattern
+        {".out.csv.AbCdEf", false, 0},  // someone else's pattern
         {"driftline-tmp-1234-abcdef", false, 0},
     };
     for (const Case& c : cases) {
@@ -141,22 +150,26 @@ TEST(HostileOutput, TemporaryNamesAreRecognisedExactly) {
 }
 
 // A process id that surely belongs to no running process: a child that has been reaped.
-long GonePid() {
+long GonePid()
+{
     const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
+    if (child == 0)
+        ::_exit(0);
     int status = 0;
     ::waitpid(child, &status, 0);
     return child;
 }
 
-TEST(HostileOutput, KilledWritesLeftoversAreRemovedOnTheNextWrite) {
+TEST(HostileOutput, KilledWritesLeftoversAreRemovedOnTheNextWrite)
+{
     ScratchFolder folder;
     const fs::path f = folder.path();
     const std::string gone = ".driftline-tmp-" + std::to_string(GonePid()) + "-AAAAAA";
     const std::string alive = ".driftline-tmp-" + std::to_string(::getppid()) + "-BBBBBB";
     const std::string aliveButOld = ".driftline-tmp-" + std::to_string(::getppid()) + "-CCCCCC";
     const std::string mine = ".driftline-tmp-" + std::to_string(::getpid()) + "-DDDDDD";
-    for (const std::string& name : {gone, alive, aliveButOld, mine}) WriteBytes(f / name, "half");
+    for (const std::string& name : {gone, alive, aliveButOld, mine})
+        WriteBytes(f / name, "half");
     // Two days old.
     const utimbuf old{::time(nullptr) - 2 * 86400, ::time(nullptr) - 2 * 86400};
     ASSERT_EQ(::utime((f / aliveButOld).c_str(), &old), 0);
@@ -174,7 +187,8 @@ TEST(HostileOutput, KilledWritesLeftoversAreRemovedOnTheNextWrite) {
     EXPECT_EQ(ReadBytes(f / "out.csv"), "new");
 }
 
-TEST(HostileOutput, AKilledWriteLeavesOnlyARecognisableTemporaryFile) {
+TEST(HostileOutput, AKilledWriteLeavesOnlyARecognisableTemporaryFile)
+{
     ScratchFolder folder;
     const fs::path target = folder.path() / "big.csv";
     WriteBytes(target, "old");
@@ -192,7 +206,8 @@ TEST(HostileOutput, AKilledWriteLeavesOnlyARecognisableTemporaryFile) {
             long pid = 0;
             seen = seen || IsOwnTemporaryName(entry.path().filename().string(), pid);
         }
-        if (!seen) ::usleep(1000);
+        if (!seen)
+            ::usleep(1000);
     }
     ::kill(child, SIGKILL);
     int status = 0;
@@ -201,11 +216,13 @@ TEST(HostileOutput, AKilledWriteLeavesOnlyARecognisableTemporaryFile) {
     EXPECT_EQ(ReadBytes(target), "old");
     EXPECT_EQ(RemoveStaleTemporaryFiles(folder.path()), 1u);
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path())) ++entries;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path()))
+        ++entries;
     EXPECT_EQ(entries, 1u);
 }
 
-TEST(HostileInput, SettingsAndWholeFileReadsRefuseEndlessAndBlockingFiles) {
+TEST(HostileInput, SettingsAndWholeFileReadsRefuseEndlessAndBlockingFiles)
+{
     ScratchFolder folder;
     const fs::path fifo = folder.path() / "pipe.ini";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: a blocking open would hang here

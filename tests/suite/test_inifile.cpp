@@ -24,22 +24,23 @@ struct IntCase {
     std::int32_t expected;
 };
 
-TEST(IniParse, IntegersDecimalAndHexWithDefaultOnAnythingElse) {
+TEST(IniParse, IntegersDecimalAndHexWithDefaultOnAnythingElse)
+{
     constexpr std::int32_t def = -77;
     const IntCase cases[] = {
         {"42", 42},
         {"-17", -17},
         {"+5", 5},
-        {"  7  ", 7},          // blanks at the ends are not part of the value
+        {"  7  ", 7},  // blanks at the ends are not part of the value
         {"0x1F", 31},
         {"0X1f", 31},
         {"$FF", 255},
         {"-0x10", -16},
-        {"$FFFFFFFF", -1},     // eight hex digits are a 32-bit pattern
+        {"$FFFFFFFF", -1},  // eight hex digits are a 32-bit pattern
         {"0x7FFFFFFF", 2147483647},
         {"2147483647", 2147483647},
         {"-2147483648", -2147483647 - 1},
-        {"2147483648", def},   // decimal beyond 32 bits does not parse
+        {"2147483648", def},  // decimal beyond 32 bits does not parse
         {"0x100000000", def},
         {"", def},
         {"-", def},
@@ -60,20 +61,22 @@ struct RealCase {
     double expected;
 };
 
-TEST(IniParse, RealsWithPointAndDefaultOnAnythingElse) {
+TEST(IniParse, RealsWithPointAndDefaultOnAnythingElse)
+{
     constexpr double def = -99.25;
     const RealCase cases[] = {
-        {"8.1", 8.1},     {"-0.05", -0.05}, {"+2.5", 2.5},  {".5", 0.5},   {"3.", 3.0},
-        {"1e3", 1000.0},  {"2.5E-1", 0.25}, {" 6.7 ", 6.7}, {"12", 12.0},  {"abc", def},
-        {"1.2.3", def},   {"inf", def},     {"nan", def},   {"", def},     {"0x10", def},
-        {"1e", def},      {"e5", def},      {"5 .1", def},  {"1,5", def},
+        {"8.1", 8.1},    {"-0.05", -0.05}, {"+2.5", 2.5},  {".5", 0.5},  {"3.", 3.0},
+        {"1e3", 1000.0}, {"2.5E-1", 0.25}, {" 6.7 ", 6.7}, {"12", 12.0}, {"abc", def},
+        {"1.2.3", def},  {"inf", def},     {"nan", def},   {"", def},    {"0x10", def},
+        {"1e", def},     {"e5", def},      {"5 .1", def},  {"1,5", def},
     };
     for (const RealCase& c : cases) {
         EXPECT_EQ(ParseIniReal(c.text, def, '.'), c.expected) << "text \"" << c.text << "\"";
     }
 }
 
-TEST(IniParse, RealsAcceptTheLocaleSeparatorBesideThePoint) {
+TEST(IniParse, RealsAcceptTheLocaleSeparatorBesideThePoint)
+{
     constexpr double def = -1.0;
     const RealCase cases[] = {
         {"0,5667", 0.5667}, {"0.5667", 0.5667}, {"-2,0", -2.0}, {"1,000.5", def}, {"1,2,3", def},
@@ -83,7 +86,8 @@ TEST(IniParse, RealsAcceptTheLocaleSeparatorBesideThePoint) {
     }
 }
 
-TEST(IniParse, RealsFollowTheUsersLocale) {
+TEST(IniParse, RealsFollowTheUsersLocale)
+{
     // The separator comes from the user's environment, not from the process locale, which the
     // program leaves at "C" so its own number texts keep the point.
     const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE", "fr_FR"};
@@ -95,38 +99,47 @@ TEST(IniParse, RealsFollowTheUsersLocale) {
             break;
         }
     }
-    if (!found) GTEST_SKIP() << "no German or French locale installed";
+    if (!found)
+        GTEST_SKIP() << "no German or French locale installed";
     const char* oldAll = std::getenv("LC_ALL");
     const std::string saved = oldAll ? oldAll : "";
     setenv("LC_ALL", found, 1);
     const char separator = UserDecimalSeparator();
     const double withComma = ParseIniReal("0,5667", -1.0);
     const double withPoint = ParseIniReal("0.5667", -1.0);
-    if (oldAll) setenv("LC_ALL", saved.c_str(), 1); else unsetenv("LC_ALL");
+    if (oldAll)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
     EXPECT_EQ(separator, ',') << found;
     EXPECT_EQ(withComma, 0.5667) << found;
     EXPECT_EQ(withPoint, 0.5667) << found;
 }
 
-TEST(IniParse, PointIsTheSeparatorWithoutAUserLocale) {
+TEST(IniParse, PointIsTheSeparatorWithoutAUserLocale)
+{
     const char* oldAll = std::getenv("LC_ALL");
     const std::string saved = oldAll ? oldAll : "";
     setenv("LC_ALL", "C", 1);
     const char separator = UserDecimalSeparator();
     const double value = ParseIniReal("0.5667", -1.0);
-    if (oldAll) setenv("LC_ALL", saved.c_str(), 1); else unsetenv("LC_ALL");
+    if (oldAll)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
     EXPECT_EQ(separator, '.');
     EXPECT_EQ(value, 0.5667);
 }
 
-TEST(IniParse, BooleansAreIntegers) {
+TEST(IniParse, BooleansAreIntegers)
+{
     struct BoolCase {
         const char* text;
         int expected;  // 0 false, 1 true, -1 the default
     };
     const BoolCase cases[] = {
-        {"0", 0}, {"1", 1}, {"2", 1}, {"-1", 1}, {"0x0", 0}, {"$10", 1},
-        {"yes", -1}, {"true", -1}, {"", -1}, {"1x", -1},
+        {"0", 0},   {"1", 1},    {"2", 1},     {"-1", 1}, {"0x0", 0},
+        {"$10", 1}, {"yes", -1}, {"true", -1}, {"", -1},  {"1x", -1},
     };
     for (const BoolCase& c : cases) {
         for (bool def : {false, true}) {
@@ -138,16 +151,16 @@ TEST(IniParse, BooleansAreIntegers) {
 
 // ---------------------------------------------------------------- reading
 
-TEST(IniReader, SectionsAndKeysMatchIgnoringCaseAndValuesAreTrimmed) {
-    const TIniReader ini = TIniReader::FromText(
-        "; comment line\r\n"
-        "[TeleScope]\r\n"
-        "NAME =   Dish  3  \r\n"
-        "[log FILE]\r\n"
-        "prefix=\r\n"
-        "[Com Ports]\r\n"
-        "Motor=\t0x10\t\r\n"
-        "Motor=5\r\n");
+TEST(IniReader, SectionsAndKeysMatchIgnoringCaseAndValuesAreTrimmed)
+{
+    const TIniReader ini = TIniReader::FromText("; comment line\r\n"
+                                                "[TeleScope]\r\n"
+                                                "NAME =   Dish  3  \r\n"
+                                                "[log FILE]\r\n"
+                                                "prefix=\r\n"
+                                                "[Com Ports]\r\n"
+                                                "Motor=\t0x10\t\r\n"
+                                                "Motor=5\r\n");
     EXPECT_EQ(ini.String("Telescope", "Name", "x"), "Dish  3");
     EXPECT_EQ(ini.String("TELESCOPE", "name", "x"), "Dish  3");
     // Present but empty is the empty text, not the default.
@@ -159,7 +172,8 @@ TEST(IniReader, SectionsAndKeysMatchIgnoringCaseAndValuesAreTrimmed) {
     EXPECT_FALSE(ini.Value("Telescope", "comment line").has_value());
 }
 
-TEST(IniReader, StringsAreCutTo2047Characters) {
+TEST(IniReader, StringsAreCutTo2047Characters)
+{
     const std::string longName(3000, 'n');
     const std::string exact(2047, 'e');
     const TIniReader ini = TIniReader::FromText("[A]\nLong=" + longName + "\nExact=" + exact + "\n");
@@ -167,7 +181,8 @@ TEST(IniReader, StringsAreCutTo2047Characters) {
     EXPECT_EQ(ini.String("A", "Exact", ""), exact);
 }
 
-TEST(IniReader, OneKeyReadersOpenTheFileAndFallBack) {
+TEST(IniReader, OneKeyReadersOpenTheFileAndFallBack)
+{
     ScratchFolder folder;
     const auto ini = folder.path() / "ZVK.ini";
     WriteBytes(ini, "[Driftline]\r\nTop=250\r\nVolts only=1\r\nLeft=left\r\n");
@@ -183,22 +198,21 @@ TEST(IniReader, OneKeyReadersOpenTheFileAndFallBack) {
 
 // Two controller sections, comments, blank lines and CR LF line ends; the viewer's section sits
 // between them so that additions must land inside it, not at the end.
-constexpr const char* ControllerFile =
-    "; ZVK settings\r\n"
-    "[Telescope]\r\n"
-    "Name = Dish 3\r\n"
-    "\r\n"
-    "[Driftline]\r\n"
-    "Horizontal=2\r\n"
-    " vertical = 5\r\n"
-    ";Top=1\r\n"
-    "Top=10\r\n"
-    "\r\n"
-    "\r\n"
-    "[Azimuth]\r\n"
-    "Min=140\r\n"
-    "[Altitude]\r\n"
-    "Min=10\r\n";
+constexpr const char* ControllerFile = "; ZVK settings\r\n"
+                                       "[Telescope]\r\n"
+                                       "Name = Dish 3\r\n"
+                                       "\r\n"
+                                       "[Driftline]\r\n"
+                                       "Horizontal=2\r\n"
+                                       " vertical = 5\r\n"
+                                       ";Top=1\r\n"
+                                       "Top=10\r\n"
+                                       "\r\n"
+                                       "\r\n"
+                                       "[Azimuth]\r\n"
+                                       "Min=140\r\n"
+                                       "[Altitude]\r\n"
+                                       "Min=10\r\n";
 
 struct WriteCase {
     const char* name;
@@ -208,33 +222,60 @@ struct WriteCase {
     std::string after;
 };
 
-TEST(IniWriter, ChangesOnlyTheGivenKeysAndKeepsEveryOtherByte) {
+TEST(IniWriter, ChangesOnlyTheGivenKeysAndKeepsEveryOtherByte)
+{
     const std::string base = ControllerFile;
     const WriteCase cases[] = {
-        {"existing keys keep their key text and blanks", base, "DRIFTLINE",
+        {"existing keys keep their key text and blanks",
+         base,
+         "DRIFTLINE",
          {{"Horizontal", "3"}, {"Vertical", "4"}},
          "; ZVK settings\r\n[Telescope]\r\nName = Dish 3\r\n\r\n[Driftline]\r\nHorizontal=3\r\n vertical = 4\r\n"
          ";Top=1\r\nTop=10\r\n\r\n\r\n[Azimuth]\r\nMin=140\r\n[Altitude]\r\nMin=10\r\n"},
-        {"a commented-out key is not the key", base, "Driftline", {{"Top", "250"}},
+        {"a commented-out key is not the key",
+         base,
+         "Driftline",
+         {{"Top", "250"}},
          "; ZVK settings\r\n[Telescope]\r\nName = Dish 3\r\n\r\n[Driftline]\r\nHorizontal=2\r\n vertical = 5\r\n"
          ";Top=1\r\nTop=250\r\n\r\n\r\n[Azimuth]\r\nMin=140\r\n[Altitude]\r\nMin=10\r\n"},
-        {"missing key goes after the section's last non-blank line", base, "Driftline", {{"Coeff No", "6"}},
+        {"missing key goes after the section's last non-blank line",
+         base,
+         "Driftline",
+         {{"Coeff No", "6"}},
          "; ZVK settings\r\n[Telescope]\r\nName = Dish 3\r\n\r\n[Driftline]\r\nHorizontal=2\r\n vertical = 5\r\n"
          ";Top=1\r\nTop=10\r\nCoeff No=6\r\n\r\n\r\n[Azimuth]\r\nMin=140\r\n[Altitude]\r\nMin=10\r\n"},
-        {"same key in two sections: only the named section changes", base, "altitude", {{"min", "12"}},
+        {"same key in two sections: only the named section changes",
+         base,
+         "altitude",
+         {{"min", "12"}},
          "; ZVK settings\r\n[Telescope]\r\nName = Dish 3\r\n\r\n[Driftline]\r\nHorizontal=2\r\n vertical = 5\r\n"
          ";Top=1\r\nTop=10\r\n\r\n\r\n[Azimuth]\r\nMin=140\r\n[Altitude]\r\nMin=12\r\n"},
-        {"missing section goes at the end", base, "Driftline2", {{"FileType", "1"}, {"Top", "5"}},
+        {"missing section goes at the end",
+         base,
+         "Driftline2",
+         {{"FileType", "1"}, {"Top", "5"}},
          base + "[Driftline2]\r\nFileType=1\r\nTop=5\r\n"},
-        {"LF file gets LF lines", "[A]\nx=1\n\n[B]\ny=2\n", "A", {{"z", "3"}, {"x", "9"}},
+        {"LF file gets LF lines",
+         "[A]\nx=1\n\n[B]\ny=2\n",
+         "A",
+         {{"z", "3"}, {"x", "9"}},
          "[A]\nx=9\nz=3\n\n[B]\ny=2\n"},
-        {"new file uses CR LF", "", "Driftline", {{"Top", "100"}, {"Left", "120"}},
+        {"new file uses CR LF",
+         "",
+         "Driftline",
+         {{"Top", "100"}, {"Left", "120"}},
          "[Driftline]\r\nTop=100\r\nLeft=120\r\n"},
         {"last line without a line end", "[A]\r\nx=1", "A", {{"y", "2"}}, "[A]\r\nx=1\r\ny=2\r\n"},
         {"section at end without a line end", "[A]\r\nx=1", "B", {{"y", "2"}}, "[A]\r\nx=1\r\n[B]\r\ny=2\r\n"},
-        {"first of two equal sections", "[D]\r\nk=1\r\n[d]\r\nk=2\r\n", "D", {{"K", "7"}},
+        {"first of two equal sections",
+         "[D]\r\nk=1\r\n[d]\r\nk=2\r\n",
+         "D",
+         {{"K", "7"}},
          "[D]\r\nk=7\r\n[d]\r\nk=2\r\n"},
-        {"empty section gets its key right below the header", "[D]\r\n\r\n[E]\r\n", "D", {{"k", "1"}},
+        {"empty section gets its key right below the header",
+         "[D]\r\n\r\n[E]\r\n",
+         "D",
+         {{"k", "1"}},
          "[D]\r\nk=1\r\n\r\n[E]\r\n"},
         {"line breaks in a value cannot split the line", "[D]\r\n", "D", {{"k", "a\r\nb"}}, "[D]\r\nk=ab\r\n"},
     };
@@ -243,7 +284,8 @@ TEST(IniWriter, ChangesOnlyTheGivenKeysAndKeepsEveryOtherByte) {
     }
 }
 
-TEST(IniWriter, WritesTheFileAndReadsBack) {
+TEST(IniWriter, WritesTheFileAndReadsBack)
+{
     ScratchFolder folder;
     const auto ini = folder.path() / "ZVK.ini";
     WriteBytes(ini, ControllerFile);
@@ -262,7 +304,8 @@ TEST(IniWriter, WritesTheFileAndReadsBack) {
     EXPECT_EQ(ReadBytes(fresh), "[Driftline]\r\nFileType=2\r\n");
 }
 
-TEST(IniWriter, UnwritableFolderFailsWithTheReasonAndKeepsTheOldFile) {
+TEST(IniWriter, UnwritableFolderFailsWithTheReasonAndKeepsTheOldFile)
+{
     ScratchFolder scratch;
     const auto folder = scratch.path() / "locked";
     const auto ini = folder / "ZVK.ini";
@@ -277,16 +320,19 @@ TEST(IniWriter, UnwritableFolderFailsWithTheReasonAndKeepsTheOldFile) {
         return std::string(ok ? "ok" : "failed") + ":" + error;
     });
     ::chmod(folder.c_str(), 0755);
-    if (!outcome) GTEST_SKIP() << "could not give up root rights";
+    if (!outcome)
+        GTEST_SKIP() << "could not give up root rights";
     EXPECT_EQ(*outcome, "failed:Permission denied");
     EXPECT_EQ(ReadBytes(ini), ControllerFile);
     std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        left.push_back(entry.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{"ZVK.ini"});
 }
 
 // What the writer puts in, the reader must find: both go by one reading of sections and lines.
-TEST(IniRoundTrip, WrittenKeysReadBackWhateverTheFileAroundThem) {
+TEST(IniRoundTrip, WrittenKeysReadBackWhateverTheFileAroundThem)
+{
     struct Case {
         const char* name;
         std::string before;
@@ -327,7 +373,8 @@ TEST(IniRoundTrip, WrittenKeysReadBackWhateverTheFileAroundThem) {
 
 // Found by the settings fuzzer: a value with blanks before it gained one more blank with every
 // rewrite of its line (the blanks after "=" are kept, and the value brought its own).
-TEST(IniRoundTrip, RewritingTheSameValuesChangesNothing) {
+TEST(IniRoundTrip, RewritingTheSameValuesChangesNothing)
+{
     const std::vector<std::pair<std::string, std::string>> written = {{"Top", "  250"}, {"Left", "\t7 "}};
     const std::string once = ApplyIniSection("[Driftline]\r\nTop= 1\r\n", "Driftline", written);
     EXPECT_EQ(once, "[Driftline]\r\nTop= 250\r\nLeft=7\r\n");

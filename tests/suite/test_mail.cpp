@@ -32,8 +32,8 @@ std::string Slurp(const fs::path& path)
     return text.str();
 }
 
-void WriteFile(const fs::path& path, const std::string& text, fs::perms perms = fs::perms::owner_read |
-                                                                                fs::perms::owner_write)
+void WriteFile(const fs::path& path, const std::string& text,
+               fs::perms perms = fs::perms::owner_read | fs::perms::owner_write)
 {
     std::ofstream(path, std::ios::binary) << text;
     fs::permissions(path, perms);
@@ -123,16 +123,19 @@ TEST(MailDraft, ArgumentsAndMailtoAddress)
     draft.subject = "Driftline 37b";
     draft.body = "2 file(s) attached.";
     draft.attachments = {"/tmp/m/~0.~~/a b.debug", "/tmp/m/~1.~~/a.log"};
-    const std::vector<std::string> expected = {"--subject", "Driftline 37b", "--body",           "2 file(s) attached.",
-                                               "--attach",  "/tmp/m/~0.~~/a b.debug",            "--attach",
-                                               "/tmp/m/~1.~~/a.log",                             "author@example.org"};
+    const std::vector<std::string> expected = {
+        "--subject",         "Driftline 37b",          "--body",   "2 file(s) attached.",
+        "--attach",          "/tmp/m/~0.~~/a b.debug", "--attach", "/tmp/m/~1.~~/a.log",
+        "author@example.org"};
     EXPECT_EQ(XdgEmailArguments(draft), expected);
-    EXPECT_EQ(MailtoUrl(draft),
-              "mailto:author@example.org?subject=Driftline%2037b&body=2%20file%28s%29%20attached.");
+    EXPECT_EQ(MailtoUrl(draft), "mailto:author@example.org?subject=Driftline%2037b&body=2%20file%28s%29%20attached.");
 
     // Percent-encoding by RFC 3986: unreserved bytes stay, every other byte becomes %XX (upper case).
     const std::pair<const char*, const char*> rows[] = {
-        {"AZaz09-._~", "AZaz09-._~"}, {"a&b=c?d", "a%26b%3Dc%3Fd"}, {"\xC3\xA4", "%C3%A4"}, {"100%", "100%25"},
+        {"AZaz09-._~", "AZaz09-._~"},
+        {"a&b=c?d", "a%26b%3Dc%3Fd"},
+        {"\xC3\xA4", "%C3%A4"},
+        {"100%", "100%25"},
         {"", ""},
     };
     for (const auto& [text, encoded] : rows)
@@ -142,7 +145,7 @@ TEST(MailDraft, ArgumentsAndMailtoAddress)
 TEST(MailProgram, FoundOnPathOnlyAsAnExecutableFile)
 {
     TempFolder a, b;
-    WriteFile(a.path / "xdg-email", "#!/bin/sh\n", fs::perms::owner_read);           // not executable
+    WriteFile(a.path / "xdg-email", "#!/bin/sh\n", fs::perms::owner_read);  // not executable
     fs::create_directory(b.path / "xdg-email-dir");
     WriteFile(b.path / "xdg-email", "#!/bin/sh\n", fs::perms::owner_all);
     const std::string list = a.path.native() + ":" + b.path.native();
@@ -160,14 +163,16 @@ TEST(MailProgram, FakeXdgEmailSeesTheArgumentsAndTheCopiesBeforeCleanUp)
     // --attach file (which is gone once the mail is cleaned up), and exits with 3.
     WriteFile(bin.path / "xdg-email",
               "#!/bin/sh\n"
-              "out='" + record.native() + "'\n"
-              ": > \"$out\"\n"
-              "for a in \"$@\"; do printf 'arg:%s\\n' \"$a\" >> \"$out\"; done\n"
-              "while [ $# -gt 0 ]; do\n"
-              "  if [ \"$1\" = --attach ]; then printf 'file:%s\\n' \"$(cat \"$2\")\" >> \"$out\"; shift; fi\n"
-              "  shift\n"
-              "done\n"
-              "exit 3\n",
+              "out='" +
+                  record.native() +
+                  "'\n"
+                  ": > \"$out\"\n"
+                  "for a in \"$@\"; do printf 'arg:%s\\n' \"$a\" >> \"$out\"; done\n"
+                  "while [ $# -gt 0 ]; do\n"
+                  "  if [ \"$1\" = --attach ]; then printf 'file:%s\\n' \"$(cat \"$2\")\" >> \"$out\"; shift; fi\n"
+                  "  shift\n"
+                  "done\n"
+                  "exit 3\n",
               fs::perms::owner_all);
     WriteFile(suite.path / "s.debug", "DEBUG-CONTENT");
     WriteFile(suite.path / "s.log", "LOG-CONTENT");
@@ -183,7 +188,9 @@ TEST(MailProgram, FakeXdgEmailSeesTheArgumentsAndTheCopiesBeforeCleanUp)
     RemoveMailDraft(draft);
 
     const std::string expected = "arg:--subject\narg:Driftline 37b\narg:--body\narg:2 file(s) attached.\n"
-                                 "arg:--attach\narg:" + copy0 + "\narg:--attach\narg:" + copy1 + "\n"
+                                 "arg:--attach\narg:" +
+                                 copy0 + "\narg:--attach\narg:" + copy1 +
+                                 "\n"
                                  "arg:me@example.org\nfile:DEBUG-CONTENT\nfile:LOG-CONTENT\n";
     EXPECT_EQ(Slurp(record), expected);
     EXPECT_FALSE(fs::exists(copy0));

@@ -19,11 +19,13 @@ using test::ScratchFolder;
 using test::WriteBytes;
 
 // The file system of a case: the ZVK.ini files that exist.
-std::function<bool(const fs::path&)> Existing(std::set<std::string> files) {
+std::function<bool(const fs::path&)> Existing(std::set<std::string> files)
+{
     return [files = std::move(files)](const fs::path& file) { return files.count(file.string()) != 0; };
 }
 
-TEST(SuiteRoot, RuleOverItsInputs) {
+TEST(SuiteRoot, RuleOverItsInputs)
+{
     const std::string remembered = "[Suite]\nRoot=/home/obs/Telescope\n";
     struct Case {
         const char* name;
@@ -38,37 +40,103 @@ TEST(SuiteRoot, RuleOverItsInputs) {
     };
     const Case cases[] = {
         // In a suite: the folder above the executable's, unless --root or ZVK_ROOT names another.
-        {"in a suite", "/srv/Suite/Driftline", "", "", remembered, "/other/Suite/Logs/ZV.log",
-         {"/srv/Suite/ZVK.ini", "/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"}, TRootSource::Executable,
+        {"in a suite",
+         "/srv/Suite/Driftline",
+         "",
+         "",
+         remembered,
+         "/other/Suite/Logs/ZV.log",
+         {"/srv/Suite/ZVK.ini", "/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"},
+         TRootSource::Executable,
          "/srv/Suite"},
-        {"in a suite, trailing slash", "/srv/Suite/Driftline/", "", "", "", "", {"/srv/Suite/ZVK.ini"},
-         TRootSource::Executable, "/srv/Suite"},
-        {"in a suite, --root wins", "/srv/Suite/Driftline", "/named", "/env", "", "", {"/srv/Suite/ZVK.ini"},
-         TRootSource::Option, "/named"},
-        {"in a suite, ZVK_ROOT wins", "/srv/Suite/Driftline", "", "/env", "", "", {"/srv/Suite/ZVK.ini"},
-         TRootSource::Environment, "/env"},
+        {"in a suite, trailing slash",
+         "/srv/Suite/Driftline/",
+         "",
+         "",
+         "",
+         "",
+         {"/srv/Suite/ZVK.ini"},
+         TRootSource::Executable,
+         "/srv/Suite"},
+        {"in a suite, --root wins",
+         "/srv/Suite/Driftline",
+         "/named",
+         "/env",
+         "",
+         "",
+         {"/srv/Suite/ZVK.ini"},
+         TRootSource::Option,
+         "/named"},
+        {"in a suite, ZVK_ROOT wins",
+         "/srv/Suite/Driftline",
+         "",
+         "/env",
+         "",
+         "",
+         {"/srv/Suite/ZVK.ini"},
+         TRootSource::Environment,
+         "/env"},
         // Installed: /usr/ZVK.ini does not exist, so the sources are asked in order.
-        {"installed, --root", "/usr/bin", "/named", "/env", remembered, "/other/Suite/Logs/ZV.log",
-         {"/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"}, TRootSource::Option, "/named"},
-        {"installed, ZVK_ROOT", "/usr/bin", "", "/env", remembered, "", {"/home/obs/Telescope/ZVK.ini"},
-         TRootSource::Environment, "/env"},
-        {"installed, remembered", "/usr/bin", "", "", remembered, "", {"/home/obs/Telescope/ZVK.ini"},
-         TRootSource::Remembered, "/home/obs/Telescope"},
-        {"installed, log of another suite beats the remembered one", "/usr/bin", "", "", remembered,
-         "/other/Suite/Logs/ZV-12-05-2010-0001.log", {"/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"},
-         TRootSource::LogFolder, "/other/Suite"},
-        {"installed, log outside a Logs folder", "/usr/bin", "", "", remembered, "/other/Suite/Data/ZV.log",
-         {"/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"}, TRootSource::Remembered, "/home/obs/Telescope"},
-        {"installed, Logs folder of no suite", "/usr/bin", "", "", "", "/tmp/Logs/ZV.log", {}, TRootSource::None,
-         ""},
+        {"installed, --root",
+         "/usr/bin",
+         "/named",
+         "/env",
+         remembered,
+         "/other/Suite/Logs/ZV.log",
+         {"/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"},
+         TRootSource::Option,
+         "/named"},
+        {"installed, ZVK_ROOT",
+         "/usr/bin",
+         "",
+         "/env",
+         remembered,
+         "",
+         {"/home/obs/Telescope/ZVK.ini"},
+         TRootSource::Environment,
+         "/env"},
+        {"installed, remembered",
+         "/usr/bin",
+         "",
+         "",
+         remembered,
+         "",
+         {"/home/obs/Telescope/ZVK.ini"},
+         TRootSource::Remembered,
+         "/home/obs/Telescope"},
+        {"installed, log of another suite beats the remembered one",
+         "/usr/bin",
+         "",
+         "",
+         remembered,
+         "/other/Suite/Logs/ZV-12-05-2010-0001.log",
+         {"/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"},
+         TRootSource::LogFolder,
+         "/other/Suite"},
+        {"installed, log outside a Logs folder",
+         "/usr/bin",
+         "",
+         "",
+         remembered,
+         "/other/Suite/Data/ZV.log",
+         {"/other/Suite/ZVK.ini", "/home/obs/Telescope/ZVK.ini"},
+         TRootSource::Remembered,
+         "/home/obs/Telescope"},
+        {"installed, Logs folder of no suite", "/usr/bin", "", "", "", "/tmp/Logs/ZV.log", {}, TRootSource::None, ""},
         {"installed, remembered suite gone", "/usr/bin", "", "", remembered, "", {}, TRootSource::None, ""},
-        {"installed, remembered relative folder", "/usr/bin", "", "", "[Suite]\nRoot=Telescope\n", "",
-         {"Telescope/ZVK.ini"}, TRootSource::None, ""},
+        {"installed, remembered relative folder",
+         "/usr/bin",
+         "",
+         "",
+         "[Suite]\nRoot=Telescope\n",
+         "",
+         {"Telescope/ZVK.ini"},
+         TRootSource::None,
+         ""},
         {"installed, nothing", "/usr/bin", "", "", "", "", {}, TRootSource::None, ""},
         {"executable in the top folder", "/", "", "", "", "", {"/ZVK.ini"}, TRootSource::None, ""},
         // A ZVK.ini beside the executable is the controller's place, not a companion's.
-        {"ZVK.ini beside the executable", "/srv/Suite", "", "", "", "", {"/srv/Suite/ZVK.ini"},
-         TRootSource::None, ""},
+        {"ZVK.ini beside the executable", "/srv/Suite", "", "", "", "", {"/srv/Suite/ZVK.ini"}, TRootSource::None, ""},
     };
     for (const Case& c : cases) {
         TRootInputs inputs;
@@ -84,7 +152,8 @@ TEST(SuiteRoot, RuleOverItsInputs) {
     }
 }
 
-TEST(SuiteRoot, ConfigFileLocation) {
+TEST(SuiteRoot, ConfigFileLocation)
+{
     struct Case {
         const char* xdg;
         const char* home;
@@ -103,7 +172,8 @@ TEST(SuiteRoot, ConfigFileLocation) {
             << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
 }
 
-TEST(SuiteRoot, RememberedSuiteSurvivesAndKeepsOtherSettings) {
+TEST(SuiteRoot, RememberedSuiteSurvivesAndKeepsOtherSettings)
+{
     ScratchFolder folder;
     const fs::path config = folder.path() / "cfg" / "driftline" / "driftline.conf";
     std::string error;
@@ -121,7 +191,8 @@ TEST(SuiteRoot, RememberedSuiteSurvivesAndKeepsOtherSettings) {
     EXPECT_EQ(RememberedRoot("[Elsewhere]\nRoot=/x\n"), fs::path());
 }
 
-TEST(SuiteRoot, NewSuiteReadsAsTheDefaults) {
+TEST(SuiteRoot, NewSuiteReadsAsTheDefaults)
+{
     EnvironmentGuard noRoot("ZVK_ROOT", nullptr);
     ScratchFolder empty;
     ScratchFolder created;
@@ -163,7 +234,8 @@ TEST(SuiteRoot, NewSuiteReadsAsTheDefaults) {
     EXPECT_EQ(text.find("\n\n"), std::string::npos) << "a bare LF line end";
 }
 
-TEST(SuiteRoot, CreatingKeepsTheControllersSettings) {
+TEST(SuiteRoot, CreatingKeepsTheControllersSettings)
+{
     ScratchFolder suite;
     WriteBytes(suite.path() / "ZVK.ini", "[Telescope]\r\nName=Dish 3\r\n");
     std::string error;
@@ -177,7 +249,8 @@ TEST(SuiteRoot, CreatingKeepsTheControllersSettings) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(SuiteRoot, InstalledDataBesideTheBinFolder) {
+TEST(SuiteRoot, InstalledDataBesideTheBinFolder)
+{
     EXPECT_EQ(InstalledDataFolder("/usr/bin"), fs::path("/usr/share/driftline"));
     EXPECT_EQ(InstalledDataFolder("/opt/dl/bin"), fs::path("/opt/dl/share/driftline"));
 

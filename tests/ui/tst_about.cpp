@@ -211,7 +211,8 @@ private slots:
 
         QStringList expectedFiles;
         if (debugExists)
-            expectedFiles << QStringLiteral("name:") + QFileInfo(debug).fileName() << QStringLiteral("text:DEBUG-LINES");
+            expectedFiles << QStringLiteral("name:") + QFileInfo(debug).fileName()
+                          << QStringLiteral("text:DEBUG-LINES");
         if (logExists)
             expectedFiles << QStringLiteral("name:") + QFileInfo(log).fileName() << QStringLiteral("text:LOG-LINES");
         QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^(name|text):"))), expectedFiles);

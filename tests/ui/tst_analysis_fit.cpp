@@ -96,12 +96,13 @@ private slots:
         SetUpPlot(plot.Canvas);
         TPolForm* polForm = nullptr;
         std::vector<double> kept = {100.0, -0.5, 0.25};
-        const double r = RunFitCommand(&mainWindow, polForm, plot, [&] { return RunFit(Pixels({300}, {200}), 5, kept); });
+        const double r = RunFitCommand(&mainWindow, polForm, plot,
+                                       [&] { return RunFit(Pixels({300}, {200}), 5, kept); });
         QCOMPARE(r, -1.0);
         QVERIFY(polForm != nullptr);
         QCOMPARE(polForm->parentWidget(), &mainWindow);
-        QCOMPARE(polForm->Lines(), (QStringList{"Corr coeff = -1.00000", "a0 = 100", "a1 = -0.5", "a2 = 0.25",
-                                                "a3 = 0", "a4 = 0"}));
+        QCOMPARE(polForm->Lines(),
+                 (QStringList{"Corr coeff = -1.00000", "a0 = 100", "a1 = -0.5", "a2 = 0.25", "a3 = 0", "a4 = 0"}));
         QCOMPARE(shown_.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(shown_[0]), QStringLiteral("PolyFit called with less than two points"));
         const QRect frame = mainWindow.frameGeometry();

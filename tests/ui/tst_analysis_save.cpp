@@ -49,7 +49,7 @@ struct FakeDialogs {
     bool formatAnswer = true;
     int chooseItem = -2;  // checked in the form before answering; -2 leaves it
     int saveDialogRuns = 0;
-    QString savePath;     // empty = cancelled
+    QString savePath;  // empty = cancelled
     QString lastFilter;
     QString lastSuffix;
     QStringList errors;

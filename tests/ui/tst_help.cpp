@@ -87,13 +87,13 @@ private slots:
     {
         // The main window's controls, by object name; rgHorizontal has always carried 20.
         QCOMPARE(HelpContextFor(QStringLiteral("rgHorizontal")), 20);
-        const char* controls[] = {"TForm1",      "ToolBar1",    "tbUndo",           "tbExpand",  "tbOpen",
-                                  "tbSave",      "lblCaption",  "pnlPlot",          "pnlControl", "pnlHoriz",
-                                  "rgHorizontal", "edAzCorr",   "edAltCorr",        "pnlVert",   "rgVertical",
-                                  "btnRefresh",  "pnlReceiver", "lblTimerInterval", "lblIFGain", "lblDCGain",
-                                  "lblIntegration", "lblOffset", "pnlNorm",         "seCoeff",   "StatusBar",
-                                  "miOpen",      "miSaveAs",    "miSaveLimits",     "miExit",    "miVolts",
-                                  "miTextEditor", "miFit",      "miHelp",           "miAbout"};
+        const char* controls[] = {"TForm1",         "ToolBar1",    "tbUndo",           "tbExpand",   "tbOpen",
+                                  "tbSave",         "lblCaption",  "pnlPlot",          "pnlControl", "pnlHoriz",
+                                  "rgHorizontal",   "edAzCorr",    "edAltCorr",        "pnlVert",    "rgVertical",
+                                  "btnRefresh",     "pnlReceiver", "lblTimerInterval", "lblIFGain",  "lblDCGain",
+                                  "lblIntegration", "lblOffset",   "pnlNorm",          "seCoeff",    "StatusBar",
+                                  "miOpen",         "miSaveAs",    "miSaveLimits",     "miExit",     "miVolts",
+                                  "miTextEditor",   "miFit",       "miHelp",           "miAbout"};
         const std::vector<int> numbers = HelpContextNumbers();
         for (const char* name : controls) {
             const int context = HelpContextFor(QLatin1String(name));
@@ -150,12 +150,13 @@ private slots:
     {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("topic");
-        QTest::newRow("radio button inside rgHorizontal") << QStringLiteral("rbTime") << QStringLiteral("axes.html#horizontal");
+        QTest::newRow("radio button inside rgHorizontal")
+            << QStringLiteral("rbTime") << QStringLiteral("axes.html#horizontal");
         QTest::newRow("rgVertical") << QStringLiteral("rbAzimuth") << QStringLiteral("axes.html#vertical");
         QTest::newRow("edAzCorr") << QStringLiteral("edAzCorr") << QStringLiteral("corrections.html#azimuth");
         QTest::newRow("seCoeff") << QStringLiteral("seCoeff") << QStringLiteral("fit.html#coefficients");
-        QTest::newRow("unnamed edit falls back to the window") << QStringLiteral("anonymous")
-                                                               << QStringLiteral("index.html#window");
+        QTest::newRow("unnamed edit falls back to the window")
+            << QStringLiteral("anonymous") << QStringLiteral("index.html#window");
     }
 
     void f1OpensTheFocusedControlsTopic()
@@ -181,9 +182,9 @@ private slots:
         seCoeff->setObjectName(QStringLiteral("seCoeff"));
         auto* anonymous = new QLineEdit(&window);
         anonymous->setObjectName(QStringLiteral("anonymous"));
-        for (QWidget* w : {static_cast<QWidget*>(horizontal), static_cast<QWidget*>(vertical),
-                           static_cast<QWidget*>(edAzCorr), static_cast<QWidget*>(seCoeff),
-                           static_cast<QWidget*>(anonymous)})
+        for (QWidget* w :
+             {static_cast<QWidget*>(horizontal), static_cast<QWidget*>(vertical), static_cast<QWidget*>(edAzCorr),
+              static_cast<QWidget*>(seCoeff), static_cast<QWidget*>(anonymous)})
             layout->addWidget(w);
         InstallHelpShortcut(&window);
         window.show();

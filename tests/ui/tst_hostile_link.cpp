@@ -197,7 +197,8 @@ private slots:
         QTest::addColumn<QString>("refusal");
         QTest::newRow("plain file") << 0 << log("a.log") << QString();
         QTest::newRow("link inside Logs") << 2 << log("c.log") << QString();
-        QTest::newRow("folder") << 3 << QString() << QStringLiteral("Cannot open %1: not a regular file").arg(log("d.log"));
+        QTest::newRow("folder") << 3 << QString()
+                                << QStringLiteral("Cannot open %1: not a regular file").arg(log("d.log"));
         QTest::newRow("link leading outside")
             << 5 << QString() << QStringLiteral("Cannot open %1: outside the Logs folder").arg(log("f.log"));
     }

@@ -71,8 +71,8 @@ private:
     CliRun runCli(const QStringList& args, int timeoutMs = 15000)
     {
         QProcess process;
-        process.start(QStringLiteral(DRIFTLINE_CLI), QStringList{QStringLiteral("controller"),
-                                                                 QStringLiteral("--root"), root()} + args);
+        process.start(QStringLiteral(DRIFTLINE_CLI),
+                      QStringList{QStringLiteral("controller"), QStringLiteral("--root"), root()} + args);
         CliRun run;
         if (!process.waitForStarted(5000))
             return run;
@@ -193,8 +193,8 @@ private slots:
         link_->PostQuitting();
         QTRY_COMPARE_WITH_TIMEOUT(controller.state(), QProcess::NotRunning, 10000);
         QCOMPARE(controller.exitCode(), 0);
-        const QStringList lines = QString::fromUtf8(controller.readAllStandardOutput()).split(QLatin1Char('\n'),
-                                                                                              Qt::SkipEmptyParts);
+        const QStringList lines =
+            QString::fromUtf8(controller.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines, (QStringList{QString::number(Global().MsgCallingHandleReceived),
                                      QStringLiteral("Driftline Quitting 0 0")}));
     }

@@ -35,21 +35,20 @@ namespace {
 
 // The controller's part of the settings file, with comments and blank lines that must survive
 // the viewer writing its own section.
-const char* const ControllerSettings =
-    "; written by the controller\r\n"
-    "[Telescope]\r\n"
-    "Name=Test dish\r\n"
-    "\r\n"
-    "[Latitude]\r\n"
-    "Degrees=52\r\n"
-    "Minutes=37\r\n"
-    "Seconds=30\r\n"
-    "\r\n"
-    "[Longitude]\r\n"
-    "Degrees=1\r\n"
-    "Minutes=17\r\n"
-    "Seconds=45\r\n"
-    "; trailing comment\r\n";
+const char* const ControllerSettings = "; written by the controller\r\n"
+                                       "[Telescope]\r\n"
+                                       "Name=Test dish\r\n"
+                                       "\r\n"
+                                       "[Latitude]\r\n"
+                                       "Degrees=52\r\n"
+                                       "Minutes=37\r\n"
+                                       "Seconds=30\r\n"
+                                       "\r\n"
+                                       "[Longitude]\r\n"
+                                       "Degrees=1\r\n"
+                                       "Minutes=17\r\n"
+                                       "Seconds=45\r\n"
+                                       "; trailing comment\r\n";
 
 constexpr int RecordCount = 400;
 constexpr int FirstMilliseconds = 75795000;  // 21:03:15.000
@@ -90,12 +89,33 @@ struct TFormControls {
                 qFatal("no control %s", qPrintable(name));
         };
 #define DL_FIND(name) find(name, QStringLiteral(#name))
-        DL_FIND(tbUndo); DL_FIND(tbExpand); DL_FIND(tbOpen); DL_FIND(tbSave); DL_FIND(btnRefresh);
-        DL_FIND(edAzCorr); DL_FIND(edAltCorr); DL_FIND(lblCaption); DL_FIND(lblDCGain); DL_FIND(lblTimerInterval);
-        DL_FIND(lblIFGain); DL_FIND(lblIntegration); DL_FIND(lblOffset); DL_FIND(StatusPanel0); DL_FIND(StatusPanel1);
-        DL_FIND(seCoeff); DL_FIND(pnlControl); DL_FIND(ToolBar1); DL_FIND(miOpen); DL_FIND(miSaveAs);
-        DL_FIND(miSaveLimits); DL_FIND(miExit); DL_FIND(miVolts); DL_FIND(miTextEditor); DL_FIND(miFit);
-        DL_FIND(miHelp); DL_FIND(miAbout);
+        DL_FIND(tbUndo);
+        DL_FIND(tbExpand);
+        DL_FIND(tbOpen);
+        DL_FIND(tbSave);
+        DL_FIND(btnRefresh);
+        DL_FIND(edAzCorr);
+        DL_FIND(edAltCorr);
+        DL_FIND(lblCaption);
+        DL_FIND(lblDCGain);
+        DL_FIND(lblTimerInterval);
+        DL_FIND(lblIFGain);
+        DL_FIND(lblIntegration);
+        DL_FIND(lblOffset);
+        DL_FIND(StatusPanel0);
+        DL_FIND(StatusPanel1);
+        DL_FIND(seCoeff);
+        DL_FIND(pnlControl);
+        DL_FIND(ToolBar1);
+        DL_FIND(miOpen);
+        DL_FIND(miSaveAs);
+        DL_FIND(miSaveLimits);
+        DL_FIND(miExit);
+        DL_FIND(miVolts);
+        DL_FIND(miTextEditor);
+        DL_FIND(miFit);
+        DL_FIND(miHelp);
+        DL_FIND(miAbout);
 #undef DL_FIND
         for (int q = 0; q < QuantityCount; ++q) {
             find(rbHorizontal[q], QStringLiteral("rbHorizontal%1").arg(q));
@@ -263,8 +283,8 @@ void TstMainWindow::firstStartDefaults()
     QCOMPARE(ui.lblCaption->text(), QStringLiteral("Version 37b"));
     QCOMPARE(ui.edAzCorr->text(), QStringLiteral(" - "));
     QCOMPARE(ui.edAltCorr->text(), QStringLiteral(" - "));
-    for (QWidget* w : std::initializer_list<QWidget*>{ui.tbUndo, ui.tbExpand, ui.tbSave, ui.btnRefresh, ui.edAzCorr,
-                                                       ui.edAltCorr})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.tbUndo, ui.tbExpand, ui.tbSave, ui.btnRefresh, ui.edAzCorr, ui.edAltCorr})
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
     for (QAction* a : {ui.miSaveAs, ui.miSaveLimits, ui.miTextEditor})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
@@ -283,33 +303,59 @@ void TstMainWindow::captionsAndHints_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::newRow("miOpen") << "miOpen" << "&Open ...";
-    QTest::newRow("miSaveAs") << "miSaveAs" << "Save &As...";
-    QTest::newRow("miSaveLimits") << "miSaveLimits" << "Save &maxima and minima";
-    QTest::newRow("miExit") << "miExit" << "E&xit";
-    QTest::newRow("miVolts") << "miVolts" << "Only show &values with positive voltage";
-    QTest::newRow("miTextEditor") << "miTextEditor" << "Open log file in &Text editor";
-    QTest::newRow("miFit") << "miFit" << "&Fit polynomial curve to data";
-    QTest::newRow("miHelp") << "miHelp" << "&Help";
-    QTest::newRow("miAbout") << "miAbout" << "&About";
-    QTest::newRow("tbUndo") << "tbUndo" << "Undo";
-    QTest::newRow("tbExpand") << "tbExpand" << "Reset";
-    QTest::newRow("tbOpen") << "tbOpen" << "Read Log file";
-    QTest::newRow("tbSave") << "tbSave" << "Save current selection";
-    QTest::newRow("btnRefresh") << "btnRefresh" << "&Refresh";
-    QTest::newRow("rgHorizontal") << "rgHorizontal" << "Horizontal axis";
-    QTest::newRow("rgVertical") << "rgVertical" << "Vertical Axis";
+    QTest::newRow("miOpen") << "miOpen"
+                            << "&Open ...";
+    QTest::newRow("miSaveAs") << "miSaveAs"
+                              << "Save &As...";
+    QTest::newRow("miSaveLimits") << "miSaveLimits"
+                                  << "Save &maxima and minima";
+    QTest::newRow("miExit") << "miExit"
+                            << "E&xit";
+    QTest::newRow("miVolts") << "miVolts"
+                             << "Only show &values with positive voltage";
+    QTest::newRow("miTextEditor") << "miTextEditor"
+                                  << "Open log file in &Text editor";
+    QTest::newRow("miFit") << "miFit"
+                           << "&Fit polynomial curve to data";
+    QTest::newRow("miHelp") << "miHelp"
+                            << "&Help";
+    QTest::newRow("miAbout") << "miAbout"
+                             << "&About";
+    QTest::newRow("tbUndo") << "tbUndo"
+                            << "Undo";
+    QTest::newRow("tbExpand") << "tbExpand"
+                              << "Reset";
+    QTest::newRow("tbOpen") << "tbOpen"
+                            << "Read Log file";
+    QTest::newRow("tbSave") << "tbSave"
+                            << "Save current selection";
+    QTest::newRow("btnRefresh") << "btnRefresh"
+                                << "&Refresh";
+    QTest::newRow("rgHorizontal") << "rgHorizontal"
+                                  << "Horizontal axis";
+    QTest::newRow("rgVertical") << "rgVertical"
+                                << "Vertical Axis";
     // The panel's captions: each is one text, whatever line breaks the layout gives it.
-    QTest::newRow("lblAzCorr") << "lblAzCorr" << "Azimuth corr";
-    QTest::newRow("lblAltCorr") << "lblAltCorr" << "Altitude corr";
-    QTest::newRow("receiver title") << "lblReceiverTitle" << "Receiver information";
-    QTest::newRow("receiver row 1") << "lblReceiverRow1" << "Timer interval";
-    QTest::newRow("receiver row 2") << "lblReceiverRow2" << "IF Gain";
-    QTest::newRow("receiver row 3") << "lblReceiverRow3" << "DC Gain";
-    QTest::newRow("receiver row 4") << "lblReceiverRow4" << "Integration";
-    QTest::newRow("receiver row 5") << "lblReceiverRow5" << "Continuum Offset";
-    QTest::newRow("coefficients 1") << "lblCoeff1" << "No of coefficiants";
-    QTest::newRow("coefficients 2") << "lblCoeff2" << "in polynomial fit";
+    QTest::newRow("lblAzCorr") << "lblAzCorr"
+                               << "Azimuth corr";
+    QTest::newRow("lblAltCorr") << "lblAltCorr"
+                                << "Altitude corr";
+    QTest::newRow("receiver title") << "lblReceiverTitle"
+                                    << "Receiver information";
+    QTest::newRow("receiver row 1") << "lblReceiverRow1"
+                                    << "Timer interval";
+    QTest::newRow("receiver row 2") << "lblReceiverRow2"
+                                    << "IF Gain";
+    QTest::newRow("receiver row 3") << "lblReceiverRow3"
+                                    << "DC Gain";
+    QTest::newRow("receiver row 4") << "lblReceiverRow4"
+                                    << "Integration";
+    QTest::newRow("receiver row 5") << "lblReceiverRow5"
+                                    << "Continuum Offset";
+    QTest::newRow("coefficients 1") << "lblCoeff1"
+                                    << "No of coefficiants";
+    QTest::newRow("coefficients 2") << "lblCoeff2"
+                                    << "in polynomial fit";
 }
 
 void TstMainWindow::captionsAndHints()
@@ -485,8 +531,9 @@ void TstMainWindow::secondFileClearsReceiverLabels()
     form->openChosenFile(LogPath("small.log"));
     QCOMPARE(TFormControls(*form).lblDCGain->text(), QStringLiteral("10"));
     form->openChosenFile(LogPath("azonly.log"));
-    for (QLabel* l : {TFormControls(*form).lblDCGain, TFormControls(*form).lblTimerInterval, TFormControls(*form).lblIFGain, TFormControls(*form).lblIntegration,
-                      TFormControls(*form).lblOffset})
+    for (QLabel* l :
+         {TFormControls(*form).lblDCGain, TFormControls(*form).lblTimerInterval, TFormControls(*form).lblIFGain,
+          TFormControls(*form).lblIntegration, TFormControls(*form).lblOffset})
         QVERIFY2(l->text().isEmpty(), qPrintable(l->objectName()));
 }
 
@@ -495,12 +542,17 @@ void TstMainWindow::unreadableFileChangesNothing_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("reason");
     QTest::addColumn<bool>("loadFirst");
-    QTest::newRow("missing file after a file") << "missing.log" << "No such file or directory" << true;
-    QTest::newRow("a folder after a file") << "" << "Is a directory" << true;
-    QTest::newRow("missing file at first start") << "missing.log" << "No such file or directory" << false;
+    QTest::newRow("missing file after a file") << "missing.log"
+                                               << "No such file or directory" << true;
+    QTest::newRow("a folder after a file") << ""
+                                           << "Is a directory" << true;
+    QTest::newRow("missing file at first start") << "missing.log"
+                                                 << "No such file or directory" << false;
     // An empty reason: the file was read but held no record line.
-    QTest::newRow("file without records after a file") << "junk.log" << "" << true;
-    QTest::newRow("file without records at first start") << "junk.log" << "" << false;
+    QTest::newRow("file without records after a file") << "junk.log"
+                                                       << "" << true;
+    QTest::newRow("file without records at first start") << "junk.log"
+                                                         << "" << false;
 }
 
 void TstMainWindow::unreadableFileChangesNothing()
@@ -775,11 +827,16 @@ void TstMainWindow::correctionEditPutsBackInvalidText_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("correction");
-    QTest::newRow("a number") << "-25" << "-25" << -25;
-    QTest::newRow("empty text") << "" << "12" << 12;
-    QTest::newRow("a lone minus") << "-" << "12" << 12;
-    QTest::newRow("letters") << "x" << "12" << 12;
-    QTest::newRow("beyond 32 bits") << "99999999999" << "12" << 12;
+    QTest::newRow("a number") << "-25"
+                              << "-25" << -25;
+    QTest::newRow("empty text") << ""
+                                << "12" << 12;
+    QTest::newRow("a lone minus") << "-"
+                                  << "12" << 12;
+    QTest::newRow("letters") << "x"
+                             << "12" << 12;
+    QTest::newRow("beyond 32 bits") << "99999999999"
+                                    << "12" << 12;
 }
 
 void TstMainWindow::correctionEditPutsBackInvalidText()
@@ -804,10 +861,14 @@ void TstMainWindow::readout_data()
     // In the volts view the left edge is the first voltage record's time, 75,796,000 ms =
     // 21:03:16, and the bottom edge the smallest volts count. Count 1024 falls on records without
     // volts (i a multiple of 50, hence of 5), so the smallest is 1025 = 2.50244 V.
-    QTest::newRow("bottom-left corner") << QPoint(40, 410) << "Time 21:03:16" << "Volts 2.502";
-    QTest::newRow("top-right corner") << QPoint(560, 40) << "Time 21:09:54" << "Volts 2.620";
-    QTest::newRow("outside, left") << QPoint(20, 200) << "" << "";
-    QTest::newRow("outside, below") << QPoint(300, 430) << "" << "";
+    QTest::newRow("bottom-left corner") << QPoint(40, 410) << "Time 21:03:16"
+                                        << "Volts 2.502";
+    QTest::newRow("top-right corner") << QPoint(560, 40) << "Time 21:09:54"
+                                      << "Volts 2.620";
+    QTest::newRow("outside, left") << QPoint(20, 200) << ""
+                                   << "";
+    QTest::newRow("outside, below") << QPoint(300, 430) << ""
+                                    << "";
 }
 
 void TstMainWindow::readout()
@@ -827,7 +888,8 @@ void TstMainWindow::readout()
     QCOMPARE(form->Plot->cursor().shape(), horizontal.isEmpty() ? Qt::ArrowCursor : Qt::CrossCursor);
     // Inside the area both panels follow the pattern of their quantity.
     QTest::mouseMove(form->Plot, QPoint(300, 225));
-    QVERIFY(QRegularExpression("^Time \\d\\d:\\d\\d:\\d\\d$").match(TFormControls(*form).StatusPanel0->text()).hasMatch());
+    QVERIFY(
+        QRegularExpression("^Time \\d\\d:\\d\\d:\\d\\d$").match(TFormControls(*form).StatusPanel0->text()).hasMatch());
     QVERIFY(QRegularExpression("^Volts \\d+\\.\\d{3}$").match(TFormControls(*form).StatusPanel1->text()).hasMatch());
     // Over the tool bar the cursor is the arrow again.
     QWidget* toolBar = TFormControls(*form).ToolBar1;
@@ -979,7 +1041,9 @@ void TstMainWindow::largeFileReadHoldsOffCommands()
         sawReading = form->reading();
         captionDuringRead = TFormControls(*form).lblCaption->text();
         dialogShown = form->progressForm() && form->progressForm()->isVisible();
-        bytesLine = form->progressForm() ? form->progressForm()->findChild<QLabel*>(QStringLiteral("lblBytesRead"))->text() : QString();
+        bytesLine = form->progressForm()
+                        ? form->progressForm()->findChild<QLabel*>(QStringLiteral("lblBytesRead"))->text()
+                        : QString();
         nextPath_ = LogPath("small.log");
         form->miOpenClick();
         form->btnRefreshClick();
@@ -1013,7 +1077,8 @@ void TstMainWindow::largeFileReadHoldsOffCommands()
     QVERIFY(form->session().store().allUndo().empty());
     QVERIFY(!TFormControls(*form).miVolts->isChecked());
     QCOMPARE(form->plottedPoints().size(), form->session().store().allSamples().size());
-    QVERIFY(TFormControls(*form).pnlControl->isEnabled() && TFormControls(*form).ToolBar1->isEnabled() && form->menuBar()->isEnabled());
+    QVERIFY(TFormControls(*form).pnlControl->isEnabled() && TFormControls(*form).ToolBar1->isEnabled() &&
+            form->menuBar()->isEnabled());
     QFile::remove(big);
 }
 

@@ -174,11 +174,12 @@ void TstPlot::lineToClipsToArea_data()
     QTest::newRow("inside to outside ends at the right edge")
         << PlotPoint{20, 20} << PlotPoint{80, 20} << 30 << PixelList{{20, 20}, {49, 20}} << PixelList{{50, 20}};
     QTest::newRow("outside to inside starts at the right edge")
-        << PlotPoint{80, 25} << PlotPoint{20, 25} << 30 << PixelList{{50, 25}, {21, 25}} << PixelList{{20, 25}, {51, 25}};
+        << PlotPoint{80, 25} << PlotPoint{20, 25} << 30 << PixelList{{50, 25}, {21, 25}}
+        << PixelList{{20, 25}, {51, 25}};
     QTest::newRow("through the area between its two crossings")
         << PlotPoint{0, 30} << PlotPoint{80, 30} << 40 << PixelList{{10, 30}, {49, 30}} << PixelList{{9, 30}, {50, 30}};
-    QTest::newRow("above the area draws nothing") << PlotPoint{0, 5} << PlotPoint{80, 5} << 0 << PixelList{}
-                                                  << PixelList{{20, 5}};
+    QTest::newRow("above the area draws nothing")
+        << PlotPoint{0, 5} << PlotPoint{80, 5} << 0 << PixelList{} << PixelList{{20, 5}};
     // The segment meets the bottom edge's line at x = 63, right of the area: no crossing.
     QTest::newRow("crossing the bottom line beside the area")
         << PlotPoint{60, 30} << PlotPoint{70, 60} << 0 << PixelList{} << PixelList{{63, 40}};
@@ -220,9 +221,17 @@ void TstPlot::clearDrawsFrameAndArea()
         int x, y;
         QRgb colour;
     } expected[] = {
-        {0, 0, MarginTint},      {39, 200, MarginTint},   {40, 40, Black},    {300, 40, Black},
-        {559, 40, Black},        {560, 40, MarginTint},   {40, 409, Black},   {300, 409, Black},
-        {300, 410, MarginTint},  {41, 41, qRgb(255, 255, 255)},  {558, 408, qRgb(255, 255, 255)},
+        {0, 0, MarginTint},
+        {39, 200, MarginTint},
+        {40, 40, Black},
+        {300, 40, Black},
+        {559, 40, Black},
+        {560, 40, MarginTint},
+        {40, 409, Black},
+        {300, 409, Black},
+        {300, 410, MarginTint},
+        {41, 41, qRgb(255, 255, 255)},
+        {558, 408, qRgb(255, 255, 255)},
         {599, 449, MarginTint},
     };
     for (const auto& e : expected)
@@ -270,7 +279,8 @@ void TstPlot::drawTextIsOpaqueOnItsRegion()
         for (int px = 0; px < plot.Bitmap.width(); ++px) {
             const QRgb c = plot.Bitmap.pixel(px, py);
             if (!cell.contains(px, py)) {
-                QVERIFY2(c == untouched, qPrintable(QStringLiteral("(%1,%2) outside the cell changed").arg(px).arg(py)));
+                QVERIFY2(c == untouched,
+                         qPrintable(QStringLiteral("(%1,%2) outside the cell changed").arg(px).arg(py)));
                 continue;
             }
             QVERIFY2(c != untouched, qPrintable(QStringLiteral("(%1,%2) inside the cell not filled").arg(px).arg(py)));
@@ -347,7 +357,8 @@ void TstPlot::fastSamplesMatchEverySegment_data()
     // Runs in one column ending on a strict extreme, with and without a segment after them.
     add("run ends on its maximum", {{100, 200}, {100, 210}, {100, 190}, {100, 220}});
     add("run ends on its minimum then leaves", {{100, 200}, {100, 210}, {100, 180}, {101, 205}});
-    add("run revisits its extremes", {{99, 150}, {100, 200}, {100, 150}, {100, 250}, {100, 150}, {100, 250}, {120, 60}});
+    add("run revisits its extremes",
+        {{99, 150}, {100, 200}, {100, 150}, {100, 250}, {100, 150}, {100, 250}, {120, 60}});
     add("one sample", {{300, 200}});
     add("all on the area's corner", {{40, 410}, {40, 410}, {40, 410}});
     add("on the edges", {{40, 40}, {560, 40}, {560, 410}, {40, 410}, {40, 40}, {300, 410}, {560, 225}});

@@ -85,7 +85,8 @@ private slots:
             QVERIFY(form->miFrameIcrs->isChecked());
             QVERIFY(!form->miFrameClassic->isChecked());
             const double icrsDec = form->session().store().allSamples()[0][Declination];
-            QVERIFY2(std::fabs(icrsDec - (360.0 + FirstIcrsDec)) * 3600.0 < 0.01, qPrintable(QString::number(icrsDec, 'g', 12)));
+            QVERIFY2(std::fabs(icrsDec - (360.0 + FirstIcrsDec)) * 3600.0 < 0.01,
+                     qPrintable(QString::number(icrsDec, 'g', 12)));
             QVERIFY(std::fabs(icrsDec - classicDec) * 3600.0 > 1.0);
             // The status bar names the frame, beside the two read-out panels, within the window.
             QVERIFY(!form->lblFrame->isHidden());
@@ -105,7 +106,8 @@ private slots:
             auto form = MakeForm();
             QVERIFY(form->miFrameIcrs->isChecked());
             QVERIFY(form->openLogFile(LogPath()));
-            QVERIFY(std::fabs(form->session().store().allSamples()[0][Declination] - (360.0 + FirstIcrsDec)) * 3600.0 < 0.01);
+            QVERIFY(std::fabs(form->session().store().allSamples()[0][Declination] - (360.0 + FirstIcrsDec)) * 3600.0 <
+                    0.01);
             // Back to classic: the classic samples again, and the panel goes.
             form->miFrameClassic->trigger();
             const Sample classic = deriveSample({43200000, 16384, 2731, 1024}, 0, 0, 45371.0, CurrentSite());
@@ -121,8 +123,8 @@ private slots:
         QTest::addColumn<double>("shiftArcsec");
         // 0.5 s of Earth rotation is 0.5 x 15.041" of right ascension.
         QTest::newRow("viewer's DUT1") << QByteArray("[Driftline]\r\nFrame=1\r\nDUT1=0.5\r\n") << 7.52;
-        QTest::newRow("another section's DUT1") << QByteArray("[Driftline]\r\nFrame=1\r\n[Position]\r\nDUT1=0.5\r\n")
-                                                 << 0.0;
+        QTest::newRow("another section's DUT1")
+            << QByteArray("[Driftline]\r\nFrame=1\r\n[Position]\r\nDUT1=0.5\r\n") << 0.0;
     }
     void dut1ComesFromTheViewersSection()
     {
@@ -161,7 +163,9 @@ private slots:
                 return saved;
             };
             QStringList errors;
-            form->saveCommands->seams.showError = [&](QWidget*, const QString&, const QString& text) { errors << text; };
+            form->saveCommands->seams.showError = [&](QWidget*, const QString&, const QString& text) {
+                errors << text;
+            };
             form->tbSaveClick();
             QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
             QCOMPARE(filter, QStringLiteral("FITS table (*.fits);;Any (*.*)"));

@@ -17,7 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path PathOf(const QString& folder) { return fs::path(folder.toStdString()); }
+fs::path PathOf(const QString& folder)
+{
+    return fs::path(folder.toStdString());
+}
 
 void Touch(const fs::path& file, const std::string& text = "")
 {
@@ -33,21 +36,31 @@ class TestSuiteChooser : public QObject {
 private slots:
     void chooserAnswers_data()
     {
-        QTest::addColumn<QString>("button");     // which button the user presses
-        QTest::addColumn<QString>("picked");     // the folder the folder dialog returns, below the scratch folder
-        QTest::addColumn<QString>("prepare");    // "suite": picked/ZVK.ini exists; "logs": picked is a suite's Logs
+        QTest::addColumn<QString>("button");   // which button the user presses
+        QTest::addColumn<QString>("picked");   // the folder the folder dialog returns, below the scratch folder
+        QTest::addColumn<QString>("prepare");  // "suite": picked/ZVK.ini exists; "logs": picked is a suite's Logs
         QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("root");       // expected root, below the scratch folder
-        QTest::addColumn<bool>("refused");       // the problem line is shown
+        QTest::addColumn<QString>("root");  // expected root, below the scratch folder
+        QTest::addColumn<bool>("refused");  // the problem line is shown
 
-        QTest::newRow("existing suite") << "btnExisting" << "Suite" << "suite" << true << "Suite" << false;
-        QTest::newRow("Logs of a suite means the suite") << "btnExisting" << "Suite/Logs" << "logs" << true << "Suite"
-                                                          << false;
-        QTest::newRow("existing folder without ZVK.ini") << "btnExisting" << "Plain" << "" << false << "" << true;
-        QTest::newRow("folder dialog cancelled") << "btnExisting" << "" << "" << false << "" << false;
-        QTest::newRow("new suite") << "btnCreate" << "New Suite" << "" << true << "New Suite" << false;
-        QTest::newRow("new suite over an existing one") << "btnCreate" << "Suite" << "suite" << true << "Suite"
-                                                         << false;
+        QTest::newRow("existing suite") << "btnExisting"
+                                        << "Suite"
+                                        << "suite" << true << "Suite" << false;
+        QTest::newRow("Logs of a suite means the suite") << "btnExisting"
+                                                         << "Suite/Logs"
+                                                         << "logs" << true << "Suite" << false;
+        QTest::newRow("existing folder without ZVK.ini") << "btnExisting"
+                                                         << "Plain"
+                                                         << "" << false << "" << true;
+        QTest::newRow("folder dialog cancelled") << "btnExisting"
+                                                 << ""
+                                                 << "" << false << "" << false;
+        QTest::newRow("new suite") << "btnCreate"
+                                   << "New Suite"
+                                   << "" << true << "New Suite" << false;
+        QTest::newRow("new suite over an existing one") << "btnCreate"
+                                                        << "Suite"
+                                                        << "suite" << true << "Suite" << false;
     }
 
     void chooserAnswers()
@@ -103,11 +116,13 @@ private slots:
         QTemporaryDir scratch;
         const fs::path file = PathOf(scratch.path()) / "a file";
         Touch(file, "x");
-        TSuiteChooser chooser(
-            [&](QWidget*, const QString&, const QString&) { return QString::fromStdString((file / "Suite").string()); });
+        TSuiteChooser chooser([&](QWidget*, const QString&, const QString&) {
+            return QString::fromStdString((file / "Suite").string());
+        });
         chooser.createNew();
         QVERIFY(chooser.result() != QDialog::Accepted);
-        QVERIFY2(chooser.problem().startsWith(QStringLiteral("Cannot create a suite in")), qPrintable(chooser.problem()));
+        QVERIFY2(chooser.problem().startsWith(QStringLiteral("Cannot create a suite in")),
+                 qPrintable(chooser.problem()));
         QVERIFY(chooser.chosenRoot().empty());
     }
 
@@ -145,7 +160,9 @@ private slots:
 
         // A declined question gives no root and remembers nothing new.
         const fs::path otherConfig = base / "other" / "driftline.conf";
-        QCOMPARE(ViewerSuiteRoot(TRootInputs{}, [] { return fs::path(); }, otherConfig), fs::path());
+        QCOMPARE(ViewerSuiteRoot(
+                     TRootInputs{}, [] { return fs::path(); }, otherConfig),
+                 fs::path());
         QVERIFY(!fs::exists(otherConfig));
     }
 
@@ -157,13 +174,27 @@ private slots:
         QTest::addColumn<QString>("problem");
         QTest::addColumn<bool>("version");
 
-        QTest::newRow("log only") << QStringList{"/s/Logs/a.log"} << "" << "/s/Logs/a.log" << "" << false;
-        QTest::newRow("root and log") << QStringList{"--root", "/s", "a.log"} << "/s" << "a.log" << "" << false;
-        QTest::newRow("root=") << QStringList{"--root=/s"} << "/s" << "" << "" << false;
-        QTest::newRow("toolkit option skipped") << QStringList{"-style", "a.log"} << "" << "a.log" << "" << false;
-        QTest::newRow("root without folder") << QStringList{"--root"} << "" << "" << "--root needs a folder" << false;
-        QTest::newRow("empty root") << QStringList{"--root="} << "" << "" << "--root needs a folder" << false;
-        QTest::newRow("version") << QStringList{"--version"} << "" << "" << "" << true;
+        QTest::newRow("log only") << QStringList{"/s/Logs/a.log"} << ""
+                                  << "/s/Logs/a.log"
+                                  << "" << false;
+        QTest::newRow("root and log") << QStringList{"--root", "/s", "a.log"} << "/s"
+                                      << "a.log"
+                                      << "" << false;
+        QTest::newRow("root=") << QStringList{"--root=/s"} << "/s"
+                               << ""
+                               << "" << false;
+        QTest::newRow("toolkit option skipped") << QStringList{"-style", "a.log"} << ""
+                                                << "a.log"
+                                                << "" << false;
+        QTest::newRow("root without folder") << QStringList{"--root"} << ""
+                                             << ""
+                                             << "--root needs a folder" << false;
+        QTest::newRow("empty root") << QStringList{"--root="} << ""
+                                    << ""
+                                    << "--root needs a folder" << false;
+        QTest::newRow("version") << QStringList{"--version"} << ""
+                                 << ""
+                                 << "" << true;
     }
 
     void viewerCommandLine()
@@ -204,12 +235,15 @@ private slots:
         const QString help = scratch.filePath(QStringLiteral("help"));
         Touch(PathOf(help) / "index.html", "<html>installed</html>");
         Touch(PathOf(help) / "axes.html", "<html>installed</html>");
-        QCOMPARE(HelpUrlIn(help, QStringLiteral("axes.html#horizontal")).toLocalFile(), help + QStringLiteral("/axes.html"));
+        QCOMPARE(HelpUrlIn(help, QStringLiteral("axes.html#horizontal")).toLocalFile(),
+                 help + QStringLiteral("/axes.html"));
         QCOMPARE(HelpUrlIn(help, QStringLiteral("axes.html#horizontal")).fragment(), QStringLiteral("horizontal"));
-        QCOMPARE(HelpUrlIn(help, QStringLiteral("index.html")), QUrl::fromLocalFile(help + QStringLiteral("/index.html")));
+        QCOMPARE(HelpUrlIn(help, QStringLiteral("index.html")),
+                 QUrl::fromLocalFile(help + QStringLiteral("/index.html")));
         // A page the installed copy lacks, and no installed copy at all, come from the program itself.
         QCOMPARE(HelpUrlIn(help, QStringLiteral("fit.html")), QUrl(QStringLiteral("qrc:/help/fit.html")));
-        QCOMPARE(HelpUrlIn(QString(), QStringLiteral("zoom.html#undo")), QUrl(QStringLiteral("qrc:/help/zoom.html#undo")));
+        QCOMPARE(HelpUrlIn(QString(), QStringLiteral("zoom.html#undo")),
+                 QUrl(QStringLiteral("qrc:/help/zoom.html#undo")));
     }
 };
 

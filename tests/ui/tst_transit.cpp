@@ -121,10 +121,11 @@ void TstTransit::useThisAzimuthCorrectionAppliesItAndRefreshes()
     // the new correction less the logged 12.
     QCOMPARE(form.session().store().voltageSamples().size(), form.session().store().voltageRecords().size());
     QVERIFY(form.session().store().allUndo().empty());
-    for (std::size_t i : {std::size_t{0}, form.session().store().allRecords().size() / 2, form.session().store().allRecords().size() - 1}) {
-        const double expected =
-            (static_cast<double>(form.session().store().allRecords()[i].azimuthCounts) + static_cast<double>(correction - 12)) *
-            DegreesPerCount;
+    for (std::size_t i : {std::size_t{0}, form.session().store().allRecords().size() / 2,
+                          form.session().store().allRecords().size() - 1}) {
+        const double expected = (static_cast<double>(form.session().store().allRecords()[i].azimuthCounts) +
+                                 static_cast<double>(correction - 12)) *
+                                DegreesPerCount;
         QCOMPARE(form.session().store().allSamples()[i][Azimuth], expected);
     }
     QVERIFY(!apply->isEnabled());

@@ -151,8 +151,8 @@ public:
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 auto* box = qobject_cast<QMessageBox*>(w);
                 if (box && box->isVisible()) {
-                    boxes.push_back({box->windowTitle(), box->text(),
-                                     box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
+                    boxes.push_back(
+                        {box->windowTitle(), box->text(), box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
                     box->done(QMessageBox::Ok);
                 }
             }
@@ -402,8 +402,8 @@ void TstViewerIntegration::controllerAnnouncesAndOpensByIndex()
     // Index 2 is beyond the two logs; the rest is not a message at all. None opens anything.
     QCOMPARE(RunCli(ControllerArgs() + QStringList{QStringLiteral("open"), QStringLiteral("2")}).exitCode, 0);
     const QString socket = form->controllerLink->socketPath();
-    for (const char* garbage : {"LogFile Index\tone\t0\n", "LogFile Index\t-1\t0\n", "garbage\n",
-                                "LogFile Index 0 0\n", "\n", "LogFile Index\t0"}) {
+    for (const char* garbage : {"LogFile Index\tone\t0\n", "LogFile Index\t-1\t0\n", "garbage\n", "LogFile Index 0 0\n",
+                                "\n", "LogFile Index\t0"}) {
         QVERIFY2(SendControllerLine(socket.toStdString(), garbage, false, 2000).sent, garbage);
     }
     QTest::qWait(500);
@@ -600,8 +600,7 @@ void TstViewerIntegration::fitFillsTheWindowAndDrawsTheCurve()
     QVERIFY2(r > 0.99 && r <= 1.0, qPrintable(lines[0]));
     QCOMPARE(lines[0].section(QLatin1Char('.'), 1).size(), 5);
     // The hump is a parabola sampled in whole volts counts: three terms explain nearly all of it.
-    const std::vector<double> expected =
-        ReferenceFit(form->plottedPoints().pixelX, form->plottedPoints().pixelY, 3);
+    const std::vector<double> expected = ReferenceFit(form->plottedPoints().pixelX, form->plottedPoints().pixelY, 3);
     for (int i = 0; i < 3; ++i) {
         const QString prefix = QStringLiteral("a%1 = ").arg(i);
         QVERIFY2(lines[i + 1].startsWith(prefix), qPrintable(lines[i + 1]));
@@ -664,16 +663,30 @@ void TstViewerIntegration::savesEqualTheHeadlessSession_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("tool button, csv") << "tbSave" << "rbCommaSeparated" << "csv"
+    QTest::newRow("tool button, csv") << "tbSave"
+                                      << "rbCommaSeparated"
+                                      << "csv"
                                       << "Comma separated values (*.csv);;Any (*.*)";
-    QTest::newRow("Save As, csv") << "miSaveAs" << "rbCommaSeparated" << "csv"
+    QTest::newRow("Save As, csv") << "miSaveAs"
+                                  << "rbCommaSeparated"
+                                  << "csv"
                                   << "Comma separated values (*.csv);;Any (*.*)";
-    QTest::newRow("tool button, txt") << "tbSave" << "rbSpaceSeparated" << "txt"
+    QTest::newRow("tool button, txt") << "tbSave"
+                                      << "rbSpaceSeparated"
+                                      << "txt"
                                       << "Space separated values (*.txt);;Any (*.*)";
-    QTest::newRow("Save As, txt") << "miSaveAs" << "rbSpaceSeparated" << "txt"
+    QTest::newRow("Save As, txt") << "miSaveAs"
+                                  << "rbSpaceSeparated"
+                                  << "txt"
                                   << "Space separated values (*.txt);;Any (*.*)";
-    QTest::newRow("tool button, dat") << "tbSave" << "rbBinary" << "dat" << "Data file (*.dat);;Any (*.*)";
-    QTest::newRow("Save As, dat") << "miSaveAs" << "rbBinary" << "dat" << "Data file (*.dat);;Any (*.*)";
+    QTest::newRow("tool button, dat") << "tbSave"
+                                      << "rbBinary"
+                                      << "dat"
+                                      << "Data file (*.dat);;Any (*.*)";
+    QTest::newRow("Save As, dat") << "miSaveAs"
+                                  << "rbBinary"
+                                  << "dat"
+                                  << "Data file (*.dat);;Any (*.*)";
 }
 
 void TstViewerIntegration::savesEqualTheHeadlessSession()
@@ -767,8 +780,8 @@ void TstViewerIntegration::limitsEqualTheHeadlessSession()
     TLogSession headless;
     ZoomVoltsHeadless(headless);
     const QByteArray written = ReadAll(target);
-    QCOMPARE(written, QByteArray::fromStdString(LimitsReportText(headless.store().voltageSamples(),
-                                                                 headless.store().allSamples())));
+    QCOMPARE(written, QByteArray::fromStdString(
+                          LimitsReportText(headless.store().voltageSamples(), headless.store().allSamples())));
     QVERIFY(written.startsWith("Values with positive voltage\r\n"
                                "Name,,Time,Azimuth,Altitude,Right ascension,Declination,Beta,Lambda,Volts\r\n"
                                "Time,Minimum,"));

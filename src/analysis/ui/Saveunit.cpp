@@ -100,8 +100,7 @@ SaveSeams DefaultSaveSeams()
 TSaveCommands::TSaveCommands(QWidget* window, std::filesystem::path iniFile, SaveSeams replacements)
     : seams(std::move(replacements)), window_(window), iniFile_(std::move(iniFile)),
       filter_(QStringLiteral("Comma separated file(*.csv)"))
-{
-}
+{}
 
 TSaveCommands::~TSaveCommands()
 {

@@ -93,7 +93,8 @@ public:
     SaveSeams seams;
 
 private:
-    bool WriteChecked(const QString& path, const std::function<bool(const std::filesystem::path&, std::string&)>& write);
+    bool WriteChecked(const QString& path,
+                      const std::function<bool(const std::filesystem::path&, std::string&)>& write);
 
     QWidget* window_;
     std::filesystem::path iniFile_;

@@ -28,8 +28,8 @@ void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p)
 
 void DrawLabels(TPlotCanvas& plot, const TPlotView& view, bool p)
 {
-    const PlotLabels labels =
-        view.labels(p, [&plot](const std::string& text) { return plot.TextWidth(QString::fromStdString(text)); });
+    const PlotLabels labels = view.labels(
+        p, [&plot](const std::string& text) { return plot.TextWidth(QString::fromStdString(text)); });
     for (const PlotLabel& label : labels)
         plot.DrawText(QString::fromStdString(label.text), label.x, label.y, label.angle);
 }
@@ -205,8 +205,7 @@ void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode)
         return;
     const PlotRect& a = plot.Area;
     const bool areaInBitmap = a.left >= 0 && a.top >= 0 && a.right < plot.Bitmap.width() &&
-                              a.bottom < plot.Bitmap.height() &&
-                              plot.Bitmap.format() == QImage::Format_RGB32;
+                              a.bottom < plot.Bitmap.height() && plot.Bitmap.format() == QImage::Format_RGB32;
     if (mode == DrawMode::EverySegment || !areaInBitmap) {
         DrawEverySegment(plot, points);
         return;

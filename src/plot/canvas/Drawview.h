@@ -23,7 +23,10 @@ inline const QColor SampleColor{255, 0, 0};
 // each sample; Fast writes the segments between points inside the area straight into the bitmap
 // and joins consecutive points that share a pixel column to that column's first, lowest, highest
 // and last point, which covers exactly the same pixels.
-enum class DrawMode { Fast, EverySegment };
+enum class DrawMode {
+    Fast,
+    EverySegment
+};
 
 // The redraw for the view's horizontal and vertical quantities in view p (positive-voltage
 // scales when p). Refills points with what was plotted.

@@ -55,18 +55,12 @@ void RasterCanvasLine(QImage& image, PlotPoint a, PlotPoint b, QRgb colour)
         return;
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
-    WalkQtLine(a, b, [&](int x, int y) {
-        reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
-    });
+    WalkQtLine(a, b, [&](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour; });
 }
 
 TPlotCanvas::TPlotCanvas(const PlotRect& bounds)
-    : Bitmap(bounds.right - bounds.left, bounds.bottom - bounds.top, QImage::Format_RGB32),
-      Area(bounds),
-      MarginColor(Qt::white),
-      AreaColor(Qt::white),
-      Pen(QColor(Qt::black)),
-      BrushColor(Qt::white)
+    : Bitmap(bounds.right - bounds.left, bounds.bottom - bounds.top, QImage::Format_RGB32), Area(bounds),
+      MarginColor(Qt::white), AreaColor(Qt::white), Pen(QColor(Qt::black)), BrushColor(Qt::white)
 {
     Font.setBold(true);
     Font.setPixelSize(PlotFontPixelSize);

@@ -87,8 +87,7 @@ bool SavePlotPng(const TPlotCanvas& plot, const std::filesystem::path& out, std:
         error = "cannot encode the picture as PNG";
         return false;
     }
-    return WriteFileAtomically(out, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                               error);
+    return WriteFileAtomically(out, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
 }
 
 }  // namespace driftline

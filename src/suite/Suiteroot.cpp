@@ -93,7 +93,7 @@ TRootInputs GatherRootInputs(const fs::path& rootOption, const fs::path& logArgu
 
 fs::path ConfigFilePathFor(const char* xdgConfigHome, const char* home)
 {
-    // Relative values are to be ignored (XDG Base Directory Specification, "Environment variables").
+    // Relative values are to be ignored (the XDG base-directory rules for these variables).
     fs::path base;
     if (xdgConfigHome && *xdgConfigHome && fs::path(xdgConfigHome).is_absolute())
         base = xdgConfigHome;

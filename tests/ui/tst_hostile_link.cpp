@@ -4,6 +4,7 @@
 #include "app/Mainunit.h"
 #include "suite/Controllerprotocol.h"
 #include "suite/Globalunit.h"
+#include "ui/Rawpeer.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -19,29 +20,10 @@
 
 using namespace driftline;
 namespace fs = std::filesystem;
+using driftline::testing::ConnectRaw;
+using driftline::testing::Spin;
 
 namespace {
-
-void Spin(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-int ConnectRaw(const QString& socketPath)
-{
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.toLocal8Bit().constData());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 // True when the viewer has hung up on fd (a read gives end of file rather than "would block").
 bool HungUp(int fd)

@@ -3,6 +3,7 @@
 #include "app/Controllerlink.h"
 #include "suite/Controllerprotocol.h"
 #include "suite/Globalunit.h"
+#include "ui/Rawpeer.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -16,36 +17,15 @@
 
 using namespace driftline;
 namespace fs = std::filesystem;
+using driftline::testing::ConnectRaw;
+using driftline::testing::Spin;
 
 namespace {
-
-// Spins the event loop for ms milliseconds, so the link can serve its peers meanwhile.
-void Spin(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 // Sends one raw line (or any bytes) to the viewer's socket as a peer would.
 bool SendRaw(const QString& socketPath, const std::string& bytes)
 {
     return SendControllerLine(socketPath.toStdString(), bytes, false, 2000).sent;
-}
-
-// A raw peer that connects and then does what the test says.
-int ConnectRaw(const QString& socketPath)
-{
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.toLocal8Bit().constData());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 }  // namespace

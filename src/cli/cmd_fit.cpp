@@ -6,10 +6,12 @@
 #include "plot/Viewunit.h"
 
 #include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotexport.h"
 #include "plot/canvas/Plotrender.h"
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,7 @@ namespace {
 
 const char* const FitUsage =
     "usage: driftline-cli fit LOG --x Q --y Q --coeffs N [--volts-only] [--band X0:X1]... [--size WxH]\n"
-    "                         [-o OUT.png] [--root DIR | --ini FILE]\n"
+    "                         [-o OUT.png|OUT.svg|OUT.pdf] [--root DIR | --ini FILE]\n"
     "\n"
     "Reads LOG, fits a polynomial of N coefficients (1 to 20) to the pixel positions of the plotted\n"
     "points (pixel y as a polynomial in pixel x, y growing downwards) and prints the lines the fit\n"
@@ -32,7 +34,8 @@ const char* const FitUsage =
     "  --volts-only   the view of the records that carried volts (when the log has any)\n"
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
     "  --size WxH     plot control size in pixels (default 600x450)\n"
-    "  -o OUT.png     also write the plot with the fitted curve and its peak marker in blue\n" DRIFTLINE_POSITION_USAGE;
+    "  -o OUT         also write the plot with the fitted curve and its peak marker in blue, as PNG,\n"
+    "                 SVG or PDF by the extension (.png, .svg, .pdf)\n" DRIFTLINE_POSITION_USAGE;
 
 int RunFitCli(const std::vector<std::string>& args)
 {
@@ -51,6 +54,15 @@ int RunFitCli(const std::vector<std::string>& args)
     std::int64_t coeffs = 0;
     if (!ParseInt64(options.value("--coeffs"), coeffs) || coeffs < MinFitCoefficients || coeffs > MaxFitCoefficients)
         return UsageError("fit", FitUsage, "--coeffs must be a whole number from 1 to 20");
+    PictureFormat format = PictureFormat::Png;
+    if (!options.output.empty()) {
+        const std::optional<PictureFormat> named = PictureFormatFor(options.output);
+        if (!named)
+            return UsageError("fit", FitUsage,
+                              "cannot tell the picture format of '" + options.output.string() + "': name it " +
+                                  PictureFormatNames);
+        format = *named;
+    }
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("fit", FitUsage, "band ends must be pixel columns");
@@ -68,7 +80,9 @@ int RunFitCli(const std::vector<std::string>& args)
         outcome = session.fit(static_cast<int>(coeffs));
         DrawFitCurve(*plot, outcome.curve);
         std::string error;
-        if (!SavePlotPng(*plot, options.output, error)) {
+        const bool saved = format == PictureFormat::Png ? SavePlotPng(*plot, options.output, error)
+                                                        : SavePlotPicture(*plot, options.output, format, error);
+        if (!saved) {
             std::fprintf(stderr, "driftline-cli fit: cannot save %s: %s\n", options.output.string().c_str(),
                          error.c_str());
             return 1;

@@ -1,12 +1,14 @@
 // driftline-cli plot: the picture the viewer's plot shows, drawn by the same
-// canvas code on the offscreen platform, written as PNG.
+// canvas code on the offscreen platform, written as PNG, SVG or PDF by the output's extension.
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
 #include "plot/Viewunit.h"
+#include "plot/canvas/Plotexport.h"
 #include "plot/canvas/Plotrender.h"
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,10 +19,11 @@ namespace {
 
 const char* const PlotUsage =
     "usage: driftline-cli plot LOG --x Q --y Q [--volts-only] [--band X0:X1]... [--size WxH]\n"
-    "                          [--root DIR | --ini FILE] -o OUT.png\n"
+    "                          [--root DIR | --ini FILE] -o OUT.png|OUT.svg|OUT.pdf\n"
     "\n"
-    "Reads LOG and writes the plot the viewer would show for it as a PNG picture: frame, grid,\n"
-    "labels and the red line through the samples, after the given zooms.\n"
+    "Reads LOG and writes the plot the viewer would show for it: frame, grid, labels and the red\n"
+    "line through the samples, after the given zooms. The output's extension picks the format: a\n"
+    "PNG picture, or an SVG or PDF drawing whose lines are paths and whose labels are text.\n"
     "\n"
     "  --x Q, --y Q   horizontal and vertical quantity: Time, Azimuth, Altitude, RightAscension,\n"
     "                 Declination, Beta, Lambda, Volts (or the caption, or 0..7)\n"
@@ -30,7 +33,7 @@ const char* const PlotUsage =
     "  --size WxH     plot control size in pixels (default 600x450)\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
-    "  -o OUT.png     the picture to write (replaced if it exists)\n" DRIFTLINE_POSITION_USAGE;
+    "  -o OUT         the picture to write (replaced if it exists): .png, .svg or .pdf\n" DRIFTLINE_POSITION_USAGE;
 
 int RunPlot(const std::vector<std::string>& args)
 {
@@ -46,6 +49,11 @@ int RunPlot(const std::vector<std::string>& args)
         return UsageError("plot", PlotUsage, !options.x ? "--x is required" : "--y is required");
     if (options.output.empty())
         return UsageError("plot", PlotUsage, "-o OUT.png is required");
+    const std::optional<PictureFormat> format = PictureFormatFor(options.output);
+    if (!format)
+        return UsageError("plot", PlotUsage,
+                          "cannot tell the picture format of '" + options.output.string() + "': name it " +
+                              PictureFormatNames);
     std::vector<std::pair<std::int32_t, std::int32_t>> bands;
     if (!BandColumns(options, bands))
         return UsageError("plot", PlotUsage, "band ends must be pixel columns");
@@ -60,7 +68,10 @@ int RunPlot(const std::vector<std::string>& args)
     TOffscreenSession offscreen;
     const auto plot = RenderSession(session);
     std::string error;
-    if (!SavePlotPng(*plot, options.output, error)) {
+    // PNG keeps the classic encoder's bytes; SVG and PDF draw the canvas's record.
+    const bool saved = *format == PictureFormat::Png ? SavePlotPng(*plot, options.output, error)
+                                                     : SavePlotPicture(*plot, options.output, *format, error);
+    if (!saved) {
         std::fprintf(stderr, "driftline-cli plot: cannot write %s: %s\n", options.output.string().c_str(),
                      error.c_str());
         return 1;
@@ -68,7 +79,7 @@ int RunPlot(const std::vector<std::string>& args)
     return read.status == TReadResult::Ok ? 0 : 1;
 }
 
-const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG picture", PlotUsage, RunPlot});
+const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG, SVG or PDF picture", PlotUsage, RunPlot});
 
 }  // namespace
 

@@ -127,6 +127,7 @@ TReadResult TLogSession::read(const std::filesystem::path& log, TProgressModel* 
         return result;
     path_ = log;
     plottedPoints_.clear();
+    nearestStale_ = true;
     rescale();
     return result;
 }
@@ -136,6 +137,7 @@ void TLogSession::adoptSamples(SampleList all, SampleList voltage)
     drag_.cancel();
     store_.adoptSamples(std::move(all), std::move(voltage));
     plottedPoints_.clear();
+    nearestStale_ = true;
     rescale();
 }
 
@@ -148,6 +150,7 @@ void TLogSession::setAxes(Quantity horizontal, Quantity vertical)
 void TLogSession::computePlottedPoints()
 {
     view_.computePlottedPoints(activeSamples(), positiveVoltageView_, plottedPoints_);
+    nearestStale_ = true;
 }
 
 bool TLogSession::releaseZoomDrag()
@@ -222,6 +225,7 @@ TReadResult TLogSession::readFollowed(const std::filesystem::path& log, TProgres
         return result;
     path_ = log;
     plottedPoints_.clear();
+    nearestStale_ = true;
     rescale();
     if (follower->following())
         follower_ = std::move(follower);
@@ -250,6 +254,7 @@ TFollowStep TLogSession::takeArrived(TProgressModel* progress)
         // Read again from the start: nothing of the lists drawn before is left.
         drag_.cancel();
         plottedPoints_.clear();
+        nearestStale_ = true;
         rescale();
     }
     return step;
@@ -265,6 +270,7 @@ bool TLogSession::growScalesToArrived()
 
 void TLogSession::extendPlottedPoints(bool horizontalChanged, bool verticalChanged)
 {
+    nearestStale_ = true;
     view_.extendPlottedPoints(activeSamples(), positiveVoltageView_, plottedPoints_, horizontalChanged,
                               verticalChanged);
 }
@@ -272,6 +278,18 @@ void TLogSession::extendPlottedPoints(bool horizontalChanged, bool verticalChang
 FitOutcome TLogSession::fit(int coeffCount)
 {
     return RunFit(plottedPoints_, coeffCount, fitCoefficients_);
+}
+
+std::optional<std::size_t> TLogSession::nearestPlottedPoint(std::int32_t x, std::int32_t y)
+{
+    if (nearestStale_) {
+        nearest_.build(plottedPoints_);
+        nearestStale_ = false;
+    }
+    const std::optional<std::size_t> k = nearest_.nearest(x, y);
+    if (!k || *k >= plottedPoints_.size())
+        return std::nullopt;
+    return k;
 }
 
 }  // namespace driftline

@@ -15,10 +15,12 @@
 // A session never draws: the canvas draws a session's view (see plot/canvas/Drawview.h).
 // Opening another file is done on a fresh session (nextSession), which takes the place of the
 // current one only when it holds samples, so a failed open leaves everything as it was.
+#include "analysis/Fitpeak.h"
 #include "analysis/Fitunit.h"
 #include "logdata/Logreader.h"
 #include "logdata/Samplestore.h"
 #include "plot/AxisScale.h"
+#include "plot/Nearestpoint.h"
 #include "plot/PlotRect.h"
 #include "plot/Viewunit.h"
 
@@ -142,8 +144,17 @@ public:
     // What the latest redraw plotted; computePlottedPoints brings it up to date with the view
     // without drawing (the canvas's redraw does the same while drawing).
     const PlottedPoints& plottedPoints() const { return plottedPoints_; }
-    PlottedPoints& plottedPointsForRedraw() { return plottedPoints_; }
+    PlottedPoints& plottedPointsForRedraw()
+    {
+        nearestStale_ = true;
+        return plottedPoints_;
+    }
     void computePlottedPoints();
+
+    // The plotted point nearest to pixel (x, y) of the control (the earliest of equals): its
+    // index into plottedPoints and activeSamples. Nothing without plotted points. The search
+    // index is built on the first question after the points changed.
+    std::optional<std::size_t> nearestPlottedPoint(std::int32_t x, std::int32_t y);
 
     // Read-out texts of the mouse at (x, y): empty outside the area's columns (rows).
     std::string readoutTextX(std::int32_t x) const { return view_.ReadoutTextX(x, positiveVoltageView_); }
@@ -215,12 +226,20 @@ public:
     // extended to coeffCount and, when the fit succeeds, replaced by its result.
     FitOutcome fit(int coeffCount);
     const std::vector<double>& fitCoefficients() const { return fitCoefficients_; }
+    // Where a fitted curve peaks, on the current view's axes, in the plotted quantities' units.
+    FitPeak fitPeak(const FitCurve& curve) const
+    {
+        return FitPeakPosition(curve, view_.horizontalMap(positiveVoltageView_),
+                               view_.verticalMap(positiveVoltageView_));
+    }
 
 private:
     TSampleStore store_;
     TPlotView view_;
     bool positiveVoltageView_ = false;
     PlottedPoints plottedPoints_;
+    TNearestPoints nearest_;
+    bool nearestStale_ = true;
     std::vector<double> fitCoefficients_;
     TZoomDrag drag_;
     std::filesystem::path path_;

@@ -179,8 +179,10 @@ private:
         const PlotPoint a = plot_.LastPoint;
         if (area_.Contains(a) && area_.Contains(p)) {
             const bool isLong = std::max(std::abs(p.x - a.x), std::abs(p.y - a.y)) >= LongSegmentPixels;
-            if (!isLong || drawn_.Insert(a, p))
+            if (!isLong || drawn_.Insert(a, p)) {
                 RasterCanvasLine(plot_.Bitmap, a, p, colour_);
+                plot_.RecordLine(a, p, colour_);
+            }
         } else
             plot_.LineTo(p.x, p.y);
         plot_.LastPoint = p;

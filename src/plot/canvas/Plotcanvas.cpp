@@ -58,6 +58,43 @@ void RasterCanvasLine(QImage& image, PlotPoint a, PlotPoint b, QRgb colour)
     WalkQtLine(a, b, [&](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour; });
 }
 
+void TCanvasRecord::Clear()
+{
+    ops.clear();
+    rects.clear();
+    points.clear();
+    texts.clear();
+}
+
+void TCanvasRecord::AddFill(const QRect& rect, QRgb colour)
+{
+    ops.push_back({Kind::Fill, Qt::SolidLine, colour, static_cast<std::uint32_t>(rects.size()), 1});
+    rects.push_back(rect);
+}
+
+void TCanvasRecord::AddLine(PlotPoint a, PlotPoint b, QRgb colour, Qt::PenStyle style)
+{
+    if (a == b)
+        return;
+    if (!ops.empty()) {
+        Op& last = ops.back();
+        if (last.kind == Kind::Polyline && last.colour == colour && last.style == style && points.back() == a) {
+            points.push_back(b);
+            ++last.count;
+            return;
+        }
+    }
+    ops.push_back({Kind::Polyline, style, colour, static_cast<std::uint32_t>(points.size()), 2});
+    points.push_back(a);
+    points.push_back(b);
+}
+
+void TCanvasRecord::AddText(TextItem item)
+{
+    ops.push_back({Kind::Text, Qt::SolidLine, 0, static_cast<std::uint32_t>(texts.size()), 1});
+    texts.push_back(std::move(item));
+}
+
 TPlotCanvas::TPlotCanvas(const PlotRect& bounds)
     : Bitmap(bounds.right - bounds.left, bounds.bottom - bounds.top, QImage::Format_RGB32), Area(bounds),
       MarginColor(Qt::white), AreaColor(Qt::white), Pen(QColor(Qt::black)), BrushColor(Qt::white)
@@ -71,9 +108,11 @@ TPlotCanvas::TPlotCanvas(const PlotRect& bounds)
 void TPlotCanvas::Clear()
 {
     QPainter painter(&Bitmap);
+    Record.Clear();
     Pen.setColor(MarginColor);
     BrushColor = MarginColor;
     painter.fillRect(QRect(0, 0, Bitmap.width(), Bitmap.height()), MarginColor);
+    Record.AddFill(QRect(0, 0, Bitmap.width(), Bitmap.height()), MarginColor.rgb());
     // The frame is the outline of a rectangle that stops one pixel short of its right and
     // bottom edges; the area colour fills the inside of that outline.
     Pen.setColor(Qt::black);
@@ -83,8 +122,11 @@ void TPlotCanvas::Clear()
     if (w <= 0 || h <= 0)
         return;
     painter.fillRect(QRect(Area.left, Area.top, w, h), Qt::black);
-    if (w > 2 && h > 2)
+    Record.AddFill(QRect(Area.left, Area.top, w, h), qRgb(0, 0, 0));
+    if (w > 2 && h > 2) {
         painter.fillRect(QRect(Area.left + 1, Area.top + 1, w - 2, h - 2), AreaColor);
+        Record.AddFill(QRect(Area.left + 1, Area.top + 1, w - 2, h - 2), AreaColor.rgb());
+    }
 }
 
 void TPlotCanvas::MoveTo(int x, int y)
@@ -96,6 +138,7 @@ void TPlotCanvas::CanvasLine(PlotPoint a, PlotPoint b)
 {
     if (a == b)
         return;
+    Record.AddLine(a, b, Pen.color().rgb(), Pen.style());
     QPainter painter(&Bitmap);
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(Pen.color());
@@ -142,6 +185,8 @@ void TPlotCanvas::DrawText(const QString& text, int x, int y, double angle)
     painter.fillRect(QRect(0, 0, metrics.horizontalAdvance(text), metrics.height()), BrushColor);
     painter.setPen(Qt::black);
     painter.drawText(0, metrics.ascent(), text);
+    Record.AddText({text, Font, x, y, static_cast<double>(static_cast<int>(angle * 10.0)) / 10.0, BrushColor,
+                    QColor(Qt::black)});
     BrushColor = saved;
 }
 

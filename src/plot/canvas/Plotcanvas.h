@@ -11,6 +11,9 @@
 #include <QPen>
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace driftline {
 
 // Pixel size of the plot's bold font: 10 points at 96 dots per inch. A pixel size keeps the
@@ -22,6 +25,44 @@ inline constexpr int PlotFontPixelSize = 13;
 // (the start pixel belongs to the line, the end pixel does not). Nothing when a == b.
 // Writes colour straight into an RGB32 image; every pixel must lie inside the image.
 void RasterCanvasLine(QImage& image, PlotPoint a, PlotPoint b, QRgb colour);
+
+// What a canvas drew since its last Clear, in drawing order and in the canvas's pixels: fills,
+// lines (joined into polylines where one starts at the end of the one before, in the same pen) and
+// texts. The bitmap is the picture at one pixel per canvas pixel; this is the same picture kept so
+// that it can be painted again at another resolution or as vector output (PaintCanvasRecord).
+struct TCanvasRecord {
+    enum class Kind : std::uint8_t {
+        Fill,
+        Polyline,
+        Text
+    };
+    struct Op {
+        Kind kind = Kind::Fill;
+        Qt::PenStyle style = Qt::SolidLine;  // Polyline
+        QRgb colour = 0;                     // Fill and Polyline
+        std::uint32_t first = 0;             // index into rects, points or texts
+        std::uint32_t count = 0;             // Polyline: number of points (at least 2)
+    };
+    struct TextItem {
+        QString text;
+        QFont font;
+        std::int32_t x = 0;  // reference point: the unrotated text's top-left corner
+        std::int32_t y = 0;
+        double angle = 0.0;  // degrees counter-clockwise, whole tenths
+        QColor background;
+        QColor colour;
+    };
+    std::vector<Op> ops;
+    std::vector<QRect> rects;
+    std::vector<PlotPoint> points;
+    std::vector<TextItem> texts;
+
+    void Clear();
+    void AddFill(const QRect& rect, QRgb colour);
+    // The canvas line from a to b; continues the last polyline when it ends at a in the same pen.
+    void AddLine(PlotPoint a, PlotPoint b, QRgb colour, Qt::PenStyle style);
+    void AddText(TextItem item);
+};
 
 class TPlotCanvas {
 public:
@@ -36,6 +77,7 @@ public:
     QPen Pen;             // callers set its colour before MoveTo/LineTo
     QColor BrushColor;    // the brush colour (DrawText fills with it)
     QFont Font;           // bold, PlotFontPixelSize pixels, the toolkit's default face
+    TCanvasRecord Record;  // the picture's drawing since the last Clear
 
     int width() const { return Bitmap.width(); }
     int height() const { return Bitmap.height(); }
@@ -60,6 +102,8 @@ public:
 
     // The canvas line from a to b drawn with QPainter on the bitmap in the current pen colour.
     void CanvasLine(PlotPoint a, PlotPoint b);
+    // Notes in Record a canvas line that was written into the bitmap directly (the fast path).
+    void RecordLine(PlotPoint a, PlotPoint b, QRgb colour) { Record.AddLine(a, b, colour, Pen.style()); }
 };
 
 }  // namespace driftline

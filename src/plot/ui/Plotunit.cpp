@@ -1,6 +1,8 @@
 // TPlot: the widget that shows the finished canvas and passes mouse events on.
 #include "plot/ui/Plotunit.h"
 
+#include "plot/canvas/Plotexport.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -19,7 +21,26 @@ TPlot::~TPlot() = default;
 
 void TPlot::Show()
 {
-    picture_ = Canvas.Bitmap;
+    picture_ = CanvasPicture(Canvas, PictureRatio());
+    update();
+}
+
+qreal TPlot::PictureRatio() const
+{
+    return ratio_ > 0.0 ? ratio_ : devicePixelRatioF();
+}
+
+void TPlot::SetPictureRatio(qreal ratio)
+{
+    ratio_ = ratio > 0.0 ? ratio : 0.0;
+    Show();
+}
+
+void TPlot::SetMarker(std::optional<PlotPoint> pixel)
+{
+    if (pixel == marker_)
+        return;
+    marker_ = pixel;
     update();
 }
 
@@ -37,6 +58,9 @@ void TPlot::ShowOutline(int x0, int y0, int x1, int y1)
 {
     Show();
     QPainter painter(&picture_);
+    // On a scaled picture the outline stays one canvas pixel wide, through the pixels' centres.
+    if (picture_.devicePixelRatio() != 1.0)
+        painter.translate(0.5, 0.5);
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(Qt::black);
     pen.setWidth(1);
@@ -49,8 +73,24 @@ void TPlot::ShowOutline(int x0, int y0, int x1, int y1)
 
 void TPlot::paintEvent(QPaintEvent* event)
 {
+    // Moved to a screen of another scale: the picture is painted again at the new resolution.
+    if (picture_.devicePixelRatio() != PictureRatio())
+        picture_ = CanvasPicture(Canvas, PictureRatio());
     QPainter painter(this);
-    painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+    const QRect r = event->rect();
+    const qreal ratio = picture_.devicePixelRatio();
+    painter.drawImage(QRectF(r), picture_, QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    if (marker_) {
+        // A ring in the plot's text colour with a white inner edge reads on the red line, the
+        // grid and the white area alike.
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setBrush(Qt::NoBrush);
+        const QPointF centre(marker_->x + 0.5, marker_->y + 0.5);
+        painter.setPen(QPen(Qt::white, 1.0));
+        painter.drawEllipse(centre, 3.0, 3.0);
+        painter.setPen(QPen(Qt::black, 1.5));
+        painter.drawEllipse(centre, 4.5, 4.5);
+    }
 }
 
 void TPlot::mousePressEvent(QMouseEvent* event)

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
+
 namespace driftline {
 
 class TPlot : public QWidget {
@@ -28,8 +30,19 @@ public:
     // The same outline around any rectangle (a band of rows, a box).
     void ShowBox(const PlotRect& box);
 
-    // What the screen shows (the canvas as last Shown, plus any zoom band).
+    // What the screen shows (the canvas as last Shown, plus any zoom band), at the screen's
+    // device pixel ratio: the canvas's bitmap itself at ratio 1, else its record painted at the
+    // device's resolution, so lines and text stay sharp on a scaled desktop.
     const QImage& Picture() const { return picture_; }
+    // Device pixels per canvas pixel of the picture: the screen's ratio unless set here (0 goes
+    // back to the screen's).
+    qreal PictureRatio() const;
+    void SetPictureRatio(qreal ratio);
+
+    // A small ring around a canvas pixel drawn over the picture on screen (never into the
+    // canvas or the picture): the sample the read-out names. Nothing removes it.
+    void SetMarker(std::optional<PlotPoint> pixel);
+    std::optional<PlotPoint> Marker() const { return marker_; }
 
 signals:
     void plotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
@@ -45,6 +58,8 @@ protected:
 private:
     void ShowOutline(int x0, int y0, int x1, int y1);
     QImage picture_;
+    qreal ratio_ = 0.0;  // 0: the screen's
+    std::optional<PlotPoint> marker_;
 };
 
 }  // namespace driftline

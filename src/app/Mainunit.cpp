@@ -6,7 +6,9 @@
 #include "analysis/ui/Polunit.h"
 #include "analysis/ui/Saveunit.h"
 #include "app/Controllerlink.h"
+#include "app/Exportpicture.h"
 #include "app/Helpunit.h"
+#include "app/Nearestreadout.h"
 #include "app/Progressunit.h"
 #include "app/Transitcommand.h"
 #include "desktop/Shellunit.h"
@@ -211,6 +213,7 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(ui->miSaveAs, &QAction::triggered, this, &TForm1::tbSaveClick);
     connect(ui->miSaveLimits, &QAction::triggered, this, &TForm1::miSaveLimitsClick);
     transitCommand = new TTransitCommand(*this);
+    exportPicture = new TExportPicture(*this);
 
     // Text editor, help (menu and F1) and the about box.
     connect(ui->miTextEditor, &QAction::triggered, this, &TForm1::miTextEditorClick);
@@ -853,6 +856,7 @@ void TForm1::Redraw()
         DrawSession(Plot->Canvas, *session_);
     }
     Plot->Show();
+    Plot->SetMarker(std::nullopt);  // the marked sample may have moved or gone
     pointsGrowOnly_ = true;
     pointsHorizontal_ = view.horizontalQuantity;
     pointsVertical_ = view.verticalQuantity;
@@ -982,6 +986,7 @@ void TForm1::PlotMouseMove(int x, int y)
                                   QString::fromStdString(verticalText));
         Plot->setCursor(Qt::CrossCursor);
     }
+    ShowNearestSample(*Plot, *session_, x, y, !horizontalText.empty() && !verticalText.empty() && !aboutShowing);
     if (const std::optional<ZoomBand> band = session_->moveZoomDrag(x, y)) {
         if (band->kind == ZoomKind::Columns)
             Plot->ShowBand(band->startX, band->endX);
@@ -1002,6 +1007,7 @@ void TForm1::PlotMouseUp(Qt::MouseButton button, int /*x*/, int /*y*/)
 void TForm1::FormMouseMove()
 {
     Plot->setCursor(Qt::ArrowCursor);
+    ShowNearestSample(*Plot, *session_, 0, 0, false);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -1066,7 +1072,11 @@ void TForm1::miFitClick()
     // A new fit replaces the curve and marker of the one before: the plot is drawn afresh first.
     if (axisHandlersAttached_)
         Redraw();
-    RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); });
+    RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); },
+                  [&](const FitCurve& curve) {
+                      return FitPeakLines(session_->fitPeak(curve), session_->horizontalQuantity(),
+                                          session_->verticalQuantity());
+                  });
 }
 
 void TForm1::tbSaveClick()

@@ -31,6 +31,7 @@ class TForm1;
 namespace driftline {
 
 class TControllerLink;
+class TExportPicture;
 class TLogFollower;
 class TPlot;
 class TPolForm;
@@ -62,6 +63,7 @@ public:
     std::unique_ptr<TSaveCommands> saveCommands;  // the save commands and their format dialog
     TControllerLink* controllerLink = nullptr;    // the controller's way in (a local socket)
     TTransitCommand* transitCommand = nullptr;    // Tools, "Transit fit..."
+    TExportPicture* exportPicture = nullptr;      // File, "Export picture..." (Ctrl+E)
 
     // The log shown: store, view, plotted points, zoom drag and fit. Replaced only by a file
     // that could be read and holds samples.

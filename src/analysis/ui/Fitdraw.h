@@ -7,6 +7,8 @@
 #include "plot/ui/Plotunit.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -14,10 +16,15 @@ namespace driftline {
 
 class TPolForm;
 
+// The lines that say where a fitted curve peaks (see FitPeakLines).
+using FitPeakLinesFn = std::function<std::vector<std::string>(const FitCurve&)>;
+
 // The fit command (miFitClick): creates the result window on first use (owned by mainWindow),
-// shows it emptied against mainWindow's right edge, sets the pen blue, runs the fit (the
-// session's fit of its plotted points), lists R and the coefficients and draws the curve. Fit
-// failures are shown through the fit's reporter. Returns R.
-double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const std::function<FitOutcome()>& fit);
+// shows it emptied beside mainWindow on mainWindow's screen (PlaceBeside), sets the pen blue, runs
+// the fit (the session's fit of its plotted points), lists R and the coefficients, puts the peak
+// lines above them when peakLines is given, and draws the curve. Fit failures are shown through
+// the fit's reporter. Returns R.
+double RunFitCommand(QWidget* mainWindow, TPolForm*& polForm, TPlot& plot, const std::function<FitOutcome()>& fit,
+                     const FitPeakLinesFn& peakLines = {});
 
 }  // namespace driftline

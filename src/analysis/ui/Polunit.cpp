@@ -5,6 +5,8 @@
 #include "ui_Polunit.h"
 
 #include <QFontDatabase>
+#include <QLabel>
+#include <QVBoxLayout>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -17,6 +19,15 @@ TPolForm::TPolForm(QWidget* owner) : QWidget(owner, Qt::Window), ui_(std::make_u
     setWindowTitle(QStringLiteral("Polynomial fit"));
     ui_->Memo->setFont(MemoFont());
     ui_->Memo->setReadOnly(true);
+    // The peak's place in the quantities' units stands above the coefficients, in sight however
+    // many there are.
+    peak_ = new QLabel(this);
+    peak_->setObjectName(QStringLiteral("lblPeak"));
+    peak_->setFont(MemoFont());
+    peak_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    peak_->setContentsMargins(4, 4, 4, 4);
+    peak_->hide();
+    ui_->layout->insertWidget(0, peak_);
 }
 
 TPolForm::~TPolForm() = default;
@@ -35,7 +46,19 @@ void TPolForm::ShowAt(int left, int top)
 {
     move(left, top);
     ui_->Memo->clear();
+    SetPeakLines({});
     show();
+}
+
+void TPolForm::SetPeakLines(const QStringList& lines)
+{
+    peak_->setText(lines.join(QLatin1Char('\n')));
+    peak_->setVisible(!lines.isEmpty());
+}
+
+QStringList TPolForm::PeakLines() const
+{
+    return peak_->text().isEmpty() ? QStringList{} : peak_->text().split(QLatin1Char('\n'));
 }
 
 void TPolForm::AddLine(const QString& line)

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QLabel;
 class QPlainTextEdit;
 namespace Ui {
 class TPolForm;
@@ -21,9 +22,13 @@ public:
     explicit TPolForm(QWidget* owner);
     ~TPolForm() override;
 
-    // Moves the window's left and top edges to (left, top), empties the memo and shows the window
-    // without blocking.
+    // Moves the window's left and top edges to (left, top), empties the memo and the peak lines
+    // and shows the window without blocking.
     void ShowAt(int left, int top);
+    // The lines above the memo that say where the fitted curve peaks in the plotted quantities'
+    // units; hidden while empty.
+    void SetPeakLines(const QStringList& lines);
+    QStringList PeakLines() const;
     // Appends one line to the memo.
     void AddLine(const QString& line);
     // The memo's lines, for tests and the command-line tool.
@@ -35,6 +40,7 @@ public:
 
 private:
     std::unique_ptr<Ui::TPolForm> ui_;
+    QLabel* peak_ = nullptr;
 };
 
 // Installs the fit's message reporter: each failure message appears in a modal warning box with

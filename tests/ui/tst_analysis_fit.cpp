@@ -89,8 +89,9 @@ private slots:
 
     void failingFitListsKeptCoefficientsBesideTheWindow()
     {
+        // A main window with room on its right on the screen (the result window opens there).
         QWidget mainWindow;
-        mainWindow.setGeometry(100, 80, 500, 400);
+        mainWindow.setGeometry(10, 80, 400, 300);
         mainWindow.show();
         TPlot plot(nullptr, PlotRect(0, 0, 600, 450));
         SetUpPlot(plot.Canvas);

@@ -21,8 +21,10 @@ namespace driftline {
 
 namespace {
 
-// Resolution of the vector pages: one canvas pixel is one pixel of a 96-dpi screen.
+// Resolution of the SVG drawing: one canvas pixel is one pixel of a 96-dpi screen; of the PDF
+// page: one canvas pixel is one point.
 constexpr int VectorDotsPerInch = 96;
+constexpr int PdfDotsPerInch = 72;
 
 std::string LowerExtension(const std::filesystem::path& file)
 {
@@ -149,10 +151,12 @@ bool SavePlotPicture(const TPlotCanvas& plot, const std::filesystem::path& out, 
         break;
     }
     case PictureFormat::Pdf: {
+        // A PDF page is measured in whole points, so one canvas pixel is one point there (a page
+        // of 600 x 450 points for the design size) and the page is exactly the picture.
         QPdfWriter pdf(&buffer);
-        pdf.setResolution(VectorDotsPerInch);
-        const QSizeF points(plot.width() * 72.0 / VectorDotsPerInch, plot.height() * 72.0 / VectorDotsPerInch);
-        pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setResolution(PdfDotsPerInch);
+        pdf.setPageSize(QPageSize(QSizeF(plot.width(), plot.height()), QPageSize::Point, QString(),
+                                  QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(name);
         pdf.setCreator(QStringLiteral("Driftline"));

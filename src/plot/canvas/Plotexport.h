@@ -41,8 +41,9 @@ void PaintCanvasRecord(QPainter& painter, const TCanvasRecord& record);
 QImage CanvasPicture(const TPlotCanvas& plot, qreal ratio = 1.0);
 
 // Writes the canvas's picture to out, replacing it atomically: PNG at ratio device pixels per
-// canvas pixel (CanvasPicture), SVG or PDF with a page of the canvas's size (one canvas pixel per
-// 1/96 inch). title names the picture in the file's metadata. False with a reason on failure.
+// canvas pixel (CanvasPicture), SVG with a view box of the canvas's size (one canvas pixel per
+// 1/96 inch), PDF with one page of the canvas's size in points. title names the picture in the
+// file's metadata. False with a reason on failure.
 bool SavePlotPicture(const TPlotCanvas& plot, const std::filesystem::path& out, PictureFormat format,
                      std::string& error, qreal ratio = 1.0, const QString& title = QString());
 

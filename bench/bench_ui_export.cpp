@@ -1,0 +1,175 @@
+// Speed of the picture's export and of the read-out of the sample under the mouse, on a million
+// samples: the drawn plot written as SVG, PDF and PNG (Volts against Time, the drift scan's
+// usual view, and Azimuth against Time, whose jittering azimuth leaves many more segments after
+// the column joining), and the nearest-sample index built once per redraw, then asked.
+#include "plot/Nearestpoint.h"
+#include "plot/canvas/Drawview.h"
+#include "plot/canvas/Plotexport.h"
+#include "plot/canvas/Plotrender.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+
+using namespace driftline;
+
+namespace {
+
+std::unique_ptr<QTemporaryDir> folder;
+
+// A drift scan, one sample a second: volts a noisy bump, azimuth jittering by a count.
+SampleList DriftScan(std::size_t n)
+{
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0.0, 0.02);
+    SampleList list(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        Sample& s = list[i];
+        s[Time] = 40310.8772 + static_cast<double>(i) / 86400.0;
+        s[Azimuth] = 180.0 + (static_cast<int>(rng() % 3) - 1) * 0.010986328125;
+        s[Altitude] = 40.0;
+        const double u = (static_cast<double>(i) / static_cast<double>(n) - 0.5) * 8.0;
+        s[Volts] = 1.0 + 1.5 * std::exp(-u * u) + noise(rng);
+        s[RightAscension] = 200.0 + static_cast<double>(i) * 15.0 / 3600.0;
+        s[Declination] = 30.0;
+        s[Beta] = 60.0;
+        s[Lambda] = 100.0;
+    }
+    return list;
+}
+
+const SampleList& Samples()
+{
+    static const SampleList samples = DriftScan(1000000);
+    return samples;
+}
+
+void Export(benchmark::State& state, Quantity h, Quantity w, PictureFormat format, const char* name)
+{
+    TPlotView view;
+    view.horizontalQuantity = h;
+    view.verticalQuantity = w;
+    view.rescaleAll(Samples(), {});
+    TPlotCanvas plot(PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    SetUpPlot(plot);
+    PlottedPoints points;
+    DrawView(plot, view, Samples(), false, points);
+    const std::filesystem::path out = std::filesystem::path(folder->path().toStdString()) / name;
+    std::string error;
+    for (auto _ : state) {
+        if (!SavePlotPicture(plot, out, format, error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+    }
+    state.counters["vertices"] = static_cast<double>(plot.Record.points.size());
+    state.counters["file_KiB"] = static_cast<double>(std::filesystem::file_size(out)) / 1024.0;
+}
+
+void BM_ExportSvg_VoltsAgainstTime(benchmark::State& state)
+{
+    Export(state, Time, Volts, PictureFormat::Svg, "volts.svg");
+}
+void BM_ExportPdf_VoltsAgainstTime(benchmark::State& state)
+{
+    Export(state, Time, Volts, PictureFormat::Pdf, "volts.pdf");
+}
+void BM_ExportPng_VoltsAgainstTime(benchmark::State& state)
+{
+    Export(state, Time, Volts, PictureFormat::Png, "volts.png");
+}
+void BM_ExportSvg_AzimuthAgainstTime(benchmark::State& state)
+{
+    Export(state, Time, Azimuth, PictureFormat::Svg, "azimuth.svg");
+}
+void BM_ExportPdf_AzimuthAgainstTime(benchmark::State& state)
+{
+    Export(state, Time, Azimuth, PictureFormat::Pdf, "azimuth.pdf");
+}
+BENCHMARK(BM_ExportSvg_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportPdf_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportPng_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportSvg_AzimuthAgainstTime)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportPdf_AzimuthAgainstTime)->Unit(benchmark::kMillisecond);
+
+// The redraw with its record kept, as the window draws (the record is what makes the export and
+// the scaled desktop's picture possible).
+void BM_DrawView_VoltsAgainstTime(benchmark::State& state)
+{
+    TPlotView view;
+    view.rescaleAll(Samples(), {});
+    TPlotCanvas plot(PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    SetUpPlot(plot);
+    PlottedPoints points;
+    for (auto _ : state)
+        DrawView(plot, view, Samples(), false, points);
+}
+BENCHMARK(BM_DrawView_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
+
+// The picture at twice the device pixels, painted from the record (a scaled desktop's Show).
+void BM_ScaledPicture_VoltsAgainstTime(benchmark::State& state)
+{
+    TPlotView view;
+    view.rescaleAll(Samples(), {});
+    TPlotCanvas plot(PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
+    SetUpPlot(plot);
+    PlottedPoints points;
+    DrawView(plot, view, Samples(), false, points);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CanvasPicture(plot, 2.0).constBits());
+}
+BENCHMARK(BM_ScaledPicture_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
+
+PlottedPoints PointsOf(Quantity h, Quantity w)
+{
+    TPlotView view;
+    view.horizontalQuantity = h;
+    view.verticalQuantity = w;
+    view.rescaleAll(Samples(), {});
+    PlottedPoints points;
+    view.computePlottedPoints(Samples(), false, points);
+    return points;
+}
+
+// The nearest-sample index, built on the first mouse move after a redraw.
+void BM_NearestBuild(benchmark::State& state)
+{
+    const PlottedPoints points = PointsOf(Time, state.range(0) == 0 ? Volts : Azimuth);
+    TNearestPoints index;
+    for (auto _ : state)
+        index.build(points);
+}
+BENCHMARK(BM_NearestBuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One mouse move's question, at points across the area.
+void BM_NearestQuery(benchmark::State& state)
+{
+    const TNearestPoints index(PointsOf(Time, state.range(0) == 0 ? Volts : Azimuth));
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> x(40, 560), y(40, 410);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(index.nearest(x(rng), y(rng)));
+}
+BENCHMARK(BM_NearestQuery)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    folder = std::make_unique<QTemporaryDir>();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    folder.reset();
+    return 0;
+}

@@ -4,7 +4,9 @@
 #include "analysis/ui/Polunit.h"
 #include "app/Exportpicture.h"
 #include "app/Mainunit.h"
+#include "plot/canvas/Drawview.h"
 #include "plot/canvas/Plotexport.h"
+#include "plot/canvas/Plotrender.h"
 #include "plot/ui/Plotunit.h"
 #include "session/Logsession.h"
 #include "suite/Globalunit.h"
@@ -42,7 +44,7 @@ bool IsRed(QRgb c)
 struct SvgContent {
     QStringList texts;
     QMap<QString, int> vertices;  // stroke colour -> number of path vertices (M and L)
-    QMap<QString, int> paths;     // stroke colour -> number of paths
+    QMap<QString, int> moves;     // stroke colour -> number of pieces (M) of its paths
     bool wellFormed = false;
 };
 
@@ -64,7 +66,7 @@ SvgContent ReadSvg(const QString& path)
             else if (xml.name() == QLatin1String("path")) {
                 const QString d = a.value("d").toString();
                 content.vertices[strokes.last()] += d.count(QLatin1Char('M')) + d.count(QLatin1Char('L'));
-                ++content.paths[strokes.last()];
+                content.moves[strokes.last()] += d.count(QLatin1Char('M'));
             }
             if (xml.isEndElement())  // readElementText consumed the end
                 strokes.removeLast();
@@ -74,6 +76,20 @@ SvgContent ReadSvg(const QString& path)
     }
     content.wellFormed = !xml.hasError();
     return content;
+}
+
+// How many of the red pixels of the plot area of classic are red in other at scale times their
+// place (the same picture drawn again, at other's resolution), as "kept of red".
+std::pair<int, int> RedKept(const QImage& classic, const QImage& other, int scale)
+{
+    int red = 0, kept = 0;
+    for (int y = 41; y < 409; ++y)
+        for (int x = 41; x < 559; ++x)
+            if (IsRed(classic.pixel(x, y))) {
+                ++red;
+                kept += IsRed(other.pixel(scale * x, scale * y)) ? 1 : 0;
+            }
+    return {kept, red};
 }
 
 QByteArray FileStart(const QString& path, int n)
@@ -94,6 +110,7 @@ private slots:
     void scaledDesktopDrawsAtDevicePixels();
     void svgHoldsTheTraceAsPathsAndTheLabelsAsText();
     void svgShowsTheFitOnlyWhileItIsOnScreen();
+    void aLineOfManySegmentsIsDrawnWhole();
     void pdfIsAPageOfThePlotsSize();
     void unknownExtensionIsRefused();
     void ctrlEAsksForTheFileAndConfirms();
@@ -143,7 +160,8 @@ std::unique_ptr<TForm1> TstExport::OpenForm()
     form->exportPicture->setSeams(exportSeams);
     if (!form->openLogFile(log_, false))
         return nullptr;
-    // Volts against time: the drift scan's hump.
+    // Volts against time, the drift scan's hump (the window remembers the axes of the form before).
+    form->findChild<QAbstractButton*>("rbHorizontal0")->click();
     form->findChild<QAbstractButton*>("rbVertical7")->click();
     return form;
 }
@@ -181,21 +199,23 @@ void TstExport::scaledDesktopDrawsAtDevicePixels()
     QCOMPARE(sharp.pixel(2 * grid, 120), qRgb(128, 128, 128));
     QCOMPARE(sharp.pixel(2 * grid + 1, 121), qRgb(128, 128, 128));
     // The red line lands on the same places: nearly every red canvas pixel is red at its device
-    // pixels' centre (end pixels of a chain may differ by one).
-    int red = 0, kept = 0;
-    for (int y = 41; y < 409; ++y)
-        for (int x = 41; x < 559; ++x)
-            if (IsRed(classic.pixel(x, y))) {
-                ++red;
-                kept += IsRed(sharp.pixel(2 * x, 2 * y)) ? 1 : 0;
-            }
-    QVERIFY(red > 500);
-    QVERIFY2(kept >= red * 98 / 100, qPrintable(QString("%1 of %2").arg(kept).arg(red)));
+    // pixels' corner (end pixels of a chain may differ by one). Volts across the plot, too: a
+    // sample line wandering back and forth over every row, hundreds of thousands of segments.
+    for (const bool across : {false, true}) {
+        if (across) {
+            form->findChild<QAbstractButton*>("rbHorizontal7")->click();
+            form->findChild<QAbstractButton*>("rbVertical0")->click();
+        }
+        const QImage& drawn = form->Plot->Canvas.Bitmap;
+        const auto [kept, red] = RedKept(drawn, form->Plot->Picture(), 2);
+        QVERIFY(red > 500);
+        QVERIFY2(kept >= red * 98 / 100, qPrintable(QString("%1 of %2").arg(kept).arg(red)));
+    }
     // A PNG exported now is the sharp picture; back at ratio 1 the classic bitmap returns.
     QVERIFY(form->exportPicture->exportTo(Out("sharp.png")));
     QCOMPARE(QImage(Out("sharp.png")).size(), QSize(1200, 900));
     form->Plot->SetPictureRatio(1.0);
-    QVERIFY(form->Plot->Picture() == classic);
+    QVERIFY(form->Plot->Picture() == form->Plot->Canvas.Bitmap);
 }
 
 void TstExport::svgHoldsTheTraceAsPathsAndTheLabelsAsText()
@@ -217,22 +237,25 @@ void TstExport::svgHoldsTheTraceAsPathsAndTheLabelsAsText()
     const int traceVertices = svg.vertices.value("#ff0000");
     QVERIFY2(traceVertices > 200 && traceVertices <= 4 * 521 + 8, qPrintable(QString::number(traceVertices)));
     QVERIFY(static_cast<std::size_t>(traceVertices) < form->session().plottedPoints().size() / 4);
-    // Drawn again, it is the same picture: the red pixels of the screen are red in the drawing.
-    QImage drawn(600, 450, QImage::Format_RGB32);
-    drawn.fill(Qt::white);
-    {
-        QPainter painter(&drawn);
-        renderer.render(&painter, QRectF(0, 0, 600, 450));
+    // Drawn again, it is the same picture: the red pixels of the screen are red in the drawing;
+    // also with volts across the plot (the line wandering over every row, most segments drawn
+    // many times over).
+    for (const bool across : {false, true}) {
+        if (across) {
+            form->findChild<QAbstractButton*>("rbHorizontal7")->click();
+            form->findChild<QAbstractButton*>("rbVertical0")->click();
+            QVERIFY(form->exportPicture->exportTo(Out("plot.svg")));
+        }
+        QSvgRenderer again(Out("plot.svg"));
+        QImage drawn(600, 450, QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        {
+            QPainter painter(&drawn);
+            again.render(&painter, QRectF(0, 0, 600, 450));
+        }
+        const auto [kept, red] = RedKept(form->Plot->Canvas.Bitmap, drawn, 1);
+        QVERIFY2(kept >= red * 95 / 100, qPrintable(QString("%1 of %2").arg(kept).arg(red)));
     }
-    const QImage& screen = form->Plot->Canvas.Bitmap;
-    int red = 0, kept = 0;
-    for (int y = 41; y < 409; ++y)
-        for (int x = 41; x < 559; ++x)
-            if (IsRed(screen.pixel(x, y))) {
-                ++red;
-                kept += IsRed(drawn.pixel(x, y)) ? 1 : 0;
-            }
-    QVERIFY2(kept >= red * 95 / 100, qPrintable(QString("%1 of %2").arg(kept).arg(red)));
 }
 
 void TstExport::svgShowsTheFitOnlyWhileItIsOnScreen()
@@ -241,11 +264,46 @@ void TstExport::svgShowsTheFitOnlyWhileItIsOnScreen()
     QVERIFY(form);
     form->miFitClick();
     QVERIFY(form->exportPicture->exportTo(Out("fit.svg")));
-    QVERIFY(ReadSvg(Out("fit.svg")).paths.value("#0000ff") >= 2);  // the curve and the peak marker
+    QVERIFY(ReadSvg(Out("fit.svg")).moves.value("#0000ff") >= 2);  // the curve and the peak marker
     // A redraw removes the curve from the screen, and so from the next export.
     form->Redraw();
     QVERIFY(form->exportPicture->exportTo(Out("nofit.svg")));
-    QCOMPARE(ReadSvg(Out("nofit.svg")).paths.value("#0000ff"), 0);
+    QCOMPARE(ReadSvg(Out("nofit.svg")).moves.value("#0000ff"), 0);
+}
+
+void TstExport::aLineOfManySegmentsIsDrawnWhole()
+{
+    // A million samples of volts across the plot against time up it: noise sends each sample to
+    // another column, so few join, and the line runs back and forth over the same few pixels of
+    // every row (a quarter of a million segments after the repeats are left out, in as many
+    // pieces). A renderer given them as one path left most of the line out; drawn at twice the
+    // device pixels and as SVG, the line must be all there.
+    TPlotCanvas plot(PlotRect(0, 0, 600, 450));
+    SetUpPlot(plot);
+    PlottedPoints points;
+    std::uint32_t noise = 12345;
+    for (std::int64_t i = 0; i < 1000000; ++i) {
+        noise = noise * 1664525u + 1013904223u;
+        points.pixelX.push_back(static_cast<double>(200 + (noise >> 16) % 61));
+        points.pixelY.push_back(static_cast<double>(409 - i * 368 / 1000000));
+    }
+    points.horizontalValues = points.pixelX;
+    points.verticalValues = points.pixelY;
+    DrawSamples(plot, points);
+    const auto [kept, red] = RedKept(plot.Bitmap, CanvasPicture(plot, 2.0), 2);
+    QVERIFY(red > 10000);
+    QVERIFY2(kept >= red * 98 / 100, qPrintable(QString("%1 of %2").arg(kept).arg(red)));
+    std::string error;
+    QVERIFY(SavePlotPicture(plot, Out("many.svg").toStdString(), PictureFormat::Svg, error));
+    QSvgRenderer renderer(Out("many.svg"));
+    QImage drawn(600, 450, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    {
+        QPainter painter(&drawn);
+        renderer.render(&painter, QRectF(0, 0, 600, 450));
+    }
+    const auto [svgKept, svgRed] = RedKept(plot.Bitmap, drawn, 1);
+    QVERIFY2(svgKept >= svgRed * 95 / 100, qPrintable(QString("%1 of %2").arg(svgKept).arg(svgRed)));
 }
 
 void TstExport::pdfIsAPageOfThePlotsSize()

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cctype>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
 
 namespace driftline {
 
@@ -57,31 +59,119 @@ std::optional<PictureFormat> PictureFormatFor(const std::filesystem::path& file)
     return std::nullopt;
 }
 
+namespace {
+
+// The lines of one run of consecutive polylines in the same pen, gathered into one path. A solid
+// segment drawn again in the same run sets the same pixels to the same colour, so it is left out
+// (a sample line that wanders back and forth over a few pixels repeats most of its segments).
+class LineRun {
+public:
+    explicit LineRun(QPainter& painter) : painter_(painter) {}
+
+    void Add(const TCanvasRecord& record, const TCanvasRecord::Op& op)
+    {
+        if (open_ && (op.colour != colour_ || op.style != style_))
+            Flush();
+        if (!open_) {
+            open_ = true;
+            colour_ = op.colour;
+            style_ = op.style;
+            path_ = QPainterPath();
+            seen_.clear();
+            atEnd_ = false;
+        }
+        for (std::uint32_t k = 1; k < op.count; ++k) {
+            const PlotPoint a = record.points[op.first + k - 1];
+            const PlotPoint b = record.points[op.first + k];
+            if (style_ == Qt::SolidLine && Packable(a) && Packable(b) && !seen_.insert(Key(a, b)).second) {
+                atEnd_ = false;
+                continue;
+            }
+            if (path_.elementCount() >= MaxPathElements) {
+                DrawPath();
+                atEnd_ = false;
+            }
+            if (!atEnd_ || last_ != a)
+                path_.moveTo(PixelCentre(a));
+            path_.lineTo(PixelCentre(b));
+            last_ = b;
+            atEnd_ = true;
+        }
+    }
+
+    void Flush()
+    {
+        if (!open_)
+            return;
+        open_ = false;
+        DrawPath();
+    }
+
+private:
+    // Paths are drawn in pieces of at most this many elements: a renderer's rasteriser gives up
+    // on a path of a quarter of a million pieces (most of the line went missing on reading the
+    // SVG back).
+    static constexpr int MaxPathElements = 4096;
+
+    void DrawPath()
+    {
+        if (path_.isEmpty())
+            return;
+        // A path through the pixel centres; square caps cover the end pixels as the canvas
+        // line's start pixel is covered.
+        QPen pen{QColor(colour_)};
+        pen.setWidthF(1.0);
+        pen.setStyle(style_);
+        pen.setCapStyle(Qt::SquareCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter_.setPen(pen);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawPath(path_);
+        path_ = QPainterPath();
+    }
+
+    // Both ends, in either order (a segment covers the same pixels whichever way it was drawn),
+    // 16 bits a coordinate: exact, so two segments share a key only when they are the same.
+    static bool Packable(PlotPoint p) { return p.x >= 0 && p.x <= 0xFFFF && p.y >= 0 && p.y <= 0xFFFF; }
+    static std::uint64_t Key(PlotPoint a, PlotPoint b)
+    {
+        const auto pack = [](PlotPoint p) {
+            return (static_cast<std::uint64_t>(p.x) << 16) | static_cast<std::uint64_t>(p.y);
+        };
+        std::uint64_t ka = pack(a), kb = pack(b);
+        if (kb < ka)
+            std::swap(ka, kb);
+        return (ka << 32) | kb;
+    }
+
+    QPainter& painter_;
+    bool open_ = false;
+    QRgb colour_ = 0;
+    Qt::PenStyle style_ = Qt::SolidLine;
+    QPainterPath path_;
+    PlotPoint last_;
+    bool atEnd_ = false;
+    std::unordered_set<std::uint64_t> seen_;
+};
+
+}  // namespace
+
 void PaintCanvasRecord(QPainter& painter, const TCanvasRecord& record)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
+    LineRun lines(painter);
     for (const TCanvasRecord::Op& op : record.ops) {
+        if (op.kind != TCanvasRecord::Kind::Polyline)
+            lines.Flush();
         switch (op.kind) {
         case TCanvasRecord::Kind::Fill:
             painter.fillRect(record.rects[op.first], QColor(op.colour));
             break;
-        case TCanvasRecord::Kind::Polyline: {
-            // A path through the pixel centres; square caps cover the end pixels as the canvas
-            // line's start pixel is covered.
-            QPainterPath path(PixelCentre(record.points[op.first]));
-            for (std::uint32_t k = 1; k < op.count; ++k)
-                path.lineTo(PixelCentre(record.points[op.first + k]));
-            QPen pen{QColor(op.colour)};
-            pen.setWidthF(1.0);
-            pen.setStyle(op.style);
-            pen.setCapStyle(Qt::SquareCap);
-            pen.setJoinStyle(Qt::MiterJoin);
-            painter.setPen(pen);
-            painter.drawPath(path);
+        case TCanvasRecord::Kind::Polyline:
+            lines.Add(record, op);
             break;
-        }
         case TCanvasRecord::Kind::Text: {
             const TCanvasRecord::TextItem& item = record.texts[op.first];
             const QFontMetrics metrics(item.font);
@@ -101,6 +191,7 @@ void PaintCanvasRecord(QPainter& painter, const TCanvasRecord& record)
         }
         }
     }
+    lines.Flush();
     painter.restore();
 }
 

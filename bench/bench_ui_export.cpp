@@ -1,7 +1,8 @@
 // Speed of the picture's export and of the read-out of the sample under the mouse, on a million
 // samples: the drawn plot written as SVG, PDF and PNG (Volts against Time, the drift scan's
-// usual view, and Azimuth against Time, whose jittering azimuth leaves many more segments after
-// the column joining), and the nearest-sample index built once per redraw, then asked.
+// usual view; Azimuth against Time, whose azimuth jitters by a count; Time against Volts, whose
+// noisy volts across the plot leave the most segments), the picture painted again at twice the
+// device pixels, and the nearest-sample index built once per redraw, then asked.
 #include "plot/Nearestpoint.h"
 #include "plot/canvas/Drawview.h"
 #include "plot/canvas/Plotexport.h"
@@ -93,11 +94,23 @@ void BM_ExportPdf_AzimuthAgainstTime(benchmark::State& state)
 {
     Export(state, Time, Azimuth, PictureFormat::Pdf, "azimuth.pdf");
 }
+// Volts across the plot: noise sends nearly every sample to another column, so few join and the
+// line runs back and forth over every row: the most segments a drift scan can give.
+void BM_ExportSvg_TimeAgainstVolts(benchmark::State& state)
+{
+    Export(state, Volts, Time, PictureFormat::Svg, "across.svg");
+}
+void BM_ExportPdf_TimeAgainstVolts(benchmark::State& state)
+{
+    Export(state, Volts, Time, PictureFormat::Pdf, "across.pdf");
+}
 BENCHMARK(BM_ExportSvg_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportPdf_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportPng_VoltsAgainstTime)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportSvg_AzimuthAgainstTime)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportPdf_AzimuthAgainstTime)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportSvg_TimeAgainstVolts)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportPdf_TimeAgainstVolts)->Unit(benchmark::kMillisecond);
 
 // The redraw with its record kept, as the window draws (the record is what makes the export and
 // the scaled desktop's picture possible).

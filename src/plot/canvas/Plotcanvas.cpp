@@ -64,10 +64,12 @@ void TCanvasRecord::Clear()
     rects.clear();
     points.clear();
     texts.clear();
+    ++version;
 }
 
 void TCanvasRecord::AddFill(const QRect& rect, QRgb colour)
 {
+    ++version;
     ops.push_back({Kind::Fill, Qt::SolidLine, colour, static_cast<std::uint32_t>(rects.size()), 1});
     rects.push_back(rect);
 }
@@ -76,6 +78,7 @@ void TCanvasRecord::AddLine(PlotPoint a, PlotPoint b, QRgb colour, Qt::PenStyle 
 {
     if (a == b)
         return;
+    ++version;
     if (!ops.empty()) {
         Op& last = ops.back();
         if (last.kind == Kind::Polyline && last.colour == colour && last.style == style && points.back() == a) {
@@ -91,6 +94,7 @@ void TCanvasRecord::AddLine(PlotPoint a, PlotPoint b, QRgb colour, Qt::PenStyle 
 
 void TCanvasRecord::AddText(TextItem item)
 {
+    ++version;
     ops.push_back({Kind::Text, Qt::SolidLine, 0, static_cast<std::uint32_t>(texts.size()), 1});
     texts.push_back(std::move(item));
 }

@@ -56,6 +56,8 @@ struct TCanvasRecord {
     std::vector<QRect> rects;
     std::vector<PlotPoint> points;
     std::vector<TextItem> texts;
+    // Goes up with every change, so a picture painted from the record knows when it is stale.
+    std::uint64_t version = 0;
 
     void Clear();
     void AddFill(const QRect& rect, QRgb colour);

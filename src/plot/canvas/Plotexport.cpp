@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QPageSize>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QSvgGenerator>
@@ -66,7 +67,11 @@ namespace {
 // (a sample line that wanders back and forth over a few pixels repeats most of its segments).
 class LineRun {
 public:
-    explicit LineRun(QPainter& painter) : painter_(painter) {}
+    // On a raster image each segment is drawn on its own: stroking a long wide path with its joins
+    // costs the rasteriser some twenty times as much, and the square caps cover the joins.
+    explicit LineRun(QPainter& painter)
+        : painter_(painter), segmentsOnly_(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster)
+    {}
 
     void Add(const TCanvasRecord& record, const TCanvasRecord::Op& op)
     {
@@ -121,12 +126,26 @@ private:
         // line's start pixel is covered.
         QPen pen{QColor(colour_)};
         pen.setWidthF(1.0);
+
         pen.setStyle(style_);
         pen.setCapStyle(Qt::SquareCap);
         pen.setJoinStyle(Qt::MiterJoin);
         painter_.setPen(pen);
         painter_.setBrush(Qt::NoBrush);
-        painter_.drawPath(path_);
+        if (segmentsOnly_) {
+            QVector<QLineF> lines;
+            lines.reserve(path_.elementCount());
+            QPointF at;
+            for (int i = 0; i < path_.elementCount(); ++i) {
+                const QPainterPath::Element e = path_.elementAt(i);
+                if (e.isLineTo())
+                    lines.append(QLineF(at, QPointF(e.x, e.y)));
+                at = QPointF(e.x, e.y);
+            }
+            painter_.drawLines(lines);
+        } else {
+            painter_.drawPath(path_);
+        }
         path_ = QPainterPath();
     }
 
@@ -145,6 +164,7 @@ private:
     }
 
     QPainter& painter_;
+    const bool segmentsOnly_;
     bool open_ = false;
     QRgb colour_ = 0;
     Qt::PenStyle style_ = Qt::SolidLine;

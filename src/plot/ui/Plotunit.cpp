@@ -21,8 +21,22 @@ TPlot::~TPlot() = default;
 
 void TPlot::Show()
 {
-    picture_ = CanvasPicture(Canvas, PictureRatio());
+    Repaint(PictureRatio());
     update();
+}
+
+void TPlot::Repaint(qreal ratio)
+{
+    if (ratio == 1.0) {
+        picture_ = Canvas.Bitmap;
+        return;
+    }
+    if (painted_.isNull() || painted_.devicePixelRatio() != ratio || paintedVersion_ != Canvas.Record.version ||
+        painted_.size() != (QSizeF(Canvas.Bitmap.size()) * ratio).toSize()) {
+        painted_ = CanvasPicture(Canvas, ratio);
+        paintedVersion_ = Canvas.Record.version;
+    }
+    picture_ = painted_;
 }
 
 qreal TPlot::PictureRatio() const
@@ -75,7 +89,7 @@ void TPlot::paintEvent(QPaintEvent* event)
 {
     // Moved to a screen of another scale: the picture is painted again at the new resolution.
     if (picture_.devicePixelRatio() != PictureRatio())
-        picture_ = CanvasPicture(Canvas, PictureRatio());
+        Repaint(PictureRatio());
     QPainter painter(this);
     const QRect r = event->rect();
     const qreal ratio = picture_.devicePixelRatio();

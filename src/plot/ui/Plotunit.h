@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <optional>
 
 namespace driftline {
@@ -57,7 +58,12 @@ protected:
 
 private:
     void ShowOutline(int x0, int y0, int x1, int y1);
+    // The picture shown, and the canvas painted at a ratio other than 1 without the band: painted
+    // again only when the canvas's record changed (the mouse read-out Shows at every move).
+    void Repaint(qreal ratio);
     QImage picture_;
+    QImage painted_;
+    std::uint64_t paintedVersion_ = 0;
     qreal ratio_ = 0.0;  // 0: the screen's
     std::optional<PlotPoint> marker_;
 };

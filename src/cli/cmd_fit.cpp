@@ -1,5 +1,6 @@
 // driftline-cli fit: the viewer's "&Fit polynomial curve to data" without the window: the result
 // window's lines on standard output and, with -o, the plot with the fitted curve as PNG.
+#include "analysis/Fitpeak.h"
 #include "analysis/Fitunit.h"
 #include "cli/Clicommand.h"
 #include "cli/Clioptions.h"
@@ -21,7 +22,7 @@ namespace {
 
 const char* const FitUsage =
     "usage: driftline-cli fit LOG --x Q --y Q --coeffs N [--volts-only] [--band X0:X1]... [--size WxH]\n"
-    "                         [-o OUT.png|OUT.svg|OUT.pdf] [--root DIR | --ini FILE]\n"
+    "                         [--peak] [-o OUT.png|OUT.svg|OUT.pdf] [--root DIR | --ini FILE]\n"
     "\n"
     "Reads LOG, fits a polynomial of N coefficients (1 to 20) to the pixel positions of the plotted\n"
     "points (pixel y as a polynomial in pixel x, y growing downwards) and prints the lines the fit\n"
@@ -34,6 +35,8 @@ const char* const FitUsage =
     "  --volts-only   the view of the records that carried volts (when the log has any)\n"
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeatable, in order\n"
     "  --size WxH     plot control size in pixels (default 600x450)\n"
+    "  --peak         after the coefficients, where the fitted curve peaks, as the fit window says it:\n"
+    "                 \"Peak at x = PX, y = PY\", then the horizontal and vertical quantity there\n"
     "  -o OUT         also write the plot with the fitted curve and its peak marker in blue, as PNG,\n"
     "                 SVG or PDF by the extension (.png, .svg, .pdf)\n" DRIFTLINE_POSITION_USAGE;
 
@@ -42,7 +45,7 @@ int RunFitCli(const std::vector<std::string>& args)
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "fit", FitUsage,
                                  OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
-                                 {{"--coeffs", true}}, options))
+                                 {{"--coeffs", true}, {"--peak", false}}, options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("fit", FitUsage,
@@ -93,6 +96,10 @@ int RunFitCli(const std::vector<std::string>& args)
     }
     for (const auto& line : outcome.memoLines)
         std::printf("%s\n", line.c_str());
+    if (options.has("--peak"))
+        for (const auto& line :
+             FitPeakLines(session.fitPeak(outcome.curve), session.horizontalQuantity(), session.verticalQuantity()))
+            std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     if (outcome.correlation == -1.0)
         return 1;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -85,6 +86,24 @@ TEST_F(CliAnalysis, FitPrintsTheWindowsLinesForThePlottedPixels)
     const auto fit = Run("fit " + Log() + " --x Time --y Volts --band 150:450 --coeffs 5");
     EXPECT_EQ(fit.exitCode, 0) << fit.err;
     EXPECT_EQ(SplitLines(fit.out), expected);
+}
+
+TEST_F(CliAnalysis, PeakFollowsTheCoefficientsOnlyWhenAsked)
+{
+    // --peak adds the fit window's three peak lines after the unchanged classic lines.
+    const auto plain = Run("fit " + Log() + " --x Time --y Volts --coeffs 3");
+    const auto peak = Run("fit " + Log() + " --x Time --y Volts --coeffs 3 --peak");
+    ASSERT_EQ(plain.exitCode, 0);
+    ASSERT_EQ(peak.exitCode, 0);
+    const auto plainLines = SplitLines(plain.out);
+    const auto peakLines = SplitLines(peak.out);
+    ASSERT_EQ(plainLines.size(), 4u);
+    ASSERT_EQ(peakLines.size(), 7u);
+    EXPECT_TRUE(std::equal(plainLines.begin(), plainLines.end(), peakLines.begin()));
+    EXPECT_EQ(peakLines[4].rfind("Peak at x = ", 0), 0u) << peakLines[4];
+    // The simulated scan runs from 21:03:15 on 12 May 2010 for 1500 s.
+    EXPECT_EQ(peakLines[5].rfind("Time = 2010-05-12 21:", 0), 0u) << peakLines[5];
+    EXPECT_EQ(peakLines[6].rfind("Volts = ", 0), 0u) << peakLines[6];
 }
 
 TEST_F(CliAnalysis, FailingFitReportsOnStderrAndListsMinusOne)

@@ -368,33 +368,48 @@ void TstExport::ctrlEAsksForTheFileAndConfirms()
 void TstExport::commandLinePicksTheFormatByExtension_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("extra");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("starts");
-    QTest::newRow("png") << "cli.png" << 0 << QByteArray("\x89PNG");
-    QTest::newRow("upper-case PNG") << "CLI2.PNG" << 0 << QByteArray("\x89PNG");
-    QTest::newRow("svg") << "cli.svg" << 0 << QByteArray("<?xml");
-    QTest::newRow("pdf") << "cli.pdf" << 0 << QByteArray("%PDF-");
-    QTest::newRow("gif refused") << "cli.gif" << 2 << QByteArray();
-    QTest::newRow("no extension refused") << "cli" << 2 << QByteArray();
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("png") << "cli.png" << QStringList{} << 0 << QByteArray("\x89PNG") << QString();
+    QTest::newRow("upper-case PNG") << "CLI2.PNG" << QStringList{} << 0 << QByteArray("\x89PNG") << QString();
+    QTest::newRow("svg") << "cli.svg" << QStringList{} << 0 << QByteArray("<?xml") << QString();
+    QTest::newRow("pdf") << "cli.pdf" << QStringList{} << 0 << QByteArray("%PDF-") << QString();
+    QTest::newRow("png at twice the pixels") << "cli2x.png" << QStringList{"--scale", "2"} << 0
+                                             << QByteArray("\x89PNG") << QString();
+    QTest::newRow("gif refused") << "cli.gif" << QStringList{} << 2 << QByteArray()
+                                 << "cannot tell the picture format";
+    QTest::newRow("no extension refused") << "cli" << QStringList{} << 2 << QByteArray()
+                                          << "cannot tell the picture format";
+    QTest::newRow("scaled svg refused") << "cli2x.svg" << QStringList{"--scale", "2"} << 2 << QByteArray()
+                                        << "--scale applies to PNG";
+    QTest::newRow("scale out of range") << "cli9x.png" << QStringList{"--scale", "9"} << 2 << QByteArray()
+                                        << "--scale must be";
 }
 
 void TstExport::commandLinePicksTheFormatByExtension()
 {
     QFETCH(QString, name);
+    QFETCH(QStringList, extra);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, starts);
+    QFETCH(QString, refusal);
     QProcess cli;
-    cli.start(DRIFTLINE_CLI,
-              {"plot", log_, "--root", root_.path(), "--x", "Time", "--y", "Volts", "-o", Out(name)});
+    cli.start(DRIFTLINE_CLI, QStringList{"plot", log_, "--root", root_.path(), "--x", "Time", "--y", "Volts", "-o",
+                                         Out(name)} +
+                                 extra);
     QVERIFY(cli.waitForFinished(60000));
     const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
     QCOMPARE(cli.exitCode(), exitCode);
     if (exitCode != 0) {
-        QVERIFY2(err.contains("cannot tell the picture format") && err.contains(".svg"), qPrintable(err));
+        QVERIFY2(err.contains(refusal), qPrintable(err));
         QVERIFY(!QFile::exists(Out(name)));
         return;
     }
     QVERIFY2(FileStart(Out(name), starts.size()) == starts, qPrintable(name));
+    if (!extra.isEmpty())
+        QCOMPARE(QImage(Out(name)).size(), QSize(1200, 900));
 }
 
 void TstExport::nearestSampleIsMarkedWithItsValues()

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -58,13 +59,22 @@ void RasterCanvasLine(QImage& image, PlotPoint a, PlotPoint b, QRgb colour)
     WalkQtLine(a, b, [&](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour; });
 }
 
+void TCanvasRecord::Touch()
+{
+    // Each Clear starts a new epoch in the high half, counted for the whole process, so a canvas
+    // made anew never repeats a version a picture was painted at; each change counts in the low
+    // half.
+    static std::atomic<std::uint64_t> epochs{0};
+    version = ++epochs << 32;
+}
+
 void TCanvasRecord::Clear()
 {
     ops.clear();
     rects.clear();
     points.clear();
     texts.clear();
-    ++version;
+    Touch();
 }
 
 void TCanvasRecord::AddFill(const QRect& rect, QRgb colour)

@@ -56,7 +56,8 @@ struct TCanvasRecord {
     std::vector<QRect> rects;
     std::vector<PlotPoint> points;
     std::vector<TextItem> texts;
-    // Goes up with every change, so a picture painted from the record knows when it is stale.
+    // Changes with every change (never back to a value it had, nor to another record's), so a
+    // picture painted from the record knows when it is stale.
     std::uint64_t version = 0;
 
     void Clear();
@@ -64,6 +65,9 @@ struct TCanvasRecord {
     // The canvas line from a to b; continues the last polyline when it ends at a in the same pen.
     void AddLine(PlotPoint a, PlotPoint b, QRgb colour, Qt::PenStyle style);
     void AddText(TextItem item);
+
+private:
+    void Touch();
 };
 
 class TPlotCanvas {

@@ -98,5 +98,112 @@ TEST(UndoHistory, WholeEntriesPushedByHandAreKeptAsGiven)
     EXPECT_TRUE(history.takeBack().empty());  // an empty history gives an empty list
 }
 
+// A view keeps samples of the oldest list, not of the list before it: a plain-copy history is the
+// reference again, with the views written out as the time windows they select.
+TEST(UndoHistory, ViewsSelectFromTheOldestListAndUndoLikeZooms)
+{
+    SampleList list = Numbered(100);
+    TUndoHistory history;
+    const SampleList oldest = list;
+    std::vector<std::vector<double>> copies;
+    copies.push_back(Times(list));
+    history.recordZoom(list, Band(list, 10, 80));
+    copies.push_back(Times(list));
+    history.recordView(list, Band(oldest, 0, 30));  // brings back 0..9, which the zoom dropped
+    EXPECT_EQ(Times(list).front(), 0);
+    EXPECT_EQ(Times(list).size(), 31u);
+    copies.push_back(Times(list));
+    history.recordZoom(list, Band(list, 20, 25));
+    copies.push_back(Times(list));
+    history.recordView(list, Band(oldest, 50, 200));
+    EXPECT_EQ(Times(list).size(), 50u);  // 50..99
+    copies.push_back(Times(list));
+    history.recordView(list, std::vector<bool>(3, true));  // missing flags drop their samples
+    EXPECT_EQ(Times(list), (std::vector<double>{0, 1, 2}));
+    ASSERT_EQ(history.size(), 5u);
+    for (std::size_t i = 0; i < history.size(); ++i)
+        EXPECT_EQ(Times(history.at(i)), copies[i]) << "entry " << i;
+    for (int k = 4; k >= 1; --k) {
+        list = history.takeBack();
+        EXPECT_EQ(Times(list), copies[static_cast<std::size_t>(k)]) << "undo to entry " << k;
+    }
+    // Back on the first zoom (10..80); a zoom now narrows it, a view still sees the oldest list.
+    history.recordZoom(list, Band(list, 15, 17));
+    EXPECT_EQ(Times(list), (std::vector<double>{15, 16, 17}));
+    history.recordView(list, Band(oldest, 2, 3));
+    EXPECT_EQ(Times(list), (std::vector<double>{2, 3}));
+    EXPECT_EQ(Times(history.takeBack()), (std::vector<double>{15, 16, 17}));
+    EXPECT_EQ(Times(history.takeBack()), copies[1]);
+    EXPECT_EQ(Times(history.takeFront()), copies[0]);
+    EXPECT_TRUE(history.empty());
+}
+
+// A view on an empty history takes the list itself as the unzoomed one.
+TEST(UndoHistory, AFirstViewSelectsFromTheListItself)
+{
+    SampleList list = Numbered(10);
+    TUndoHistory history;
+    history.recordView(list, Band(list, 2, 4));
+    EXPECT_EQ(Times(list), (std::vector<double>{2, 3, 4}));
+    EXPECT_EQ(Times(history.front()).size(), 10u);
+    EXPECT_EQ(Times(history.takeBack()).size(), 10u);
+}
+
+// Samples arriving after a view go where the view's test puts them, whatever the zooms before it
+// dropped; a zoom after the view keeps only what the view holds.
+TEST(UndoHistory, ArrivalsAfterAViewFollowItsTest)
+{
+    const auto later = [](double from) {
+        return TUndoHistory::SampleTest([from](const Sample& s) { return s[Time] >= from; });
+    };
+    SampleList list = Numbered(50);
+    TUndoHistory history;
+    history.recordZoom(list, Band(list, 45, 49), later(45));  // 45..49
+    const SampleList oldest = history.front();
+    history.recordView(list, Band(oldest, 40, 1e9), later(40));  // 40..49
+    history.recordZoom(list, Band(list, 48, 1e9), later(48));    // 48, 49
+    SampleList arrived;
+    for (int t = 50; t < 53; ++t) {
+        Sample s;
+        s[Time] = t;
+        arrived.push_back(s);
+    }
+    history.appendArrived(list, arrived);
+    EXPECT_EQ(Times(list), (std::vector<double>{48, 49, 50, 51, 52}));
+    EXPECT_EQ(Times(history.at(2)), (std::vector<double>{40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52}));
+    EXPECT_EQ(Times(history.at(1)), (std::vector<double>{45, 46, 47, 48, 49, 50, 51, 52}));
+    EXPECT_EQ(Times(history.at(0)).size(), 53u);
+    // Undo replays the masks the arrivals extended.
+    EXPECT_EQ(Times(history.takeBack()).size(), 13u);
+    EXPECT_EQ(Times(history.takeBack()).size(), 8u);
+    EXPECT_EQ(Times(history.takeBack()).size(), 53u);
+}
+
+// The store's view step on both lists at once: each list selects from its own unzoomed list,
+// and undo and reset bring back both as they were.
+TEST(SampleStoreView, ViewSamplesUndoAndReset)
+{
+    TSampleStore store;
+    SampleList volts;
+    for (const Sample& s : Numbered(20))
+        if (static_cast<int>(s[Time]) % 2 == 0)
+            volts.push_back(s);  // the even times carried volts
+    store.adoptSamples(Numbered(20), volts);
+    store.narrowSamples(Band(store.allSamples(), 10, 19), Band(store.voltageSamples(), 10, 19));
+    const SampleList allBase = store.allUndo().front();
+    const SampleList voltBase = store.voltageUndo().front();
+    store.viewSamples(Band(allBase, 3, 6), Band(voltBase, 3, 6));
+    EXPECT_EQ(Times(store.allSamples()), (std::vector<double>{3, 4, 5, 6}));
+    EXPECT_EQ(Times(store.voltageSamples()), (std::vector<double>{4, 6}));
+    ASSERT_TRUE(store.undoZoom());
+    EXPECT_EQ(Times(store.allSamples()).front(), 10);
+    EXPECT_EQ(Times(store.voltageSamples()), (std::vector<double>{10, 12, 14, 16, 18}));
+    store.viewSamples(Band(allBase, 0, 1), Band(voltBase, 0, 1));
+    ASSERT_TRUE(store.resetZoom());
+    EXPECT_EQ(Times(store.allSamples()).size(), 20u);
+    EXPECT_EQ(Times(store.voltageSamples()).size(), 10u);
+    EXPECT_FALSE(store.canUndo());
+}
+
 }  // namespace
 }  // namespace driftline

@@ -102,7 +102,12 @@ void TRecentFilesMenu::openEntry(int index)
 
 void TRecentFilesMenu::rebuild()
 {
-    menu_->clear();
+    // The entry chosen may be the one whose triggered signal is running: the old entries go
+    // when control is back in the event loop.
+    for (QAction* old : menu_->actions()) {
+        menu_->removeAction(old);
+        old->deleteLater();
+    }
     const QStringList& paths = files_.paths();
     for (int i = 0; i < paths.size(); ++i) {
         // "&1 name": the number is the access key; the whole path shows in the tooltip.

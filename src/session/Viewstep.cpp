@@ -127,8 +127,13 @@ bool TLogSession::zoomAbout(std::int32_t pixel, double factor, ViewAxis axis)
     const std::int32_t hi = std::max(map.first(), map.last());
     const double centre = map.valueAt(std::clamp(pixel, lo, hi));
     const AxisScale& scale = map.scale();
-    const ValueWindow window{true, centre - (centre - scale.Minimum) / factor,
-                             centre + (scale.Maximum - centre) / factor};
+    ValueWindow window{true, centre - (centre - scale.Minimum) / factor, centre + (scale.Maximum - centre) / factor};
+    // Samples that all share one value leave no span to widen: zooming out then starts from the
+    // span of twenty grid steps, the grid such a scale is drawn with.
+    if (scale.Maximum == scale.Minimum && factor < 1.0) {
+        const double half = 10.0 * scale.TickStep / factor;
+        window = {true, centre - half, centre + half};
+    }
     return alongX ? viewStep(window, {}, true, false) : viewStep({}, window, false, true);
 }
 

@@ -60,15 +60,39 @@ void TUndoHistory::recordZoom(SampleList& list, const std::vector<bool>& keep, S
 
 void TUndoHistory::recordView(SampleList& list, const std::vector<bool>& keepOfOldest, SampleTest inView)
 {
-    const SampleList& oldest = entries_.empty() ? list : entries_.front().samples;
     std::vector<bool> mask(keepOfOldest);
-    mask.resize(oldest.size(), false);
-    SampleList viewed = Narrowed(oldest, mask);
-    pushEntry(list, std::move(inView), true);
+    if (entries_.empty()) {
+        // The list itself is the unzoomed one: it becomes the oldest entry, the view a new list.
+        mask.resize(list.size(), false);
+        SampleList viewed = Narrowed(list, mask);
+        pushEntry(list, std::move(inView), true);
+        list = std::move(viewed);
+    } else {
+        mask.resize(entries_.front().samples.size(), false);
+        const bool held = pendingValid_;  // the list as it stands is kept as a mask, not whole
+        pushEntry(list, std::move(inView), true);
+        const SampleList& oldest = entries_.front().samples;  // after the push, which may move entries
+        if (held) {
+            // The list's own storage takes the view: a wheel step then writes into memory the
+            // process already has rather than a fresh list of the same size.
+            list.clear();
+            std::size_t count = 0;
+            for (std::size_t i = 0; i < mask.size(); ++i)
+                count += mask[i] ? 1 : 0;
+            // Growing (a zoom out) takes room for the whole unzoomed list at once, so the steps
+            // after it never allocate again.
+            if (count > list.capacity())
+                list.reserve(oldest.size());
+            for (std::size_t i = 0; i < mask.size(); ++i)
+                if (mask[i])
+                    list.push_back(oldest[i]);
+        } else {
+            list = Narrowed(oldest, mask);
+        }
+    }
     pending_ = std::move(mask);
     pendingValid_ = true;
     pendingFromOldest_ = true;
-    list = std::move(viewed);
 }
 
 void TUndoHistory::push_back(SampleList list)

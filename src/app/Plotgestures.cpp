@@ -121,11 +121,13 @@ void TPlotGestures::applyPan()
     sincePanStep_.restart();
     run_([&](TLogSession& session) {
         // The drag is one step: the step of its last position is taken back before the new one.
+        // Only while that step is still the newest: Ctrl+Z in the middle of a drag took it back.
         bool changed = false;
-        if (panStepped_ && panSession_ == &session)
+        if (panStepped_ && panSession_ == &session && session.store().allUndo().size() == panHistory_)
             changed = session.undo();
         panStepped_ = (dx != 0 || dy != 0) && session.pan(dx, dy);
         panSession_ = &session;
+        panHistory_ = session.store().allUndo().size();
         return changed || panStepped_;
     });
 }

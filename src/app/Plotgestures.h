@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPoint>
 
+#include <cstddef>
 #include <functional>
 
 class QTimer;
@@ -60,6 +61,7 @@ private:
     QPoint panAt_;
     bool panStepped_ = false;                  // the drag's step is on the history
     const TLogSession* panSession_ = nullptr;  // the session the drag's step was made on
+    std::size_t panHistory_ = 0;               // the history's length with the drag's step on it
     QElapsedTimer sincePanStep_;
     QTimer* panTimer_ = nullptr;
 };

@@ -163,5 +163,34 @@ TEST(ViewStep, AFoldedAxisZoomsAndPansAcrossZero)
     EXPECT_EQ(Values(session.store().allSamples(), Time), Span(50, 150));
 }
 
+// In the positive-voltage view the step is worked out on the voltage samples' scales, and both
+// lists take the samples inside the window, as a band zoom treats them.
+TEST(ViewStep, ThePositiveVoltageViewStepsBothLists)
+{
+    TLogSession session;
+    SampleList all;
+    SampleList volts;
+    for (int a = 0; a <= 520; ++a) {
+        Sample s;
+        s[Azimuth] = a;
+        s[Altitude] = a % 100;
+        all.push_back(s);
+        if (a % 2 == 0 && a >= 100)
+            volts.push_back(s);  // volts on even azimuths from 100 on: scale 100..520
+    }
+    session.setAxes(Azimuth, Altitude);
+    session.adoptSamples(all, volts);
+    session.setPositiveVoltageView(true);
+    // Column 170 on 100..520 reads 100 + 420/4 = 205; in by 2 keeps [152.5, 362.5].
+    ASSERT_TRUE(session.zoomAbout(170, 2.0, ViewAxis::Horizontal));
+    EXPECT_EQ(Values(session.store().voltageSamples(), Azimuth).front(), 154.0);
+    EXPECT_EQ(Values(session.store().voltageSamples(), Azimuth).back(), 362.0);
+    EXPECT_EQ(session.store().voltageSamples().size(), 105u);
+    EXPECT_EQ(Values(session.store().allSamples(), Azimuth), Span(153, 362));
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.store().voltageSamples().size(), volts.size());
+    EXPECT_EQ(session.store().allSamples().size(), all.size());
+}
+
 }  // namespace
 }  // namespace driftline

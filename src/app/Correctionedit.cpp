@@ -25,7 +25,8 @@ bool ParseCorrection(const QString& text, std::int32_t& value)
 
 QString CorrectionRefusal(const QString& axis, const QString& text, std::int32_t kept)
 {
-    const QString shown = text.trimmed().isEmpty() ? QStringLiteral("An empty field") : QStringLiteral("\"%1\"").arg(text);
+    const QString shown = text.trimmed().isEmpty() ? QStringLiteral("An empty field")
+                                                   : QStringLiteral("\"%1\"").arg(text);
     return QStringLiteral("%1 is not a correction: the %2 correction is a whole number of encoder counts "
                           "(for example -241). It stays %3.")
         .arg(shown, axis.toLower())

@@ -45,7 +45,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -810,8 +809,8 @@ bool TForm1::CorrectionChanged(QLineEdit* edit, std::int32_t& correction)
 void TForm1::ShowAppliedCorrections()
 {
     const TSampleStore& store = session_->store();
-    for (auto [edit, correction] : {std::pair{azCorrEdit_, store.azimuthCorrection},
-                                    std::pair{altCorrEdit_, store.altitudeCorrection}}) {
+    for (auto [edit, correction] :
+         {std::pair{azCorrEdit_, store.azimuthCorrection}, std::pair{altCorrEdit_, store.altitudeCorrection}}) {
         if (correction != NoCorrection)
             edit->setApplied(correction);
         else

@@ -35,9 +35,9 @@ class TCorrectionEdit;
 class TLogFollower;
 class TPlot;
 class TPlotGestures;
-class TRecentFilesMenu;
 class TPolForm;
 class TProgressForm;
+class TRecentFilesMenu;
 class TSaveCommands;
 class TTransitCommand;
 

@@ -48,8 +48,7 @@ public:
     // The submenu goes into fileMenu before the item before; open opens a chosen file, message
     // tells the user about one that is gone. The list is read from section of ini.
     TRecentFilesMenu(QMenu* fileMenu, QAction* before, std::filesystem::path ini, const char* section,
-                     std::function<void(const QString& path)> open,
-                     std::function<void(const QString& text)> message);
+                     std::function<void(const QString& path)> open, std::function<void(const QString& text)> message);
 
     // A log was opened: it goes to the front of the list, which is written to the settings.
     void noteOpened(const QString& path);

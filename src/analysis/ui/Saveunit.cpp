@@ -140,7 +140,9 @@ QString TSaveCommands::saveFolder() const
         const std::string kept = TIniReader(iniFile_).String(SaveSettingsSection, SaveFolderKey, "");
         lastFolder_ = QFile::decodeName(QByteArray::fromStdString(kept));
     }
-    const auto name = [](const std::filesystem::path& p) { return QFile::decodeName(QByteArray::fromStdString(p.string())); };
+    const auto name = [](const std::filesystem::path& p) {
+        return QFile::decodeName(QByteArray::fromStdString(p.string()));
+    };
     return ChooseSaveFolder(lastFolder_, dataFolder.empty() ? QString() : name(dataFolder),
                             logsFolder.empty() ? QString() : name(logsFolder),
                             [](const QString& folder) { return QFileInfo(folder).isDir(); });

@@ -58,7 +58,8 @@ std::vector<bool> KeepMask(const List& list, const Test& test)
     return keep;
 }
 
-// The unzoomed list behind a list: the oldest entry of its history, or the list itself.
+// The unzoomed list behind a list: the oldest entry of its history, or the list itself. (The one
+// place that knows how the store keeps its unzoomed lists.)
 const SampleList& Unzoomed(const TUndoHistory& history, const SampleList& list)
 {
     return history.empty() ? list : history.front();
@@ -81,10 +82,13 @@ bool TLogSession::viewStep(ValueWindow horizontal, ValueWindow vertical, bool mo
     // An axis the step does not move keeps its window when the user had narrowed it: some
     // unzoomed sample inside the moved axis's current window lies outside it.
     const auto narrowed = [&](int moved, const AxisScale& movedScale, int other, const AxisScale& otherScale) {
-        return std::any_of(activeBase.begin(), activeBase.end(), [&](const Sample& s) {
-            return InWindow(moved, s[moved], movedScale.Minimum, movedScale.Maximum) &&
-                   !InWindow(other, s[other], otherScale.Minimum, otherScale.Maximum);
-        });
+        for (std::size_t i = 0; i < activeBase.size(); ++i) {
+            const Sample& s = activeBase[i];
+            if (InWindow(moved, s[moved], movedScale.Minimum, movedScale.Maximum) &&
+                !InWindow(other, s[other], otherScale.Minimum, otherScale.Maximum))
+                return true;
+        }
+        return false;
     };
     if (movedHorizontal && !movedVertical && narrowed(h, sh, w, sw))
         vertical = {true, sw.Minimum, sw.Maximum};

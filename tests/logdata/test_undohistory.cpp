@@ -98,55 +98,52 @@ TEST(UndoHistory, WholeEntriesPushedByHandAreKeptAsGiven)
     EXPECT_TRUE(history.takeBack().empty());  // an empty history gives an empty list
 }
 
-// A view keeps samples of the oldest list, not of the list before it: a plain-copy history is the
-// reference again, with the views written out as the time windows they select.
-TEST(UndoHistory, ViewsSelectFromTheOldestListAndUndoLikeZooms)
+// A view keeps samples of the unzoomed list, not of the list before it: a plain-copy history is
+// the reference again, with the views written out as the time windows they select. Through the
+// store, with the same steps on both lists.
+TEST(SampleStoreView, ViewsSelectFromTheUnzoomedListAndUndoLikeZooms)
 {
-    SampleList list = Numbered(100);
-    TUndoHistory history;
-    const SampleList oldest = list;
+    TSampleStore store;
+    const SampleList oldest = Numbered(100);
+    store.adoptSamples(oldest, oldest);
+    const auto zoom = [&](double lo, double hi) {
+        store.narrowSamples(Band(store.allSamples(), lo, hi), Band(store.voltageSamples(), lo, hi));
+    };
+    const auto view = [&](const std::vector<bool>& keep) { store.viewSamples(keep, keep); };
     std::vector<std::vector<double>> copies;
-    copies.push_back(Times(list));
-    history.recordZoom(list, Band(list, 10, 80));
-    copies.push_back(Times(list));
-    history.recordView(list, Band(oldest, 0, 30));  // brings back 0..9, which the zoom dropped
-    EXPECT_EQ(Times(list).front(), 0);
-    EXPECT_EQ(Times(list).size(), 31u);
-    copies.push_back(Times(list));
-    history.recordZoom(list, Band(list, 20, 25));
-    copies.push_back(Times(list));
-    history.recordView(list, Band(oldest, 50, 200));
-    EXPECT_EQ(Times(list).size(), 50u);  // 50..99
-    copies.push_back(Times(list));
-    history.recordView(list, std::vector<bool>(3, true));  // missing flags drop their samples
-    EXPECT_EQ(Times(list), (std::vector<double>{0, 1, 2}));
-    ASSERT_EQ(history.size(), 5u);
-    for (std::size_t i = 0; i < history.size(); ++i)
-        EXPECT_EQ(Times(history.at(i)), copies[i]) << "entry " << i;
+    // A first view selects from the list itself.
+    view(Band(oldest, 2, 4));
+    EXPECT_EQ(Times(store.allSamples()), (std::vector<double>{2, 3, 4}));
+    ASSERT_TRUE(store.undoZoom());
+    copies.push_back(Times(store.allSamples()));
+    zoom(10, 80);
+    copies.push_back(Times(store.allSamples()));
+    view(Band(oldest, 0, 30));  // brings back 0..9, which the zoom dropped
+    EXPECT_EQ(Times(store.allSamples()).front(), 0);
+    EXPECT_EQ(Times(store.allSamples()).size(), 31u);
+    copies.push_back(Times(store.allSamples()));
+    zoom(20, 25);
+    copies.push_back(Times(store.allSamples()));
+    view(Band(oldest, 50, 200));
+    EXPECT_EQ(Times(store.allSamples()).size(), 50u);  // 50..99
+    copies.push_back(Times(store.allSamples()));
+    view(std::vector<bool>(3, true));  // missing flags drop their samples
+    EXPECT_EQ(Times(store.allSamples()), (std::vector<double>{0, 1, 2}));
     for (int k = 4; k >= 1; --k) {
-        list = history.takeBack();
-        EXPECT_EQ(Times(list), copies[static_cast<std::size_t>(k)]) << "undo to entry " << k;
+        ASSERT_TRUE(store.undoZoom());
+        EXPECT_EQ(Times(store.allSamples()), copies[static_cast<std::size_t>(k)]) << "undo to entry " << k;
+        EXPECT_EQ(Times(store.voltageSamples()), copies[static_cast<std::size_t>(k)]) << "undo to entry " << k;
     }
-    // Back on the first zoom (10..80); a zoom now narrows it, a view still sees the oldest list.
-    history.recordZoom(list, Band(list, 15, 17));
-    EXPECT_EQ(Times(list), (std::vector<double>{15, 16, 17}));
-    history.recordView(list, Band(oldest, 2, 3));
-    EXPECT_EQ(Times(list), (std::vector<double>{2, 3}));
-    EXPECT_EQ(Times(history.takeBack()), (std::vector<double>{15, 16, 17}));
-    EXPECT_EQ(Times(history.takeBack()), copies[1]);
-    EXPECT_EQ(Times(history.takeFront()), copies[0]);
-    EXPECT_TRUE(history.empty());
-}
-
-// A view on an empty history takes the list itself as the unzoomed one.
-TEST(UndoHistory, AFirstViewSelectsFromTheListItself)
-{
-    SampleList list = Numbered(10);
-    TUndoHistory history;
-    history.recordView(list, Band(list, 2, 4));
-    EXPECT_EQ(Times(list), (std::vector<double>{2, 3, 4}));
-    EXPECT_EQ(Times(history.front()).size(), 10u);
-    EXPECT_EQ(Times(history.takeBack()).size(), 10u);
+    // Back on the first zoom (10..80); a zoom now narrows it, a view still sees the unzoomed list.
+    zoom(15, 17);
+    EXPECT_EQ(Times(store.allSamples()), (std::vector<double>{15, 16, 17}));
+    view(Band(oldest, 2, 3));
+    EXPECT_EQ(Times(store.allSamples()), (std::vector<double>{2, 3}));
+    ASSERT_TRUE(store.undoZoom());
+    EXPECT_EQ(Times(store.allSamples()), (std::vector<double>{15, 16, 17}));
+    ASSERT_TRUE(store.resetZoom());
+    EXPECT_EQ(Times(store.allSamples()), copies[0]);
+    EXPECT_FALSE(store.canUndo());
 }
 
 // Samples arriving after a view go where the view's test puts them, whatever the zooms before it

@@ -300,6 +300,17 @@ void TstGestures::recentFileThatIsGoneIsRemoved()
     QCOMPARE(form->recentFiles->files().paths(), QStringList({LogPath("scan.log")}));
     // The file shown stays as it was.
     QCOMPARE(form->session().path().filename().string(), std::string("short-lived.log"));
+    // "Clear list" empties the list, here and in the settings.
+    QCoreApplication::processEvents();  // the entries replaced above are released
+    QAction* clear = form->recentFiles->menu()->actions().back();
+    QCOMPARE(clear->text(), QStringLiteral("&Clear list"));
+    clear->trigger();
+    QVERIFY(form->recentFiles->files().paths().isEmpty());
+    QVERIFY(!form->recentFiles->menu()->isEnabled());
+    form.reset();
+    auto again = MakeForm();
+    QVERIFY(again);
+    QVERIFY(again->recentFiles->files().paths().isEmpty());
 }
 
 void TstGestures::saveFolderOrder_data()

@@ -27,7 +27,7 @@ inline constexpr const char* SaveFilters[SaveFileTypeCount] = {
 // The save dialog keeps this default extension for every file type.
 inline constexpr const char* SaveDefaultExtension = "csv";
 // The extension a file of each type gets when the name typed has none.
-inline constexpr const char* SaveExtensions[SaveFileTypeCount] = {"csv", "txt", "dat"};
+inline constexpr const char* SaveExtensions[SaveFileTypeCount] = {"csv", "txt", "dat", "fits"};
 
 // v in the shorter of fixed and exponent form with 12 significant digits, as the formatted-output
 // "g" conversion gives ("0.25", "360", "1.2345e-05", "1.23456789012e+14"), always with a point.

@@ -9,7 +9,10 @@
 #include "app/Exportpicture.h"
 #include "app/Helpunit.h"
 #include "app/Nearestreadout.h"
+#include "app/Correctionedit.h"
+#include "app/Plotgestures.h"
 #include "app/Progressunit.h"
+#include "app/Recentfiles.h"
 #include "app/Transitcommand.h"
 #include "desktop/Shellunit.h"
 #include "logdata/Logfollower.h"
@@ -44,7 +47,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -91,22 +93,6 @@ void DefaultMessage(QWidget* parent, const QString& text, bool error)
         QMessageBox::information(parent, caption, text);
 }
 
-// A whole decimal integer in the signed 32-bit range, as the correction edits accept it.
-bool ParseCorrection(const QString& text, std::int32_t& value)
-{
-    const std::string s = text.toStdString();
-    const char* first = s.data();
-    const char* last = s.data() + s.size();
-    if (first != last && *first == '+')
-        ++first;
-    std::int32_t parsed = 0;
-    const auto [end, ec] = std::from_chars(first, last, parsed);
-    if (ec != std::errc() || end != last || first == last)
-        return false;
-    value = parsed;
-    return true;
-}
-
 std::filesystem::path ToPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -149,6 +135,13 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     miOpenLatest = new QAction(QStringLiteral("Open &latest log"), this);
     miOpenLatest->setObjectName(QStringLiteral("miOpenLatest"));
     ui->menuFile->insertAction(ui->miSaveAs, miOpenLatest);
+    recentFiles = new TRecentFilesMenu(
+        ui->menuFile, ui->miSaveAs, SettingsPath(), SettingsSection,
+        [this](const QString& path) {
+            if (!reading_)
+                openChosenFile(path);
+        },
+        [this](const QString& text) { ShowMessage(text, false); });
     miFollow = new QAction(QStringLiteral("&Follow log"), this);
     miFollow->setObjectName(QStringLiteral("miFollow"));
     miFollow->setCheckable(true);
@@ -184,6 +177,7 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(Plot, &TPlot::plotMouseDown, this, &TForm1::PlotMouseDown);
     connect(Plot, &TPlot::plotMouseMove, this, &TForm1::PlotMouseMove);
     connect(Plot, &TPlot::plotMouseUp, this, &TForm1::PlotMouseUp);
+    plotGestures = new TPlotGestures(Plot, [this](const auto& step) { return ViewStep(step); });
 
     connect(miOpenLatest, &QAction::triggered, this, &TForm1::openLatestLog);
     connect(miFollow, &QAction::triggered, this, &TForm1::miFollowClick);
@@ -199,10 +193,16 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
     connect(ui->bgVertical, &QButtonGroup::idClicked, this, &TForm1::AxisClicked);
     connect(ui->edAzCorr, &QLineEdit::textChanged, this, &TForm1::edAzCorrChange);
     connect(ui->edAltCorr, &QLineEdit::textChanged, this, &TForm1::edAltCorrChange);
+    azCorrEdit_ = new TCorrectionEdit(ui->edAzCorr);
+    altCorrEdit_ = new TCorrectionEdit(ui->edAltCorr);
+    for (QLineEdit* edit : {ui->edAzCorr, ui->edAltCorr})
+        connect(edit, &QLineEdit::returnPressed, this, [this] { CheckCorrections(); });
 
     // Fit, save and the maxima and minima.
     InstallPolyFitMessageBox(this);
     saveCommands = std::make_unique<TSaveCommands>(this, SettingsPath());
+    saveCommands->dataFolder = Global().DataFolder;
+    saveCommands->logsFolder = Global().LogsFolder;
     // The status bar confirms a save until the pointer next reads out a position.
     saveCommands->seams.confirm = [this](const QString& text) {
         ui->StatusPanel0->setText(text);
@@ -517,6 +517,7 @@ bool TForm1::openLogFile(const QString& path, bool follow)
     StopFollowing(QString());
     pointsGrowOnly_ = false;
     session_ = std::move(next);
+    recentFiles->noteOpened(path);
     SetUndoEnabled(false);
     ShowSessionState();
 
@@ -551,6 +552,7 @@ void TForm1::ShowSessionState()
     ui->lblOffset->setText(QString::fromLatin1(store.receiverValues[ReceiverOffset]));
     ShowCorrection(store.azimuthCorrection, azCorrHandlerAttached_, ui->edAzCorr);
     ShowCorrection(store.altitudeCorrection, altCorrHandlerAttached_, ui->edAltCorr);
+    ShowAppliedCorrections();
     shownLoggedAz_ = store.loggedAzimuthCorrection;
     shownLoggedAlt_ = store.loggedAltitudeCorrection;
 }
@@ -802,14 +804,45 @@ void TForm1::ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* 
 
 bool TForm1::CorrectionChanged(QLineEdit* edit, std::int32_t& correction)
 {
-    std::int32_t value = 0;
-    if (ParseCorrection(edit->text(), value)) {
-        correction = value;
-        return true;
+    // Text on its way to a number ("", "-") stands as typed; the last number typed is the one
+    // in force until the text is checked.
+    return ParseCorrection(edit->text(), correction);
+}
+
+void TForm1::ShowAppliedCorrections()
+{
+    const TSampleStore& store = session_->store();
+    for (auto [edit, correction] :
+         {std::pair{azCorrEdit_, store.azimuthCorrection}, std::pair{altCorrEdit_, store.altitudeCorrection}}) {
+        if (correction != NoCorrection)
+            edit->setApplied(correction);
+        else
+            edit->forget();
     }
-    const QSignalBlocker blocker(edit);
-    edit->setText(QString::number(correction));
-    return false;
+}
+
+bool TForm1::CheckCorrections()
+{
+    struct Axis {
+        QLineEdit* edit;
+        bool attached;
+        const char* name;
+        std::int32_t kept;
+    };
+    const TSampleStore& store = session_->store();
+    const Axis axes[] = {{ui->edAzCorr, azCorrHandlerAttached_, "Azimuth", store.azimuthCorrection},
+                         {ui->edAltCorr, altCorrHandlerAttached_, "Altitude", store.altitudeCorrection}};
+    bool valid = true;
+    for (const Axis& axis : axes) {
+        std::int32_t typed = 0;
+        if (!axis.attached || !axis.edit->isEnabled() || ParseCorrection(axis.edit->text(), typed))
+            continue;
+        valid = false;
+        const QString text = axis.edit->text();
+        axis.edit->setText(QString::number(axis.kept));
+        ShowMessage(CorrectionRefusal(QString::fromLatin1(axis.name), text, axis.kept), true);
+    }
+    return valid;
 }
 
 void TForm1::edAzCorrChange()
@@ -911,6 +944,21 @@ void TForm1::ZoomToBand(const ZoomBand& band)
     Redraw();
 }
 
+bool TForm1::ViewStep(const std::function<bool(TLogSession&)>& step)
+{
+    if (reading_ || !axisHandlersAttached_ || !session_->hasSamples())
+        return false;
+    SyncViewQuantities();
+    // Samples that arrived from a followed log belong on the scales the step starts from.
+    session_->growScalesToArrived();
+    if (!step(*session_))
+        return false;
+    pointsGrowOnly_ = false;
+    SetUndoEnabled(session_->canUndo());
+    Redraw();
+    return true;
+}
+
 void TForm1::tbUndoClick()
 {
     if (reading_ || !session_->canUndo())
@@ -934,7 +982,7 @@ void TForm1::tbExpandClick()
 
 void TForm1::btnRefreshClick()
 {
-    if (!reading_)
+    if (!reading_ && CheckCorrections())
         rebuildSamples();
 }
 
@@ -942,6 +990,7 @@ void TForm1::rebuildSamples()
 {
     pointsGrowOnly_ = false;
     session_->refresh();
+    ShowAppliedCorrections();
     SetUndoEnabled(false);
     ui->miVolts->setEnabled(session_->hasVoltageSamples());
     Redraw();
@@ -1072,11 +1121,11 @@ void TForm1::miFitClick()
     // A new fit replaces the curve and marker of the one before: the plot is drawn afresh first.
     if (axisHandlersAttached_)
         Redraw();
-    RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); },
-                  [&](const FitCurve& curve) {
-                      return FitPeakLines(session_->fitPeak(curve), session_->horizontalQuantity(),
-                                          session_->verticalQuantity());
-                  });
+    RunFitCommand(
+        this, polForm, *Plot, [&] { return session_->fit(coeffCount); },
+        [&](const FitCurve& curve) {
+            return FitPeakLines(session_->fitPeak(curve), session_->horizontalQuantity(), session_->verticalQuantity());
+        });
 }
 
 void TForm1::tbSaveClick()

@@ -32,10 +32,13 @@ namespace driftline {
 
 class TControllerLink;
 class TExportPicture;
+class TCorrectionEdit;
 class TLogFollower;
 class TPlot;
+class TPlotGestures;
 class TPolForm;
 class TProgressForm;
+class TRecentFilesMenu;
 class TSaveCommands;
 class TTransitCommand;
 
@@ -64,6 +67,8 @@ public:
     TControllerLink* controllerLink = nullptr;    // the controller's way in (a local socket)
     TTransitCommand* transitCommand = nullptr;    // Tools, "Transit fit..."
     TExportPicture* exportPicture = nullptr;      // File, "Export picture..." (Ctrl+E)
+    TPlotGestures* plotGestures = nullptr;        // wheel zoom and pan over the plot
+    TRecentFilesMenu* recentFiles = nullptr;      // File, "Open recent"
 
     // The log shown: store, view, plotted points, zoom drag and fit. Replaced only by a file
     // that could be read and holds samples.
@@ -134,6 +139,10 @@ public slots:
     void SetUndoEnabled(bool on);
     // Zooms the session to band (pixels of the plot control), then enables undo and redraws.
     void ZoomToBand(const ZoomBand& band);
+    // A wheel zoom or pan: step runs on the session and says whether it changed the view; the
+    // undo buttons and the picture then follow. False, and no step, while a file is read or none
+    // is shown.
+    bool ViewStep(const std::function<bool(TLogSession&)>& step);
     void miExitClick();
 
     // The left button starts a zoom drag: a band of columns, of rows with Ctrl, a box with Shift.
@@ -171,6 +180,11 @@ private:
     void EndRead();
     void ShowCorrection(std::int32_t correction, bool& attached, QLineEdit* edit);
     bool CorrectionChanged(QLineEdit* edit, std::int32_t& correction);
+    // The correction edits' marks after a read or a refresh: the store's corrections are applied.
+    void ShowAppliedCorrections();
+    // The numbers typed in the correction edits, checked (Refresh, Enter): a text that is not a
+    // number is refused with a message and the edit shows the value in force again.
+    bool CheckCorrections();
     void AxisClicked();
     void VoltsTriggered(bool checked);
     void SyncViewQuantities();
@@ -208,6 +222,8 @@ private:
     bool pointsPositive_ = false;
     AxisScale pointsHorizontalScale_;
     AxisScale pointsVerticalScale_;
+    TCorrectionEdit* azCorrEdit_ = nullptr;
+    TCorrectionEdit* altCorrEdit_ = nullptr;
     std::int32_t shownLoggedAz_ = NoCorrection;
     std::int32_t shownLoggedAlt_ = NoCorrection;
 

@@ -114,6 +114,13 @@ void TSampleStore::narrowSamples(const std::vector<bool>& keepAll, const std::ve
         voltageUndo_.recordZoom(voltageSamples_, MaskFor(voltageSamples_, keepVoltage), std::move(inBand));
 }
 
+void TSampleStore::viewSamples(const std::vector<bool>& keepAllOfBase, const std::vector<bool>& keepVoltageOfBase,
+                               TUndoHistory::SampleTest inView)
+{
+    allUndo_.recordView(allSamples_, keepAllOfBase, inView);
+    voltageUndo_.recordView(voltageSamples_, keepVoltageOfBase, std::move(inView));
+}
+
 void TSampleStore::deriveArrived(std::size_t firstRecord, std::size_t firstVoltageRecord, std::int64_t azShift,
                                  std::int64_t altShift)
 {

@@ -23,8 +23,9 @@ class TDerivePipeline;
 //
 // The lists are private so that they cannot drift apart: every record enters through
 // appendRecord, which adds it, its date and (for a voltage record) its place in the all-list
-// together; the sample lists change only by derivation, zoom, undo and reset. After a derivation
-// each sample list is exactly as long as its record list; a zoom only narrows it.
+// together; the sample lists change only by derivation, zoom, view, undo and reset. After a
+// derivation each sample list is exactly as long as its record list; a zoom only narrows it, a
+// view selects from the list as it was derived.
 class TSampleStore {
 public:
     const std::vector<RawRecord>& allRecords() const { return allRecords_; }
@@ -100,6 +101,13 @@ public:
     // (deriveArrived) as this zoom judged the samples there were.
     void narrowSamples(const std::vector<bool>& keepAll, const std::vector<bool>& keepVoltage,
                        TUndoHistory::SampleTest inBand = {});
+    // A wheel zoom or a pan: both lists as they stand go on their histories (as for
+    // narrowSamples), and each becomes, in order, the samples of its unzoomed list (the oldest
+    // history entry, or the list itself without a history) whose flag is set (one flag per sample
+    // of that list; a missing flag drops its sample). inView, when given, stays with both
+    // histories and judges samples that arrive later.
+    void viewSamples(const std::vector<bool>& keepAllOfBase, const std::vector<bool>& keepVoltageOfBase,
+                     TUndoHistory::SampleTest inView = {});
     // Brings back both lists as they were before the latest zoom; false (nothing changed)
     // without one.
     bool undoZoom();

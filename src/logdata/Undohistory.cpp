@@ -29,25 +29,70 @@ void TUndoHistory::clear()
     entries_.clear();
     pending_.clear();
     pendingValid_ = false;
+    pendingFromOldest_ = false;
+}
+
+void TUndoHistory::pushEntry(SampleList& list, SampleTest test, bool viewStep)
+{
+    Entry entry;
+    if (entries_.empty() || !pendingValid_) {
+        entry.kind = Kind::Whole;
+        entry.samples = std::move(list);
+        entry.samples.shrink_to_fit();
+    } else {
+        entry.kind = pendingFromOldest_ ? Kind::FromOldest : Kind::FromPrevious;
+        entry.mask = std::move(pending_);
+    }
+    entry.zoomTest = std::move(test);
+    entry.viewStep = viewStep;
+    entries_.push_back(std::move(entry));
 }
 
 void TUndoHistory::recordZoom(SampleList& list, const std::vector<bool>& keep, SampleTest inBand)
 {
     SampleList narrowed = Narrowed(list, keep);
-    Entry entry;
-    if (entries_.empty() || !pendingValid_) {
-        entry.whole = true;
-        entry.samples = std::move(list);
-        entry.samples.shrink_to_fit();
-    } else {
-        entry.whole = false;
-        entry.keptFromPrevious = std::move(pending_);
-    }
-    entry.zoomTest = std::move(inBand);
-    entries_.push_back(std::move(entry));
+    pushEntry(list, std::move(inBand), false);
     pending_ = keep;
     pendingValid_ = true;
+    pendingFromOldest_ = false;
     list = std::move(narrowed);
+}
+
+void TUndoHistory::recordView(SampleList& list, const std::vector<bool>& keepOfOldest, SampleTest inView)
+{
+    std::vector<bool> mask(keepOfOldest);
+    if (entries_.empty()) {
+        // The list itself is the unzoomed one: it becomes the oldest entry, the view a new list.
+        mask.resize(list.size(), false);
+        SampleList viewed = Narrowed(list, mask);
+        pushEntry(list, std::move(inView), true);
+        list = std::move(viewed);
+    } else {
+        mask.resize(entries_.front().samples.size(), false);
+        const bool held = pendingValid_;  // the list as it stands is kept as a mask, not whole
+        pushEntry(list, std::move(inView), true);
+        const SampleList& oldest = entries_.front().samples;  // after the push, which may move entries
+        if (held) {
+            // The list's own storage takes the view: a wheel step then writes into memory the
+            // process already has rather than a fresh list of the same size.
+            list.clear();
+            std::size_t count = 0;
+            for (std::size_t i = 0; i < mask.size(); ++i)
+                count += mask[i] ? 1 : 0;
+            // Growing (a zoom out) takes room for the whole unzoomed list at once, so the steps
+            // after it never allocate again.
+            if (count > list.capacity())
+                list.reserve(oldest.size());
+            for (std::size_t i = 0; i < mask.size(); ++i)
+                if (mask[i])
+                    list.push_back(oldest[i]);
+        } else {
+            list = Narrowed(oldest, mask);
+        }
+    }
+    pending_ = std::move(mask);
+    pendingValid_ = true;
+    pendingFromOldest_ = true;
 }
 
 void TUndoHistory::push_back(SampleList list)
@@ -57,6 +102,7 @@ void TUndoHistory::push_back(SampleList list)
     entries_.push_back(std::move(entry));
     pending_.clear();
     pendingValid_ = false;
+    pendingFromOldest_ = false;
 }
 
 void TUndoHistory::appendArrived(SampleList& list, const SampleList& arrived)
@@ -65,24 +111,36 @@ void TUndoHistory::appendArrived(SampleList& list, const SampleList& arrived)
         list.insert(list.end(), arrived.begin(), arrived.end());
         return;
     }
+    // member[k]: the sample belongs to entry k. Every sample belongs to the oldest entry; a zoom
+    // passes on those of the entry before that its test keeps, a view those of the oldest entry.
+    std::vector<bool> member(entries_.size());
+    const auto passes = [&](std::size_t k, const Sample& s, bool inPrevious) {
+        const Entry& step = entries_[k];
+        return (step.viewStep || inPrevious) && step.zoomTest && step.zoomTest(s);
+    };
     for (const Sample& s : arrived) {
-        // inPrevious: the sample belongs to the entry before k (for k = 0, to the unzoomed list).
-        bool inPrevious = true;
-        for (std::size_t k = 0; k < entries_.size() && inPrevious; ++k) {
+        member[0] = true;
+        entries_[0].samples.push_back(s);
+        for (std::size_t k = 1; k < entries_.size(); ++k) {
+            member[k] = passes(k - 1, s, member[k - 1]);
             Entry& e = entries_[k];
-            const bool inThis = k == 0 || (entries_[k - 1].zoomTest && entries_[k - 1].zoomTest(s));
-            if (e.whole) {
-                if (inThis)
+            switch (e.kind) {
+            case Kind::Whole:
+                if (member[k])
                     e.samples.push_back(s);
-            } else {
-                e.keptFromPrevious.push_back(inThis);  // a flag for every sample of the entry before
+                break;
+            case Kind::FromPrevious:
+                if (member[k - 1])
+                    e.mask.push_back(member[k]);  // a flag for every sample of the entry before
+                break;
+            case Kind::FromOldest:
+                e.mask.push_back(member[k]);  // a flag for every sample of the oldest entry
+                break;
             }
-            inPrevious = inThis;
         }
-        if (!inPrevious)
-            continue;
-        const bool inList = entries_.back().zoomTest && entries_.back().zoomTest(s);
-        if (pendingValid_)
+        const std::size_t last = entries_.size() - 1;
+        const bool inList = passes(last, s, member[last]);
+        if (pendingValid_ && (pendingFromOldest_ || member[last]))
             pending_.push_back(inList);
         if (inList)
             list.push_back(s);
@@ -94,11 +152,12 @@ SampleList TUndoHistory::at(std::size_t i) const
     if (i >= entries_.size())
         return {};
     std::size_t base = i;
-    while (!entries_[base].whole)
+    while (entries_[base].kind == Kind::FromPrevious)
         --base;  // the first entry is always whole
-    SampleList list = entries_[base].samples;
+    SampleList list = entries_[base].kind == Kind::Whole ? entries_[base].samples
+                                                         : Narrowed(entries_.front().samples, entries_[base].mask);
     for (std::size_t k = base + 1; k <= i; ++k)
-        list = Narrowed(list, entries_[k].keptFromPrevious);
+        list = Narrowed(list, entries_[k].mask);
     return list;
 }
 
@@ -107,18 +166,21 @@ SampleList TUndoHistory::takeBack()
     if (entries_.empty())
         return {};
     SampleList list;
-    if (entries_.back().whole)
-        list = std::move(entries_.back().samples);
+    Entry& back = entries_.back();
+    if (back.kind == Kind::Whole)
+        list = std::move(back.samples);
     else
         list = at(entries_.size() - 1);
-    // The entry before becomes the newest; the list now standing is its narrowing by the
-    // mask this entry kept, when there is one.
-    if (!entries_.back().whole) {
-        pending_ = std::move(entries_.back().keptFromPrevious);
+    // The entry before becomes the newest; the list now standing is its narrowing (or a view of
+    // the oldest entry) by the mask this entry kept, when there is one.
+    if (back.kind != Kind::Whole) {
+        pending_ = std::move(back.mask);
         pendingValid_ = true;
+        pendingFromOldest_ = back.kind == Kind::FromOldest;
     } else {
         pending_.clear();
         pendingValid_ = false;
+        pendingFromOldest_ = false;
     }
     entries_.pop_back();
     return list;

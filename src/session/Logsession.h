@@ -94,6 +94,15 @@ private:
     std::int32_t endY_ = 0;
 };
 
+// The axis a wheel zoom works on.
+enum class ViewAxis {
+    Horizontal,
+    Vertical
+};
+
+// One notch of the mouse wheel zooms by this factor (in: the window shrinks by it; out: grows).
+inline constexpr double WheelZoomFactor = 1.25;
+
 class TLogSession {
 public:
     // An empty session with a plot control of width x height pixels (area inset PlotAreaInset),
@@ -180,6 +189,33 @@ public:
     // Zoom to a band (both lists narrowed on the current view's scales, then rescaled).
     void zoomToBand(const ZoomBand& band);
 
+    // Wheel zoom and pan: steps of the same undo history as the zooms, so undo, reset, the fit,
+    // saving and the limits see what is on screen. Each step works out the window of values to
+    // show on each plotted axis, in the values the scales plot (angles folded across 0 as the
+    // scale folds them), takes from the UNZOOMED lists the samples inside it (so a zoom out or a
+    // pan brings back samples an earlier step dropped), records that through the store's view
+    // step and rescales: the scales then fit the samples taken, as after every zoom.
+    //
+    // The window of an axis the step does not move is kept only when the user had narrowed that
+    // axis: when some unzoomed sample inside the current window of the moved axis lies outside
+    // the current window of the other (a band of rows, a box, or a vertical wheel zoom cut it).
+    // Otherwise that axis takes whatever the samples inside the new window span. Right
+    // ascension, Declination, Beta and Lambda are judged on the circle (a value v lies in a
+    // window when v, v - 360 or v + 360 does), so a window reaching past 0 takes the samples on
+    // the other side of it. Only the two plotted quantities decide what is taken.
+    //
+    // A step that would take no sample, or exactly the samples shown, changes nothing and
+    // returns false.
+    //
+    // zoomAbout: the value under pixel (a column for the horizontal axis, a row for the vertical
+    // one; held inside the area) stays where it is and the window around it shrinks by factor
+    // (> 1 zooms in, < 1 zooms out; WheelZoomFactor per wheel notch).
+    bool zoomAbout(std::int32_t pixel, double factor, ViewAxis axis);
+    // pan: the window moves by dx pixels to the right and dy pixels down the screen (dx > 0 shows
+    // what lies to the right, dy > 0 what lies below), each pixel worth the value one pixel of the
+    // area spans on the scales shown.
+    bool pan(std::int32_t dx, std::int32_t dy);
+
     bool canUndo() const { return store_.canUndo(); }
     // The lists before the latest zoom (or the first, for reset), rescaled; false without a zoom.
     bool undo();
@@ -248,6 +284,14 @@ private:
     std::size_t scaledAll_ = 0;
     std::size_t scaledVolts_ = 0;
     void noteScaled();
+    // A window of plotted values on one axis, or none (the axis is not constrained).
+    struct ValueWindow {
+        bool set = false;
+        double lo = 0.0;
+        double hi = 0.0;
+    };
+    // The view step of zoomAbout and pan: moved marks the axes whose window the step sets.
+    bool viewStep(ValueWindow horizontal, ValueWindow vertical, bool movedHorizontal, bool movedVertical);
     // The follower, pointed at this session's store (a session may have moved since it began).
     TLogFollower* boundFollower();
 };

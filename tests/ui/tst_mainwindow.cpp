@@ -847,10 +847,16 @@ void TstMainWindow::correctionEditPutsBackInvalidText()
     auto form = MakeForm();
     QVERIFY(form);
     form->openChosenFile(LogPath("small.log"));
+    // The text stands while it is typed; Enter checks it and puts back the value in force when it
+    // is not a number, with a message saying so.
     TFormControls(*form).edAzCorr->setText(typed);
+    QCOMPARE(TFormControls(*form).edAzCorr->text(), typed);
+    QCOMPARE(form->session().store().azimuthCorrection, correction);
+    QTest::keyClick(TFormControls(*form).edAzCorr, Qt::Key_Return);
     QCOMPARE(TFormControls(*form).edAzCorr->text(), shown);
     QCOMPARE(form->session().store().azimuthCorrection, correction);
     QCOMPARE(form->session().store().altitudeCorrection, -4);
+    QCOMPARE(static_cast<int>(messages_.size()), typed == shown ? 0 : 1);
 }
 
 void TstMainWindow::readout_data()

@@ -8,7 +8,10 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace driftline {
@@ -83,8 +86,9 @@ SaveSeams DefaultSaveSeams()
 {
     SaveSeams seams;
     seams.runFormatDialog = [](TSaveForm& form) { return form.exec() == QDialog::Accepted; };
-    seams.runSaveDialog = [](QWidget* parent, const QString& filter, const QString& defaultSuffix) {
-        QFileDialog dialog(parent, QString(), QString(), filter);
+    seams.runSaveDialogIn = [](QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                               const QString& folder) {
+        QFileDialog dialog(parent, QString(), folder, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(defaultSuffix);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -95,6 +99,15 @@ SaveSeams DefaultSaveSeams()
         QMessageBox::warning(parent, title, text);
     };
     return seams;
+}
+
+QString ChooseSaveFolder(const QString& lastFolder, const QString& dataFolder, const QString& logsFolder,
+                         const std::function<bool(const QString&)>& isFolder)
+{
+    for (const QString& folder : {lastFolder, dataFolder, logsFolder})
+        if (!folder.isEmpty() && isFolder(folder))
+            return folder;
+    return {};
 }
 
 TSaveCommands::TSaveCommands(QWidget* window, std::filesystem::path iniFile, SaveSeams replacements)
@@ -120,6 +133,39 @@ bool TSaveCommands::WriteChecked(const QString& path,
     return false;
 }
 
+QString TSaveCommands::saveFolder() const
+{
+    if (!lastFolderRead_) {
+        lastFolderRead_ = true;
+        const std::string kept = TIniReader(iniFile_).String(SaveSettingsSection, SaveFolderKey, "");
+        lastFolder_ = QFile::decodeName(QByteArray::fromStdString(kept));
+    }
+    const auto name = [](const std::filesystem::path& p) {
+        return QFile::decodeName(QByteArray::fromStdString(p.string()));
+    };
+    return ChooseSaveFolder(lastFolder_, dataFolder.empty() ? QString() : name(dataFolder),
+                            logsFolder.empty() ? QString() : name(logsFolder),
+                            [](const QString& folder) { return QFileInfo(folder).isDir(); });
+}
+
+QString TSaveCommands::RunSaveDialog(const QString& suffix)
+{
+    const QString path = seams.runSaveDialog ? seams.runSaveDialog(window_, filter_, suffix)
+                                             : seams.runSaveDialogIn(window_, filter_, suffix, saveFolder());
+    if (path.isEmpty())
+        return path;
+    const QString folder = QFileInfo(path).absolutePath();
+    saveFolder();  // the kept folder is read before it is replaced
+    if (folder != lastFolder_) {
+        lastFolder_ = folder;
+        // A settings file that cannot be written loses the folder silently, like the file type.
+        std::string error;
+        WriteIniSection(iniFile_, SaveSettingsSection, {{SaveFolderKey, QFile::encodeName(folder).toStdString()}},
+                        error);
+    }
+    return path;
+}
+
 bool TSaveCommands::tbSaveClick(const PlottedPoints& points, const TFitsSelection* fits)
 {
     if (!form_)
@@ -131,7 +177,7 @@ bool TSaveCommands::tbSaveClick(const PlottedPoints& points, const TFitsSelectio
         return false;
     filter_ = DialogFilter(SaveFilters[fileType]);
     // Binary data named ".csv" would mislead every program that opens it.
-    const QString path = seams.runSaveDialog(window_, filter_, QString::fromLatin1(SaveExtensions[fileType]));
+    const QString path = RunSaveDialog(QString::fromLatin1(SaveExtensions[fileType]));
     if (path.isEmpty())
         return false;
     const bool saved = WriteChecked(path, [&](const std::filesystem::path& target, std::string& error) {
@@ -152,7 +198,7 @@ bool TSaveCommands::tbSaveClick(const PlottedPoints& points, const TFitsSelectio
 bool TSaveCommands::miSaveLimitsClick(const SampleList& voltageSamples, const SampleList& allSamples)
 {
     filter_ = DialogFilter(LimitsFilter);
-    const QString path = seams.runSaveDialog(window_, filter_, QString::fromLatin1(SaveDefaultExtension));
+    const QString path = RunSaveDialog(QString::fromLatin1(SaveDefaultExtension));
     if (path.isEmpty())
         return false;
     return WriteChecked(path, [&](const std::filesystem::path& target, std::string& error) {

@@ -25,6 +25,14 @@ namespace driftline {
 // The settings section and key that remember the chosen file type across runs.
 inline constexpr const char* SaveSettingsSection = "Driftline";
 inline constexpr const char* FileTypeKey = "FileType";
+// The key that remembers the folder of the last file saved.
+inline constexpr const char* SaveFolderKey = "Save folder";
+
+// The folder a save dialog opens in: the folder of the last file saved while it is still a
+// folder, else the suite's Data folder, else its Logs folder; empty (the dialog's own choice)
+// when none of them is there. isFolder tells whether a path names an existing folder.
+QString ChooseSaveFolder(const QString& lastFolder, const QString& dataFolder, const QString& logsFolder,
+                         const std::function<bool(const QString&)>& isFolder);
 
 // The file-type dialog: a fixed-size dialog captioned with the application's title, the radio
 // group rgFileType and the buttons "&Ok" and "&Cancel". On creation it reads "FileType" (default
@@ -54,8 +62,12 @@ private:
 struct SaveSeams {
     // Shows the file-type dialog modally; true for the OK result.
     std::function<bool(TSaveForm& form)> runFormatDialog;
-    // Shows the save dialog with a filter in the toolkit's form and the default extension; the
-    // chosen path, or an empty text when cancelled.
+    // Shows the save dialog with a filter in the toolkit's form and the default extension, opened
+    // in folder; the chosen path, or an empty text when cancelled.
+    std::function<QString(QWidget* parent, const QString& filter, const QString& defaultSuffix, const QString& folder)>
+        runSaveDialogIn;
+    // When set, answers in place of runSaveDialogIn without being told the folder (tests that
+    // only choose a file).
     std::function<QString(QWidget* parent, const QString& filter, const QString& defaultSuffix)> runSaveDialog;
     // Reports a save that failed.
     std::function<void(QWidget* parent, const QString& title, const QString& text)> showError;
@@ -89,10 +101,18 @@ public:
     TSaveForm* saveForm() const { return form_.data(); }
     // The save dialog's filter as last set (toolkit form).
     const QString& saveFilter() const { return filter_; }
+    // The folder the next save dialog opens in (ChooseSaveFolder over the last folder saved to,
+    // remembered across runs under SaveFolderKey, and the two folders below).
+    QString saveFolder() const;
 
     SaveSeams seams;
+    // The suite's folders the dialog falls back on.
+    std::filesystem::path dataFolder;
+    std::filesystem::path logsFolder;
 
 private:
+    // The save dialog in saveFolder(); a chosen file's folder is remembered.
+    QString RunSaveDialog(const QString& suffix);
     bool WriteChecked(const QString& path,
                       const std::function<bool(const std::filesystem::path&, std::string&)>& write);
 
@@ -100,6 +120,8 @@ private:
     std::filesystem::path iniFile_;
     QPointer<TSaveForm> form_;
     QString filter_;
+    mutable bool lastFolderRead_ = false;
+    mutable QString lastFolder_;
 };
 
 }  // namespace driftline

@@ -17,7 +17,7 @@ namespace {
 
 const char* const PlotUsage =
     "usage: driftline-cli plot LOG --x Q --y Q [--volts-only] [--band X0:X1]... [--size WxH]\n"
-    "                          [--root DIR | --ini FILE] -o OUT.png\n"
+    "                          [--grid-values] [--root DIR | --ini FILE] -o OUT.png\n"
     "\n"
     "Reads LOG and writes the plot the viewer would show for it as a PNG picture: frame, grid,\n"
     "labels and the red line through the samples, after the given zooms.\n"
@@ -28,6 +28,8 @@ const char* const PlotUsage =
     "  --band X0:X1   zoom as a mouse drag from pixel column X0 to X1 would; repeat for more zooms,\n"
     "                 applied in order\n"
     "  --size WxH     plot control size in pixels (default 600x450)\n"
+    "  --grid-values  label every grid line with its value, as the viewer's View, Grid values;\n"
+    "                 times carry the date when the axis spans more than a day\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
     "  -o OUT.png     the picture to write (replaced if it exists)\n" DRIFTLINE_POSITION_USAGE;
@@ -37,7 +39,7 @@ int RunPlot(const std::vector<std::string>& args)
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "plot", PlotUsage,
                                  OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
-                                 {}, options))
+                                 {{"--grid-values", false}}, options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("plot", PlotUsage,
@@ -57,6 +59,7 @@ int RunPlot(const std::vector<std::string>& args)
     if (!OpenCliSession("plot", options, *options.x, *options.y, bands, session, read))
         return 1;
 
+    session.setGridValues(options.has("--grid-values"));
     TOffscreenSession offscreen;
     const auto plot = RenderSession(session);
     std::string error;

@@ -1056,12 +1056,19 @@ void TForm1::RestoreWindowGeometry()
 {
     // The design size: the plot at 600 x 450 beside the control panel as this font lays it out
     // (wider for a larger font); the panel's sections then have their design heights.
+    // The controls are measured in their polished fonts and styles.
+    ensurePolished();
+    layout()->invalidate();
+    const QSize smallest = minimumSizeHint();
     Plot->setMinimumSize(DefaultPlotWidth, DefaultPlotHeight);
+    layout()->invalidate();
     const QSize designMinimum = minimumSizeHint();
     Plot->setMinimumSize(0, 0);
-    const QSize design(std::max(DesignWidth, designMinimum.width()), designMinimum.height());
+    layout()->invalidate();
+    // The panel's minimum is its design width; a larger font makes it (and the window) wider.
+    const int panelExtra = std::max(0, ui->pnlControl->sizeHint().width() - ui->pnlControl->minimumWidth());
+    const QSize design(std::max(DesignWidth, designMinimum.width() + panelExtra), designMinimum.height());
     const TIniReader ini(SettingsPath());
-    const QSize smallest = minimumSizeHint();
     const QRect saved(ini.Int(SettingsSection, "Left", DefaultLeft), ini.Int(SettingsSection, "Top", DefaultTop),
                       std::max(smallest.width(), ini.Int(SettingsSection, "Width", design.width())),
                       std::max(smallest.height(), ini.Int(SettingsSection, "Height", design.height())));

@@ -158,14 +158,15 @@ std::vector<PlotLabel> TPlotView::gridValueLabels(bool p, const TextWidthFn& tex
         const std::int32_t w = textWidth(text);
         // Above the line, or below it where the area ends first.
         const std::int32_t top = y - 1 - textHeight > Area.top ? y - 1 - textHeight : y + 2;
-        std::int32_t left = Area.left + 3;
-        for (const PlotRect& box : columnBoxes) {
-            const bool rowsMeet = top <= box.bottom && box.top <= top + textHeight;
-            const bool columnsMeet = left <= box.right && box.left <= left + w;
-            if (rowsMeet && columnsMeet)
-                left = box.right + 2;
-        }
-        out.push_back({text, left, top, 0.0});
+        const auto clear = [&](std::int32_t left) {
+            return std::none_of(columnBoxes.begin(), columnBoxes.end(), [&](const PlotRect& box) {
+                return top <= box.bottom && box.top <= top + textHeight && left <= box.right && box.left <= left + w;
+            });
+        };
+        // Along the left edge, or the right edge where the vertical lines' labels stand in the way.
+        const std::int32_t atLeft = Area.left + 3;
+        const std::int32_t atRight = Area.right - 3 - w;
+        out.push_back({text, clear(atLeft) || !clear(atRight) ? atLeft : atRight, top, 0.0});
     }
     return out;
 }

@@ -116,8 +116,9 @@ public:
     // One label per grid line of view p (gridLines order: the vertical lines, then the
     // horizontal ones), texts by GridValueText, inside the area: a vertical line's label reads
     // upwards from just above the area's bottom, beside the line; a horizontal line's label lies
-    // along the area's left edge just above the line (below it at the top), moved right past any
-    // vertical line's label it would cover. textHeight is the font's line height in pixels.
+    // along the area's left edge just above the line (below it at the top), or along its right
+    // edge when it would cover a vertical line's label at the left and not at the right.
+    // textHeight is the font's line height in pixels.
     std::vector<PlotLabel> gridValueLabels(bool p, const TextWidthFn& textWidth, std::int32_t textHeight) const;
 
     // Zoom to the band between pixel columns bandStartX and bandEndX (either order): pushes

@@ -849,8 +849,12 @@ void TForm1::Redraw()
     // Samples that arrived since the scales were last set widen them first (a followed log).
     session_->growScalesToArrived();
     redrawClock_->stop();
-    // The session draws for the plot control's size (a new session after a resize).
-    session_->resizePlot(Plot->Canvas.width(), Plot->Canvas.height());
+    // The session draws for the plot control's size (after a resize, or a new session); its
+    // points are then computed for that size already.
+    const bool resized =
+        session_->view().controlWidth != Plot->Canvas.width() || session_->view().controlHeight != Plot->Canvas.height();
+    if (resized)
+        session_->resizePlot(Plot->Canvas.width(), Plot->Canvas.height());
     const TPlotView& view = session_->view();
     const SampleList& active = session_->activeSamples();
     // While a followed list only grows, the points drawn last stay valid but for the pixels on
@@ -864,6 +868,8 @@ void TForm1::Redraw()
         };
         session_->extendPlottedPoints(differs(pointsHorizontalScale_, view.HorizontalScale(p)),
                                       differs(pointsVerticalScale_, view.VerticalScale(p)));
+        DrawPlotted(Plot->Canvas, view, p, session_->plottedPoints(), Plot->Colours);
+    } else if (resized) {
         DrawPlotted(Plot->Canvas, view, p, session_->plottedPoints(), Plot->Colours);
     } else {
         DrawSession(Plot->Canvas, *session_, Plot->Colours);

@@ -32,6 +32,10 @@ void DrawLabels(TPlotCanvas& plot, const TPlotView& view, bool p)
         p, [&plot](const std::string& text) { return plot.TextWidth(QString::fromStdString(text)); });
     for (const PlotLabel& label : labels)
         plot.DrawText(QString::fromStdString(label.text), label.x, label.y, label.angle);
+}
+
+void DrawGridValues(TPlotCanvas& plot, const TPlotView& view, bool p)
+{
     if (!view.gridValues)
         return;
     const std::vector<PlotLabel> values = view.gridValueLabels(
@@ -243,6 +247,7 @@ void DrawPieces(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedP
     DrawGrid(plot, view, p, grid);
     DrawLabels(plot, view, p);
     DrawSamples(plot, points, mode, sample);
+    DrawGridValues(plot, view, p);
 }
 
 }  // namespace

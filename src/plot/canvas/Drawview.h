@@ -54,12 +54,14 @@ void DrawSession(TPlotCanvas& plot, TLogSession& session, const PlotColours& col
                  DrawMode mode = DrawMode::Fast);
 void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode = DrawMode::Fast);
 
-// The pieces of a redraw, in drawing order. DrawLabels writes the seven classic labels and, when
-// the view asks for grid values, one label per grid line.
+// The pieces of a redraw, in drawing order. DrawLabels writes the seven classic labels;
+// DrawGridValues, when the view asks for grid values, one label per grid line, over the sample
+// line so that no trace hides them.
 void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p, const QColor& colour = GridColor);
 void DrawLabels(TPlotCanvas& plot, const TPlotView& view, bool p);
 void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode = DrawMode::Fast,
                  const QColor& colour = SampleColor);
+void DrawGridValues(TPlotCanvas& plot, const TPlotView& view, bool p);
 
 // Colour of the fitted curve and its marker.
 inline const QColor FitColor{0, 0, 255};

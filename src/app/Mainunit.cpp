@@ -753,8 +753,9 @@ void TForm1::AppendArrived()
     };
     const SampleList& active = session_->activeSamples();
     const std::size_t drawn = session_->plottedPoints().size();
+    const bool sizeChanged = view.controlWidth != Plot->Canvas.width() || view.controlHeight != Plot->Canvas.height();
     if (!same(horizontalBefore, view.HorizontalScale(p)) || !same(verticalBefore, view.VerticalScale(p)) ||
-        drawn == 0 || active.size() < drawn) {
+        drawn == 0 || active.size() < drawn || sizeChanged) {
         ScheduleFullRedraw();
         return;
     }
@@ -1126,9 +1127,17 @@ void TForm1::PlotResized()
     // A drag's pixels belong to the old size; a followed list's points are computed anew.
     session_->cancelZoomDrag();
     pointsGrowOnly_ = false;
-    // During a read the lists are being filled: the redraw that ends it takes the new size.
-    if (!reading_)
-        RedrawPicture();
+    // During a read the lists are being filled: look again when it may be over (a read that
+    // shows its file redraws at the new size anyway; one that fails leaves the old view to draw).
+    if (reading_) {
+        QTimer::singleShot(FullRedrawIntervalMs, this, [this] {
+            if (session_->view().controlWidth != Plot->Canvas.width() ||
+                session_->view().controlHeight != Plot->Canvas.height() || reading_)
+                PlotResized();
+        });
+        return;
+    }
+    RedrawPicture();
 }
 
 void TForm1::PlotColoursChanged()

@@ -358,8 +358,9 @@ void TForm1::SetFrame(TPositionFrame frame)
 
 void TForm1::WriteSettings()
 {
-    // A maximised window remembers the place it goes back to.
-    const QRect placeToSave = isMaximized() ? QRect(normalGeometry().topLeft(), normalGeometry().size())
+    // A maximised window remembers the place it goes back to (its frame's corner, as pos()).
+    const QPoint frameOffset = geometry().topLeft() - pos();
+    const QRect placeToSave = isMaximized() ? QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size())
                                             : QRect(pos(), size());
     std::vector<std::pair<std::string, std::string>> keyValues = {
         {"Horizontal", std::to_string(horizontalQuantity())},

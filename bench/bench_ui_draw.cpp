@@ -171,6 +171,42 @@ void BM_ZoomInWindow(benchmark::State& state)
 }
 BENCHMARK(BM_ZoomInWindow)->Arg(990)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// One step of resizing the window that shows the million-record log, as a drag of its edge gives
+// them: the window's new size, the layout, the plot's new canvas, the view's new area, the
+// plotted points computed for it, the redraw, and the widget's paint. Steps alternate between two
+// sizes 12 pixels apart each way (each step a real change of size); the argument is the plot's
+// width at the smaller one.
+void BM_ResizeWindowStep(benchmark::State& state)
+{
+    const std::filesystem::path log = MillionRecordLog();
+    TForm1 form;
+    form.show();
+    if (log.empty() || !form.openLogFile(QString::fromStdString(log.string()))) {
+        state.SkipWithError("cannot open the log");
+        return;
+    }
+    QApplication::processEvents();
+    // The plot at the smaller size: the argument's width by three quarters of it.
+    const int plotWidth = static_cast<int>(state.range(0));
+    const QSize small(form.width() - form.Plot->width() + plotWidth,
+                      form.height() - form.Plot->height() + plotWidth * 3 / 4);
+    const QSize large = small + QSize(12, 12);
+    bool toLarge = true;
+    const std::uint64_t redrawsBefore = form.fullRedraws;
+    for (auto _ : state) {
+        form.resize(toLarge ? large : small);
+        QApplication::processEvents();
+        form.Plot->repaint();
+        toLarge = !toLarge;
+    }
+    if (form.fullRedraws - redrawsBefore < static_cast<std::uint64_t>(state.iterations()))
+        state.SkipWithError("a step did not redraw the plot");
+    state.counters["plot_w"] = form.Plot->width();
+    state.counters["plot_h"] = form.Plot->height();
+    state.counters["samples"] = static_cast<double>(form.session().store().allSamples().size());
+}
+BENCHMARK(BM_ResizeWindowStep)->Arg(600)->Arg(1200)->Unit(benchmark::kMillisecond)->Iterations(20);
+
 long PeakResidentKiB()
 {
     std::ifstream status("/proc/self/status");

@@ -14,6 +14,7 @@
 #include "app/Progressunit.h"
 #include "app/Recentfiles.h"
 #include "app/Transitcommand.h"
+#include "app/Windowgeometry.h"
 #include "desktop/Shellunit.h"
 #include "logdata/Logfollower.h"
 #include "logdata/Logreader.h"
@@ -24,6 +25,7 @@
 #include "astro/Sitesettings.h"
 #include "suite/Globalunit.h"
 #include "suite/Inifile.h"
+#include "suite/Controllerprotocol.h"
 #include "suite/Listfiles.h"
 #include "Version.h"
 
@@ -44,6 +46,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSocketNotifier>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -74,6 +77,9 @@ constexpr int DefaultVertical = Azimuth;
 constexpr bool DefaultVoltsOnly = false;
 constexpr int DefaultCoeffNo = 4;
 constexpr bool DefaultFollow = false;
+constexpr bool DefaultGridValues = false;
+// The window's width at its design size: the plot's 600 pixels beside the control panel.
+constexpr int DesignWidth = 795;
 
 // New samples reach the plot at most this long after their line is complete; full redraws (when
 // the scales change) come at most this often.
@@ -116,9 +122,9 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
 
     InitDriftlineResources();
     ui->setupUi(this);
-    // Minimise box but no maximise box: the plot keeps its design size.
+    // Minimise and maximise boxes: the plot follows the window's size.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Driftline"));
 
     const QList<QAbstractButton*> horizontalItems = {ui->rbHorizontal0, ui->rbHorizontal1, ui->rbHorizontal2,
@@ -171,9 +177,15 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
 
     Plot = new TPlot(ui->pnlPlot, PlotRect(0, 0, DefaultPlotWidth, DefaultPlotHeight));
     Plot->setObjectName(QStringLiteral("Plot"));
-    Plot->move(0, 0);
+    ui->plotLayout->addWidget(Plot);
     SetUpPlot(Plot->Canvas);
+    Plot->Canvas.UseColours(Plot->Colours);
+    Plot->Canvas.Clear();
     Plot->Show();
+    ShowCaptionColour();
+    connect(Plot, &TPlot::plotResized, this, &TForm1::PlotResized);
+    connect(Plot, &TPlot::plotColoursChanged, this, &TForm1::PlotColoursChanged);
+    connect(ui->miGridValues, &QAction::toggled, this, &TForm1::miGridValuesClick);
     connect(Plot, &TPlot::plotMouseDown, this, &TForm1::PlotMouseDown);
     connect(Plot, &TPlot::plotMouseMove, this, &TForm1::PlotMouseMove);
     connect(Plot, &TPlot::plotMouseUp, this, &TForm1::PlotMouseUp);
@@ -257,9 +269,7 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
-    // The design's width, and the height the tool bar, plot and status bar need with this font.
-    resize(795, minimumSizeHint().height());
-    FormResize();
+    RestoreWindowGeometry();
 }
 
 TForm1::~TForm1()
@@ -277,8 +287,6 @@ std::filesystem::path TForm1::SettingsPath()
 void TForm1::ReadSettings()
 {
     const TIniReader ini(SettingsPath());
-    int top = ini.Int(SettingsSection, "Top", DefaultTop);
-    int left = ini.Int(SettingsSection, "Left", DefaultLeft);
     int horizontal = ini.Int(SettingsSection, "Horizontal", DefaultHorizontal);
     int vertical = ini.Int(SettingsSection, "Vertical", DefaultVertical);
     if (horizontal < 0 || horizontal >= QuantityCount)
@@ -293,12 +301,11 @@ void TForm1::ReadSettings()
     }
     ui->seCoeff->setValue(ini.Int(SettingsSection, "Coeff No", DefaultCoeffNo));
     miFollow->setChecked(ini.Bool(SettingsSection, "Follow log", DefaultFollow));
-    // A position left over from a larger or missing monitor would put the window out of reach.
-    if (!QGuiApplication::screens().isEmpty() && QGuiApplication::screenAt(QPoint(left + 20, top + 10)) == nullptr) {
-        left = DefaultLeft;
-        top = DefaultTop;
+    {
+        const QSignalBlocker blocker(ui->miGridValues);
+        ui->miGridValues->setChecked(ini.Bool(SettingsSection, "Grid values", DefaultGridValues));
     }
-    move(left, top);
+    session_->setGridValues(ui->miGridValues->isChecked());
     SyncViewQuantities();
     positionSettings_ = ReadPositionSettings(ini, SettingsSection);
     session_->setFrameSite(FrameSite(SiteFromSettings(Global()), positionSettings_));
@@ -354,14 +361,22 @@ void TForm1::SetFrame(TPositionFrame frame)
 
 void TForm1::WriteSettings()
 {
+    // A maximised window remembers the place it goes back to (its frame's corner, as pos()).
+    const QPoint frameOffset = geometry().topLeft() - pos();
+    const QRect placeToSave = isMaximized() ? QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size())
+                                            : QRect(pos(), size());
     std::vector<std::pair<std::string, std::string>> keyValues = {
         {"Horizontal", std::to_string(horizontalQuantity())},
         {"Vertical", std::to_string(verticalQuantity())},
-        {"Top", std::to_string(pos().y())},
-        {"Left", std::to_string(pos().x())},
+        {"Top", std::to_string(placeToSave.top())},
+        {"Left", std::to_string(placeToSave.left())},
+        {"Width", std::to_string(placeToSave.width())},
+        {"Height", std::to_string(placeToSave.height())},
+        {"Maximized", isMaximized() ? "1" : "0"},
         {"Volts only", ui->miVolts->isChecked() ? "1" : "0"},
         {"Coeff No", std::to_string(ui->seCoeff->value())},
         {"Follow log", miFollow->isChecked() ? "1" : "0"},
+        {"Grid values", ui->miGridValues->isChecked() ? "1" : "0"},
     };
     if (frameChosen_)
         keyValues.emplace_back(FrameKey, positionSettings_.frame == TPositionFrame::Icrs ? "1" : "0");
@@ -744,15 +759,16 @@ void TForm1::AppendArrived()
     };
     const SampleList& active = session_->activeSamples();
     const std::size_t drawn = session_->plottedPoints().size();
+    const bool sizeChanged = view.controlWidth != Plot->Canvas.width() || view.controlHeight != Plot->Canvas.height();
     if (!same(horizontalBefore, view.HorizontalScale(p)) || !same(verticalBefore, view.VerticalScale(p)) ||
-        drawn == 0 || active.size() < drawn) {
+        drawn == 0 || active.size() < drawn || sizeChanged) {
         ScheduleFullRedraw();
         return;
     }
     if (active.size() == drawn)
         return;  // nothing new in the list shown (a zoom band, or the volts-only view)
     session_->extendPlottedPoints(false, false);
-    DrawAppended(Plot->Canvas, session_->plottedPoints(), drawn);
+    DrawAppended(Plot->Canvas, session_->plottedPoints(), drawn, Plot->Colours.sample);
     Plot->Show();
     ++appendedDraws;
 }
@@ -871,6 +887,12 @@ void TForm1::Redraw()
     // Samples that arrived since the scales were last set widen them first (a followed log).
     session_->growScalesToArrived();
     redrawClock_->stop();
+    // The session draws for the plot control's size (after a resize, or a new session); its
+    // points are then computed for that size already.
+    const bool resized =
+        session_->view().controlWidth != Plot->Canvas.width() || session_->view().controlHeight != Plot->Canvas.height();
+    if (resized)
+        session_->resizePlot(Plot->Canvas.width(), Plot->Canvas.height());
     const TPlotView& view = session_->view();
     const SampleList& active = session_->activeSamples();
     // While a followed list only grows, the points drawn last stay valid but for the pixels on
@@ -884,9 +906,11 @@ void TForm1::Redraw()
         };
         session_->extendPlottedPoints(differs(pointsHorizontalScale_, view.HorizontalScale(p)),
                                       differs(pointsVerticalScale_, view.VerticalScale(p)));
-        DrawPlotted(Plot->Canvas, view, p, session_->plottedPoints());
+        DrawPlotted(Plot->Canvas, view, p, session_->plottedPoints(), Plot->Colours);
+    } else if (resized) {
+        DrawPlotted(Plot->Canvas, view, p, session_->plottedPoints(), Plot->Colours);
     } else {
-        DrawSession(Plot->Canvas, *session_);
+        DrawSession(Plot->Canvas, *session_, Plot->Colours);
     }
     Plot->Show();
     Plot->SetMarker(std::nullopt);  // the marked sample may have moved or gone
@@ -1069,7 +1093,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 void TForm1::FormResize()
 {
     // The follow panel, when shown, takes its text's width, and in the ICRS frame the frame's
-    // panel takes its room at the right; the read-outs share the rest.
+    // panel takes its room at the right; the read-outs share the rest (their layout stretch).
     const int followWidth = lblFollow && !lblFollow->isHidden()
                                 ? lblFollow->fontMetrics().horizontalAdvance(lblFollow->text()) +
                                       2 * lblFollow->frameWidth() + 16
@@ -1079,15 +1103,125 @@ void TForm1::FormResize()
     const int frameWidth = lblFrame != nullptr && !lblFrame->isHidden() ? lblFrame->sizeHint().width() + 16 : 0;
     if (frameWidth > 0)
         lblFrame->setFixedWidth(frameWidth);
-    const int half = std::max(0, width() - followWidth - frameWidth) / 2;
-    ui->StatusPanel0->setFixedWidth(half);
-    ui->StatusPanel1->setFixedWidth(half);
+    // The panels take their share at once, not at the next pass of the event loop.
+    ui->statusLayout->activate();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     FormResize();
+}
+
+// ------------------------------------------------------------------ size, place, colours, grid values
+
+void TForm1::RestoreWindowGeometry()
+{
+    // The design size: the plot at 600 x 450 beside the control panel as this font lays it out
+    // (wider for a larger font); the panel's sections then have their design heights.
+    // The controls are measured in their polished fonts and styles.
+    ensurePolished();
+    layout()->invalidate();
+    const QSize smallest = minimumSizeHint();
+    Plot->setMinimumSize(DefaultPlotWidth, DefaultPlotHeight);
+    layout()->invalidate();
+    const QSize designMinimum = minimumSizeHint();
+    Plot->setMinimumSize(0, 0);
+    layout()->invalidate();
+    // The panel's minimum is its design width; a larger font makes it (and the window) wider.
+    const int panelExtra = std::max(0, ui->pnlControl->sizeHint().width() - ui->pnlControl->minimumWidth());
+    const QSize design(std::max(DesignWidth, designMinimum.width() + panelExtra), designMinimum.height());
+    const TIniReader ini(SettingsPath());
+    const QRect saved(ini.Int(SettingsSection, "Left", DefaultLeft), ini.Int(SettingsSection, "Top", DefaultTop),
+                      std::max(smallest.width(), ini.Int(SettingsSection, "Width", design.width())),
+                      std::max(smallest.height(), ini.Int(SettingsSection, "Height", design.height())));
+    QList<QRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screens.push_back(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            screens.push_back(screen->availableGeometry());
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    QRect place = PlaceOnScreen(saved, screens, titleBar);
+    // Another window of this suite opened at the same remembered place: this one opens a title
+    // bar lower and further right for each window already open.
+    const std::filesystem::path socket = ViewerSocketPath(Global().RootFolder);
+    std::string error;
+    if (EnsureSocketFolder(socket.parent_path(), error)) {
+        std::filesystem::path prefix = socket;
+        prefix.replace_extension();
+        windowSlot_ = std::make_unique<TWindowSlot>(FromPath(prefix));
+        if (!screens.isEmpty()) {
+            const QRect screen = *std::max_element(screens.begin(), screens.end(), [&](const QRect& a, const QRect& b) {
+                return a.intersected(place).width() * a.intersected(place).height() <
+                       b.intersected(place).width() * b.intersected(place).height();
+            });
+            place = Cascade(place, windowSlot_->index(), std::max(titleBar, 8), screen);
+        }
+    }
+    resize(place.size());
+    move(place.topLeft());
+    if (ini.Bool(SettingsSection, "Maximized", false))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    FormResize();
+}
+
+void TForm1::RedrawPicture()
+{
+    // Before the first redraw the plot shows the empty frame; after it, the view.
+    if (fullRedraws > 0) {
+        Redraw();
+        return;
+    }
+    Plot->Canvas.UseColours(Plot->Colours);
+    Plot->Canvas.Clear();
+    Plot->Show();
+}
+
+void TForm1::PlotResized()
+{
+    // A drag's pixels belong to the old size; a followed list's points are computed anew.
+    session_->cancelZoomDrag();
+    pointsGrowOnly_ = false;
+    // During a read the lists are being filled: look again when it may be over (a read that
+    // shows its file redraws at the new size anyway; one that fails leaves the old view to draw).
+    if (reading_) {
+        QTimer::singleShot(FullRedrawIntervalMs, this, [this] {
+            if (session_->view().controlWidth != Plot->Canvas.width() ||
+                session_->view().controlHeight != Plot->Canvas.height() || reading_)
+                PlotResized();
+        });
+        return;
+    }
+    RedrawPicture();
+}
+
+void TForm1::PlotColoursChanged()
+{
+    ShowCaptionColour();
+    if (!reading_)
+        RedrawPicture();
+}
+
+void TForm1::ShowCaptionColour()
+{
+    // Navy on a light tool bar; on a dark one the palette's link colour, or its text colour when
+    // the link colour is dark too.
+    const QPalette palette = ui->ToolBar1->palette();
+    QString colour = QStringLiteral("#000080");
+    if (palette.color(QPalette::Window).lightness() < DarkWindowLightness) {
+        const QColor link = palette.color(QPalette::Link);
+        colour = (link.lightness() >= DarkWindowLightness ? link : palette.color(QPalette::WindowText)).name();
+    }
+    ui->lblCaption->setStyleSheet(
+        QStringLiteral("QLabel { color: %1; font-weight: bold; font-size: 13px; }").arg(colour));
+}
+
+void TForm1::miGridValuesClick(bool checked)
+{
+    session_->setGridValues(checked);
+    if (!reading_)
+        RedrawPicture();
 }
 
 // ------------------------------------------------------------------ closing

@@ -41,6 +41,7 @@ class TProgressForm;
 class TRecentFilesMenu;
 class TSaveCommands;
 class TTransitCommand;
+class TWindowSlot;
 
 // Name of the viewer's own section in the suite's settings file.
 inline constexpr const char* SettingsSection = "Driftline";
@@ -153,6 +154,12 @@ public slots:
     void PlotMouseUp(Qt::MouseButton button, int x, int y);
     void FormMouseMove();
     void FormResize();
+    // The plot control has a new size (the window was resized): the view is drawn at that size.
+    void PlotResized();
+    // The palette changed the plot's colours: the picture and the caption are drawn in them.
+    void PlotColoursChanged();
+    // View, "Grid values": every grid line labelled with its value; remembered as "Grid values".
+    void miGridValuesClick(bool checked);
 
     void edAzCorrChange();
     void edAltCorrChange();
@@ -173,6 +180,12 @@ protected:
 private:
     void ReadSettings();
     void WriteSettings();
+    // Size and place from the settings, kept on a screen and cascaded beside another window.
+    void RestoreWindowGeometry();
+    // The view drawn again after a change of size, colours or labels (the empty frame before the
+    // first redraw).
+    void RedrawPicture();
+    void ShowCaptionColour();
     void ShowMessage(const QString& text, bool error);
     // A message in the status bar, where it holds nothing up.
     void ShowStatusMessage(const QString& text);
@@ -199,6 +212,7 @@ private:
 
     TFormSeams seams_;
     std::unique_ptr<TLogSession> session_;
+    std::unique_ptr<TWindowSlot> windowSlot_;  // this window's place among the suite's open windows
     TProgressForm* progressForm_ = nullptr;
     bool reading_ = false;
     bool controllerRequest_ = false;  // a controller's request is being served

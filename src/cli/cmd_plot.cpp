@@ -19,7 +19,7 @@ namespace {
 
 const char* const PlotUsage =
     "usage: driftline-cli plot LOG --x Q --y Q [--volts-only] [--band X0:X1]... [--size WxH] [--scale R]\n"
-    "                          [--root DIR | --ini FILE] -o OUT.png|OUT.svg|OUT.pdf\n"
+    "                          [--grid-values] [--root DIR | --ini FILE] -o OUT.png|OUT.svg|OUT.pdf\n"
     "\n"
     "Reads LOG and writes the plot the viewer would show for it: frame, grid, labels and the red\n"
     "line through the samples, after the given zooms. The output's extension picks the format: a\n"
@@ -33,6 +33,8 @@ const char* const PlotUsage =
     "  --size WxH     plot control size in pixels (default 600x450)\n"
     "  --scale R      PNG only: R device pixels per plot pixel, 1 to 8 (default 1, the classic\n"
     "                 picture); 2 draws the same plot with sharp text and lines for a 200 % display\n"
+    "  --grid-values  label every grid line with its value, as the viewer's View, Grid values;\n"
+    "                 times carry the date when the axis spans more than a day\n"
     "  --root DIR     suite root folder whose ZVK.ini gives the site and equinox\n"
     "  --ini FILE     the ZVK.ini to use; its folder is the root\n"
     "  -o OUT         the picture to write (replaced if it exists): .png, .svg or .pdf\n" DRIFTLINE_POSITION_USAGE;
@@ -42,7 +44,7 @@ int RunPlot(const std::vector<std::string>& args)
     TCliOptions options;
     if (int rc = ParseCliOptions(args, "plot", PlotUsage,
                                  OptSettings | OptPosition | OptVoltsOnly | OptX | OptY | OptBand | OptSize | OptOutput,
-                                 {{"--scale", true}}, options))
+                                 {{"--scale", true}, {"--grid-values", false}}, options))
         return rc;
     if (options.positional.size() != 1)
         return UsageError("plot", PlotUsage,
@@ -72,6 +74,7 @@ int RunPlot(const std::vector<std::string>& args)
     if (!OpenCliSession("plot", options, *options.x, *options.y, bands, session, read))
         return 1;
 
+    session.setGridValues(options.has("--grid-values"));
     TOffscreenSession offscreen;
     const auto plot = RenderSession(session);
     std::string error;
@@ -87,7 +90,8 @@ int RunPlot(const std::vector<std::string>& args)
     return read.status == TReadResult::Ok ? 0 : 1;
 }
 
-const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG, SVG or PDF picture", PlotUsage, RunPlot});
+const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG, SVG or PDF picture", PlotUsage,
+                              RunPlot});
 
 }  // namespace
 

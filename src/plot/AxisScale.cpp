@@ -32,6 +32,37 @@ std::span<const double> TickCandidates(int quantity)
     }
 }
 
+std::vector<double> GridValues(const AxisScale& s)
+{
+    std::vector<double> values;
+    if (!(s.TickStep > 0))
+        return values;
+    for (double d = s.FirstTick; d < s.LastTick; d += s.TickStep) {
+        values.push_back(d);
+        if (d + s.TickStep == d)
+            break;
+    }
+    return values;
+}
+
+bool GridValuesCarryDate(const AxisScale& s)
+{
+    return s.Quantity == Time && s.Maximum - s.Minimum > 1.0;
+}
+
+std::string GridValueText(const AxisScale& s, double v)
+{
+    return GridValuesCarryDate(s) ? DatedTimeText(v) : QuantityText(s.Quantity, v);
+}
+
+std::vector<std::string> GridValueTexts(const AxisScale& s)
+{
+    std::vector<std::string> texts;
+    for (const double v : GridValues(s))
+        texts.push_back(GridValueText(s, v));
+    return texts;
+}
+
 std::string AxisScale::MinimumText() const
 {
     return QuantityText(Quantity, Minimum);

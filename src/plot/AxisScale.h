@@ -65,6 +65,18 @@ struct AxisScale {
     std::string MaximumText() const;
 };
 
+// The grid values of a scale, as the redraw accumulates them: from FirstTick by repeated addition
+// of TickStep while below LastTick. A step that no longer moves the sum ends the list (a step of
+// zero, or a range of nothing but rounding, would otherwise never end it).
+std::vector<double> GridValues(const AxisScale& s);
+// True when a Time scale spans more than one day: its grid values then carry the date.
+bool GridValuesCarryDate(const AxisScale& s);
+// The text of grid value v of scale s: the quantity's text (QuantityText), with the date before
+// the time of day when GridValuesCarryDate(s).
+std::string GridValueText(const AxisScale& s, double v);
+// GridValueText of every grid value, in grid order.
+std::vector<std::string> GridValueTexts(const AxisScale& s);
+
 // Index of the record for quantity q in the positive-voltage view (p) or the all-samples view.
 constexpr std::size_t ScaleIndex(int q, bool positiveOnly)
 {

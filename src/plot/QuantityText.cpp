@@ -4,6 +4,7 @@
 #include "astro/Angleunit.h"
 #include "astro/AstroConstants.h"
 #include "astro/Raunit.h"
+#include "astro/Timeunit.h"
 #include "logdata/Samplestore.h"
 
 #include <algorithm>
@@ -31,6 +32,20 @@ std::string TimeOfDayText(double serial)
     const int seconds = static_cast<int>(ms / 1000);  // 0 .. 86399
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return text;
+}
+
+std::string DatedTimeText(double serial)
+{
+    // Midnight of 0001-01-01 and of 9999-12-31 + 1 day as serials.
+    constexpr double FirstSerial = -693593.0;
+    constexpr double EndSerial = 2958466.0;
+    if (!std::isfinite(serial) || serial < FirstSerial || serial >= EndSerial - 1.0 / MillisecondsPerDay)
+        return TimeOfDayText(serial);
+    const TSystemTime t = DecodeDateTime(serial);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
     return text;
 }
 

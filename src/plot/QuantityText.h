@@ -16,6 +16,11 @@ std::string QuantityText(int q, double v);
 // Time of day of a date-time serial as "HH:MM:SS", rounded to the nearest millisecond first.
 std::string TimeOfDayText(double serial);
 
+// Date and time of day of a date-time serial as "YYYY-MM-DD HH:MM:SS", rounded to the nearest
+// millisecond first (so 23:59:59.9996 is midnight of the next day). A serial outside the years
+// 1..9999 gives TimeOfDayText alone.
+std::string DatedTimeText(double serial);
+
 // v with exactly `decimals` decimals (a count below 1 counts as 1), "0" when |v| < 10^-decimals,
 // a leading "-" when negative, at least one integer digit, no group separators. Rounds on the
 // exact binary value, exact ties away from zero: 0.3125 gives "0.313". Infinite and NaN values

@@ -14,6 +14,13 @@ TPlotView::TPlotView(std::int32_t width, std::int32_t height)
       Area(PlotAreaInset, PlotAreaInset, width - PlotAreaInset, height - PlotAreaInset), axisScales(InitialAxisScales())
 {}
 
+void TPlotView::resize(std::int32_t width, std::int32_t height)
+{
+    controlWidth = width;
+    controlHeight = height;
+    Area = PlotRect(PlotAreaInset, PlotAreaInset, width - PlotAreaInset, height - PlotAreaInset);
+}
+
 void TPlotView::rescaleAll(const TSampleStore& store)
 {
     rescaleAll(store.allSamples(), store.voltageSamples());
@@ -90,14 +97,8 @@ namespace {
 template <typename Emit>
 void ForEachGridPixel(const TAxisMap& map, Emit emit)
 {
-    const AxisScale& s = map.scale();
-    if (!(s.TickStep > 0))
-        return;
-    for (double d = s.FirstTick; d < s.LastTick; d += s.TickStep) {
+    for (const double d : GridValues(map.scale()))
         emit(map.toPixel(d));
-        if (d + s.TickStep == d)
-            break;
-    }
 }
 
 }  // namespace
@@ -130,6 +131,43 @@ PlotLabels TPlotView::labels(bool p, const TextWidthFn& textWidth) const
     out[LabelHorizontalName] = {horizontalName, (controlWidth - textWidth(horizontalName)) / 2, Area.bottom + 20, 0.0};
     const std::string title = verticalName + " v " + horizontalName;
     out[LabelTitle] = {title, (controlWidth - textWidth(title)) / 2, 10, 0.0};
+    return out;
+}
+
+std::vector<PlotLabel> TPlotView::gridValueLabels(bool p, const TextWidthFn& textWidth,
+                                                  std::int32_t textHeight) const
+{
+    std::vector<PlotLabel> out;
+    const TAxisMap mx = horizontalMap(horizontalQuantity, p);
+    const TAxisMap my = verticalMap(verticalQuantity, p);
+    // The boxes the vertical lines' labels cover, so the horizontal lines' labels can keep clear.
+    std::vector<PlotRect> columnBoxes;
+    for (const double d : GridValues(mx.scale())) {
+        const std::int32_t x = mx.toPixel(d);
+        const std::string text = GridValueText(mx.scale(), d);
+        const std::int32_t w = textWidth(text);
+        // Right of the line, or left of it where the area ends first.
+        const std::int32_t left = x + textHeight + 2 < Area.right - 1 ? x + 2 : x - 1 - textHeight;
+        const std::int32_t bottom = Area.bottom - 3;
+        out.push_back({text, left, bottom, 90.0});
+        columnBoxes.push_back(PlotRect(left, bottom - w, left + textHeight, bottom));
+    }
+    for (const double d : GridValues(my.scale())) {
+        const std::int32_t y = my.toPixel(d);
+        const std::string text = GridValueText(my.scale(), d);
+        const std::int32_t w = textWidth(text);
+        // Above the line, or below it where the area ends first.
+        const std::int32_t top = y - 1 - textHeight > Area.top ? y - 1 - textHeight : y + 2;
+        const auto clear = [&](std::int32_t left) {
+            return std::none_of(columnBoxes.begin(), columnBoxes.end(), [&](const PlotRect& box) {
+                return top <= box.bottom && box.top <= top + textHeight && left <= box.right && box.left <= left + w;
+            });
+        };
+        // Along the left edge, or the right edge where the vertical lines' labels stand in the way.
+        const std::int32_t atLeft = Area.left + 3;
+        const std::int32_t atRight = Area.right - 3 - w;
+        out.push_back({text, clear(atLeft) || !clear(atRight) ? atLeft : atRight, top, 0.0});
+    }
     return out;
 }
 

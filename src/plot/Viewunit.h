@@ -64,6 +64,13 @@ public:
     AxisScales axisScales;
     Quantity horizontalQuantity = Time;
     Quantity verticalQuantity = Volts;
+    // Every grid line labelled with its value (GridValueText) besides the seven classic labels;
+    // off gives the classic picture.
+    bool gridValues = false;
+
+    // A control of width x height pixels from now on, the area inset PlotAreaInset on each side
+    // (the plot follows its window). Plotted points must be computed again afterwards.
+    void resize(std::int32_t width, std::int32_t height);
 
     // The scale of quantity q in the positive-voltage view (p) or the all-samples view.
     const AxisScale& Scale(int q, bool p) const { return axisScales[ScaleIndex(q, p)]; }
@@ -106,6 +113,13 @@ public:
     GridLines gridLines(bool p) const;
     // The seven labels of the view's quantities in view p; names are the quantities' captions.
     PlotLabels labels(bool p, const TextWidthFn& textWidth) const;
+    // One label per grid line of view p (gridLines order: the vertical lines, then the
+    // horizontal ones), texts by GridValueText, inside the area: a vertical line's label reads
+    // upwards from just above the area's bottom, beside the line; a horizontal line's label lies
+    // along the area's left edge just above the line (below it at the top), or along its right
+    // edge when it would cover a vertical line's label at the left and not at the right.
+    // textHeight is the font's line height in pixels.
+    std::vector<PlotLabel> gridValueLabels(bool p, const TextWidthFn& textWidth, std::int32_t textHeight) const;
 
     // Zoom to the band between pixel columns bandStartX and bandEndX (either order): pushes
     // copies of both lists on the undo histories, keeps in both lists, in order, the samples whose

@@ -105,11 +105,20 @@ void TLogSession::noteScaled()
     scaledVolts_ = store_.voltageSamples().size();
 }
 
+void TLogSession::resizePlot(std::int32_t width, std::int32_t height)
+{
+    if (width == view_.controlWidth && height == view_.controlHeight)
+        return;
+    view_.resize(width, height);
+    computePlottedPoints();
+}
+
 std::unique_ptr<TLogSession> TLogSession::nextSession() const
 {
     auto next = std::make_unique<TLogSession>(view_.controlWidth, view_.controlHeight);
     next->view_.horizontalQuantity = view_.horizontalQuantity;
     next->view_.verticalQuantity = view_.verticalQuantity;
+    next->view_.gridValues = view_.gridValues;
     next->positiveVoltageView_ = positiveVoltageView_;
     next->store_.logDate = store_.logDate;
     next->store_.preciseSite = store_.preciseSite;

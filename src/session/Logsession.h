@@ -138,6 +138,12 @@ public:
     Quantity horizontalQuantity() const { return view_.horizontalQuantity; }
     Quantity verticalQuantity() const { return view_.verticalQuantity; }
     void setAxes(Quantity horizontal, Quantity vertical);
+    // Every grid line labelled with its value (off: the classic picture).
+    bool gridValues() const { return view_.gridValues; }
+    void setGridValues(bool on) { view_.gridValues = on; }
+    // The plot control is width x height pixels from now on (the window was resized): the
+    // plotted points are computed again for it.
+    void resizePlot(std::int32_t width, std::int32_t height);
     // The positive-voltage view: the scales and samples of the records that carried volts.
     bool positiveVoltageView() const { return positiveVoltageView_; }
     void setPositiveVoltageView(bool on) { positiveVoltageView_ = on; }

@@ -12,9 +12,9 @@
 
 namespace driftline {
 
-void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p)
+void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p, const QColor& colour)
 {
-    plot.Pen.setColor(GridColor);
+    plot.Pen.setColor(colour);
     const GridLines grid = view.gridLines(p);
     for (const std::int32_t x : grid.x) {
         plot.MoveTo(x, plot.Area.top);
@@ -31,6 +31,17 @@ void DrawLabels(TPlotCanvas& plot, const TPlotView& view, bool p)
     const PlotLabels labels = view.labels(
         p, [&plot](const std::string& text) { return plot.TextWidth(QString::fromStdString(text)); });
     for (const PlotLabel& label : labels)
+        plot.DrawText(QString::fromStdString(label.text), label.x, label.y, label.angle);
+}
+
+void DrawGridValues(TPlotCanvas& plot, const TPlotView& view, bool p)
+{
+    if (!view.gridValues)
+        return;
+    const std::vector<PlotLabel> values = view.gridValueLabels(
+        p, [&plot](const std::string& text) { return plot.TextWidth(QString::fromStdString(text)); },
+        plot.TextHeight());
+    for (const PlotLabel& label : values)
         plot.DrawText(QString::fromStdString(label.text), label.x, label.y, label.angle);
 }
 
@@ -200,9 +211,9 @@ private:
 
 }  // namespace
 
-void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode)
+void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode, const QColor& colour)
 {
-    plot.Pen.setColor(SampleColor);
+    plot.Pen.setColor(colour);
     if (points.empty())
         return;
     const PlotRect& a = plot.Area;
@@ -216,28 +227,59 @@ void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode)
 }
 
 void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+              const PlotColours& colours, DrawMode mode)
+{
+    view.computePlottedPoints(activeSamples, p, points);
+    DrawPlotted(plot, view, p, points, colours, mode);
+}
+
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode)
 {
     view.computePlottedPoints(activeSamples, p, points);
     DrawPlotted(plot, view, p, points, mode);
 }
 
-void DrawPlotted(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points, DrawMode mode)
+namespace {
+
+void DrawPieces(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points, const QColor& grid,
+                const QColor& sample, DrawMode mode)
 {
     plot.Clear();
-    DrawGrid(plot, view, p);
+    DrawGrid(plot, view, p, grid);
     DrawLabels(plot, view, p);
-    DrawSamples(plot, points, mode);
+    DrawSamples(plot, points, mode, sample);
+    DrawGridValues(plot, view, p);
 }
 
-void DrawAppended(TPlotCanvas& plot, const PlottedPoints& points, std::size_t from)
+}  // namespace
+
+void DrawPlotted(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points,
+                 const PlotColours& colours, DrawMode mode)
+{
+    plot.UseColours(colours);
+    DrawPieces(plot, view, p, points, colours.grid, colours.sample, mode);
+}
+
+void DrawPlotted(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points, DrawMode mode)
+{
+    DrawPieces(plot, view, p, points, GridColor, SampleColor, mode);
+}
+
+void DrawAppended(TPlotCanvas& plot, const PlottedPoints& points, std::size_t from, const QColor& colour)
 {
     if (from == 0 || from >= points.size())
         return;
-    plot.Pen.setColor(SampleColor);
+    plot.Pen.setColor(colour);
     plot.MoveTo(static_cast<int>(points.pixelX[from - 1]), static_cast<int>(points.pixelY[from - 1]));
     for (std::size_t i = from; i < points.size(); ++i)
         plot.LineTo(static_cast<int>(points.pixelX[i]), static_cast<int>(points.pixelY[i]));
+}
+
+void DrawSession(TPlotCanvas& plot, TLogSession& session, const PlotColours& colours, DrawMode mode)
+{
+    DrawView(plot, session.view(), session.activeSamples(), session.positiveVoltageView(),
+             session.plottedPointsForRedraw(), colours, mode);
 }
 
 void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode)

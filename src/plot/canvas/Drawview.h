@@ -29,27 +29,39 @@ enum class DrawMode {
 };
 
 // The redraw for the view's horizontal and vertical quantities in view p (positive-voltage
-// scales when p). Refills points with what was plotted.
+// scales when p) in the given colours. Refills points with what was plotted.
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+              const PlotColours& colours, DrawMode mode = DrawMode::Fast);
+// The same in the canvas's own margin, area, frame and text colours (as set up) with the classic
+// grey grid and red sample line.
 void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode = DrawMode::Fast);
 
 // The same redraw from points already computed for the view (DrawView without the points).
+void DrawPlotted(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points,
+                 const PlotColours& colours, DrawMode mode = DrawMode::Fast);
 void DrawPlotted(TPlotCanvas& plot, const TPlotView& view, bool p, const PlottedPoints& points,
                  DrawMode mode = DrawMode::Fast);
 
 // The segments from points[from - 1] on to the last point, drawn on a picture that already shows
 // points up to from - 1 (a followed log's new samples while the scales stay); nothing without
 // new points or without one drawn before them.
-void DrawAppended(TPlotCanvas& plot, const PlottedPoints& points, std::size_t from);
+void DrawAppended(TPlotCanvas& plot, const PlottedPoints& points, std::size_t from, const QColor& colour = SampleColor);
 
 // The redraw of a session's view (its axes, its positive-voltage choice, its active samples);
 // the session's plotted points become what was drawn.
+void DrawSession(TPlotCanvas& plot, TLogSession& session, const PlotColours& colours,
+                 DrawMode mode = DrawMode::Fast);
 void DrawSession(TPlotCanvas& plot, TLogSession& session, DrawMode mode = DrawMode::Fast);
 
-// The pieces of a redraw, in drawing order.
-void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p);
+// The pieces of a redraw, in drawing order. DrawLabels writes the seven classic labels;
+// DrawGridValues, when the view asks for grid values, one label per grid line, over the sample
+// line so that no trace hides them.
+void DrawGrid(TPlotCanvas& plot, const TPlotView& view, bool p, const QColor& colour = GridColor);
 void DrawLabels(TPlotCanvas& plot, const TPlotView& view, bool p);
-void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode = DrawMode::Fast);
+void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode = DrawMode::Fast,
+                 const QColor& colour = SampleColor);
+void DrawGridValues(TPlotCanvas& plot, const TPlotView& view, bool p);
 
 // Colour of the fitted curve and its marker.
 inline const QColor FitColor{0, 0, 255};

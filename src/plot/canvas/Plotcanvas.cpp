@@ -111,7 +111,8 @@ void TCanvasRecord::AddText(TextItem item)
 
 TPlotCanvas::TPlotCanvas(const PlotRect& bounds)
     : Bitmap(bounds.right - bounds.left, bounds.bottom - bounds.top, QImage::Format_RGB32), Area(bounds),
-      MarginColor(Qt::white), AreaColor(Qt::white), Pen(QColor(Qt::black)), BrushColor(Qt::white)
+      MarginColor(Qt::white), AreaColor(Qt::white), FrameColor(Qt::black), TextColor(Qt::black), Pen(QColor(Qt::black)),
+      BrushColor(Qt::white)
 {
     Font.setBold(true);
     Font.setPixelSize(PlotFontPixelSize);
@@ -129,14 +130,14 @@ void TPlotCanvas::Clear()
     Record.AddFill(QRect(0, 0, Bitmap.width(), Bitmap.height()), MarginColor.rgb());
     // The frame is the outline of a rectangle that stops one pixel short of its right and
     // bottom edges; the area colour fills the inside of that outline.
-    Pen.setColor(Qt::black);
+    Pen.setColor(FrameColor);
     BrushColor = AreaColor;
     const int w = Area.right - Area.left;
     const int h = Area.bottom - Area.top;
     if (w <= 0 || h <= 0)
         return;
-    painter.fillRect(QRect(Area.left, Area.top, w, h), Qt::black);
-    Record.AddFill(QRect(Area.left, Area.top, w, h), qRgb(0, 0, 0));
+    painter.fillRect(QRect(Area.left, Area.top, w, h), FrameColor);
+    Record.AddFill(QRect(Area.left, Area.top, w, h), FrameColor.rgb());
     if (w > 2 && h > 2) {
         painter.fillRect(QRect(Area.left + 1, Area.top + 1, w - 2, h - 2), AreaColor);
         Record.AddFill(QRect(Area.left + 1, Area.top + 1, w - 2, h - 2), AreaColor.rgb());
@@ -197,11 +198,30 @@ void TPlotCanvas::DrawText(const QString& text, int x, int y, double angle)
     // Whole tenths of a degree, as the escapement of a rotated font is given.
     painter.rotate(-static_cast<double>(static_cast<int>(angle * 10.0)) / 10.0);
     painter.fillRect(QRect(0, 0, metrics.horizontalAdvance(text), metrics.height()), BrushColor);
-    painter.setPen(Qt::black);
+    painter.setPen(TextColor);
     painter.drawText(0, metrics.ascent(), text);
-    Record.AddText({text, Font, x, y, static_cast<double>(static_cast<int>(angle * 10.0)) / 10.0, BrushColor,
-                    QColor(Qt::black)});
+    Record.AddText(
+        {text, Font, x, y, static_cast<double>(static_cast<int>(angle * 10.0)) / 10.0, BrushColor, TextColor});
     BrushColor = saved;
+}
+
+int TPlotCanvas::TextHeight() const
+{
+    return QFontMetrics(Font).height();
+}
+
+void TPlotCanvas::SetSize(int width, int height)
+{
+    Bitmap = QImage(width, height, QImage::Format_RGB32);
+    Bitmap.fill(Qt::white);
+}
+
+void TPlotCanvas::UseColours(const PlotColours& colours)
+{
+    MarginColor = colours.margin;
+    AreaColor = colours.area;
+    FrameColor = colours.frame;
+    TextColor = colours.text;
 }
 
 void TPlotCanvas::SetMarginColor(const QColor& colour)

@@ -70,19 +70,34 @@ private:
     void Touch();
 };
 
+// The colours of the plot's picture. The defaults are the classic ones: a pale tool-tip yellow
+// margin, a white area inside a black frame, black text, grey grid lines and the red sample
+// line. The window passes those of its palette (PlotColoursFor).
+struct PlotColours {
+    QColor margin{255, 255, 220};
+    QColor area{255, 255, 255};
+    QColor frame{0, 0, 0};
+    QColor text{0, 0, 0};
+    QColor grid{128, 128, 128};
+    QColor sample{255, 0, 0};
+    friend bool operator==(const PlotColours&, const PlotColours&) = default;
+};
+
 class TPlotCanvas {
 public:
     // A canvas of bounds' size (right - left by bottom - top) whose Area is bounds, white.
     explicit TPlotCanvas(const PlotRect& bounds);
 
-    PlotPoint LastPoint;  // the point of the last MoveTo or LineTo
-    QImage Bitmap;        // the picture, RGB32
-    PlotRect Area;        // the plot area; the margin lies outside it
-    QColor MarginColor;   // fill of the margin
-    QColor AreaColor;     // fill of the plot area
-    QPen Pen;             // callers set its colour before MoveTo/LineTo
-    QColor BrushColor;    // the brush colour (DrawText fills with it)
-    QFont Font;           // bold, PlotFontPixelSize pixels, the toolkit's default face
+    PlotPoint LastPoint;   // the point of the last MoveTo or LineTo
+    QImage Bitmap;         // the picture, RGB32
+    PlotRect Area;         // the plot area; the margin lies outside it
+    QColor MarginColor;    // fill of the margin
+    QColor AreaColor;      // fill of the plot area
+    QColor FrameColor;     // the frame around the area (black)
+    QColor TextColor;      // the labels' text (black)
+    QPen Pen;              // callers set its colour before MoveTo/LineTo
+    QColor BrushColor;     // the brush colour (DrawText fills with it)
+    QFont Font;            // bold, PlotFontPixelSize pixels, the toolkit's default face
     TCanvasRecord Record;  // the picture's drawing since the last Clear
 
     int width() const { return Bitmap.width(); }
@@ -101,6 +116,12 @@ public:
     void DrawText(const QString& text, int x, int y, double angle);
     // Width of text in the canvas font, pixels.
     int TextWidth(const QString& text) const;
+    // Height of a line of text in the canvas font, pixels.
+    int TextHeight() const;
+    // A new picture of width x height pixels (white; Area is left as it is).
+    void SetSize(int width, int height);
+    // Margin, area, frame and text colours from colours (nothing is drawn).
+    void UseColours(const PlotColours& colours);
 
     void SetMarginColor(const QColor& colour);
     void SetAreaColor(const QColor& colour);

@@ -9,6 +9,7 @@
 #include <QPalette>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace driftline {
@@ -57,6 +58,32 @@ QColor PlotMarginColor(const QPalette& palette)
     // The labels in the margin are black on their opaque background, so a dark theme's tool-tip
     // colour would hide them; the margin then takes the classic pale tool-tip yellow.
     return tip.lightness() >= MinimumMarginLightness ? tip : QColor(255, 255, 220);
+}
+
+PlotColours PlotColoursFor(const QPalette& palette)
+{
+    PlotColours colours;
+    const QColor window = palette.color(QPalette::Window);
+    if (window.lightness() >= DarkWindowLightness) {
+        colours.margin = PlotMarginColor(palette);
+        return colours;
+    }
+    const QColor text = palette.color(QPalette::WindowText);
+    QColor area = palette.color(QPalette::Base);
+    // A base as light as the text would leave the labels in the area unreadable.
+    if (std::abs(area.lightness() - text.lightness()) < 96)
+        area = window;
+    const auto between = [](const QColor& a, const QColor& b, double f) {
+        return QColor(static_cast<int>(a.red() + (b.red() - a.red()) * f),
+                      static_cast<int>(a.green() + (b.green() - a.green()) * f),
+                      static_cast<int>(a.blue() + (b.blue() - a.blue()) * f));
+    };
+    colours.margin = window;
+    colours.area = area;
+    colours.frame = text;
+    colours.text = text;
+    colours.grid = between(area, text, 1.0 / 3.0);
+    return colours;
 }
 
 void SetUpPlot(TPlotCanvas& plot)

@@ -42,6 +42,17 @@ inline constexpr int MinimumMarginLightness = 160;
 // for black text, else the pale yellow (255, 255, 220).
 QColor PlotMarginColor(const QPalette& palette);
 
+// Lightness (0..255, QColor::lightness) of a palette's window colour below which the palette is
+// a dark one.
+inline constexpr int DarkWindowLightness = 128;
+
+// The plot's colours for a palette. A light palette (its window colour at or above
+// DarkWindowLightness) gives the classic colours with the margin in PlotMarginColor; a dark one
+// gives a margin in the window colour, an area in the base colour, frame and text in the window
+// text colour and grid lines a third of the way from the area to the text colour; the sample
+// line stays red.
+PlotColours PlotColoursFor(const QPalette& palette);
+
 // The main window's set-up of a new plot: margin in PlotMarginColor of the application's palette,
 // white area, black pen, area inset PlotAreaInset pixels on each side, cleared.
 void SetUpPlot(TPlotCanvas& plot);

@@ -2,19 +2,60 @@
 #include "plot/ui/Plotunit.h"
 
 #include "plot/canvas/Plotexport.h"
+#include "plot/Viewunit.h"
+#include "plot/canvas/Plotrender.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 namespace driftline {
 
 TPlot::TPlot(QWidget* parent, const PlotRect& bounds) : QWidget(parent), Canvas(bounds)
 {
+    Colours = PlotColoursFor(palette());
     picture_ = Canvas.Bitmap;
-    setFixedSize(Canvas.Bitmap.size());
+    resize(Canvas.Bitmap.size());
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize TPlot::sizeHint() const
+{
+    return {DefaultPlotWidth, DefaultPlotHeight};
+}
+
+QSize TPlot::minimumSizeHint() const
+{
+    // Room for the area and the labels around it.
+    return {2 * PlotAreaInset + 120, 2 * PlotAreaInset + 90};
+}
+
+void TPlot::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const QSize size = event->size();
+    if (size == Canvas.Bitmap.size() || size.width() <= 0 || size.height() <= 0)
+        return;
+    Canvas.SetSize(size.width(), size.height());
+    Canvas.UseColours(Colours);
+    Canvas.SetArea(PlotRect(PlotAreaInset, PlotAreaInset, size.width() - PlotAreaInset, size.height() - PlotAreaInset));
+    Show();
+    emit plotResized(size.width(), size.height());
+}
+
+void TPlot::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange)
+        return;
+    const PlotColours colours = PlotColoursFor(palette());
+    if (colours == Colours)
+        return;
+    Colours = colours;
+    emit plotColoursChanged();
 }
 
 TPlot::~TPlot() = default;

@@ -2,7 +2,9 @@
 // TPlot: the plot's widget. All drawing goes to its Canvas (a TPlotCanvas, no widget needed);
 // Show copies the finished canvas to the visible picture, which paintEvent only blits. The zoom
 // band is drawn on the visible picture alone, so the next Show removes it. Mouse events are
-// passed on as signals in the canvas's pixels.
+// passed on as signals in the canvas's pixels. The widget follows the size its layout gives it:
+// the canvas takes the new size (its area inset PlotAreaInset) and plotResized asks the owner
+// to draw it again. Its colours follow its palette (PlotColoursFor).
 #include "plot/canvas/Plotcanvas.h"
 
 #include <QImage>
@@ -21,6 +23,13 @@ public:
     ~TPlot() override;
 
     TPlotCanvas Canvas;
+    // The colours the picture is drawn in, from the widget's palette.
+    PlotColours Colours;
+
+    // The design size of the plot control (600 x 450): the size the window first gives it.
+    QSize sizeHint() const override;
+    // The smallest plot worth drawing.
+    QSize minimumSizeHint() const override;
 
     // Copies the canvas to the visible picture and schedules a repaint.
     void Show();
@@ -49,9 +58,15 @@ signals:
     void plotMouseDown(Qt::MouseButton button, int x, int y, Qt::KeyboardModifiers modifiers);
     void plotMouseMove(int x, int y);
     void plotMouseUp(Qt::MouseButton button, int x, int y);
+    // The canvas now has the widget's new size (cleared, in Colours); draw it again.
+    void plotResized(int width, int height);
+    // Colours changed with the palette; draw the picture again.
+    void plotColoursChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

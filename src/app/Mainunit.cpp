@@ -1072,11 +1072,11 @@ void TForm1::miFitClick()
     // A new fit replaces the curve and marker of the one before: the plot is drawn afresh first.
     if (axisHandlersAttached_)
         Redraw();
-    RunFitCommand(this, polForm, *Plot, [&] { return session_->fit(coeffCount); },
-                  [&](const FitCurve& curve) {
-                      return FitPeakLines(session_->fitPeak(curve), session_->horizontalQuantity(),
-                                          session_->verticalQuantity());
-                  });
+    RunFitCommand(
+        this, polForm, *Plot, [&] { return session_->fit(coeffCount); },
+        [&](const FitCurve& curve) {
+            return FitPeakLines(session_->fitPeak(curve), session_->horizontalQuantity(), session_->verticalQuantity());
+        });
 }
 
 void TForm1::tbSaveClick()

@@ -87,7 +87,8 @@ int RunPlot(const std::vector<std::string>& args)
     return read.status == TReadResult::Ok ? 0 : 1;
 }
 
-const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG, SVG or PDF picture", PlotUsage, RunPlot});
+const CliRegistrar registrar({"plot", "draw the viewer's plot of a log as a PNG, SVG or PDF picture", PlotUsage,
+                              RunPlot});
 
 }  // namespace
 

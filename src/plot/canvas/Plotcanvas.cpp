@@ -199,8 +199,8 @@ void TPlotCanvas::DrawText(const QString& text, int x, int y, double angle)
     painter.fillRect(QRect(0, 0, metrics.horizontalAdvance(text), metrics.height()), BrushColor);
     painter.setPen(Qt::black);
     painter.drawText(0, metrics.ascent(), text);
-    Record.AddText({text, Font, x, y, static_cast<double>(static_cast<int>(angle * 10.0)) / 10.0, BrushColor,
-                    QColor(Qt::black)});
+    Record.AddText(
+        {text, Font, x, y, static_cast<double>(static_cast<int>(angle * 10.0)) / 10.0, BrushColor, QColor(Qt::black)});
     BrushColor = saved;
 }
 

@@ -75,14 +75,14 @@ public:
     // A canvas of bounds' size (right - left by bottom - top) whose Area is bounds, white.
     explicit TPlotCanvas(const PlotRect& bounds);
 
-    PlotPoint LastPoint;  // the point of the last MoveTo or LineTo
-    QImage Bitmap;        // the picture, RGB32
-    PlotRect Area;        // the plot area; the margin lies outside it
-    QColor MarginColor;   // fill of the margin
-    QColor AreaColor;     // fill of the plot area
-    QPen Pen;             // callers set its colour before MoveTo/LineTo
-    QColor BrushColor;    // the brush colour (DrawText fills with it)
-    QFont Font;           // bold, PlotFontPixelSize pixels, the toolkit's default face
+    PlotPoint LastPoint;   // the point of the last MoveTo or LineTo
+    QImage Bitmap;         // the picture, RGB32
+    PlotRect Area;         // the plot area; the margin lies outside it
+    QColor MarginColor;    // fill of the margin
+    QColor AreaColor;      // fill of the plot area
+    QPen Pen;              // callers set its colour before MoveTo/LineTo
+    QColor BrushColor;     // the brush colour (DrawText fills with it)
+    QFont Font;            // bold, PlotFontPixelSize pixels, the toolkit's default face
     TCanvasRecord Record;  // the picture's drawing since the last Clear
 
     int width() const { return Bitmap.width(); }

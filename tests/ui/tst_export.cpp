@@ -212,6 +212,14 @@ void TstExport::scaledDesktopDrawsAtDevicePixels()
         QVERIFY(red > 500);
         QVERIFY2(kept >= red * 98 / 100, qPrintable(QString("%1 of %2").arg(kept).arg(red)));
     }
+    // A mouse move Shows the picture again: with the canvas unchanged it is not painted again
+    // (the same image), after a redraw it is.
+    const qint64 painted = form->Plot->Picture().cacheKey();
+    QTest::mouseMove(form->Plot, QPoint(300, 200));
+    QCOMPARE(form->Plot->Picture().cacheKey(), painted);
+    form->Redraw();
+    QVERIFY(form->Plot->Picture().cacheKey() != painted);
+    QCOMPARE(form->Plot->Picture().size(), QSize(1200, 900));
     // A PNG exported now is the sharp picture; back at ratio 1 the classic bitmap returns.
     QVERIFY(form->exportPicture->exportTo(Out("sharp.png")));
     QCOMPARE(QImage(Out("sharp.png")).size(), QSize(1200, 900));

@@ -13,8 +13,8 @@
 namespace driftline {
 
 struct FitPeak {
-    bool found = false;           // false when the curve has no marker
-    PlotPoint pixel;              // the marker's top: the curve's highest point on screen
+    bool found = false;            // false when the curve has no marker
+    PlotPoint pixel;               // the marker's top: the curve's highest point on screen
     double horizontalValue = 0.0;  // the horizontal quantity's (plotted) value at pixel.x
     double verticalValue = 0.0;    // the vertical quantity's (plotted) value at pixel.y
 };

@@ -97,8 +97,8 @@ void TExportPicture::miExportPictureClick()
     }
     const std::filesystem::path log = form_.session().path();
     const QString name = log.empty() ? QStringLiteral("plot") : FromPath(log.stem());
-    const QString path =
-        seams_.runSaveDialog(&form_, QDir(folder).filePath(name + QStringLiteral(".png")), ExportPictureFilter());
+    const QString path = seams_.runSaveDialog(&form_, QDir(folder).filePath(name + QStringLiteral(".png")),
+                                              ExportPictureFilter());
     if (path.isEmpty())
         return;
     lastFolder_ = QFileInfo(path).absolutePath();
@@ -121,8 +121,8 @@ bool TExportPicture::exportTo(const QString& path)
                           QString::fromUtf8(QuantityCaption(session.horizontalQuantity()));
     std::string error;
     if (!SavePlotPicture(form_.Plot->Canvas, ToPath(path), *format, error, form_.Plot->PictureRatio(), title)) {
-        seams_.showError(&form_,
-                         QStringLiteral("Cannot export the picture to %1: %2").arg(path, QString::fromStdString(error)));
+        seams_.showError(
+            &form_, QStringLiteral("Cannot export the picture to %1: %2").arg(path, QString::fromStdString(error)));
         return false;
     }
     form_.ui->StatusPanel0->setText(QStringLiteral("Exported the picture to ") + path);

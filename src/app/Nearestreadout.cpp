@@ -35,7 +35,8 @@ void ShowNearestSample(TPlot& plot, TLogSession& session, std::int32_t x, std::i
         return;
     }
     const PlottedPoints& points = session.plottedPoints();
-    plot.SetMarker(PlotPoint{static_cast<std::int32_t>(points.pixelX[*k]), static_cast<std::int32_t>(points.pixelY[*k])});
+    plot.SetMarker(
+        PlotPoint{static_cast<std::int32_t>(points.pixelX[*k]), static_cast<std::int32_t>(points.pixelY[*k])});
     const QString text = NearestSampleText(session, *k);
     if (text == plot.toolTip())
         return;

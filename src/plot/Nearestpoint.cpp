@@ -130,7 +130,8 @@ std::optional<std::size_t> TNearestPoints::nearest(std::int32_t x, std::int32_t 
     // horizontal distance dx holds nothing nearer than dx, so the walk ends once dx * dx exceeds
     // the best distance (equal distances still count, for the earlier point).
     const std::size_t columns = columnX_.size();
-    std::size_t right = static_cast<std::size_t>(std::lower_bound(columnX_.begin(), columnX_.end(), x) - columnX_.begin());
+    std::size_t right = static_cast<std::size_t>(std::lower_bound(columnX_.begin(), columnX_.end(), x) -
+                                                 columnX_.begin());
     std::size_t left = right;  // the next column on the left is left - 1
     for (;;) {
         const std::int64_t dxRight = right < columns ? std::int64_t{columnX_[right]} - x : -1;

@@ -23,11 +23,11 @@ TEST(FitPeak, APeakOfKnownPlaceReadsBackInTheQuantitysUnits)
     struct Case {
         const char* name;
         Quantity horizontal;
-        double first;        // the horizontal value of sample 0
-        double step;         // per sample
-        int peakSample;      // where the hump is highest
-        double expected;     // the horizontal (plotted) value there
-        double tolerance;    // two columns' worth
+        double first;      // the horizontal value of sample 0
+        double step;       // per sample
+        int peakSample;    // where the hump is highest
+        double expected;   // the horizontal (plotted) value there
+        double tolerance;  // two columns' worth
         std::string textStart;
     };
     const Case cases[] = {

@@ -141,7 +141,8 @@ void TstExport::initTestCase()
     InstallGlobal(options);
     log_ = root_.filePath("Logs/scan.log");
     QProcess sim;
-    sim.start(DRIFTLINE_CLI, {"simulate", log_, "--records", QString::number(SimulatedRecords), "--root", root_.path()});
+    sim.start(DRIFTLINE_CLI,
+              {"simulate", log_, "--records", QString::number(SimulatedRecords), "--root", root_.path()});
     QVERIFY(sim.waitForFinished(60000));
     QCOMPARE(sim.exitCode(), 0);
 }
@@ -211,6 +212,14 @@ void TstExport::scaledDesktopDrawsAtDevicePixels()
         QVERIFY(red > 500);
         QVERIFY2(kept >= red * 98 / 100, qPrintable(QString("%1 of %2").arg(kept).arg(red)));
     }
+    // A mouse move Shows the picture again: with the canvas unchanged it is not painted again
+    // (the same image), after a redraw it is.
+    const qint64 painted = form->Plot->Picture().cacheKey();
+    QTest::mouseMove(form->Plot, QPoint(300, 200));
+    QCOMPARE(form->Plot->Picture().cacheKey(), painted);
+    form->Redraw();
+    QVERIFY(form->Plot->Picture().cacheKey() != painted);
+    QCOMPARE(form->Plot->Picture().size(), QSize(1200, 900));
     // A PNG exported now is the sharp picture; back at ratio 1 the classic bitmap returns.
     QVERIFY(form->exportPicture->exportTo(Out("sharp.png")));
     QCOMPARE(QImage(Out("sharp.png")).size(), QSize(1200, 900));
@@ -319,7 +328,9 @@ void TstExport::pdfIsAPageOfThePlotsSize()
     QVERIFY(bytes.size() > 2000);
     // One page of 600 x 450 points, a point per pixel; the labels as text in an embedded font.
     QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
-    QVERIFY2(QRegularExpression("/MediaBox \\[0 0 600(\\.0+)? 450(\\.0+)?\\]").match(QString::fromLatin1(bytes)).hasMatch(), bytes.mid(bytes.indexOf("/MediaBox"), 40).constData());
+    QVERIFY2(
+        QRegularExpression("/MediaBox \\[0 0 600(\\.0+)? 450(\\.0+)?\\]").match(QString::fromLatin1(bytes)).hasMatch(),
+        bytes.mid(bytes.indexOf("/MediaBox"), 40).constData());
     QVERIFY(bytes.contains("/Font"));
 }
 
@@ -376,12 +387,11 @@ void TstExport::commandLinePicksTheFormatByExtension_data()
     QTest::newRow("upper-case PNG") << "CLI2.PNG" << QStringList{} << 0 << QByteArray("\x89PNG") << QString();
     QTest::newRow("svg") << "cli.svg" << QStringList{} << 0 << QByteArray("<?xml") << QString();
     QTest::newRow("pdf") << "cli.pdf" << QStringList{} << 0 << QByteArray("%PDF-") << QString();
-    QTest::newRow("png at twice the pixels") << "cli2x.png" << QStringList{"--scale", "2"} << 0
-                                             << QByteArray("\x89PNG") << QString();
-    QTest::newRow("gif refused") << "cli.gif" << QStringList{} << 2 << QByteArray()
-                                 << "cannot tell the picture format";
-    QTest::newRow("no extension refused") << "cli" << QStringList{} << 2 << QByteArray()
-                                          << "cannot tell the picture format";
+    QTest::newRow("png at twice the pixels")
+        << "cli2x.png" << QStringList{"--scale", "2"} << 0 << QByteArray("\x89PNG") << QString();
+    QTest::newRow("gif refused") << "cli.gif" << QStringList{} << 2 << QByteArray() << "cannot tell the picture format";
+    QTest::newRow("no extension refused")
+        << "cli" << QStringList{} << 2 << QByteArray() << "cannot tell the picture format";
     QTest::newRow("scaled svg refused") << "cli2x.svg" << QStringList{"--scale", "2"} << 2 << QByteArray()
                                         << "--scale applies to PNG";
     QTest::newRow("scale out of range") << "cli9x.png" << QStringList{"--scale", "9"} << 2 << QByteArray()
@@ -396,9 +406,9 @@ void TstExport::commandLinePicksTheFormatByExtension()
     QFETCH(QByteArray, starts);
     QFETCH(QString, refusal);
     QProcess cli;
-    cli.start(DRIFTLINE_CLI, QStringList{"plot", log_, "--root", root_.path(), "--x", "Time", "--y", "Volts", "-o",
-                                         Out(name)} +
-                                 extra);
+    cli.start(DRIFTLINE_CLI,
+              QStringList{"plot", log_, "--root", root_.path(), "--x", "Time", "--y", "Volts", "-o", Out(name)} +
+                  extra);
     QVERIFY(cli.waitForFinished(60000));
     const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
     QCOMPARE(cli.exitCode(), exitCode);
@@ -455,14 +465,13 @@ void TstExport::fitWindowStaysOnScreenAndNamesThePeak()
     form->miFitClick();
     QVERIFY(form->polForm && form->polForm->isVisible());
     const QRect fit = form->polForm->frameGeometry();
-    QVERIFY2(screen.contains(fit.topLeft()) && fit.right() <= screen.right(),
-             qPrintable(QString("%1,%2 %3x%4 on %5x%6")
-                            .arg(fit.x())
-                            .arg(fit.y())
-                            .arg(fit.width())
-                            .arg(fit.height())
-                            .arg(screen.width())
-                            .arg(screen.height())));
+    QVERIFY2(screen.contains(fit.topLeft()) && fit.right() <= screen.right(), qPrintable(QString("%1,%2 %3x%4 on %5x%6")
+                                                                                             .arg(fit.x())
+                                                                                             .arg(fit.y())
+                                                                                             .arg(fit.width())
+                                                                                             .arg(fit.height())
+                                                                                             .arg(screen.width())
+                                                                                             .arg(screen.height())));
     // The peak of the drift scan's hump in the time's own units, date included.
     const QStringList peak = form->polForm->PeakLines();
     QCOMPARE(peak.size(), 3);

@@ -33,8 +33,8 @@ QPoint ResultWindowPlace(QWidget* mainWindow, TPolForm& polForm)
         size = polForm.size() + (frame.size() - mainWindow->geometry().size());
     if (!screen)
         return {frame.x() + frame.width(), frame.y()};
-    const ScreenPoint place =
-        PlaceBeside(ToScreenRect(frame), size.width(), size.height(), ToScreenRect(screen->availableGeometry()));
+    const ScreenPoint place = PlaceBeside(ToScreenRect(frame), size.width(), size.height(),
+                                          ToScreenRect(screen->availableGeometry()));
     return {place.x, place.y};
 }
 

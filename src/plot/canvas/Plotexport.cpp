@@ -70,7 +70,8 @@ public:
     // On a raster image each segment is drawn on its own: stroking a long wide path with its joins
     // costs the rasteriser some twenty times as much, and the square caps cover the joins.
     explicit LineRun(QPainter& painter)
-        : painter_(painter), segmentsOnly_(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster)
+        : painter_(painter),
+          segmentsOnly_(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster)
     {}
 
     void Add(const TCanvasRecord& record, const TCanvasRecord::Op& op)
@@ -266,8 +267,8 @@ bool SavePlotPicture(const TPlotCanvas& plot, const std::filesystem::path& out, 
         // of 600 x 450 points for the design size) and the page is exactly the picture.
         QPdfWriter pdf(&buffer);
         pdf.setResolution(PdfDotsPerInch);
-        pdf.setPageSize(QPageSize(QSizeF(plot.width(), plot.height()), QPageSize::Point, QString(),
-                                  QPageSize::ExactMatch));
+        pdf.setPageSize(
+            QPageSize(QSizeF(plot.width(), plot.height()), QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(name);
         pdf.setCreator(QStringLiteral("Driftline"));

@@ -269,6 +269,7 @@ TForm1::TForm1(QWidget* parent, TFormSeams seams)
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
+    ScaleControlPanel();
     RestoreWindowGeometry();
 }
 
@@ -1117,20 +1118,15 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 void TForm1::RestoreWindowGeometry()
 {
-    // The design size: the plot at 600 x 450 beside the control panel as this font lays it out
-    // (wider for a larger font); the panel's sections then have their design heights.
     // The controls are measured in their polished fonts and styles.
     ensurePolished();
     layout()->invalidate();
     const QSize smallest = minimumSizeHint();
-    Plot->setMinimumSize(DefaultPlotWidth, DefaultPlotHeight);
-    layout()->invalidate();
-    const QSize designMinimum = minimumSizeHint();
-    Plot->setMinimumSize(0, 0);
-    layout()->invalidate();
-    // The panel's minimum is its design width; a larger font makes it (and the window) wider.
-    const int panelExtra = std::max(0, ui->pnlControl->sizeHint().width() - ui->pnlControl->minimumWidth());
-    const QSize design(std::max(DesignWidth, designMinimum.width() + panelExtra), designMinimum.height());
+    // The design size: the plot 600 pixels wide beside the control panel as wide as its font
+    // needs, and as tall as the panel's sections at their design heights (450 pixels with the
+    // usual font, the plot's design height; taller with a larger font, see ScaleControlPanel).
+    const int panelWidth = std::max(ui->pnlControl->minimumWidth(), ui->pnlControl->sizeHint().width());
+    const QSize design(std::max(DesignWidth, DefaultPlotWidth + panelWidth), smallest.height());
     const TIniReader ini(SettingsPath());
     const QRect saved(ini.Int(SettingsSection, "Left", DefaultLeft), ini.Int(SettingsSection, "Top", DefaultTop),
                       std::max(smallest.width(), ini.Int(SettingsSection, "Width", design.width())),
@@ -1164,6 +1160,20 @@ void TForm1::RestoreWindowGeometry()
     if (ini.Bool(SettingsSection, "Maximized", false))
         setWindowState(windowState() | Qt::WindowMaximized);
     FormResize();
+}
+
+void TForm1::ScaleControlPanel()
+{
+    // The sections of the control panel have their design heights with the toolkit's usual
+    // 9-point font (14-pixel lines); a larger desktop font makes them taller in proportion, so
+    // their rows keep the design's spacing instead of crowding together.
+    constexpr int DesignLineHeight = 14;
+    const int line = ui->pnlControl->fontMetrics().height();
+    if (line <= DesignLineHeight)
+        return;
+    for (QWidget* section : {static_cast<QWidget*>(ui->pnlHoriz), static_cast<QWidget*>(ui->pnlVert),
+                             static_cast<QWidget*>(ui->pnlReceiver), static_cast<QWidget*>(ui->pnlNorm)})
+        section->setMinimumHeight(section->minimumHeight() * line / DesignLineHeight);
 }
 
 void TForm1::RedrawPicture()

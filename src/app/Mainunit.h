@@ -182,6 +182,8 @@ private:
     void WriteSettings();
     // Size and place from the settings, kept on a screen and cascaded beside another window.
     void RestoreWindowGeometry();
+    // The control panel's sections made taller for a desktop font larger than the design's.
+    void ScaleControlPanel();
     // The view drawn again after a change of size, colours or labels (the empty frame before the
     // first redraw).
     void RedrawPicture();

@@ -15,11 +15,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QFile>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +80,8 @@ private slots:
     void gridValuesLabelEveryGridLine();
     void gridValuesInTheWindowAndTheCommandLine();
     void darkPaletteKeepsTheRedTraceAndTakesTheMargin();
+    void controlPanelFitsALargerFont_data();
+    void controlPanelFitsALargerFont();
 
 private:
     std::unique_ptr<TForm1> MakeForm();
@@ -385,6 +390,41 @@ void TstWindow::darkPaletteKeepsTheRedTraceAndTakesTheMargin()
 
     QApplication::setPalette(saved);
     QTRY_VERIFY(form->Plot->Picture() == classic);
+}
+
+void TstWindow::controlPanelFitsALargerFont_data()
+{
+    QTest::addColumn<double>("points");
+    QTest::newRow("11 points") << 11.0;
+    QTest::newRow("12 points") << 12.0;
+}
+
+void TstWindow::controlPanelFitsALargerFont()
+{
+    QFETCH(double, points);
+    const QFont saved = QApplication::font();
+    QFont font = saved;
+    font.setPointSizeF(points);
+    QApplication::setFont(font);
+    auto form = MakeForm();
+    QApplication::setFont(saved);
+    QVERIFY(form);
+    // Every radio item and the Refresh button have the width their text needs ("Right ascension"
+    // was cut to "Right ascensi"), and the rows of each group the height they need.
+    const auto items = form->findChildren<QRadioButton*>();
+    QCOMPARE(items.size(), 16);
+    for (const QRadioButton* item : items) {
+        QVERIFY2(item->width() >= item->sizeHint().width(), qPrintable(item->text()));
+        QVERIFY2(item->height() >= item->fontMetrics().height(), qPrintable(item->text()));
+    }
+    const auto* refresh = form->findChild<QPushButton*>(QStringLiteral("btnRefresh"));
+    QVERIFY(refresh->width() >= refresh->sizeHint().width());
+    // The window is wider for it, so the plot keeps its design width, as far as the screen
+    // (800 pixels wide on the offscreen platform) leaves room.
+    const int screen = QGuiApplication::primaryScreen()->availableGeometry().width();
+    const int panel = form->findChild<QWidget*>(QStringLiteral("pnlControl"))->width();
+    QVERIFY(panel > 195);
+    QCOMPARE(form->Plot->width(), std::min(DefaultPlotWidth, screen - panel));
 }
 
 QTEST_MAIN(TstWindow)

@@ -120,4 +120,23 @@ TEST_F(CliPixels, BadInputIsRefused)
     EXPECT_EQ(help.out.rfind("usage: driftline-cli pixels", 0), 0u);
 }
 
+// The viewer's wheel and pan steps. The 2000 records span 1999 s across 520 columns; column 300 is
+// halfway (999.5 s). One notch in keeps [999.5 - 799.6, 999.5 + 799.6] s, records 200..1799; the
+// right arrow's 52 columns are then 159.9 s: [359.9, 1958.9] s, records 360..1958; a notch back
+// out about column 300 of 200..1799 (999.5 s) keeps [0.125, 1998.875] s, records 1..1998.
+TEST_F(CliPixels, WheelAndPanStepsAsTheViewerMakesThem)
+{
+    const std::string axes = "--x Time --y Volts ";
+    EXPECT_EQ(Pixels(axes + "--step wheel:300:1").size(), 1600u);
+    EXPECT_EQ(Pixels(axes + "--step wheel:300:1 --step pan:52:0").size(), 1599u);
+    EXPECT_EQ(Pixels(axes + "--step wheel:300:1 --step wheel:300:-1").size(), 1998u);
+    // The points kept fill the area again.
+    const Points zoomed = Pixels(axes + "--step wheel:300:2");
+    ASSERT_FALSE(zoomed.empty());
+    EXPECT_EQ(zoomed.front().first, 40);
+    EXPECT_EQ(zoomed.back().first, 560);
+    for (const char* bad : {"wheel:300", "zoom:1:2", "wheel:x:1", "pan:1:2:3", "wheel:300:1000"})
+        EXPECT_EQ(RunCli("pixels " + log_ + " " + axes + "--step " + bad).exitCode, 2) << bad;
+}
+
 }  // namespace

@@ -81,6 +81,7 @@ private slots:
     void saveFolderOrder_data();
     void saveFolderOrder();
     void saveDialogOpensInTheLastFolderAcrossRuns();
+    void saveSuffixFollowsEveryType();
     void correctionEditTakesAnyTextAndMarksIt();
     void correctionRefusedOnRefreshKeepsTheLastValue();
 
@@ -370,6 +371,27 @@ void TstGestures::saveDialogOpensInTheLastFolderAcrossRuns()
     QVERIFY(QDir(data).removeRecursively());
     again->miSaveLimitsClick();
     QCOMPARE(folders, QStringList({elsewhere, data, root_.filePath("Logs")}));
+}
+
+// Every file type, FITS included, gives the dialog its own extension for a name typed without one.
+void TstGestures::saveSuffixFollowsEveryType()
+{
+    auto form = MakeForm();
+    QVERIFY(form);
+    QVERIFY(form->openLogFile(LogPath("scan.log")));
+    QStringList suffixes;
+    form->saveCommands->seams.runSaveDialogIn = [&](QWidget*, const QString&, const QString& suffix, const QString&) {
+        suffixes << suffix;
+        return QString();
+    };
+    for (int type = 0; type < 4; ++type) {
+        form->saveCommands->seams.runFormatDialog = [type](TSaveForm& dialog) {
+            dialog.SetItemIndex(type);
+            return true;
+        };
+        form->tbSaveClick();
+    }
+    QCOMPARE(suffixes, QStringList({"csv", "txt", "dat", "fits"}));
 }
 
 void TstGestures::correctionEditTakesAnyTextAndMarksIt()

@@ -67,7 +67,7 @@ std::string InfoBlock(const std::filesystem::path& log, const TSampleStore& stor
     for (int r = 0; r < ReceiverValueCount; ++r)
         AppendFormat(out, "%s: %s\n", ReceiverCaptions[r], store.receiverValues[static_cast<std::size_t>(r)].c_str());
 
-    const SampleList& samples = store.activeSamples(voltsOnly);
+    const SampleView& samples = store.activeSamples(voltsOnly);
     if (samples.empty()) {
         out += "samples: none\n";
     } else {

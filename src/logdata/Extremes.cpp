@@ -6,7 +6,7 @@ namespace driftline {
 // First-of-equals extremes of one quantity: a later sample replaces the kept one only when it is
 // strictly smaller (larger). Visiting the samples two at a time, as the limits report describes
 // its search, must give the same answer, including for two equal values within one pair.
-ExtremeIndex FindExtremes(const SampleList& list, int q)
+ExtremeIndex FindExtremes(const SampleView& list, int q)
 {
     ExtremeIndex out;
     double lo = list[0][q];
@@ -26,7 +26,7 @@ ExtremeIndex FindExtremes(const SampleList& list, int q)
 }
 
 // All eight at once: each sample's row is read once, which matters on lists of a million samples.
-std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list)
+std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleView& list)
 {
     std::array<double, QuantityCount> lo = list[0].values;
     std::array<double, QuantityCount> hi = lo;

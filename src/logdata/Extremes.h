@@ -1,7 +1,7 @@
 #pragma once
 // Where a sample list holds its smallest and largest values: the axis ranges, the limits report
 // and the command-line summary all read them from here.
-#include "logdata/Quantity.h"
+#include "logdata/Sampleview.h"
 #include <array>
 #include <cstddef>
 
@@ -14,8 +14,8 @@ struct ExtremeIndex {
     std::size_t maximum = 0;
 };
 // The first-of-equals minimum and maximum of quantity q; the list must not be empty.
-ExtremeIndex FindExtremes(const SampleList& list, int q);
+ExtremeIndex FindExtremes(const SampleView& list, int q);
 // The same for all eight quantities in a single pass over the list; the list must not be empty.
-std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list);
+std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleView& list);
 
 }  // namespace driftline

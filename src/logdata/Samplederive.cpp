@@ -7,7 +7,6 @@
 #include "astro/Sourceunit.h"
 
 #include <algorithm>
-#include <barrier>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -101,72 +100,67 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
 
 // ---------------------------------------------------------------- bulk, in slices
 
-// Derives allSamples[first..] from allRecords, then brings voltageSamples_ level by copying the
-// matching all-list samples: same record, same date, same shifts give the same sample.
+// Derives baseSamples_[first..] from allRecords_; the voltage list, a view of the base list at
+// the voltage records' places, grows with it: same record, same date, same shifts give the same
+// sample, so nothing is derived twice.
 void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site,
                                unsigned threads)
 {
     const std::size_t count = allRecords_.size();
-    const std::size_t voltsCount = voltageRecords_.size();
-    const std::size_t voltsFirst = std::min(voltageSamples_.size(), voltsCount);
     first = std::min(first, count);
 
+    // Derives [begin, end), walking the date runs alongside.
     auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame) {
-        if (frame != nullptr) {
-            for (std::size_t i = begin; i < end; ++i)
-                allSamples_[i] = derivePreciseSample(allRecords_[i], azShift, altShift, allRecordDates_[i], *frame);
+        if (begin >= end)
             return;
-        }
+        auto run = std::upper_bound(dateRuns_.begin(), dateRuns_.end(), begin,
+                                    [](std::size_t r, const DateRun& d) { return r < d.firstRecord; });
+        // Every record has a run at or before it (appendRecord opens the first run).
+        --run;
+        Sample* out = baseSamples_.data();
+        std::size_t i = begin;
         TSampleDeriver deriver(site);
-        for (std::size_t i = begin; i < end; ++i)
-            allSamples_[i] = deriver.derive(allRecords_[i], azShift, altShift, allRecordDates_[i]);
-    };
-    auto fillVolts = [&](std::size_t begin, std::size_t end) {
-        for (std::size_t v = begin; v < end; ++v) {
-            voltageSamples_[v] = allSamples_[voltageRecordIndex_[v]];
+        while (i < end) {
+            const auto next = std::next(run);
+            const std::size_t runEnd = next == dateRuns_.end() ? end : std::min(end, next->firstRecord);
+            const TDateTime date = run->date;
+            if (frame != nullptr) {
+                for (; i < runEnd; ++i)
+                    out[i] = derivePreciseSample(allRecords_[i], azShift, altShift, date, *frame);
+            } else {
+                for (; i < runEnd; ++i)
+                    out[i] = deriver.derive(allRecords_[i], azShift, altShift, date);
+            }
+            run = next;
         }
     };
 
     const unsigned n = ThreadCount(threads, count - first);
+    baseSamples_.resize(count);
+    voltageSampleCount_ = voltageRecordIndex_.size();
     if (n <= 1) {
-        allSamples_.resize(count);
         deriveAll(first, count, preciseFrame());
-        voltageSamples_.resize(voltsCount);
-        fillVolts(voltsFirst, voltsCount);
         return;
     }
 
     // The table of count sines and cosines is built at the first derivation; one sample here
     // first keeps that out of the workers' way.
     if (first < count && !preciseSite)
-        (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first], site);
+        (void)deriveSample(allRecords_[first], azShift, altShift, recordDate(first), site);
 
-    // Growing the two lists touches fresh memory page by page; the first two threads grow one
-    // list each, then every thread derives a slice of allSamples_, then copies a slice of
-    // voltageSamples_. Each slice is written by one thread only, so the order is the file's.
-    std::barrier sync(static_cast<std::ptrdiff_t>(n));
-    auto slice = [n](std::size_t begin, std::size_t end, unsigned t) {
-        const std::size_t total = end - begin;
-        const std::size_t lo = begin + total * t / n;
-        const std::size_t hi = begin + total * (t + 1) / n;
-        return std::pair<std::size_t, std::size_t>(lo, hi);
-    };
+    // Every thread derives a slice of the base list; each slice is written by one thread only, so
+    // the order is the file's. The list grew without being written, so each thread also touches
+    // its own slice's fresh pages first.
     auto work = [&](unsigned t) {
-        if (t == 0)
-            allSamples_.resize(count);
-        else if (t == 1)
-            voltageSamples_.resize(voltsCount);
-        sync.arrive_and_wait();
+        const std::size_t total = count - first;
+        const std::size_t lo = first + total * t / n;
+        const std::size_t hi = first + total * (t + 1) / n;
         // Each thread keeps its own precise context; contexts are fixed by data time, so the
         // samples do not depend on how the records are sliced.
         std::optional<TPreciseFrame> precise;
         if (preciseSite)
             precise.emplace(*preciseSite);
-        const auto [a0, a1] = slice(first, count, t);
-        deriveAll(a0, a1, precise ? &*precise : nullptr);
-        sync.arrive_and_wait();
-        const auto [v0, v1] = slice(voltsFirst, voltsCount, t);
-        fillVolts(v0, v1);
+        deriveAll(lo, hi, precise ? &*precise : nullptr);
     };
     std::vector<std::thread> workers;
     workers.reserve(n - 1);
@@ -179,19 +173,23 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
 
 void TSampleStore::deriveRecords(const TSite& site, unsigned threads)
 {
-    if (allSamples_.size() > allRecords_.size() || voltageSamples_.size() > voltageRecords_.size()) {
-        allSamples_.clear();
-        voltageSamples_.clear();
+    if (baseSamples_.size() > allRecords_.size() || voltageAdopted_) {
+        baseSamples_.clear();
+        adoptedVoltage_.clear();
+        voltageAdopted_ = false;
     }
-    deriveRange(allSamples_.size(), 0, 0, site, threads);
+    deriveRange(baseSamples_.size(), 0, 0, site, threads);
 }
 
 void TSampleStore::rebuildSamples(const TSite& site, unsigned threads)
 {
-    allSamples_.clear();
-    voltageSamples_.clear();
+    baseSamples_.clear();
+    adoptedVoltage_.clear();
+    voltageAdopted_ = false;
     allUndo_.clear();
     voltageUndo_.clear();
+    allZoomed_.clear();
+    voltageZoomed_.clear();
     deriveRange(0, azimuthShift(), altitudeShift(), site, threads);
 }
 
@@ -210,16 +208,17 @@ void TSampleStore::rebuildSamples(unsigned threads)
 void TDerivePipeline::start(const TSite& site)
 {
     site_ = site;
-    store_.allSamples_.reserve(store_.allRecords_.capacity());
+    store_.baseSamples_.reserve(store_.allRecords_.capacity());
+    store_.dateRuns_.reserve(DateRunRoom);
     records_ = store_.allRecords_.data();
-    dates_ = store_.allRecordDates_.data();
+    dates_ = store_.dateRuns_.data();
     worker_ = std::thread([this] { run(); });
 }
 
 bool TDerivePipeline::roomForOneMore() const
 {
     return store_.allRecords_.size() < store_.allRecords_.capacity() &&
-           store_.allRecordDates_.size() < store_.allRecordDates_.capacity();
+           store_.dateRuns_.size() < store_.dateRuns_.capacity();
 }
 
 void TDerivePipeline::publish()
@@ -228,6 +227,8 @@ void TDerivePipeline::publish()
     if (n - lastPublished_ < BatchRecords)
         return;
     lastPublished_ = n;
+    // The runs that date the published records are complete: a later run starts at n or after.
+    runsPublished_.store(store_.dateRuns_.size(), std::memory_order_release);
     published_.store(n, std::memory_order_release);
     published_.notify_one();
 }
@@ -243,13 +244,14 @@ void TDerivePipeline::finish()
 
 void TDerivePipeline::run()
 {
-    SampleList& samples = store_.allSamples_;
+    auto& samples = store_.baseSamples_;
     std::size_t done = samples.size();
     std::optional<TPreciseFrame> precise;
     if (store_.preciseSite)
         precise.emplace(*store_.preciseSite);
     TPreciseFrame* frame = precise ? &*precise : nullptr;
     TSampleDeriver deriver(site_);
+    std::size_t run = 0;
     for (;;) {
         const std::size_t available = published_.load(std::memory_order_acquire);
         if (available == StopMark)
@@ -258,10 +260,16 @@ void TDerivePipeline::run()
             published_.wait(available, std::memory_order_acquire);
             continue;
         }
+        // The runs published with `available` date every record below it.
+        const std::size_t runs = runsPublished_.load(std::memory_order_acquire);
         const std::size_t end = std::min(available, done + BatchRecords);
-        for (; done < end; ++done)
-            samples.push_back(frame != nullptr ? derivePreciseSample(records_[done], 0, 0, dates_[done], *frame)
-                                               : deriver.derive(records_[done], 0, 0, dates_[done]));
+        for (; done < end; ++done) {
+            while (run + 1 < runs && dates_[run + 1].firstRecord <= done)
+                ++run;
+            const TDateTime date = dates_[run].date;
+            samples.push_back(frame != nullptr ? derivePreciseSample(records_[done], 0, 0, date, *frame)
+                                               : deriver.derive(records_[done], 0, 0, date));
+        }
     }
 }
 

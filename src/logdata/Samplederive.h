@@ -75,15 +75,20 @@ public:
 
 private:
     static constexpr std::size_t BatchRecords = 4096;
+    // Date runs the worker can read while the parser appends (one per date line that dates a
+    // record); the parser stops the worker before one more would move them.
+    static constexpr std::size_t DateRunRoom = 65536;
     static constexpr std::size_t StopMark = static_cast<std::size_t>(-1);
 
     void run();
 
     TSampleStore& store_;
     const RawRecord* records_ = nullptr;
-    const TDateTime* dates_ = nullptr;
+    const TSampleStore::DateRun* dates_ = nullptr;
     TSite site_;
     std::atomic<std::size_t> published_{0};
+    // How many date runs were written when published_ was last set.
+    std::atomic<std::size_t> runsPublished_{0};
     std::size_t lastPublished_ = 0;
     std::thread worker_;
 };

@@ -30,7 +30,7 @@ enum class DrawMode {
 
 // The redraw for the view's horizontal and vertical quantities in view p (positive-voltage
 // scales when p). Refills points with what was plotted.
-void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleView& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode = DrawMode::Fast);
 
 // The same redraw from points already computed for the view (DrawView without the points).

@@ -109,8 +109,17 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     const std::size_t count = allRecords_.size();
     first = std::min(first, count);
 
-    // Derives [begin, end), walking the date runs alongside.
-    auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame) {
+    // The ends of the samples already there that no derivation has taken in (the read-time
+    // pipeline's) are found first, so the parts below join onto them.
+    catchUpEnds(first);
+
+    // Derives [begin, end), walking the date runs alongside, and takes every new sample into
+    // the ends of its part of the all-list and, for a voltage record, of the voltage list.
+    struct Part {
+        TListEnds all = TListEnds::Empty();
+        TListEnds volts = TListEnds::Empty();
+    };
+    auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame, Part& part) {
         if (begin >= end)
             return;
         auto run = std::upper_bound(dateRuns_.begin(), dateRuns_.end(), begin,
@@ -118,18 +127,34 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         // Every record has a run at or before it (appendRecord opens the first run).
         --run;
         Sample* out = baseSamples_.data();
+        const std::uint32_t* voltsAt = voltageRecordIndex_.data();
+        const std::size_t voltsEnd = voltageRecordIndex_.size();
+        std::size_t v = static_cast<std::size_t>(
+            std::lower_bound(voltageRecordIndex_.begin(), voltageRecordIndex_.end(), begin) -
+            voltageRecordIndex_.begin());
         std::size_t i = begin;
         TSampleDeriver deriver(site);
+        auto take = [&](std::size_t at) {
+            part.all.add(out[at], at);
+            if (v < voltsEnd && voltsAt[v] == at) {
+                part.volts.add(out[at], v);
+                ++v;
+            }
+        };
         while (i < end) {
             const auto next = std::next(run);
             const std::size_t runEnd = next == dateRuns_.end() ? end : std::min(end, next->firstRecord);
             const TDateTime date = run->date;
             if (frame != nullptr) {
-                for (; i < runEnd; ++i)
+                for (; i < runEnd; ++i) {
                     out[i] = derivePreciseSample(allRecords_[i], azShift, altShift, date, *frame);
+                    take(i);
+                }
             } else {
-                for (; i < runEnd; ++i)
+                for (; i < runEnd; ++i) {
                     out[i] = deriver.derive(allRecords_[i], azShift, altShift, date);
+                    take(i);
+                }
             }
             run = next;
         }
@@ -138,42 +163,56 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     const unsigned n = ThreadCount(threads, count - first);
     baseSamples_.resize(count);
     voltageSampleCount_ = voltageRecordIndex_.size();
+    std::vector<Part> parts(std::max(1u, n));
     if (n <= 1) {
-        deriveAll(first, count, preciseFrame());
-        return;
+        deriveAll(first, count, preciseFrame(), parts[0]);
+    } else {
+        // The table of count sines and cosines is built at the first derivation; one sample here
+        // first keeps that out of the workers' way.
+        if (first < count && !preciseSite)
+            (void)deriveSample(allRecords_[first], azShift, altShift, recordDate(first), site);
+
+        // Every thread derives a slice of the base list; each slice is written by one thread
+        // only, so the order is the file's. The list grew without being written, so each thread
+        // also touches its own slice's fresh pages first.
+        auto work = [&](unsigned t) {
+            const std::size_t total = count - first;
+            const std::size_t lo = first + total * t / n;
+            const std::size_t hi = first + total * (t + 1) / n;
+            // Each thread keeps its own precise context; contexts are fixed by data time, so the
+            // samples do not depend on how the records are sliced.
+            std::optional<TPreciseFrame> precise;
+            if (preciseSite)
+                precise.emplace(*preciseSite);
+            deriveAll(lo, hi, precise ? &*precise : nullptr, parts[t]);
+        };
+        std::vector<std::thread> workers;
+        workers.reserve(n - 1);
+        for (unsigned t = 1; t < n; ++t)
+            workers.emplace_back(work, t);
+        work(0);
+        for (auto& w : workers)
+            w.join();
     }
-
-    // The table of count sines and cosines is built at the first derivation; one sample here
-    // first keeps that out of the workers' way.
-    if (first < count && !preciseSite)
-        (void)deriveSample(allRecords_[first], azShift, altShift, recordDate(first), site);
-
-    // Every thread derives a slice of the base list; each slice is written by one thread only, so
-    // the order is the file's. The list grew without being written, so each thread also touches
-    // its own slice's fresh pages first.
-    auto work = [&](unsigned t) {
-        const std::size_t total = count - first;
-        const std::size_t lo = first + total * t / n;
-        const std::size_t hi = first + total * (t + 1) / n;
-        // Each thread keeps its own precise context; contexts are fixed by data time, so the
-        // samples do not depend on how the records are sliced.
-        std::optional<TPreciseFrame> precise;
-        if (preciseSite)
-            precise.emplace(*preciseSite);
-        deriveAll(lo, hi, precise ? &*precise : nullptr);
-    };
-    std::vector<std::thread> workers;
-    workers.reserve(n - 1);
-    for (unsigned t = 1; t < n; ++t)
-        workers.emplace_back(work, t);
-    work(0);
-    for (auto& w : workers)
-        w.join();
+    // The slices' ends joined in list order onto what came before.
+    if (count > first) {
+        if (allEndsCount_ == 0)
+            allEnds_ = TListEnds::StartingWith(baseSamples_[0]);
+        if (voltageEndsCount_ == 0 && voltageSampleCount_ > 0)
+            voltageEnds_ = TListEnds::StartingWith(baseSamples_[voltageRecordIndex_[0]]);
+        for (const Part& part : parts) {
+            allEnds_.join(part.all);
+            voltageEnds_.join(part.volts);
+        }
+        allEndsCount_ = count;
+        voltageEndsCount_ = voltageSampleCount_;
+    }
 }
 
 void TSampleStore::deriveRecords(const TSite& site, unsigned threads)
 {
     if (baseSamples_.size() > allRecords_.size() || voltageAdopted_) {
+        forgetEnds();
         baseSamples_.clear();
         adoptedVoltage_.clear();
         voltageAdopted_ = false;
@@ -183,6 +222,7 @@ void TSampleStore::deriveRecords(const TSite& site, unsigned threads)
 
 void TSampleStore::rebuildSamples(const TSite& site, unsigned threads)
 {
+    forgetEnds();
     baseSamples_.clear();
     adoptedVoltage_.clear();
     voltageAdopted_ = false;

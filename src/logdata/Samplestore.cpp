@@ -118,8 +118,30 @@ std::vector<TDateTime> TSampleStore::voltageRecordDates() const
     return dates;
 }
 
+void TSampleStore::catchUpEnds(std::size_t limit)
+{
+    limit = std::min(limit, baseSamples_.size());
+    if (allEndsCount_ < limit) {
+        if (allEndsCount_ == 0)
+            allEnds_ = TListEnds::StartingWith(baseSamples_[0]);
+        for (std::size_t i = allEndsCount_; i < limit; ++i)
+            allEnds_.add(baseSamples_[i], i);
+        allEndsCount_ = limit;
+    }
+    const auto voltageLimit = static_cast<std::size_t>(
+        std::lower_bound(voltageRecordIndex_.begin(), voltageRecordIndex_.end(), limit) - voltageRecordIndex_.begin());
+    if (voltageEndsCount_ < voltageLimit) {
+        if (voltageEndsCount_ == 0)
+            voltageEnds_ = TListEnds::StartingWith(baseSamples_[voltageRecordIndex_[0]]);
+        for (std::size_t v = voltageEndsCount_; v < voltageLimit; ++v)
+            voltageEnds_.add(baseSamples_[voltageRecordIndex_[v]], v);
+        voltageEndsCount_ = voltageLimit;
+    }
+}
+
 void TSampleStore::clearForRead()
 {
+    forgetEnds();
     allRecords_.clear();
     dateRuns_.clear();
     voltageRecordIndex_.clear();
@@ -248,6 +270,7 @@ void TSampleStore::deriveArrived(std::size_t firstRecord, std::size_t firstVolta
     }
     const std::size_t firstVoltage = voltageSampleCount_;
     voltageSampleCount_ = voltageRecordIndex_.size();
+    catchUpEnds(records);
     if (!zoomed)
         return;  // the unzoomed lists are views of the whole base list: they have grown with it
     SampleIndexList arrived(records - first);
@@ -287,6 +310,7 @@ bool TSampleStore::resetZoom()
 
 void TSampleStore::adoptSamples(SampleList all, SampleList voltage)
 {
+    forgetEnds();
     allRecords_.clear();
     dateRuns_.clear();
     voltageRecordIndex_.clear();

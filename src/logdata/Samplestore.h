@@ -93,6 +93,25 @@ public:
     }
     // The base list: one sample per record (or the adopted all-list).
     SampleView baseSamples() const { return SampleView(baseSamples_.data(), baseSamples_.size()); }
+    // The ends of the unzoomed lists (extremes and folded ends), found while their samples were
+    // derived; null while the list is zoomed, empty or adopted (then a pass over it finds them).
+    const TListEnds* allEnds() const
+    {
+        return allUndo_.empty() && !voltageAdopted_ && !baseSamples_.empty() && allEndsCount_ == baseSamples_.size()
+                   ? &allEnds_
+                   : nullptr;
+    }
+    const TListEnds* voltageEnds() const
+    {
+        return voltageUndo_.empty() && !voltageAdopted_ && voltageSampleCount_ > 0 &&
+                       voltageEndsCount_ == voltageSampleCount_
+                   ? &voltageEnds_
+                   : nullptr;
+    }
+    const TListEnds* activeEnds(bool voltsOnlyCheckedAndEnabled) const
+    {
+        return voltsOnlyCheckedAndEnabled ? voltageEnds() : allEnds();
+    }
     const TIndexUndoHistory& allUndo() const { return allUndo_; }
     const TIndexUndoHistory& voltageUndo() const { return voltageUndo_; }
     // True while there is a zoom to undo.
@@ -190,6 +209,13 @@ private:
     SampleBuffer adoptedVoltage_;
     bool voltageAdopted_ = false;
 
+    // The ends of base[0, allEndsCount_) and of the unzoomed voltage list's first
+    // voltageEndsCount_ samples.
+    TListEnds allEnds_;
+    TListEnds voltageEnds_;
+    std::size_t allEndsCount_ = 0;
+    std::size_t voltageEndsCount_ = 0;
+
     // The lists while zoomed (histories not empty): places in the voltage base list (the base
     // list, or adoptedVoltage_ after adoptSamples).
     SampleIndexList allZoomed_;
@@ -207,6 +233,9 @@ private:
     SampleIndexList unzoomedAll() const;
     SampleIndexList unzoomedVoltage() const;
     void pushDate(std::size_t firstRecord, TDateTime date);
+    // Takes the samples below `limit` that the ends have not seen into them, one by one.
+    void catchUpEnds(std::size_t limit);
+    void forgetEnds() { allEndsCount_ = voltageEndsCount_ = 0; }
     void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site,
                      unsigned threads);
 };

@@ -199,20 +199,34 @@ ListEnds ScanList(const SampleView& list)
 
 void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples)
 {
+    rescaleAll(scales, allSamples, voltageSamples, nullptr, nullptr);
+}
+
+void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples,
+                const TListEnds* allEnds, const TListEnds* voltageEnds)
+{
     std::optional<FoldedEnds> allFolded;
     std::optional<FoldedEnds> voltFolded;
     std::array<ExtremeIndex, QuantityCount> allExt{};
     std::array<ExtremeIndex, QuantityCount> voltExt{};
-    if (!allSamples.empty()) {
-        const ListEnds ends = ScanList(allSamples);
-        allExt = ends.extremes;
-        allFolded = ends.folded;
-    }
-    if (!voltageSamples.empty()) {
-        const ListEnds ends = ScanList(voltageSamples);
-        voltExt = ends.extremes;
-        voltFolded = ends.folded;
-    }
+    // The ends the derivation found are those of the same pass over the list: no pass needed.
+    const auto find = [](const SampleView& list, const TListEnds* known, std::array<ExtremeIndex, QuantityCount>& ext,
+                         std::optional<FoldedEnds>& folded) {
+        if (list.empty())
+            return;
+        if (known != nullptr) {
+            ext = known->extremes();
+            folded.emplace();
+            folded->lo = known->foldedLo;
+            folded->hi = known->foldedHi;
+            return;
+        }
+        const ListEnds ends = ScanList(list);
+        ext = ends.extremes;
+        folded = ends.folded;
+    };
+    find(allSamples, allEnds, allExt, allFolded);
+    find(voltageSamples, voltageEnds, voltExt, voltFolded);
     for (AxisScale& r : scales) {
         const SampleView& list = r.PositiveOnly ? voltageSamples : allSamples;
         if (!list.empty() && IsQuantity(r.Quantity)) {

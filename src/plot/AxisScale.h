@@ -87,6 +87,10 @@ void SetTicks(AxisScale& r);
 void Rescale(AxisScale& r, const SampleView& allSamples, const SampleView& voltageSamples);
 // Rescale of all sixteen records (one pass per list for the ranges).
 void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples);
+// The same with the lists' ends already found (TSampleStore::allEnds, voltageEnds); a null one is
+// found by a pass over its list.
+void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples,
+                const TListEnds* allEnds, const TListEnds* voltageEnds);
 // The sixteen records after lists that only grew: allSamples from index fromAll on and
 // voltageSamples from fromVolts on are new since the last rescale (of the whole lists, or by this
 // routine). The ranges widen to take in the new samples, and come out as rescaleAll over the whole

@@ -16,7 +16,8 @@ TPlotView::TPlotView(std::int32_t width, std::int32_t height)
 
 void TPlotView::rescaleAll(const TSampleStore& store)
 {
-    rescaleAll(store.allSamples(), store.voltageSamples());
+    driftline::rescaleAll(axisScales, store.allSamples(), store.voltageSamples(), store.allEnds(),
+                          store.voltageEnds());
 }
 
 void TPlotView::rescaleAll(const SampleView& allSamples, const SampleView& voltageSamples)

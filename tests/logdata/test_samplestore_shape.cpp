@@ -3,6 +3,7 @@
 // against samples derived record by record from a log whose dates the test knows, and against a
 // model of zooms, views, undo, reset and arrivals that keeps every list as a copy.
 #include "astro/Sitesettings.h"
+#include "logdata/Extremes.h"
 #include "logdata/Logreader.h"
 #include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -358,6 +361,133 @@ TEST(SampleStoreShape, ZoomsViewsUndoResetAndArrivalsGiveTheListsOfPlainCopies)
         // The case did what its name says: the store read the whole file by the end when asked.
         if (nextLine == lines.size() && all.history.empty()) {
             EXPECT_TRUE(SameList(store.allSamples(), whole.allSamples().toList())) << c.name;
+        }
+    }
+}
+
+// The ends a plain pass over a list finds: first-of-equals extremes (FindAllExtremes) and the
+// folded ends of the four angles, worked out here sample by sample.
+struct TPlainEnds {
+    std::array<ExtremeIndex, QuantityCount> extremes{};
+    std::array<double, QuantityCount> foldedLo{}, foldedHi{};
+};
+
+TPlainEnds PlainEnds(const SampleView& list)
+{
+    TPlainEnds e;
+    e.extremes = FindAllExtremes(list);
+    for (const int q : {RightAscension, Declination, Beta, Lambda}) {
+        const auto k = static_cast<std::size_t>(q);
+        const auto fold = [](double v) { return v >= 180.0 ? v - 360.0 : v; };
+        e.foldedLo[k] = e.foldedHi[k] = fold(list[0][q]);
+        for (const Sample& s : list) {
+            const double v = fold(s[q]);
+            if (v < e.foldedLo[k])
+                e.foldedLo[k] = v;
+            if (v > e.foldedHi[k])
+                e.foldedHi[k] = v;
+        }
+    }
+    return e;
+}
+
+::testing::AssertionResult SameEnds(const TListEnds* got, const SampleView& list)
+{
+    if (got == nullptr)
+        return ::testing::AssertionFailure() << "no ends";
+    const TPlainEnds want = PlainEnds(list);
+    for (std::size_t q = 0; q < QuantityCount; ++q) {
+        const ExtremeIndex g = got->extremes()[q];
+        if (g.minimum != want.extremes[q].minimum || g.maximum != want.extremes[q].maximum)
+            return ::testing::AssertionFailure() << QuantityCaption(static_cast<int>(q)) << ": positions " << g.minimum
+                                                 << ", " << g.maximum << " against " << want.extremes[q].minimum
+                                                 << ", " << want.extremes[q].maximum;
+        if (std::memcmp(&got->lo[q], &list[g.minimum].values[q], sizeof(double)) != 0 ||
+            std::memcmp(&got->hi[q], &list[g.maximum].values[q], sizeof(double)) != 0)
+            return ::testing::AssertionFailure() << QuantityCaption(static_cast<int>(q)) << ": values not the list's";
+    }
+    for (const int q : {RightAscension, Declination, Beta, Lambda}) {
+        const auto k = static_cast<std::size_t>(q);
+        if (std::memcmp(&got->foldedLo[k], &want.foldedLo[k], sizeof(double)) != 0 ||
+            std::memcmp(&got->foldedHi[k], &want.foldedHi[k], sizeof(double)) != 0)
+            return ::testing::AssertionFailure() << QuantityCaption(q) << ": folded ends " << got->foldedLo[k] << ", "
+                                                 << got->foldedHi[k] << " against " << want.foldedLo[k] << ", "
+                                                 << want.foldedHi[k];
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(SampleStoreShape, EndsFoundWhileDerivingAreThoseOfAPlainPass)
+{
+    TTempFolder folder;
+    const TKnownLog log = MakeKnownLog(5, 2500);
+    ASSERT_GT(log.text.size(), ProgressThresholdBytes);  // so the progress dialog shows
+    const auto path = folder.write("ends.log", log.text);
+    // The sliced read on several threads, one thread, and the read with the progress dialog
+    // (whose derivation runs behind the parser).
+    for (const unsigned threads : {1u, 2u, 3u}) {
+        for (const bool withProgress : {false, true}) {
+            TSampleStore store;
+            TProgressModel progress;
+            ASSERT_EQ(readLogFile(path, store, withProgress ? &progress : nullptr, threads).status, TReadResult::Ok);
+            const std::string where = std::to_string(threads) + " threads" + (withProgress ? ", progress" : "");
+            EXPECT_TRUE(SameEnds(store.allEnds(), store.allSamples())) << where;
+            EXPECT_TRUE(SameEnds(store.voltageEnds(), store.voltageSamples())) << where;
+
+            // Refresh with corrections derives everything again, ends included.
+            store.azimuthCorrection = 100;
+            store.loggedAzimuthCorrection = -3000;
+            store.rebuildSamples(threads);
+            EXPECT_TRUE(SameEnds(store.allEnds(), store.allSamples())) << where << ", refreshed";
+            EXPECT_TRUE(SameEnds(store.voltageEnds(), store.voltageSamples())) << where << ", refreshed";
+
+            // A zoom has no ends of its own; its undo finds them again.
+            std::vector<bool> keepAll(store.allSamples().size(), true), keepVolts(store.voltageSamples().size(), false);
+            keepAll[0] = false;
+            store.narrowSamples(keepAll, keepVolts);
+            EXPECT_EQ(store.allEnds(), nullptr) << where;
+            EXPECT_EQ(store.voltageEnds(), nullptr) << where;
+            ASSERT_TRUE(store.undoZoom());
+            EXPECT_TRUE(SameEnds(store.allEnds(), store.allSamples())) << where << ", undone";
+        }
+    }
+}
+
+TEST(SampleStoreShape, EndsOfPartsJoinToThoseOfOnePass)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Values of every quantity at once (the angles of 359 and 1 fold to -1 and 1).
+    struct Case {
+        const char* name;
+        std::vector<double> values;
+    };
+    const Case cases[] = {
+        {"equal values across a cut keep the first", {5, 3, 7, 3, 7, 3}},
+        {"a NaN first sample is never replaced", {nan, 1, 2, 0}},
+        {"a NaN later is passed over", {4, nan, 2, nan, 9}},
+        {"angles across 0 and 180", {359, 1, 180, 179.5, 200, 0}},
+        {"infinities", {1, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}},
+        {"one sample", {42}},
+    };
+    for (const Case& c : cases) {
+        SampleList list;
+        for (const double v : c.values) {
+            Sample s;
+            s.values.fill(v);
+            list.push_back(s);
+        }
+        // Every way of cutting the list into three parts, empty parts included.
+        for (std::size_t a = 0; a <= list.size(); ++a) {
+            for (std::size_t b = a; b <= list.size(); ++b) {
+                TListEnds ends = TListEnds::StartingWith(list[0]);
+                for (const auto& [lo, hi] : {std::pair{std::size_t{0}, a}, {a, b}, {b, list.size()}}) {
+                    TListEnds part = TListEnds::Empty();
+                    for (std::size_t i = lo; i < hi; ++i)
+                        part.add(list[i], i);
+                    ends.join(part);
+                }
+                EXPECT_TRUE(SameEnds(&ends, list)) << c.name << ", cut at " << a << " and " << b;
+            }
         }
     }
 }

@@ -109,8 +109,8 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
     const std::size_t count = allRecords_.size();
     first = std::min(first, count);
 
-    // The ends of the samples already there that no derivation has taken in (the read-time
-    // pipeline's) are found first, so the parts below join onto them.
+    // Any sample already there that the ends have not taken in is taken in first, so the parts
+    // below join onto the ends of everything before them.
     catchUpEnds(first);
 
     // Derives [begin, end), walking the date runs alongside, and takes every new sample into
@@ -241,76 +241,6 @@ void TSampleStore::deriveRecords(unsigned threads)
 void TSampleStore::rebuildSamples(unsigned threads)
 {
     rebuildSamples(CurrentSite(), threads);
-}
-
-// ---------------------------------------------------------------- read-time pipeline
-
-void TDerivePipeline::start(const TSite& site)
-{
-    site_ = site;
-    store_.baseSamples_.reserve(store_.allRecords_.capacity());
-    store_.dateRuns_.reserve(DateRunRoom);
-    records_ = store_.allRecords_.data();
-    dates_ = store_.dateRuns_.data();
-    worker_ = std::thread([this] { run(); });
-}
-
-bool TDerivePipeline::roomForOneMore() const
-{
-    return store_.allRecords_.size() < store_.allRecords_.capacity() &&
-           store_.dateRuns_.size() < store_.dateRuns_.capacity();
-}
-
-void TDerivePipeline::publish()
-{
-    const std::size_t n = store_.allRecords_.size();
-    if (n - lastPublished_ < BatchRecords)
-        return;
-    lastPublished_ = n;
-    // The runs that date the published records are complete: a later run starts at n or after.
-    runsPublished_.store(store_.dateRuns_.size(), std::memory_order_release);
-    published_.store(n, std::memory_order_release);
-    published_.notify_one();
-}
-
-void TDerivePipeline::finish()
-{
-    if (!worker_.joinable())
-        return;
-    published_.store(StopMark, std::memory_order_release);
-    published_.notify_one();
-    worker_.join();
-}
-
-void TDerivePipeline::run()
-{
-    auto& samples = store_.baseSamples_;
-    std::size_t done = samples.size();
-    std::optional<TPreciseFrame> precise;
-    if (store_.preciseSite)
-        precise.emplace(*store_.preciseSite);
-    TPreciseFrame* frame = precise ? &*precise : nullptr;
-    TSampleDeriver deriver(site_);
-    std::size_t run = 0;
-    for (;;) {
-        const std::size_t available = published_.load(std::memory_order_acquire);
-        if (available == StopMark)
-            return;
-        if (done >= available) {
-            published_.wait(available, std::memory_order_acquire);
-            continue;
-        }
-        // The runs published with `available` date every record below it.
-        const std::size_t runs = runsPublished_.load(std::memory_order_acquire);
-        const std::size_t end = std::min(available, done + BatchRecords);
-        for (; done < end; ++done) {
-            while (run + 1 < runs && dates_[run + 1].firstRecord <= done)
-                ++run;
-            const TDateTime date = dates_[run].date;
-            samples.push_back(frame != nullptr ? derivePreciseSample(records_[done], 0, 0, date, *frame)
-                                               : deriver.derive(records_[done], 0, 0, date));
-        }
-    }
 }
 
 }  // namespace driftline

@@ -20,8 +20,6 @@
 
 namespace driftline {
 
-class TDerivePipeline;
-
 // An allocator whose growth leaves new elements unwritten (for trivially copyable elements
 // whose every new element is written before it is read): a list of a million samples grows
 // without first writing 64 MB of zeros.
@@ -192,8 +190,6 @@ public:
     void adoptSamples(SampleList all, SampleList voltage);
 
 private:
-    friend class TDerivePipeline;
-
     // Grows without writing zeros first: every new sample is written by the derivation.
     using SampleBuffer = std::vector<Sample, TUninitialisedAllocator<Sample>>;
 

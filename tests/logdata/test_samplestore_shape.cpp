@@ -4,6 +4,7 @@
 // model of zooms, views, undo, reset and arrivals that keeps every list as a copy.
 #include "astro/Sitesettings.h"
 #include "logdata/Extremes.h"
+#include "logdata/Logfilecheck.h"
 #include "logdata/Logreader.h"
 #include "logdata/Samplederive.h"
 #include "logdata/Samplestore.h"
@@ -423,8 +424,8 @@ TEST(SampleStoreShape, EndsFoundWhileDerivingAreThoseOfAPlainPass)
     const TKnownLog log = MakeKnownLog(5, 2500);
     ASSERT_GT(log.text.size(), ProgressThresholdBytes);  // so the progress dialog shows
     const auto path = folder.write("ends.log", log.text);
-    // The sliced read on several threads, one thread, and the read with the progress dialog
-    // (whose derivation runs behind the parser).
+    // The sliced read on several threads, one thread, and both with the progress dialog (which
+    // steps behind the sliced parse).
     for (const unsigned threads : {1u, 2u, 3u}) {
         for (const bool withProgress : {false, true}) {
             TSampleStore store;
@@ -488,6 +489,58 @@ TEST(SampleStoreShape, EndsOfPartsJoinToThoseOfOnePass)
                 }
                 EXPECT_TRUE(SameEnds(&ends, list)) << c.name << ", cut at " << a << " and " << b;
             }
+        }
+    }
+}
+
+TEST(SlicedReadProgress, StepsAreThoseOfTheOneThreadRead)
+{
+    // The one-thread read steps the dialog line by line in file order; the read in slices must
+    // show the same steps with the same texts, and stop where it stops.
+    const TKnownLog known = MakeKnownLog(5, 2500);
+    std::string invalidLate = known.text;
+    invalidLate.insert(invalidLate.find('\n', invalidLate.size() * 3 / 4) + 1, "Date changed 31/02/2010\r\n");
+    std::string longLine = known.text;
+    longLine.insert(longLine.find('\n', longLine.size() / 3) + 1, std::string(MaxLogLineBytes + 10, 'x') + "\r\n");
+    std::string noLastLf = known.text + "123 456 789 1011";
+    struct Case {
+        const char* name;
+        const std::string* text;
+        TReadResult::Status status;
+    };
+    const Case cases[] = {
+        {"CR LF and LF lines, noise", &known.text, TReadResult::Ok},
+        {"an invalid date three quarters in", &invalidLate, TReadResult::InvalidDate},
+        {"a line over the length cap", &longLine, TReadResult::Ok},
+        {"a last line without LF", &noLastLf, TReadResult::Ok},
+    };
+    TTempFolder folder;
+    for (const Case& c : cases) {
+        const auto path = folder.write("progress.log", *c.text);
+        std::vector<std::string> reference;
+        std::uint64_t referenceLine = 0;
+        std::size_t referenceRecords = 0;
+        for (const unsigned threads : {1u, 2u, 3u}) {
+            TProgressModel progress;
+            std::vector<std::string> steps;
+            progress.onStep = [&](const std::string& bytes, const std::string& percent, int position) {
+                steps.push_back(bytes + " | " + percent + " | " + std::to_string(position));
+            };
+            TSampleStore store;
+            const TReadResult result = readLogFile(path, store, &progress, threads);
+            ASSERT_EQ(result.status, c.status) << c.name << ", " << threads << " threads";
+            ASSERT_TRUE(progress.shown) << c.name;
+            if (threads == 1) {
+                reference = steps;
+                referenceLine = result.line;
+                referenceRecords = store.allRecords().size();
+                EXPECT_GT(reference.size(), 50u) << c.name;
+                continue;
+            }
+            EXPECT_EQ(steps, reference) << c.name << ", " << threads << " threads";
+            EXPECT_EQ(result.line, referenceLine) << c.name << ", " << threads << " threads";
+            EXPECT_EQ(store.allRecords().size(), referenceRecords) << c.name << ", " << threads << " threads";
+            EXPECT_GE(progress.recordsRead, referenceRecords) << c.name << ", " << threads << " threads";
         }
     }
 }

@@ -321,7 +321,8 @@ void ReportSliceProgress(int fd, const std::vector<TSlice>& slices, TProgressMod
                 return 0;
             const TSlice& slice = slices[current];
             const std::uintmax_t done = slice.doneAt.load(std::memory_order_acquire);
-            const std::uintmax_t ready = done != TSlice::NotDone ? done : slice.parsedTo.load(std::memory_order_acquire);
+            const std::uintmax_t ready = done != TSlice::NotDone ? done
+                                                                 : slice.parsedTo.load(std::memory_order_acquire);
             if (done != TSlice::NotDone && offset >= done) {
                 if (done < slice.end)
                     return 0;  // the read stopped in this slice

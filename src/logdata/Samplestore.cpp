@@ -45,7 +45,8 @@ SampleIndexList Chosen(const SampleIndexList& places, const std::vector<bool>& k
 {
     SampleIndexList chosen;
     const std::size_t n = std::min(places.size(), keep.size());
-    chosen.reserve(static_cast<std::size_t>(std::count(keep.begin(), keep.begin() + static_cast<std::ptrdiff_t>(n), true)));
+    chosen.reserve(
+        static_cast<std::size_t>(std::count(keep.begin(), keep.begin() + static_cast<std::ptrdiff_t>(n), true)));
     for (std::size_t i = 0; i < n; ++i)
         if (keep[i])
             chosen.push_back(places[i]);

@@ -46,12 +46,38 @@ public:
         pointer operator->() const { return &**this; }
         reference operator[](difference_type n) const { return *(*this + n); }
 
-        const_iterator& operator++() { ++at_; return *this; }
-        const_iterator operator++(int) { const_iterator old = *this; ++at_; return old; }
-        const_iterator& operator--() { --at_; return *this; }
-        const_iterator operator--(int) { const_iterator old = *this; --at_; return old; }
-        const_iterator& operator+=(difference_type n) { at_ += n; return *this; }
-        const_iterator& operator-=(difference_type n) { at_ -= n; return *this; }
+        const_iterator& operator++()
+        {
+            ++at_;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator old = *this;
+            ++at_;
+            return old;
+        }
+        const_iterator& operator--()
+        {
+            --at_;
+            return *this;
+        }
+        const_iterator operator--(int)
+        {
+            const_iterator old = *this;
+            --at_;
+            return old;
+        }
+        const_iterator& operator+=(difference_type n)
+        {
+            at_ += n;
+            return *this;
+        }
+        const_iterator& operator-=(difference_type n)
+        {
+            at_ -= n;
+            return *this;
+        }
         friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
         friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
         friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }

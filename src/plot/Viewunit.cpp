@@ -16,8 +16,7 @@ TPlotView::TPlotView(std::int32_t width, std::int32_t height)
 
 void TPlotView::rescaleAll(const TSampleStore& store)
 {
-    driftline::rescaleAll(axisScales, store.allSamples(), store.voltageSamples(), store.allEnds(),
-                          store.voltageEnds());
+    driftline::rescaleAll(axisScales, store.allSamples(), store.voltageSamples(), store.allEnds(), store.voltageEnds());
 }
 
 void TPlotView::rescaleAll(const SampleView& allSamples, const SampleView& voltageSamples)

@@ -169,7 +169,8 @@ TEST_F(PreciseStore, SessionCarriesTheFrameToRefreshAndTheNextFile)
     std::unique_ptr<TLogSession> next = icrs.nextSession();
     ASSERT_TRUE(next->frameSite().has_value());
     ASSERT_EQ(next->read(log).status, TReadResult::Ok);
-    EXPECT_EQ(std::memcmp(next->store().allSamples().toList().data(), icrsSamples.data(), sizeof(Sample) * icrsSamples.size()),
+    EXPECT_EQ(std::memcmp(next->store().allSamples().toList().data(), icrsSamples.data(),
+                          sizeof(Sample) * icrsSamples.size()),
               0);
 
     next->setFrameSite(std::nullopt);

@@ -64,8 +64,8 @@ TKnownLog MakeKnownLog(int repeats, int recordsPerDay)
             const bool volts = n % 5 != 0;
             char line[96];
             if (volts)
-                std::snprintf(line, sizeof line, "%u %u %u %u", raw.milliseconds, raw.azimuthCounts,
-                              raw.altitudeCounts, raw.voltsCounts);
+                std::snprintf(line, sizeof line, "%u %u %u %u", raw.milliseconds, raw.azimuthCounts, raw.altitudeCounts,
+                              raw.voltsCounts);
             else
                 std::snprintf(line, sizeof line, "%u %u %u", raw.milliseconds, raw.azimuthCounts, raw.altitudeCounts);
             log.text += line;
@@ -120,8 +120,7 @@ TEST(SampleStoreShape, ListsAreTheSamplesOfTheirRecordsAcrossDateLines)
     for (const Case& c : cases) {
         const TKnownLog log = MakeKnownLog(c.repeats, c.recordsPerDay);
         TSampleStore store;
-        ASSERT_EQ(readLogFile(folder.write("known.log", log.text), store, nullptr, c.threads).status,
-                  TReadResult::Ok)
+        ASSERT_EQ(readLogFile(folder.write("known.log", log.text), store, nullptr, c.threads).status, TReadResult::Ok)
             << c.name;
         ASSERT_EQ(store.allRecords().size(), log.records.size()) << c.name;
         // One date entry per change of date, not one per record.
@@ -400,9 +399,9 @@ TPlainEnds PlainEnds(const SampleView& list)
     for (std::size_t q = 0; q < QuantityCount; ++q) {
         const ExtremeIndex g = got->extremes()[q];
         if (g.minimum != want.extremes[q].minimum || g.maximum != want.extremes[q].maximum)
-            return ::testing::AssertionFailure() << QuantityCaption(static_cast<int>(q)) << ": positions " << g.minimum
-                                                 << ", " << g.maximum << " against " << want.extremes[q].minimum
-                                                 << ", " << want.extremes[q].maximum;
+            return ::testing::AssertionFailure()
+                   << QuantityCaption(static_cast<int>(q)) << ": positions " << g.minimum << ", " << g.maximum
+                   << " against " << want.extremes[q].minimum << ", " << want.extremes[q].maximum;
         if (std::memcmp(&got->lo[q], &list[g.minimum].values[q], sizeof(double)) != 0 ||
             std::memcmp(&got->hi[q], &list[g.maximum].values[q], sizeof(double)) != 0)
             return ::testing::AssertionFailure() << QuantityCaption(static_cast<int>(q)) << ": values not the list's";
@@ -411,9 +410,9 @@ TPlainEnds PlainEnds(const SampleView& list)
         const auto k = static_cast<std::size_t>(q);
         if (std::memcmp(&got->foldedLo[k], &want.foldedLo[k], sizeof(double)) != 0 ||
             std::memcmp(&got->foldedHi[k], &want.foldedHi[k], sizeof(double)) != 0)
-            return ::testing::AssertionFailure() << QuantityCaption(q) << ": folded ends " << got->foldedLo[k] << ", "
-                                                 << got->foldedHi[k] << " against " << want.foldedLo[k] << ", "
-                                                 << want.foldedHi[k];
+            return ::testing::AssertionFailure()
+                   << QuantityCaption(q) << ": folded ends " << got->foldedLo[k] << ", " << got->foldedHi[k]
+                   << " against " << want.foldedLo[k] << ", " << want.foldedHi[k];
     }
     return ::testing::AssertionSuccess();
 }

@@ -203,7 +203,8 @@ TEST(Viewunit, UndoEntriesHoldThePreviousListsExactly)
         TPlotView view = AzimuthAltitudeView(store);
         view.ZoomToBand(store, 100, 250, false);
         const SampleIndexList entry = store.allUndo().at(store.allUndo().size() - 1);
-        EXPECT_EQ(Column(SampleView(store.baseSamples().base(), entry.data(), entry.size()), Altitude), before) << "spare " << spare;
+        EXPECT_EQ(Column(SampleView(store.baseSamples().base(), entry.data(), entry.size()), Altitude), before)
+            << "spare " << spare;
         EXPECT_EQ(Column(store.allSamples(), Azimuth), Range(60, 210, 10)) << "spare " << spare;
     }
 }

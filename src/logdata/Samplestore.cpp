@@ -40,19 +40,6 @@ bool SameDate(TDateTime a, TDateTime b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// The entries of places whose flag is set, in order.
-SampleIndexList Chosen(const SampleIndexList& places, const std::vector<bool>& keep)
-{
-    SampleIndexList chosen;
-    const std::size_t n = std::min(places.size(), keep.size());
-    chosen.reserve(
-        static_cast<std::size_t>(std::count(keep.begin(), keep.begin() + static_cast<std::ptrdiff_t>(n), true)));
-    for (std::size_t i = 0; i < n; ++i)
-        if (keep[i])
-            chosen.push_back(places[i]);
-    return chosen;
-}
-
 constexpr std::size_t MaxRecords = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
@@ -230,15 +217,14 @@ void TSampleStore::narrowSamples(const std::vector<bool>& keepAll, const std::ve
 void TSampleStore::viewSamples(const std::vector<bool>& keepAllOfBase, const std::vector<bool>& keepVoltageOfBase,
                                TUndoHistory::SampleTest inView)
 {
-    // The unzoomed lists: the oldest entries, which take every arrival as the base list does.
-    const SampleIndexList allUnzoomed = unzoomedAll();
-    const SampleIndexList voltageUnzoomed = unzoomedVoltage();
+    // The flags are over the unzoomed lists: the histories' oldest entries, which take every
+    // arrival as the base list does, or the lists themselves before a first zoom.
     if (allUndo_.empty())
-        allZoomed_ = allUnzoomed;
+        allZoomed_ = unzoomedAll();
     if (voltageUndo_.empty())
-        voltageZoomed_ = voltageUnzoomed;
-    allUndo_.recordView(allZoomed_, Chosen(allUnzoomed, keepAllOfBase), inView);
-    voltageUndo_.recordView(voltageZoomed_, Chosen(voltageUnzoomed, keepVoltageOfBase), std::move(inView));
+        voltageZoomed_ = unzoomedVoltage();
+    allUndo_.recordView(allZoomed_, keepAllOfBase, inView);
+    voltageUndo_.recordView(voltageZoomed_, keepVoltageOfBase, std::move(inView));
 }
 
 void TSampleStore::deriveArrived(std::size_t firstRecord, std::size_t firstVoltageRecord, std::int64_t azShift,

@@ -14,7 +14,8 @@ namespace driftline {
 // A zoom only ever narrows a list, so the first entry is held whole and every later entry as
 // the keep mask that turned the entry before it into it: five zooms of a million samples cost
 // one copy plus a few bits per sample, not five copies. Entries are rebuilt when taken back.
-// A view (recordView) is not a narrowing: the list after it is held whole on the next zoom.
+// A view (recordView) is not a narrowing: the list it makes is held as its flags over the
+// unzoomed list (the first entry).
 //
 // Item is Sample for a list of samples, or std::uint32_t for a list of positions in the store's
 // base list (TSampleStore); sampleOf gives the sample an item stands for.
@@ -33,6 +34,8 @@ public:
         entries_.clear();
         pending_.clear();
         pendingValid_ = false;
+        viewMask_.clear();
+        viewMaskValid_ = false;
     }
 
     // Records a zoom: the list as it stands becomes the newest entry, and the list keeps, in
@@ -44,17 +47,27 @@ public:
         pushCurrent(list, std::move(inBand), false);
         pending_ = keep;
         pendingValid_ = true;
+        viewMaskValid_ = false;
         list = std::move(narrowed);
     }
     // Records a view that is not a narrowing of the list: the list as it stands becomes the
-    // newest entry and the list becomes replacement, items of the unzoomed list (the oldest
-    // entry); inView judges arrivals against the unzoomed list alone.
-    void recordView(List& list, List replacement, SampleTest inView = {})
+    // newest entry and the list becomes the items of the unzoomed list (the oldest entry, or the
+    // list itself without one) whose flag in keepOfUnzoomed is set; inView judges arrivals
+    // against the unzoomed list alone. The list so made goes on the history, when the next zoom
+    // or view comes, as its flags over the unzoomed list: a run of views costs a bit a sample
+    // each, not a copy.
+    void recordView(List& list, const std::vector<bool>& keepOfUnzoomed, SampleTest inView = {})
     {
+        const List& unzoomed = entries_.empty() ? list : entries_.front().items;
+        std::vector<bool> mask = keepOfUnzoomed;
+        mask.resize(unzoomed.size(), false);
+        List chosen = Narrowed(unzoomed, mask);
         pushCurrent(list, std::move(inView), true);
         pending_.clear();
         pendingValid_ = false;
-        list = std::move(replacement);
+        viewMask_ = std::move(mask);
+        viewMaskValid_ = true;
+        list = std::move(chosen);
     }
 
     // Items that arrived after the zooms (a followed log grew): the oldest entry takes them
@@ -77,17 +90,21 @@ public:
                 Entry& e = entries_[k];
                 if (k > 0)
                     in = Admits(entries_[k - 1], in, s);
-                if (e.whole) {
+                if (e.kind == Whole) {
                     if (in)
                         e.items.push_back(item);
+                } else if (e.kind == ChosenFromUnzoomed) {
+                    e.kept.push_back(in);  // a flag for every item of the unzoomed list
                 } else if (inPrevious) {
-                    e.keptFromPrevious.push_back(in);  // a flag for every item of the entry before
+                    e.kept.push_back(in);  // a flag for every item of the entry before
                 }
                 inPrevious = in;
             }
             const bool inList = Admits(entries_.back(), in, s);
             if (pendingValid_ && in)
                 pending_.push_back(inList);
+            if (viewMaskValid_)
+                viewMask_.push_back(inList);
             if (inList)
                 list.push_back(item);
         }
@@ -104,6 +121,7 @@ public:
         entries_.push_back(std::move(entry));
         pending_.clear();
         pendingValid_ = false;
+        viewMaskValid_ = false;
     }
 
     // Entry i rebuilt (0 is the oldest).
@@ -112,11 +130,12 @@ public:
         if (i >= entries_.size())
             return {};
         std::size_t base = i;
-        while (!entries_[base].whole)
+        while (entries_[base].kind == NarrowedFromPrevious)
             --base;  // the first entry is always whole
-        List list = entries_[base].items;
+        List list = entries_[base].kind == Whole ? entries_[base].items
+                                                 : Narrowed(entries_.front().items, entries_[base].kept);
         for (std::size_t k = base + 1; k <= i; ++k)
-            list = Narrowed(list, entries_[k].keptFromPrevious);
+            list = Narrowed(list, entries_[k].kept);
         return list;
     }
     List operator[](std::size_t i) const { return at(i); }
@@ -125,19 +144,23 @@ public:
     {
         if (entries_.empty())
             return {};
+        Entry& back = entries_.back();
         List list;
-        if (entries_.back().whole)
-            list = std::move(entries_.back().items);
+        if (back.kind == Whole)
+            list = std::move(back.items);
         else
             list = at(entries_.size() - 1);
         // The entry before becomes the newest; the list now standing is its narrowing by the
-        // mask this entry kept, when there is one.
-        if (!entries_.back().whole) {
-            pending_ = std::move(entries_.back().keptFromPrevious);
+        // mask this entry kept, or the unzoomed list's items by its flags, when it kept either.
+        pending_.clear();
+        pendingValid_ = false;
+        viewMaskValid_ = false;
+        if (back.kind == NarrowedFromPrevious) {
+            pending_ = std::move(back.kept);
             pendingValid_ = true;
-        } else {
-            pending_.clear();
-            pendingValid_ = false;
+        } else if (back.kind == ChosenFromUnzoomed) {
+            viewMask_ = std::move(back.kept);
+            viewMaskValid_ = true;
         }
         entries_.pop_back();
         return list;
@@ -153,12 +176,13 @@ public:
     }
 
 private:
+    enum Kind { Whole, NarrowedFromPrevious, ChosenFromUnzoomed };
     struct Entry {
-        bool whole = true;
-        List items;                          // whole entries
-        std::vector<bool> keptFromPrevious;  // narrowed entries: the mask over the entry before
-        SampleTest zoomTest;                 // the test of the zoom that made the next entry (or the list)
-        bool fromUnzoomed = false;           // that next entry was chosen from the unzoomed list (a view)
+        Kind kind = Whole;
+        List items;              // Whole entries
+        std::vector<bool> kept;  // the mask over the entry before, or over the unzoomed list
+        SampleTest zoomTest;     // the test of the zoom that made the next entry (or the list)
+        bool fromUnzoomed = false;  // that next entry was chosen from the unzoomed list (a view)
     };
 
     // Whether the entry (or list) after e holds a sample that arrived, given whether e holds it.
@@ -188,13 +212,16 @@ private:
     void pushCurrent(List& list, SampleTest test, bool fromUnzoomed)
     {
         Entry entry;
-        if (entries_.empty() || !pendingValid_) {
-            entry.whole = true;
+        if (!entries_.empty() && pendingValid_) {
+            entry.kind = NarrowedFromPrevious;
+            entry.kept = std::move(pending_);
+        } else if (!entries_.empty() && viewMaskValid_) {
+            entry.kind = ChosenFromUnzoomed;
+            entry.kept = std::move(viewMask_);
+        } else {
+            entry.kind = Whole;
             entry.items = std::move(list);
             entry.items.shrink_to_fit();
-        } else {
-            entry.whole = false;
-            entry.keptFromPrevious = std::move(pending_);
         }
         entry.zoomTest = std::move(test);
         entry.fromUnzoomed = fromUnzoomed;
@@ -206,6 +233,10 @@ private:
     // recordZoom, since the list then holds exactly that narrowing.
     std::vector<bool> pending_;
     bool pendingValid_ = false;
+    // The flags over the unzoomed list that made the list as it stands now; valid only after
+    // recordView (and an undo back to a list a view made).
+    std::vector<bool> viewMask_;
+    bool viewMaskValid_ = false;
 };
 
 // The history of a list of samples.

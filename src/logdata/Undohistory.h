@@ -176,12 +176,16 @@ public:
     }
 
 private:
-    enum Kind { Whole, NarrowedFromPrevious, ChosenFromUnzoomed };
+    enum Kind {
+        Whole,
+        NarrowedFromPrevious,
+        ChosenFromUnzoomed
+    };
     struct Entry {
         Kind kind = Whole;
-        List items;              // Whole entries
-        std::vector<bool> kept;  // the mask over the entry before, or over the unzoomed list
-        SampleTest zoomTest;     // the test of the zoom that made the next entry (or the list)
+        List items;                 // Whole entries
+        std::vector<bool> kept;     // the mask over the entry before, or over the unzoomed list
+        SampleTest zoomTest;        // the test of the zoom that made the next entry (or the list)
         bool fromUnzoomed = false;  // that next entry was chosen from the unzoomed list (a view)
     };
 

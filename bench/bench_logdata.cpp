@@ -49,7 +49,7 @@ void ReadAndDerive(benchmark::State& state)
         const auto result = driftline::readLogFile(path, store, nullptr, threads);
         if (result.status != driftline::TReadResult::Ok || store.allSamples().size() != 1000000)
             state.SkipWithError("log not read completely");
-        benchmark::DoNotOptimize(store.allSamples().data());
+        benchmark::DoNotOptimize(store.allSamples().base());
     }
     state.SetItemsProcessed(state.iterations() * 1000000);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(path)));
@@ -68,7 +68,7 @@ void RefreshOnly(benchmark::State& state)
     const unsigned threads = static_cast<unsigned>(state.range(0));
     for (auto _ : state) {
         store.rebuildSamples(threads);
-        benchmark::DoNotOptimize(store.allSamples().data());
+        benchmark::DoNotOptimize(store.allSamples().base());
     }
     state.SetItemsProcessed(state.iterations() * 1000000);
 }

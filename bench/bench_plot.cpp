@@ -118,7 +118,7 @@ void BM_FiveZoomsPeakMemory(benchmark::State& state)
         view.rescaleAll(store);
         for (int i = 0; i < 5; ++i)
             view.ZoomToBand(store, bandStart, bandEnd, false);
-        benchmark::DoNotOptimize(store.allSamples().data());
+        benchmark::DoNotOptimize(store.allSamples().base());
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

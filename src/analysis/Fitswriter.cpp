@@ -170,7 +170,7 @@ void WriteHeader(fitsfile* f, const TFitsTableInfo& info, int& status)
 }  // namespace
 
 TFitsTableInfo FitsInfoFor(const TGlobal& global, const TPositionSettings& settings, const TSampleStore& store,
-                           const std::filesystem::path& logPath, const SampleList& samples)
+                           const std::filesystem::path& logPath, const SampleView& samples)
 {
     TFitsTableInfo info;
     info.telescopeName = global.TelescopeName;
@@ -216,7 +216,7 @@ double FitsValue(Quantity q, double stored)
     }
 }
 
-std::vector<TFitsColumn> SampleColumns(const SampleList& samples)
+std::vector<TFitsColumn> SampleColumns(const SampleView& samples)
 {
     std::vector<TFitsColumn> columns;
     // Sample is eight doubles and nothing else, so one quantity of a list is a strided array.
@@ -232,7 +232,7 @@ std::vector<TFitsColumn> PointColumns(const PlottedPoints& points, Quantity hori
     return {{horizontal, points.horizontalValues.data(), 1}, {vertical, points.verticalValues.data(), 1}};
 }
 
-void SetTimeRange(TFitsTableInfo& info, const SampleList& samples)
+void SetTimeRange(TFitsTableInfo& info, const SampleView& samples)
 {
     info.firstUtc = info.lastUtc = std::nan("");
     if (samples.empty())

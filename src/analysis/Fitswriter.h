@@ -54,7 +54,7 @@ struct TFitsColumn {
 // frame and its air from settings, the corrections from the store, the log's file name, and the
 // time range of samples.
 TFitsTableInfo FitsInfoFor(const TGlobal& global, const TPositionSettings& settings, const TSampleStore& store,
-                           const std::filesystem::path& logPath, const SampleList& samples);
+                           const std::filesystem::path& logPath, const SampleView& samples);
 
 // FITS column name and unit of a quantity: TIME d (MJD, UTC), AZIMUTH, ALTITUDE, RA, DEC, GLAT
 // (Beta), GLON (Lambda) in deg, VOLTS in V.
@@ -66,11 +66,11 @@ const char* FitsColumnUnit(Quantity q);
 double FitsValue(Quantity q, double stored);
 
 // All eight quantities of a sample list, in Quantity order.
-std::vector<TFitsColumn> SampleColumns(const SampleList& samples);
+std::vector<TFitsColumn> SampleColumns(const SampleView& samples);
 // The horizontal and vertical values of plotted points as two columns.
 std::vector<TFitsColumn> PointColumns(const PlottedPoints& points, Quantity horizontal, Quantity vertical);
 // First and last Time of a sample list into info (NaN for an empty list).
-void SetTimeRange(TFitsTableInfo& info, const SampleList& samples);
+void SetTimeRange(TFitsTableInfo& info, const SampleView& samples);
 
 // The bytes of a FITS file: an empty primary header and one binary table extension "SAMPLES"
 // with rows rows of the given columns. False with a reason on failure.

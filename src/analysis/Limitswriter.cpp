@@ -9,7 +9,7 @@ namespace driftline {
 
 namespace {
 
-void AppendSection(std::string& text, const char* title, const SampleList& samples)
+void AppendSection(std::string& text, const char* title, const SampleView& samples)
 {
     text += title;
     text += "\r\n";
@@ -43,7 +43,7 @@ void AppendSection(std::string& text, const char* title, const SampleList& sampl
 
 }  // namespace
 
-std::string LimitsReportText(const SampleList& voltageSamples, const SampleList& allSamples)
+std::string LimitsReportText(const SampleView& voltageSamples, const SampleView& allSamples)
 {
     std::string text;
     text.reserve(4096);
@@ -52,8 +52,8 @@ std::string LimitsReportText(const SampleList& voltageSamples, const SampleList&
     return text;
 }
 
-bool WriteLimitsReport(const std::filesystem::path& path, const SampleList& voltageSamples,
-                       const SampleList& allSamples, std::string& error)
+bool WriteLimitsReport(const std::filesystem::path& path, const SampleView& voltageSamples,
+                       const SampleView& allSamples, std::string& error)
 {
     return WriteFileAtomically(path, LimitsReportText(voltageSamples, allSamples), error);
 }

@@ -16,10 +16,10 @@ inline constexpr const char* LimitsFilter = "Comma separated values (*.csv)|*.cs
 // quantity (the first sample holding the minimum and the first holding the maximum, all eight
 // values as quantity texts) and an empty line. A section over an empty list keeps its rows with
 // empty fields.
-std::string LimitsReportText(const SampleList& voltageSamples, const SampleList& allSamples);
+std::string LimitsReportText(const SampleView& voltageSamples, const SampleView& allSamples);
 
 // Writes the report through a temporary file renamed over the target; false with the reason.
-bool WriteLimitsReport(const std::filesystem::path& path, const SampleList& voltageSamples,
-                       const SampleList& allSamples, std::string& error);
+bool WriteLimitsReport(const std::filesystem::path& path, const SampleView& voltageSamples,
+                       const SampleView& allSamples, std::string& error);
 
 }  // namespace driftline

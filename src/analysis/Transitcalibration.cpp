@@ -89,7 +89,7 @@ struct TSolver {
 
 }  // namespace
 
-TParkedPointing ParkedPointing(const SampleList& samples)
+TParkedPointing ParkedPointing(const SampleView& samples)
 {
     std::vector<double> az, alt;
     az.reserve(samples.size());
@@ -145,7 +145,7 @@ TClosestApproach ClosestApproach(const TSkyTrack& track, const TParkedPointing& 
     return out;
 }
 
-TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSite& site, const SampleList& samples,
+TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSite& site, const SampleView& samples,
                                      const TTransitFit& fit, std::int32_t currentAzimuthCorrection)
 {
     TTransitCalibration cal;

@@ -22,7 +22,7 @@ struct TParkedPointing {
 };
 
 // The median corrected azimuth and altitude of the samples (0, 0 for none).
-TParkedPointing ParkedPointing(const SampleList& samples);
+TParkedPointing ParkedPointing(const SampleView& samples);
 
 struct TClosestApproach {
     TDateTime time = 0.0;  // UTC serial
@@ -53,7 +53,7 @@ struct TTransitCalibration {
 // Calibrates from a successful fit of the samples in view. currentAzimuthCorrection is the
 // correction the samples were derived with (the logged one unless the user changed it;
 // NoCorrection counts as 0). The passage is searched for within six hours of the fitted peak.
-TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSite& site, const SampleList& samples,
+TTransitCalibration CalibrateTransit(const TSkyTarget& target, const TSite& site, const SampleView& samples,
                                      const TTransitFit& fit, std::int32_t currentAzimuthCorrection);
 
 }  // namespace driftline

@@ -303,7 +303,7 @@ TTransitFit FitTransit(std::span<const double> timeDays, std::span<const double>
     return fit;
 }
 
-TTransitFit FitTransit(const SampleList& samples)
+TTransitFit FitTransit(const SampleView& samples)
 {
     std::vector<double> time(samples.size()), volts(samples.size());
     for (std::size_t i = 0; i < samples.size(); ++i) {

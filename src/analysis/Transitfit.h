@@ -58,7 +58,7 @@ struct TTransitFit {
 TTransitFit FitTransit(std::span<const double> timeDays, std::span<const double> volts);
 
 // The same over the Time and Volts of samples (the view's list).
-TTransitFit FitTransit(const SampleList& samples);
+TTransitFit FitTransit(const SampleView& samples);
 
 // A short text of a status ("no clear peak", ...), for messages.
 const char* TransitStatusText(TTransitStatus status);

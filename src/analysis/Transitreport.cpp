@@ -47,7 +47,7 @@ std::string TTransitReport::problem() const
     return "";
 }
 
-TTransitReport RunTransit(const SampleList& view, const std::optional<TSkyTarget>& target, const TSite& site,
+TTransitReport RunTransit(const SampleView& view, const std::optional<TSkyTarget>& target, const TSite& site,
                           std::int32_t currentAzimuthCorrection)
 {
     TTransitReport report;
@@ -125,12 +125,12 @@ std::vector<std::pair<std::string, std::string>> TransitReportWords(const TTrans
     return words;
 }
 
-const SampleList& TransitSamples(const TSampleStore& store)
+SampleView TransitSamples(const TSampleStore& store)
 {
     return store.voltageSamples().empty() ? store.allSamples() : store.voltageSamples();
 }
 
-FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleList& fitted, const TTransitReport& report)
+FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleView& fitted, const TTransitReport& report)
 {
     FitCurve out;
     if (view.horizontalQuantity != Time || view.verticalQuantity != Volts || report.fit.status != TTransitStatus::Ok ||

@@ -29,18 +29,18 @@ struct TTransitReport {
 // Fits the samples in view (their Time and Volts) and, with a target, calibrates the dish's
 // azimuth from the passage. currentAzimuthCorrection: the correction the samples were derived
 // with ("Azimuth corr" as it stands; NoCorrection counts as 0).
-TTransitReport RunTransit(const SampleList& view, const std::optional<TSkyTarget>& target, const TSite& site,
+TTransitReport RunTransit(const SampleView& view, const std::optional<TSkyTarget>& target, const TSite& site,
                           std::int32_t currentAzimuthCorrection);
 
 // The samples the transit is fitted to: the records that carried volts, as the zooms left them;
 // all samples when no record carried volts (the fit then refuses or fits what there is).
-const SampleList& TransitSamples(const TSampleStore& store);
+SampleView TransitSamples(const TSampleStore& store);
 
 // The fitted curve laid out on view p's scales over the fitted samples' time range, one point
 // per pixel column of the plot area, and, when the calibration succeeded, the predicted passage
 // as a marker from the area's top row to its bottom row. Empty (no path, no marker) unless the
 // view plots volts against time and the fit succeeded.
-FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleList& fitted, const TTransitReport& report);
+FitCurve TransitCurvePath(const TPlotView& view, bool p, const SampleView& fitted, const TTransitReport& report);
 
 // The report as "key: value" lines, in the command's order: six lines of the fit, then eight of
 // the calibration when there is one. Numbers always with a point; times as

@@ -758,7 +758,7 @@ void TForm1::AppendArrived()
         return a.Minimum == b.Minimum && a.Maximum == b.Maximum && a.FirstTick == b.FirstTick &&
                a.LastTick == b.LastTick && a.TickStep == b.TickStep && a.Folded == b.Folded;
     };
-    const SampleList& active = session_->activeSamples();
+    const SampleView& active = session_->activeSamples();
     const std::size_t drawn = session_->plottedPoints().size();
     const bool sizeChanged = view.controlWidth != Plot->Canvas.width() || view.controlHeight != Plot->Canvas.height();
     if (!same(horizontalBefore, view.HorizontalScale(p)) || !same(verticalBefore, view.VerticalScale(p)) ||
@@ -895,7 +895,7 @@ void TForm1::Redraw()
     if (resized)
         session_->resizePlot(Plot->Canvas.width(), Plot->Canvas.height());
     const TPlotView& view = session_->view();
-    const SampleList& active = session_->activeSamples();
+    const SampleView& active = session_->activeSamples();
     // While a followed list only grows, the points drawn last stay valid but for the pixels on
     // an axis whose scale changed.
     const bool reuse = following() && pointsGrowOnly_ && pointsHorizontal_ == view.horizontalQuantity &&

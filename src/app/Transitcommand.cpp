@@ -69,7 +69,7 @@ void TTransitCommand::miTransitClick()
     }
     // The records on screen that carried volts: the voltage list is zoomed with the other.
     const TLogSession& session = form_.session();
-    const SampleList& fitted = TransitSamples(session.store());
+    const SampleView& fitted = TransitSamples(session.store());
     report_ = RunTransit(fitted, target, CurrentSite(), session.store().azimuthCorrection);
 
     // A fresh plot, then the curve over it, so earlier curves do not pile up.

@@ -137,7 +137,7 @@ int DeriveLogs(const TCliOptions& options, const char* header,
             std::string field;
             AppendCsvField(field, log.string());
             field += ',';
-            const SampleList& samples = session.store().activeSamples(options.voltsOnly);
+            const SampleView& samples = session.store().activeSamples(options.voltsOnly);
             outcome.text.reserve(samples.size() * (field.size() + QuantityCount * 20));
             for (const Sample& s : samples) {
                 outcome.text += field;

@@ -71,7 +71,10 @@ void TTerminalProgress::step(int position)
         return;
     // Lines ending in LF alone are counted as if they had CR LF: the count stops at the size.
     const std::uint64_t bytes = std::min(model_.bytesRead, total_);
-    std::fprintf(err_, "\r%s\033[K", Line(position, bytes, total_, records_ ? records_() : 0, seconds).c_str());
+    // A read in slices counts its records apart until its end.
+    const std::size_t records = std::max<std::size_t>(records_ ? records_() : 0,
+                                                      static_cast<std::size_t>(model_.recordsRead));
+    std::fprintf(err_, "\r%s\033[K", Line(position, bytes, total_, records, seconds).c_str());
     std::fflush(err_);
     drawn_ = true;
 }

@@ -153,7 +153,7 @@ bool ApplyCorrection(const TCliOptions& options, const char* option, const char*
 
 const char* const DeriveHeader = "time,azimuth,altitude,right_ascension,declination,beta,lambda,volts";
 
-void WriteSamples(TCsvWriter& out, const SampleList& samples, std::size_t first)
+void WriteSamples(TCsvWriter& out, const SampleView& samples, std::size_t first)
 {
     for (std::size_t i = first; i < samples.size(); ++i) {
         const Sample& s = samples[i];
@@ -204,9 +204,10 @@ int RunFollow(const TCliOptions& options)
     TCsvWriter out(stdout);
     out.text(DeriveHeader);
     out.text("\n");
-    const SampleList& samples = session.store().activeSamples(options.voltsOnly);
-    WriteSamples(out, samples, 0);
-    std::size_t written = samples.size();
+    // A view of the list as it stands: taken again after every look, since arrivals change it.
+    const auto samples = [&] { return session.store().activeSamples(options.voltsOnly); };
+    WriteSamples(out, samples(), 0);
+    std::size_t written = samples().size();
     if (!FlushOrReport(out))
         return 1;
     if (read.status == TReadResult::InvalidDate) {
@@ -249,9 +250,9 @@ int RunFollow(const TCliOptions& options)
             out.text("\n");
             written = 0;
         }
-        if (samples.size() > written) {
-            WriteSamples(out, samples, written);
-            written = samples.size();
+        if (samples().size() > written) {
+            WriteSamples(out, samples(), written);
+            written = samples().size();
         }
         if (!FlushOrReport(out)) {
             rc = 1;
@@ -348,7 +349,7 @@ int RunDerive(const std::vector<std::string>& args)
         return 1;
 
     const TSampleStore& store = session.store();
-    const SampleList& samples = store.activeSamples(options.voltsOnly);
+    const SampleView& samples = store.activeSamples(options.voltsOnly);
     std::string error;
     if (format == "fits") {
         const TFitsTableInfo info = FitsInfoFor(Global(), CliPositionSettings(options), store, options.positional[0],

@@ -67,13 +67,15 @@ std::string InfoBlock(const std::filesystem::path& log, const TSampleStore& stor
     for (int r = 0; r < ReceiverValueCount; ++r)
         AppendFormat(out, "%s: %s\n", ReceiverCaptions[r], store.receiverValues[static_cast<std::size_t>(r)].c_str());
 
-    const SampleList& samples = store.activeSamples(voltsOnly);
+    const SampleView& samples = store.activeSamples(voltsOnly);
     if (samples.empty()) {
         out += "samples: none\n";
     } else {
         PrintTime(out, "first", samples.front()[Time]);
         PrintTime(out, "last", samples.back()[Time]);
-        const auto extremes = FindAllExtremes(samples);
+        // Found while the samples were derived, when the list is a whole one.
+        const TListEnds* ends = store.activeEnds(voltsOnly);
+        const auto extremes = ends != nullptr ? ends->extremes() : FindAllExtremes(samples);
         for (int q = 0; q < QuantityCount; ++q) {
             const ExtremeIndex& e = extremes[static_cast<std::size_t>(q)];
             const double lo = samples[e.minimum][q];

@@ -1,12 +1,14 @@
 // The first-of-equals extremes search over a sample list.
 #include "logdata/Extremes.h"
 
+#include <limits>
+
 namespace driftline {
 
 // First-of-equals extremes of one quantity: a later sample replaces the kept one only when it is
 // strictly smaller (larger). Visiting the samples two at a time, as the limits report describes
 // its search, must give the same answer, including for two equal values within one pair.
-ExtremeIndex FindExtremes(const SampleList& list, int q)
+ExtremeIndex FindExtremes(const SampleView& list, int q)
 {
     ExtremeIndex out;
     double lo = list[0][q];
@@ -26,7 +28,7 @@ ExtremeIndex FindExtremes(const SampleList& list, int q)
 }
 
 // All eight at once: each sample's row is read once, which matters on lists of a million samples.
-std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list)
+std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleView& list)
 {
     std::array<double, QuantityCount> lo = list[0].values;
     std::array<double, QuantityCount> hi = lo;
@@ -47,6 +49,53 @@ std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleList& list)
             }
         }
     }
+    std::array<ExtremeIndex, QuantityCount> out{};
+    for (std::size_t q = 0; q < QuantityCount; ++q)
+        out[q] = {loAt[q], hiAt[q]};
+    return out;
+}
+
+TListEnds TListEnds::StartingWith(const Sample& first)
+{
+    TListEnds e;
+    e.lo = e.hi = first.values;
+    for (const std::size_t q : Foldable)
+        e.foldedLo[q] = e.foldedHi[q] = Fold(first.values[q]);
+    return e;
+}
+
+TListEnds TListEnds::Empty()
+{
+    TListEnds e;
+    e.lo.fill(std::numeric_limits<double>::infinity());
+    e.hi.fill(-std::numeric_limits<double>::infinity());
+    e.foldedLo = e.lo;
+    e.foldedHi = e.hi;
+    return e;
+}
+
+void TListEnds::join(const TListEnds& later)
+{
+    // The smallest of the later part replaces only a strictly larger value, as in a plain pass;
+    // an infinite start of an empty part never does.
+    for (std::size_t q = 0; q < QuantityCount; ++q) {
+        if (later.lo[q] < lo[q]) {
+            lo[q] = later.lo[q];
+            loAt[q] = later.loAt[q];
+        }
+        if (later.hi[q] > hi[q]) {
+            hi[q] = later.hi[q];
+            hiAt[q] = later.hiAt[q];
+        }
+    }
+    for (const std::size_t q : Foldable) {
+        foldedLo[q] = later.foldedLo[q] < foldedLo[q] ? later.foldedLo[q] : foldedLo[q];
+        foldedHi[q] = later.foldedHi[q] > foldedHi[q] ? later.foldedHi[q] : foldedHi[q];
+    }
+}
+
+std::array<ExtremeIndex, QuantityCount> TListEnds::extremes() const
+{
     std::array<ExtremeIndex, QuantityCount> out{};
     for (std::size_t q = 0; q < QuantityCount; ++q)
         out[q] = {loAt[q], hiAt[q]};

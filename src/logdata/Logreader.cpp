@@ -111,7 +111,7 @@ LineEffect parseLogLine(std::string_view line, TSampleStore& store, bool deriveN
 namespace {
 
 // Files below this size are read and derived on one thread: starting a worker costs more.
-constexpr std::uintmax_t PipelineMinBytes = 256 * 1024;
+constexpr std::uintmax_t SlicedMinBytes = 256 * 1024;
 // Each slice of a parallel parse holds at least this many bytes.
 constexpr std::uintmax_t MinSliceBytes = 128 * 1024;
 
@@ -227,7 +227,16 @@ struct TSlice {
     std::array<bool, ReceiverValueCount> receiverSet{};
     bool invalidDate = false;  // stopped at line `lines` (counted within the slice)
     std::uint64_t bytesRead = 0;
+    // For the progress dialog: the file offset up to which every line is parsed, and once the
+    // slice is done, where its lines end (end, or just past the line with an invalid date).
+    std::atomic<std::uintmax_t> parsedTo{0};
+    std::atomic<std::uintmax_t> doneAt{NotDone};
+    std::atomic<std::uint64_t> recordsParsed{0};  // records in part, as of parsedTo
+    static constexpr std::uintmax_t NotDone = std::numeric_limits<std::uintmax_t>::max();
 };
+
+// Lines between two reports of a slice's parse position to the progress dialog.
+constexpr std::uint64_t ParsedReportLines = 1024;
 
 // Parses one slice with the line rules of the serial read, reading at its own offsets of fd.
 void ParseSlice(int fd, TSlice& slice)
@@ -239,6 +248,8 @@ void ParseSlice(int fd, TSlice& slice)
     if (bytes / 12 < (std::uintmax_t{1} << 31))
         part.reserveRecords(static_cast<std::size_t>(bytes / 12));
     std::uintmax_t offset = slice.begin;
+    std::uintmax_t lineEnd = slice.begin;  // just past the last line handed over
+    slice.parsedTo.store(slice.begin, std::memory_order_relaxed);
     const auto read = [&](char* to, std::size_t n) -> std::size_t {
         const ssize_t got = ::pread(fd, to, n, static_cast<off_t>(offset));
         if (got <= 0)
@@ -246,12 +257,23 @@ void ParseSlice(int fd, TSlice& slice)
         offset += static_cast<std::uintmax_t>(got);
         return static_cast<std::size_t>(got);
     };
-    const auto skip = [&](std::uint64_t) { ++slice.lines; };
+    const auto passed = [&](std::uint64_t lineBytes) {
+        lineEnd = std::min(lineEnd + lineBytes + 1, slice.end);
+        if (slice.lines % ParsedReportLines == 0) {
+            slice.recordsParsed.store(part.allRecords().size(), std::memory_order_relaxed);
+            slice.parsedTo.store(lineEnd, std::memory_order_release);
+        }
+    };
+    const auto skip = [&](std::uint64_t size) {
+        ++slice.lines;
+        passed(size);
+    };
     const auto takeTail = [&](std::string_view last) { return TakeTailOf(fd, last); };
     ForEachLine(
         read, bytes,
         [&](std::string_view line) {
             ++slice.lines;
+            passed(line.size());
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
             switch (parseLogLine(line, part, false)) {
@@ -280,6 +302,57 @@ void ParseSlice(int fd, TSlice& slice)
             }
         },
         skip, takeTail, slice.bytesRead);
+    slice.recordsParsed.store(part.allRecords().size(), std::memory_order_relaxed);
+    slice.doneAt.store(slice.invalidDate ? lineEnd : slice.end, std::memory_order_release);
+}
+
+// The progress dialog's steps for a read in slices: the lines of the file in file order, as the
+// one-thread read accounts them, never ahead of the slices' parse, up to the line where the
+// read stops. Runs on the calling thread while the slices are parsed on others.
+void ReportSliceProgress(int fd, const std::vector<TSlice>& slices, TProgressModel& progress)
+{
+    std::uintmax_t offset = 0;
+    std::size_t current = 0;
+    const auto read = [&](char* to, std::size_t n) -> std::size_t {
+        for (;;) {
+            while (current < slices.size() && offset >= slices[current].end)
+                ++current;
+            if (current == slices.size())
+                return 0;
+            const TSlice& slice = slices[current];
+            const std::uintmax_t done = slice.doneAt.load(std::memory_order_acquire);
+            const std::uintmax_t ready = done != TSlice::NotDone ? done
+                                                                 : slice.parsedTo.load(std::memory_order_acquire);
+            if (done != TSlice::NotDone && offset >= done) {
+                if (done < slice.end)
+                    return 0;  // the read stopped in this slice
+                continue;
+            }
+            if (ready > offset) {
+                const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(n, ready - offset));
+                const ssize_t got = ::pread(fd, to, want, static_cast<off_t>(offset));
+                if (got <= 0)
+                    return 0;
+                offset += static_cast<std::uintmax_t>(got);
+                std::uint64_t records = 0;
+                for (const TSlice& s : slices)
+                    records += s.recordsParsed.load(std::memory_order_relaxed);
+                progress.recordsRead = records;
+                return static_cast<std::size_t>(got);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    const auto handle = [&](std::string_view line) {
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        progress.ProgressAdvance(line.size());
+        return true;
+    };
+    const auto skip = [&](std::uint64_t size) { progress.ProgressAdvance(size); };
+    const auto takeTail = [&](std::string_view last) { return TakeTailOf(fd, last); };
+    std::uint64_t bytes = 0;
+    ForEachLine(read, std::numeric_limits<std::uintmax_t>::max(), handle, skip, takeTail, bytes);
 }
 
 // The parallel parse: the file cut at line ends into one slice per thread, each parsed on its
@@ -287,7 +360,7 @@ void ParseSlice(int fd, TSlice& slice)
 // its session values replace the earlier ones, and an invalid date ends the read where it stands
 // in the whole file. The store ends as the serial read leaves it, records and dates alike.
 void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& store, TReadResult& result,
-                  std::uint64_t& bytesRead)
+                  std::uint64_t& bytesRead, TProgressModel* progress)
 {
     std::vector<TSlice> slices(count);
     for (unsigned i = 0; i < count; ++i)
@@ -299,11 +372,17 @@ void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& sto
     for (unsigned i = 0; i + 1 < count; ++i)
         slices[i].end = slices[i + 1].begin;
 
+    // With the progress dialog every slice is parsed on a thread of its own while this one
+    // steps the dialog.
+    const unsigned first = progress != nullptr ? 0 : 1;
     std::vector<std::thread> workers;
-    workers.reserve(count - 1);
-    for (unsigned i = 1; i < count; ++i)
+    workers.reserve(count);
+    for (unsigned i = first; i < count; ++i)
         workers.emplace_back(ParseSlice, fd, std::ref(slices[i]));
-    ParseSlice(fd, slices[0]);
+    if (progress != nullptr)
+        ReportSliceProgress(fd, slices, *progress);
+    else
+        ParseSlice(fd, slices[0]);
     for (auto& w : workers)
         w.join();
     for (const TSlice& slice : slices)
@@ -385,12 +464,13 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
     std::uint64_t bytesRead = 0;
     bool stopped = false;
 
-    // Without the progress dialog (whose steps follow the lines in file order) a large file is
-    // parsed in slices on every core; the derivation after it is shared out as well.
-    if (cores > 1 && sizeKnown && !showProgress && fileSize >= PipelineMinBytes) {
+    // A large file is parsed in slices on every core (the progress dialog, whose steps follow
+    // the lines in file order, replays them behind the parse); the derivation after it is shared
+    // out as well.
+    if (cores > 1 && sizeKnown && fileSize >= SlicedMinBytes) {
         const auto slices = static_cast<unsigned>(
             std::min<std::uintmax_t>(cores, std::max<std::uintmax_t>(1, fileSize / MinSliceBytes)));
-        ReadInSlices(fd, fileSize, slices, store, result, bytesRead);
+        ReadInSlices(fd, fileSize, slices, store, result, bytesRead, showProgress ? progress : nullptr);
         stopped = result.status == TReadResult::InvalidDate;
     } else {
         // A record line has some 20 to 30 bytes; reserving for 12-byte lines keeps the lists from
@@ -398,10 +478,6 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
         // entries are written.
         if (sizeKnown && fileSize / 12 < (std::uintmax_t{1} << 31))
             store.reserveRecords(static_cast<std::size_t>(fileSize / 12));
-
-        TDerivePipeline pipeline(store);
-        if (cores > 1 && sizeKnown && fileSize >= PipelineMinBytes && store.allRecords().capacity() > 0)
-            pipeline.start(site);
 
         std::uint64_t lineNumber = 0;
         const auto read = [&](char* to, std::size_t n) { return std::fread(to, 1, n, file.get()); };
@@ -417,23 +493,16 @@ TReadResult readLogFile(const std::filesystem::path& path, TSampleStore& store, 
                 line.remove_suffix(1);
             if (showProgress)
                 progress->ProgressAdvance(line.size());
-            if (pipeline.running() && !pipeline.roomForOneMore())
-                pipeline.finish();  // more records than reserved: the lists will move
             switch (parseLogLine(line, store, false)) {
             case LineEffect::InvalidDate:
                 result.status = TReadResult::InvalidDate;
                 result.line = lineNumber;
                 return false;
-            case LineEffect::RecordAdded:
-                if (pipeline.running())
-                    pipeline.publish();
-                return true;
             default:
                 return true;
             }
         };
         stopped = !ForEachLine(read, std::numeric_limits<std::uintmax_t>::max(), handle, skip, takeTail, bytesRead);
-        pipeline.finish();
     }
 
     // A file cut short or replaced under the reader: what was read stays, but it is reported.

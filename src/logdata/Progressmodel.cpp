@@ -11,6 +11,7 @@ bool TProgressModel::ProgressStart(std::uint64_t sizeBytes)
 {
     bytesSinceStep = 0;
     bytesRead = 0;
+    recordsRead = 0;
     position = 0;
     bytesText.clear();
     percentText.clear();

@@ -27,6 +27,9 @@ public:
     std::uint64_t bytesSinceStep = 0;
     std::uint64_t bytesRead = 0;
     std::uint64_t bytesPerStep = 0;
+    // Records parsed so far where the reader counts them apart from the store (a read in slices,
+    // whose records reach the store only at its end); 0 otherwise.
+    std::uint64_t recordsRead = 0;
     int position = 0;
     bool shown = false;
     std::string fileSizeText;

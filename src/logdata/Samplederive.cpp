@@ -7,7 +7,6 @@
 #include "astro/Sourceunit.h"
 
 #include <algorithm>
-#include <barrier>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -101,97 +100,136 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
 
 // ---------------------------------------------------------------- bulk, in slices
 
-// Derives allSamples[first..] from allRecords, then brings voltageSamples_ level by copying the
-// matching all-list samples: same record, same date, same shifts give the same sample.
+// Derives baseSamples_[first..] from allRecords_; the voltage list, a view of the base list at
+// the voltage records' places, grows with it: same record, same date, same shifts give the same
+// sample, so nothing is derived twice.
 void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site,
                                unsigned threads)
 {
     const std::size_t count = allRecords_.size();
-    const std::size_t voltsCount = voltageRecords_.size();
-    const std::size_t voltsFirst = std::min(voltageSamples_.size(), voltsCount);
     first = std::min(first, count);
 
-    auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame) {
-        if (frame != nullptr) {
-            for (std::size_t i = begin; i < end; ++i)
-                allSamples_[i] = derivePreciseSample(allRecords_[i], azShift, altShift, allRecordDates_[i], *frame);
-            return;
-        }
-        TSampleDeriver deriver(site);
-        for (std::size_t i = begin; i < end; ++i)
-            allSamples_[i] = deriver.derive(allRecords_[i], azShift, altShift, allRecordDates_[i]);
+    // Any sample already there that the ends have not taken in is taken in first, so the parts
+    // below join onto the ends of everything before them.
+    catchUpEnds(first);
+
+    // Derives [begin, end), walking the date runs alongside, and takes every new sample into
+    // the ends of its part of the all-list and, for a voltage record, of the voltage list.
+    struct Part {
+        TListEnds all = TListEnds::Empty();
+        TListEnds volts = TListEnds::Empty();
     };
-    auto fillVolts = [&](std::size_t begin, std::size_t end) {
-        for (std::size_t v = begin; v < end; ++v) {
-            voltageSamples_[v] = allSamples_[voltageRecordIndex_[v]];
+    auto deriveAll = [&](std::size_t begin, std::size_t end, TPreciseFrame* frame, Part& part) {
+        if (begin >= end)
+            return;
+        auto run = std::upper_bound(dateRuns_.begin(), dateRuns_.end(), begin,
+                                    [](std::size_t r, const DateRun& d) { return r < d.firstRecord; });
+        // Every record has a run at or before it (appendRecord opens the first run).
+        --run;
+        Sample* out = baseSamples_.data();
+        const std::uint32_t* voltsAt = voltageRecordIndex_.data();
+        const std::size_t voltsEnd = voltageRecordIndex_.size();
+        std::size_t v = static_cast<std::size_t>(
+            std::lower_bound(voltageRecordIndex_.begin(), voltageRecordIndex_.end(), begin) -
+            voltageRecordIndex_.begin());
+        std::size_t i = begin;
+        TSampleDeriver deriver(site);
+        auto take = [&](std::size_t at) {
+            part.all.add(out[at], at);
+            if (v < voltsEnd && voltsAt[v] == at) {
+                part.volts.add(out[at], v);
+                ++v;
+            }
+        };
+        while (i < end) {
+            const auto next = std::next(run);
+            const std::size_t runEnd = next == dateRuns_.end() ? end : std::min(end, next->firstRecord);
+            const TDateTime date = run->date;
+            if (frame != nullptr) {
+                for (; i < runEnd; ++i) {
+                    out[i] = derivePreciseSample(allRecords_[i], azShift, altShift, date, *frame);
+                    take(i);
+                }
+            } else {
+                for (; i < runEnd; ++i) {
+                    out[i] = deriver.derive(allRecords_[i], azShift, altShift, date);
+                    take(i);
+                }
+            }
+            run = next;
         }
     };
 
     const unsigned n = ThreadCount(threads, count - first);
+    baseSamples_.resize(count);
+    voltageSampleCount_ = voltageRecordIndex_.size();
+    std::vector<Part> parts(std::max(1u, n));
     if (n <= 1) {
-        allSamples_.resize(count);
-        deriveAll(first, count, preciseFrame());
-        voltageSamples_.resize(voltsCount);
-        fillVolts(voltsFirst, voltsCount);
-        return;
+        deriveAll(first, count, preciseFrame(), parts[0]);
+    } else {
+        // The table of count sines and cosines is built at the first derivation; one sample here
+        // first keeps that out of the workers' way.
+        if (first < count && !preciseSite)
+            (void)deriveSample(allRecords_[first], azShift, altShift, recordDate(first), site);
+
+        // Every thread derives a slice of the base list; each slice is written by one thread
+        // only, so the order is the file's. The list grew without being written, so each thread
+        // also touches its own slice's fresh pages first.
+        auto work = [&](unsigned t) {
+            const std::size_t total = count - first;
+            const std::size_t lo = first + total * t / n;
+            const std::size_t hi = first + total * (t + 1) / n;
+            // Each thread keeps its own precise context; contexts are fixed by data time, so the
+            // samples do not depend on how the records are sliced.
+            std::optional<TPreciseFrame> precise;
+            if (preciseSite)
+                precise.emplace(*preciseSite);
+            deriveAll(lo, hi, precise ? &*precise : nullptr, parts[t]);
+        };
+        std::vector<std::thread> workers;
+        workers.reserve(n - 1);
+        for (unsigned t = 1; t < n; ++t)
+            workers.emplace_back(work, t);
+        work(0);
+        for (auto& w : workers)
+            w.join();
     }
-
-    // The table of count sines and cosines is built at the first derivation; one sample here
-    // first keeps that out of the workers' way.
-    if (first < count && !preciseSite)
-        (void)deriveSample(allRecords_[first], azShift, altShift, allRecordDates_[first], site);
-
-    // Growing the two lists touches fresh memory page by page; the first two threads grow one
-    // list each, then every thread derives a slice of allSamples_, then copies a slice of
-    // voltageSamples_. Each slice is written by one thread only, so the order is the file's.
-    std::barrier sync(static_cast<std::ptrdiff_t>(n));
-    auto slice = [n](std::size_t begin, std::size_t end, unsigned t) {
-        const std::size_t total = end - begin;
-        const std::size_t lo = begin + total * t / n;
-        const std::size_t hi = begin + total * (t + 1) / n;
-        return std::pair<std::size_t, std::size_t>(lo, hi);
-    };
-    auto work = [&](unsigned t) {
-        if (t == 0)
-            allSamples_.resize(count);
-        else if (t == 1)
-            voltageSamples_.resize(voltsCount);
-        sync.arrive_and_wait();
-        // Each thread keeps its own precise context; contexts are fixed by data time, so the
-        // samples do not depend on how the records are sliced.
-        std::optional<TPreciseFrame> precise;
-        if (preciseSite)
-            precise.emplace(*preciseSite);
-        const auto [a0, a1] = slice(first, count, t);
-        deriveAll(a0, a1, precise ? &*precise : nullptr);
-        sync.arrive_and_wait();
-        const auto [v0, v1] = slice(voltsFirst, voltsCount, t);
-        fillVolts(v0, v1);
-    };
-    std::vector<std::thread> workers;
-    workers.reserve(n - 1);
-    for (unsigned t = 1; t < n; ++t)
-        workers.emplace_back(work, t);
-    work(0);
-    for (auto& w : workers)
-        w.join();
+    // The slices' ends joined in list order onto what came before.
+    if (count > first) {
+        if (allEndsCount_ == 0)
+            allEnds_ = TListEnds::StartingWith(baseSamples_[0]);
+        if (voltageEndsCount_ == 0 && voltageSampleCount_ > 0)
+            voltageEnds_ = TListEnds::StartingWith(baseSamples_[voltageRecordIndex_[0]]);
+        for (const Part& part : parts) {
+            allEnds_.join(part.all);
+            voltageEnds_.join(part.volts);
+        }
+        allEndsCount_ = count;
+        voltageEndsCount_ = voltageSampleCount_;
+    }
 }
 
 void TSampleStore::deriveRecords(const TSite& site, unsigned threads)
 {
-    if (allSamples_.size() > allRecords_.size() || voltageSamples_.size() > voltageRecords_.size()) {
-        allSamples_.clear();
-        voltageSamples_.clear();
+    if (baseSamples_.size() > allRecords_.size() || voltageAdopted_) {
+        forgetEnds();
+        baseSamples_.clear();
+        adoptedVoltage_.clear();
+        voltageAdopted_ = false;
     }
-    deriveRange(allSamples_.size(), 0, 0, site, threads);
+    deriveRange(baseSamples_.size(), 0, 0, site, threads);
 }
 
 void TSampleStore::rebuildSamples(const TSite& site, unsigned threads)
 {
-    allSamples_.clear();
-    voltageSamples_.clear();
+    forgetEnds();
+    baseSamples_.clear();
+    adoptedVoltage_.clear();
+    voltageAdopted_ = false;
     allUndo_.clear();
     voltageUndo_.clear();
+    allZoomed_.clear();
+    voltageZoomed_.clear();
     deriveRange(0, azimuthShift(), altitudeShift(), site, threads);
 }
 
@@ -203,66 +241,6 @@ void TSampleStore::deriveRecords(unsigned threads)
 void TSampleStore::rebuildSamples(unsigned threads)
 {
     rebuildSamples(CurrentSite(), threads);
-}
-
-// ---------------------------------------------------------------- read-time pipeline
-
-void TDerivePipeline::start(const TSite& site)
-{
-    site_ = site;
-    store_.allSamples_.reserve(store_.allRecords_.capacity());
-    records_ = store_.allRecords_.data();
-    dates_ = store_.allRecordDates_.data();
-    worker_ = std::thread([this] { run(); });
-}
-
-bool TDerivePipeline::roomForOneMore() const
-{
-    return store_.allRecords_.size() < store_.allRecords_.capacity() &&
-           store_.allRecordDates_.size() < store_.allRecordDates_.capacity();
-}
-
-void TDerivePipeline::publish()
-{
-    const std::size_t n = store_.allRecords_.size();
-    if (n - lastPublished_ < BatchRecords)
-        return;
-    lastPublished_ = n;
-    published_.store(n, std::memory_order_release);
-    published_.notify_one();
-}
-
-void TDerivePipeline::finish()
-{
-    if (!worker_.joinable())
-        return;
-    published_.store(StopMark, std::memory_order_release);
-    published_.notify_one();
-    worker_.join();
-}
-
-void TDerivePipeline::run()
-{
-    SampleList& samples = store_.allSamples_;
-    std::size_t done = samples.size();
-    std::optional<TPreciseFrame> precise;
-    if (store_.preciseSite)
-        precise.emplace(*store_.preciseSite);
-    TPreciseFrame* frame = precise ? &*precise : nullptr;
-    TSampleDeriver deriver(site_);
-    for (;;) {
-        const std::size_t available = published_.load(std::memory_order_acquire);
-        if (available == StopMark)
-            return;
-        if (done >= available) {
-            published_.wait(available, std::memory_order_acquire);
-            continue;
-        }
-        const std::size_t end = std::min(available, done + BatchRecords);
-        for (; done < end; ++done)
-            samples.push_back(frame != nullptr ? derivePreciseSample(records_[done], 0, 0, dates_[done], *frame)
-                                               : deriver.derive(records_[done], 0, 0, dates_[done]));
-    }
 }
 
 }  // namespace driftline

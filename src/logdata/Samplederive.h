@@ -1,14 +1,12 @@
 #pragma once
-// The derivation of samples from raw records, and the two ways it is spread over the cores: the
-// read-time pipeline (one worker deriving behind the parser) and the bulk derivation in slices
-// (the end of a read and Refresh's rebuild, TSampleStore::deriveRecords and rebuildSamples).
+// The derivation of samples from raw records, and its spreading over the cores in slices (the end
+// of a read and Refresh's rebuild, TSampleStore::deriveRecords and rebuildSamples).
 #include "astro/Preciseunit.h"
 #include "astro/Sourceunit.h"
 #include "astro/Timeunit.h"
 #include "logdata/Quantity.h"
 #include "logdata/Records.h"
 #include "logdata/Samplestore.h"
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <thread>
@@ -50,42 +48,5 @@ private:
 // set. Defined in Precisederive.cpp.
 Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
                            TPreciseFrame& frame);
-
-// Derives samples of the records the parser has already appended, on a thread of its own, while
-// the parser goes on. The parser publishes how many records are complete; the worker appends
-// their samples to the all-list in file order. The record lists were reserved beforehand and the
-// parser stops the worker before a record would make them grow, so the worker's pointers stay
-// valid. After finish() the caller derives whatever is left (TSampleStore::deriveRecords).
-class TDerivePipeline {
-public:
-    explicit TDerivePipeline(TSampleStore& store) : store_(store) {}
-    ~TDerivePipeline() { finish(); }
-    TDerivePipeline(const TDerivePipeline&) = delete;
-    TDerivePipeline& operator=(const TDerivePipeline&) = delete;
-
-    // Starts the worker over the records appended from now on, deriving at site.
-    void start(const TSite& site);
-    bool running() const { return worker_.joinable(); }
-    // True when one more record still fits without moving the records the worker reads.
-    bool roomForOneMore() const;
-    // Hands the worker the records appended so far, a batch at a time.
-    void publish();
-    // Stops the worker after its current batch and waits for it.
-    void finish();
-
-private:
-    static constexpr std::size_t BatchRecords = 4096;
-    static constexpr std::size_t StopMark = static_cast<std::size_t>(-1);
-
-    void run();
-
-    TSampleStore& store_;
-    const RawRecord* records_ = nullptr;
-    const TDateTime* dates_ = nullptr;
-    TSite site_;
-    std::atomic<std::size_t> published_{0};
-    std::size_t lastPublished_ = 0;
-    std::thread worker_;
-};
 
 }  // namespace driftline

@@ -6,43 +6,116 @@
 #include "logdata/Extremes.h"
 #include "logdata/Quantity.h"
 #include "logdata/Records.h"
+#include "logdata/Sampleview.h"
 #include "logdata/Undohistory.h"
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace driftline {
 
-class TDerivePipeline;
+// An allocator whose growth leaves new elements unwritten (for trivially copyable elements
+// whose every new element is written before it is read): a list of a million samples grows
+// without first writing 64 MB of zeros.
+template <typename T>
+struct TUninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = TUninitialisedAllocator<U>;
+    };
+    TUninitialisedAllocator() = default;
+    template <typename U>
+    TUninitialisedAllocator(const TUninitialisedAllocator<U>&) noexcept
+    {}
+    // Default construction writes nothing; any other construction is the usual one.
+    template <typename U>
+    void construct(U*) noexcept
+    {
+        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 // What a log file left behind: raw records with the date each was read under, their samples,
 // the zoom histories, the session state (logDate, corrections, receiver texts).
 //
+// One base list holds a sample for every record; every other list is a view of it. The voltage
+// list is the base list at the places of the voltage records, and a zoomed list is the base list
+// at the places the zooms kept, so a voltage sample is its record's sample (same record, date and
+// shifts give the same bits) and costs four bytes, not sixty-four. Dates are kept as runs: one
+// entry where the date in force changes, not one per record.
+//
 // The lists are private so that they cannot drift apart: every record enters through
-// appendRecord, which adds it, its date and (for a voltage record) its place in the all-list
-// together; the sample lists change only by derivation, zoom, view, undo and reset. After a
-// derivation each sample list is exactly as long as its record list; a zoom only narrows it, a
-// view selects from the list as it was derived.
+// appendRecord, which adds it, its date and (for a voltage record) its place together; the sample
+// lists change only by derivation, zoom, view, undo and reset. After a derivation the base list is
+// exactly as long as the record list; a zoom only narrows the lists.
 class TSampleStore {
 public:
-    const std::vector<RawRecord>& allRecords() const { return allRecords_; }
-    const std::vector<RawRecord>& voltageRecords() const { return voltageRecords_; }
-    // The logDate in force when each record was read, beside the record (same index).
-    const std::vector<TDateTime>& allRecordDates() const { return allRecordDates_; }
-    const std::vector<TDateTime>& voltageRecordDates() const { return voltageRecordDates_; }
+    // The date in force from record firstRecord on (up to the next run).
+    struct DateRun {
+        std::size_t firstRecord = 0;
+        TDateTime date = 0.0;
+    };
 
-    const SampleList& allSamples() const { return allSamples_; }
-    const SampleList& voltageSamples() const { return voltageSamples_; }
-    // voltageSamples when the volts-only menu item is checked and enabled, else allSamples.
-    const SampleList& activeSamples(bool voltsOnlyCheckedAndEnabled) const
+    const std::vector<RawRecord>& allRecords() const { return allRecords_; }
+    RecordView voltageRecords() const
     {
-        return voltsOnlyCheckedAndEnabled ? voltageSamples_ : allSamples_;
+        return RecordView(allRecords_.data(), voltageRecordIndex_.data(), voltageRecordIndex_.size());
     }
-    const TUndoHistory& allUndo() const { return allUndo_; }
-    const TUndoHistory& voltageUndo() const { return voltageUndo_; }
+    // Index in allRecords of each voltage record.
+    const SampleIndexList& voltageRecordIndex() const { return voltageRecordIndex_; }
+    // The logDate in force when each record was read: the runs, and per record.
+    const std::vector<DateRun>& dateRuns() const { return dateRuns_; }
+    TDateTime recordDate(std::size_t record) const;
+    // The date of every record (of every voltage record), spelled out one per record; for checks.
+    std::vector<TDateTime> allRecordDates() const;
+    std::vector<TDateTime> voltageRecordDates() const;
+
+    // Views of the lists as they stand; valid until the store next changes.
+    SampleView allSamples() const;
+    SampleView voltageSamples() const;
+    // voltageSamples when the volts-only menu item is checked and enabled, else allSamples.
+    SampleView activeSamples(bool voltsOnlyCheckedAndEnabled) const
+    {
+        return voltsOnlyCheckedAndEnabled ? voltageSamples() : allSamples();
+    }
+    // The lists as they stood before the first zoom (what Reset brings back, and what a wheel
+    // zoom or pan chooses from); valid until the store next changes.
+    SampleView unzoomedAllSamples() const;
+    SampleView unzoomedVoltageSamples() const;
+    // The base list: one sample per record (or the adopted all-list).
+    SampleView baseSamples() const { return SampleView(baseSamples_.data(), baseSamples_.size()); }
+    // The ends of the unzoomed lists (extremes and folded ends), found while their samples were
+    // derived; null while the list is zoomed, empty or adopted (then a pass over it finds them).
+    const TListEnds* allEnds() const
+    {
+        return allUndo_.empty() && !voltageAdopted_ && !baseSamples_.empty() && allEndsCount_ == baseSamples_.size()
+                   ? &allEnds_
+                   : nullptr;
+    }
+    const TListEnds* voltageEnds() const
+    {
+        return voltageUndo_.empty() && !voltageAdopted_ && voltageSampleCount_ > 0 &&
+                       voltageEndsCount_ == voltageSampleCount_
+                   ? &voltageEnds_
+                   : nullptr;
+    }
+    const TListEnds* activeEnds(bool voltsOnlyCheckedAndEnabled) const
+    {
+        return voltsOnlyCheckedAndEnabled ? voltageEnds() : allEnds();
+    }
+    const TIndexUndoHistory& allUndo() const { return allUndo_; }
+    const TIndexUndoHistory& voltageUndo() const { return voltageUndo_; }
     // True while there is a zoom to undo.
     bool canUndo() const { return !allUndo_.empty(); }
 
@@ -57,11 +130,12 @@ public:
     // site), else ICRS (J2000) for this site and air. Set it before reading; Refresh re-derives in it.
     std::optional<TPreciseSite> preciseSite;
 
-    // Empties the four lists, the dates, both undo histories and the receiver texts, and sets all
+    // Empties the lists, the dates, both undo histories and the receiver texts, and sets all
     // four corrections to NoCorrection; logDate is kept (the start of a read).
     void clearForRead();
 
     // Appends one record read under the current logDate (no sample yet: see deriveRecords).
+    // Throws std::length_error past 2^32 - 1 records (the positions of the lists are 32-bit).
     void appendRecord(const RawRecord& raw, bool hasVolts);
     // Makes room for n records (and as many voltage records) ahead of a read.
     void reserveRecords(std::size_t n);
@@ -80,7 +154,7 @@ public:
     // Samples of the records appended from firstRecord (and firstVoltageRecord) on, as a followed
     // log grows. Without a zoom and without shifts the lists are the read-time samples of every
     // record, so deriveRecords extends them; otherwise the new samples are derived with the given
-    // shifts and each list and history takes those its zooms keep (TUndoHistory::appendArrived).
+    // shifts and each list and history takes those its zooms keep (TBasicUndoHistory::appendArrived).
     void deriveArrived(std::size_t firstRecord, std::size_t firstVoltageRecord, std::int64_t azShift,
                        std::int64_t altShift);
 
@@ -101,11 +175,11 @@ public:
     // (deriveArrived) as this zoom judged the samples there were.
     void narrowSamples(const std::vector<bool>& keepAll, const std::vector<bool>& keepVoltage,
                        TUndoHistory::SampleTest inBand = {});
-    // A wheel zoom or a pan: both lists as they stand go on their histories (as for
-    // narrowSamples), and each becomes, in order, the samples of its unzoomed list (the oldest
-    // history entry, or the list itself without a history) whose flag is set (one flag per sample
-    // of that list; a missing flag drops its sample). inView, when given, stays with both
-    // histories and judges samples that arrive later.
+    // A view that is not a narrowing (a wheel zoom or pan): both lists as they stand go on their
+    // histories (as for narrowSamples), and each becomes the samples of the unzoomed list (the
+    // oldest history entry, or the list itself when there is no history) whose flag is set (one
+    // flag per sample of the unzoomed list; a missing flag drops its sample). inView, when given,
+    // judges samples that arrive later against the unzoomed list.
     void viewSamples(const std::vector<bool>& keepAllOfBase, const std::vector<bool>& keepVoltageOfBase,
                      TUndoHistory::SampleTest inView = {});
     // Brings back both lists as they were before the latest zoom; false (nothing changed)
@@ -120,26 +194,48 @@ public:
     void adoptSamples(SampleList all, SampleList voltage);
 
 private:
-    friend class TDerivePipeline;
+    // Grows without writing zeros first: every new sample is written by the derivation.
+    using SampleBuffer = std::vector<Sample, TUninitialisedAllocator<Sample>>;
 
     std::vector<RawRecord> allRecords_;
-    std::vector<RawRecord> voltageRecords_;
-    std::vector<TDateTime> allRecordDates_;
-    std::vector<TDateTime> voltageRecordDates_;
-    // Index in allRecords of each voltageRecords entry; a voltage sample equals its record's
-    // sample in allSamples, so it is copied rather than derived twice.
-    std::vector<std::size_t> voltageRecordIndex_;
+    std::vector<DateRun> dateRuns_;
+    SampleIndexList voltageRecordIndex_;
 
-    SampleList allSamples_;
-    SampleList voltageSamples_;
-    TUndoHistory allUndo_;
-    TUndoHistory voltageUndo_;
+    // One sample per record, derived with the shifts of the latest derivation.
+    SampleBuffer baseSamples_;
+    // How many voltage records have their sample in baseSamples_.
+    std::size_t voltageSampleCount_ = 0;
+    // adoptSamples only: a voltage list of its own (the voltage list is then the whole of it).
+    SampleBuffer adoptedVoltage_;
+    bool voltageAdopted_ = false;
+
+    // The ends of base[0, allEndsCount_) and of the unzoomed voltage list's first
+    // voltageEndsCount_ samples.
+    TListEnds allEnds_;
+    TListEnds voltageEnds_;
+    std::size_t allEndsCount_ = 0;
+    std::size_t voltageEndsCount_ = 0;
+
+    // The lists while zoomed (histories not empty): places in the voltage base list (the base
+    // list, or adoptedVoltage_ after adoptSamples).
+    SampleIndexList allZoomed_;
+    SampleIndexList voltageZoomed_;
+    TIndexUndoHistory allUndo_;
+    TIndexUndoHistory voltageUndo_;
 
     // The precise context of one-thread derivations, kept from call to call: a read that derives
     // record by record computes one context per block of data time, not one per record.
     std::optional<TPreciseFrame> preciseCache_;
     TPreciseFrame* preciseFrame();
 
+    const Sample* voltageBase() const { return voltageAdopted_ ? adoptedVoltage_.data() : baseSamples_.data(); }
+    // The unzoomed lists as places in their base lists.
+    SampleIndexList unzoomedAll() const;
+    SampleIndexList unzoomedVoltage() const;
+    void pushDate(std::size_t firstRecord, TDateTime date);
+    // Takes the samples below `limit` that the ends have not seen into them, one by one.
+    void catchUpEnds(std::size_t limit);
+    void forgetEnds() { allEndsCount_ = voltageEndsCount_ = 0; }
     void deriveRange(std::size_t first, std::int64_t azShift, std::int64_t altShift, const TSite& site,
                      unsigned threads);
 };

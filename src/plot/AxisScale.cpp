@@ -92,7 +92,7 @@ struct FoldedEnds {
     std::array<double, QuantityCount> hi{};
 };
 
-FoldedEnds FindFoldedEnds(const SampleList& list)
+FoldedEnds FindFoldedEnds(const SampleView& list)
 {
     constexpr int foldable[] = {RightAscension, Declination, Beta, Lambda};
     FoldedEnds e;
@@ -112,7 +112,7 @@ FoldedEnds FindFoldedEnds(const SampleList& list)
 }
 
 // SetRange with the folded ends of the list, found (once per list) only when some scale needs them.
-void SetRangeWith(AxisScale& r, const SampleList& list, double smallest, double largest,
+void SetRangeWith(AxisScale& r, const SampleView& list, double smallest, double largest,
                   std::optional<FoldedEnds>& folded)
 {
     r.Folded = false;
@@ -142,7 +142,7 @@ void SetRangeWith(AxisScale& r, const SampleList& list, double smallest, double 
 
 }  // namespace
 
-void SetRange(AxisScale& r, const SampleList& list, double smallest, double largest)
+void SetRange(AxisScale& r, const SampleView& list, double smallest, double largest)
 {
     std::optional<FoldedEnds> folded;
     SetRangeWith(r, list, smallest, largest, folded);
@@ -164,9 +164,9 @@ void SetTicks(AxisScale& r)
     }
 }
 
-void Rescale(AxisScale& r, const SampleList& allSamples, const SampleList& voltageSamples)
+void Rescale(AxisScale& r, const SampleView& allSamples, const SampleView& voltageSamples)
 {
-    const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
+    const SampleView& list = r.PositiveOnly ? voltageSamples : allSamples;
     if (!list.empty() && IsQuantity(r.Quantity)) {
         const ExtremeIndex e = FindExtremes(list, r.Quantity);
         SetRange(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity]);
@@ -184,7 +184,7 @@ struct ListEnds {
     FoldedEnds folded;
 };
 
-ListEnds ScanList(const SampleList& list)
+ListEnds ScanList(const SampleView& list)
 {
     ListEnds out;
     std::array<double, QuantityCount> lo = list[0].values;
@@ -228,24 +228,38 @@ ListEnds ScanList(const SampleList& list)
 
 }  // namespace
 
-void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleList& voltageSamples)
+void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples)
+{
+    rescaleAll(scales, allSamples, voltageSamples, nullptr, nullptr);
+}
+
+void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples,
+                const TListEnds* allEnds, const TListEnds* voltageEnds)
 {
     std::optional<FoldedEnds> allFolded;
     std::optional<FoldedEnds> voltFolded;
     std::array<ExtremeIndex, QuantityCount> allExt{};
     std::array<ExtremeIndex, QuantityCount> voltExt{};
-    if (!allSamples.empty()) {
-        const ListEnds ends = ScanList(allSamples);
-        allExt = ends.extremes;
-        allFolded = ends.folded;
-    }
-    if (!voltageSamples.empty()) {
-        const ListEnds ends = ScanList(voltageSamples);
-        voltExt = ends.extremes;
-        voltFolded = ends.folded;
-    }
+    // The ends the derivation found are those of the same pass over the list: no pass needed.
+    const auto find = [](const SampleView& list, const TListEnds* known, std::array<ExtremeIndex, QuantityCount>& ext,
+                         std::optional<FoldedEnds>& folded) {
+        if (list.empty())
+            return;
+        if (known != nullptr) {
+            ext = known->extremes();
+            folded.emplace();
+            folded->lo = known->foldedLo;
+            folded->hi = known->foldedHi;
+            return;
+        }
+        const ListEnds ends = ScanList(list);
+        ext = ends.extremes;
+        folded = ends.folded;
+    };
+    find(allSamples, allEnds, allExt, allFolded);
+    find(voltageSamples, voltageEnds, voltExt, voltFolded);
     for (AxisScale& r : scales) {
-        const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
+        const SampleView& list = r.PositiveOnly ? voltageSamples : allSamples;
         if (!list.empty() && IsQuantity(r.Quantity)) {
             const ExtremeIndex& e = (r.PositiveOnly ? voltExt : allExt)[static_cast<std::size_t>(r.Quantity)];
             SetRangeWith(r, list, list[e.minimum][r.Quantity], list[e.maximum][r.Quantity],
@@ -261,9 +275,9 @@ namespace {
 // plain and the folded range, so when every new sample plots inside the range as the scale now
 // stands, a rescale of the whole list gives that range again (the narrower representation stays
 // the narrower one); otherwise the whole list is looked at again, as a rescale does.
-bool GrowFoldedScale(AxisScale& r, const SampleList& allSamples, const SampleList& voltageSamples, std::size_t from)
+bool GrowFoldedScale(AxisScale& r, const SampleView& allSamples, const SampleView& voltageSamples, std::size_t from)
 {
-    const SampleList& list = r.PositiveOnly ? voltageSamples : allSamples;
+    const SampleView& list = r.PositiveOnly ? voltageSamples : allSamples;
     bool inside = from != 0;
     for (std::size_t i = from; i < list.size() && inside; ++i) {
         const double v = r.PlotValue(list[i][r.Quantity]);
@@ -279,7 +293,7 @@ bool GrowFoldedScale(AxisScale& r, const SampleList& allSamples, const SampleLis
 
 }  // namespace
 
-bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll, const SampleList& voltageSamples,
+bool growScales(AxisScales& scales, const SampleView& allSamples, std::size_t fromAll, const SampleView& voltageSamples,
                 std::size_t fromVolts)
 {
     // The range of every quantity over the new samples of one list, in one pass over them.
@@ -288,7 +302,7 @@ bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fr
         std::array<double, QuantityCount> lo{};
         std::array<double, QuantityCount> hi{};
     };
-    auto rangeOf = [](const SampleList& list, std::size_t from) {
+    auto rangeOf = [](const SampleView& list, std::size_t from) {
         NewRange r;
         if (from >= list.size())
             return r;

@@ -90,22 +90,26 @@ using AxisScales = std::array<AxisScale, 2 * QuantityCount>;
 // of r's quantity. Declination and Beta are always plotted folded (signed angles); Right
 // ascension and Lambda are folded only when that gives the list a smaller span (it crosses 0);
 // every other quantity is plotted as it is.
-void SetRange(AxisScale& r, const SampleList& list, double smallest, double largest);
+void SetRange(AxisScale& r, const SampleView& list, double smallest, double largest);
 
 // Steps 2-4 of a rescale: the ticks of record r from its current Minimum and Maximum.
 void SetTicks(AxisScale& r);
 // Minimum and Maximum of r over its list (voltageSamples when r.PositiveOnly, else allSamples),
 // kept as they are when that list is empty, then the ticks.
-void Rescale(AxisScale& r, const SampleList& allSamples, const SampleList& voltageSamples);
+void Rescale(AxisScale& r, const SampleView& allSamples, const SampleView& voltageSamples);
 // Rescale of all sixteen records (one pass per list for the ranges).
-void rescaleAll(AxisScales& scales, const SampleList& allSamples, const SampleList& voltageSamples);
+void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples);
+// The same with the lists' ends already found (TSampleStore::allEnds, voltageEnds); a null one is
+// found by a pass over its list.
+void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples,
+                const TListEnds* allEnds, const TListEnds* voltageEnds);
 // The sixteen records after lists that only grew: allSamples from index fromAll on and
 // voltageSamples from fromVolts on are new since the last rescale (of the whole lists, or by this
 // routine). The ranges widen to take in the new samples, and come out as rescaleAll over the whole
 // lists would give them; a list that was empty gets the range of its new samples. Reads the new
 // samples only, but for an angle scale that folds across 0 whose range must widen: that record
 // is rescaled over its whole list. Returns true when any record changed.
-bool growScales(AxisScales& scales, const SampleList& allSamples, std::size_t fromAll, const SampleList& voltageSamples,
+bool growScales(AxisScales& scales, const SampleView& allSamples, std::size_t fromAll, const SampleView& voltageSamples,
                 std::size_t fromVolts);
 // The sixteen records as created: range 0 to 1 with the ticks a rescale over empty lists gives.
 AxisScales InitialAxisScales();

@@ -23,10 +23,10 @@ void TPlotView::resize(std::int32_t width, std::int32_t height)
 
 void TPlotView::rescaleAll(const TSampleStore& store)
 {
-    rescaleAll(store.allSamples(), store.voltageSamples());
+    driftline::rescaleAll(axisScales, store.allSamples(), store.voltageSamples(), store.allEnds(), store.voltageEnds());
 }
 
-void TPlotView::rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples)
+void TPlotView::rescaleAll(const SampleView& allSamples, const SampleView& voltageSamples)
 {
     driftline::rescaleAll(axisScales, allSamples, voltageSamples);
 }
@@ -46,7 +46,7 @@ PlotPoint TPlotView::samplePixel(const Sample& s, int h, int w, bool p) const
     return {horizontalMap(h, p).samplePixel(s[h]), verticalMap(w, p).samplePixel(s[w])};
 }
 
-void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p, PlottedPoints& points) const
+void TPlotView::computePlottedPoints(const SampleView& activeSamples, int h, int w, bool p, PlottedPoints& points) const
 {
     points.clear();
     const std::size_t n = activeSamples.size();
@@ -64,7 +64,7 @@ void TPlotView::computePlottedPoints(const SampleList& activeSamples, int h, int
     }
 }
 
-void TPlotView::extendPlottedPoints(const SampleList& activeSamples, bool p, PlottedPoints& points,
+void TPlotView::extendPlottedPoints(const SampleView& activeSamples, bool p, PlottedPoints& points,
                                     bool horizontalChanged, bool verticalChanged) const
 {
     const int h = horizontalQuantity;
@@ -175,7 +175,7 @@ namespace {
 
 // The flags of the samples of a list that keep() accepts.
 template <typename Keep>
-std::vector<bool> KeepMask(const SampleList& list, Keep keep)
+std::vector<bool> KeepMask(const SampleView& list, Keep keep)
 {
     std::vector<bool> kept(list.size());
     for (std::size_t i = 0; i < list.size(); ++i)

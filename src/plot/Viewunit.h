@@ -79,7 +79,7 @@ public:
 
     // Rescale of all sixteen scales over the store's two sample lists.
     void rescaleAll(const TSampleStore& store);
-    void rescaleAll(const SampleList& allSamples, const SampleList& voltageSamples);
+    void rescaleAll(const SampleView& allSamples, const SampleView& voltageSamples);
 
     // The axis maps of quantity q in view p: its scale onto the area's columns (left to right)
     // and onto the area's rows (bottom up). Every pixel of a redraw, zoom and read-out comes
@@ -94,9 +94,9 @@ public:
     PlotPoint samplePixel(const Sample& s, int h, int w, bool p) const;
     // Refills points with the values and pixel positions of every sample of activeSamples, in
     // list order (the red line joins them in this order).
-    void computePlottedPoints(const SampleList& activeSamples, int h, int w, bool p, PlottedPoints& points) const;
+    void computePlottedPoints(const SampleView& activeSamples, int h, int w, bool p, PlottedPoints& points) const;
     // The same for the view's own quantities.
-    void computePlottedPoints(const SampleList& activeSamples, bool p, PlottedPoints& points) const
+    void computePlottedPoints(const SampleView& activeSamples, bool p, PlottedPoints& points) const
     {
         computePlottedPoints(activeSamples, horizontalQuantity, verticalQuantity, p, points);
     }
@@ -105,7 +105,7 @@ public:
     // (the list has only grown since, as a followed log's does) with the view's own quantities:
     // the pixels of the points there are are computed again on the axes whose scale changed,
     // and the new samples' points are added. The result is what computePlottedPoints gives.
-    void extendPlottedPoints(const SampleList& activeSamples, bool p, PlottedPoints& points, bool horizontalChanged,
+    void extendPlottedPoints(const SampleView& activeSamples, bool p, PlottedPoints& points, bool horizontalChanged,
                              bool verticalChanged) const;
 
     // Grid line positions of the view's quantities in view p: for d from FirstTick by repeated

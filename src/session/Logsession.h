@@ -148,7 +148,7 @@ public:
     bool positiveVoltageView() const { return positiveVoltageView_; }
     void setPositiveVoltageView(bool on) { positiveVoltageView_ = on; }
     // The samples of the view chosen (voltage samples in the positive-voltage view).
-    const SampleList& activeSamples() const { return store_.activeSamples(positiveVoltageView_); }
+    SampleView activeSamples() const { return store_.activeSamples(positiveVoltageView_); }
     // Rescale of all sixteen scales over the store's lists as they stand.
     void rescale()
     {

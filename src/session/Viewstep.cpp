@@ -58,26 +58,19 @@ std::vector<bool> KeepMask(const List& list, const Test& test)
     return keep;
 }
 
-// The unzoomed list behind a list: the oldest entry of its history, or the list itself. (The one
-// place that knows how the store keeps its unzoomed lists.)
-const SampleList& Unzoomed(const TUndoHistory& history, const SampleList& list)
-{
-    return history.empty() ? list : history.front();
-}
-
 }  // namespace
 
 bool TLogSession::viewStep(ValueWindow horizontal, ValueWindow vertical, bool movedHorizontal, bool movedVertical)
 {
     const bool p = positiveVoltageView_;
-    const SampleList& active = activeSamples();
+    const SampleView active = activeSamples();
     if (active.empty())
         return false;
     const int h = view_.horizontalQuantity;
     const int w = view_.verticalQuantity;
     const AxisScale& sh = view_.HorizontalScale(p);
     const AxisScale& sw = view_.VerticalScale(p);
-    const SampleList& activeBase = Unzoomed(p ? store_.voltageUndo() : store_.allUndo(), active);
+    const SampleView activeBase = p ? store_.unzoomedVoltageSamples() : store_.unzoomedAllSamples();
 
     // An axis the step does not move keeps its window when the user had narrowed it: some
     // unzoomed sample inside the moved axis's current window lies outside it.
@@ -96,8 +89,8 @@ bool TLogSession::viewStep(ValueWindow horizontal, ValueWindow vertical, bool mo
         horizontal = {true, sh.Minimum, sh.Maximum};
 
     const WindowTest test{h, w, horizontal.set, horizontal.lo, horizontal.hi, vertical.set, vertical.lo, vertical.hi};
-    std::vector<bool> keepAll = KeepMask(Unzoomed(store_.allUndo(), store_.allSamples()), test);
-    std::vector<bool> keepVolts = KeepMask(Unzoomed(store_.voltageUndo(), store_.voltageSamples()), test);
+    std::vector<bool> keepAll = KeepMask(store_.unzoomedAllSamples(), test);
+    std::vector<bool> keepVolts = KeepMask(store_.unzoomedVoltageSamples(), test);
 
     // Nothing to show, or exactly what is shown: no step.
     const std::vector<bool>& keepActive = p ? keepVolts : keepAll;

@@ -78,7 +78,7 @@ TEST(TransitCurve, FollowsTheViewBeforeAndAfterAZoom)
             const std::int32_t width = area.right - area.left;
             ASSERT_TRUE(session.dragAcross(area.left + width / 4, area.right - width / 4));
         }
-        const SampleList& fitted = TransitSamples(session.store());
+        const SampleView fitted = TransitSamples(session.store());
         const FitCurve curve = TransitCurvePath(session.view(), session.positiveVoltageView(), fitted, report);
         const PlotRect area = session.view().Area;
         // One point per column of the area, from the first sample's column to the last's.
@@ -138,7 +138,7 @@ TEST(TransitCurve, NothingForOtherAxesOrAFailedFit)
 
     // A flat scan has no peak: the fit refuses and nothing is drawn for it.
     session.setAxes(Time, Volts);
-    SampleList flat = session.store().allSamples();
+    SampleList flat = session.store().allSamples().toList();
     for (Sample& s : flat)
         s[Volts] = 1.0;
     session.adoptSamples(flat, flat);
@@ -156,9 +156,9 @@ TEST(TransitCurve, SamplesAreTheVoltageRecordsUnlessThereAreNone)
     voltage[1] = all[3];
     TLogSession session;
     session.adoptSamples(all, voltage);
-    EXPECT_EQ(&TransitSamples(session.store()), &session.store().voltageSamples());
+    EXPECT_TRUE(TransitSamples(session.store()).sameAs(session.store().voltageSamples()));
     session.adoptSamples(all, {});
-    EXPECT_EQ(&TransitSamples(session.store()), &session.store().allSamples());
+    EXPECT_TRUE(TransitSamples(session.store()).sameAs(session.store().allSamples()));
 }
 
 }  // namespace

@@ -61,7 +61,12 @@ std::string DamagedTwoSessionLog()
 void ExpectSameStore(const TSampleStore& got, const TSampleStore& want, const std::string& where)
 {
     auto sameBytes = [](const auto& a, const auto& b) {
-        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (std::memcmp(&a[i], &b[i], sizeof(a[0])) != 0)
+                return false;
+        return true;
     };
     EXPECT_EQ(got.allRecords().size(), want.allRecords().size()) << where;
     EXPECT_TRUE(sameBytes(got.allRecords(), want.allRecords())) << where;
@@ -455,7 +460,7 @@ namespace {
 
 // The samples of list whose pixel on the view as it stood before a zoom lies in rect: what that
 // zoom keeps, worked out from one read of the whole file instead of zoom and arrivals.
-SampleList KeptBy(const SampleList& list, const TPlotView& view, const PlotRect& rect)
+SampleList KeptBy(const SampleView& list, const TPlotView& view, const PlotRect& rect)
 {
     SampleList kept;
     for (const Sample& s : list) {
@@ -466,9 +471,14 @@ SampleList KeptBy(const SampleList& list, const TPlotView& view, const PlotRect&
     return kept;
 }
 
-bool SameSampleBytes(const SampleList& a, const SampleList& b)
+bool SameSampleBytes(const SampleView& a, const SampleView& b)
 {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Sample)) == 0);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::memcmp(&a[i], &b[i], sizeof(Sample)) != 0)
+            return false;
+    return true;
 }
 
 // A followed session zoomed by a band of columns, of rows or by a box (and a second zoom on top):

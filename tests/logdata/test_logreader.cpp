@@ -214,10 +214,10 @@ TEST(LogReader, ParallelReadIsBitIdenticalToSerial)
         ASSERT_GE(serial.allSamples().size(), 60000u);
         ASSERT_EQ(parallel.allSamples().size(), serial.allSamples().size());
         ASSERT_EQ(parallel.voltageSamples().size(), serial.voltageSamples().size());
-        EXPECT_EQ(std::memcmp(serial.allSamples().data(), parallel.allSamples().data(),
+        EXPECT_EQ(std::memcmp(serial.allSamples().toList().data(), parallel.allSamples().toList().data(),
                               sizeof(Sample) * serial.allSamples().size()),
                   0);
-        EXPECT_EQ(std::memcmp(serial.voltageSamples().data(), parallel.voltageSamples().data(),
+        EXPECT_EQ(std::memcmp(serial.voltageSamples().toList().data(), parallel.voltageSamples().toList().data(),
                               sizeof(Sample) * serial.voltageSamples().size()),
                   0);
     }

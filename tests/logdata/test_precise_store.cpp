@@ -86,16 +86,16 @@ TEST_F(PreciseStore, SameSamplesWhicheverWayTheyAreDerived)
         store.preciseSite = DefaultSite();
         ASSERT_EQ(readLogFile(log, store, nullptr, threads).status, TReadResult::Ok);
         ASSERT_EQ(store.allSamples().size(), oneThread.allSamples().size());
-        EXPECT_EQ(std::memcmp(store.allSamples().data(), oneThread.allSamples().data(),
+        EXPECT_EQ(std::memcmp(store.allSamples().toList().data(), oneThread.allSamples().toList().data(),
                               sizeof(Sample) * store.allSamples().size()),
                   0)
             << threads << " threads";
-        EXPECT_EQ(std::memcmp(store.voltageSamples().data(), oneThread.voltageSamples().data(),
+        EXPECT_EQ(std::memcmp(store.voltageSamples().toList().data(), oneThread.voltageSamples().toList().data(),
                               sizeof(Sample) * store.voltageSamples().size()),
                   0)
             << threads << " threads";
         store.rebuildSamples(threads);
-        EXPECT_EQ(std::memcmp(store.allSamples().data(), oneThread.allSamples().data(),
+        EXPECT_EQ(std::memcmp(store.allSamples().toList().data(), oneThread.allSamples().toList().data(),
                               sizeof(Sample) * store.allSamples().size()),
                   0)
             << threads << " threads, Refresh";
@@ -108,7 +108,7 @@ TEST_F(PreciseStore, RefreshDerivesInTheFrameInForce)
 {
     TSampleStore store;
     ASSERT_EQ(readLogFile(log, store, nullptr).status, TReadResult::Ok);
-    const SampleList classic = store.allSamples();
+    const SampleList classic = store.allSamples().toList();
     store.preciseSite = DefaultSite();
     store.rebuildSamples();
     ASSERT_EQ(store.allSamples().size(), classic.size());
@@ -119,7 +119,7 @@ TEST_F(PreciseStore, RefreshDerivesInTheFrameInForce)
     EXPECT_GT(std::fabs(store.allSamples()[100][RightAscension] - classic[100][RightAscension]), 0.05);
     store.preciseSite.reset();
     store.rebuildSamples();
-    EXPECT_EQ(std::memcmp(store.allSamples().data(), classic.data(), sizeof(Sample) * classic.size()), 0);
+    EXPECT_EQ(std::memcmp(store.allSamples().toList().data(), classic.data(), sizeof(Sample) * classic.size()), 0);
 }
 
 TEST(PositionSettings, ViewerSectionKeysAndTheirDefaults)
@@ -162,21 +162,22 @@ TEST_F(PreciseStore, SessionCarriesTheFrameToRefreshAndTheNextFile)
     TLogSession icrs;
     icrs.setFrameSite(DefaultSite());
     ASSERT_EQ(icrs.read(log).status, TReadResult::Ok);
-    const SampleList icrsSamples = icrs.store().allSamples();
+    const SampleList icrsSamples = icrs.store().allSamples().toList();
     ASSERT_EQ(icrsSamples.size(), classic.store().allSamples().size());
     EXPECT_GT(std::fabs(icrsSamples[0][RightAscension] - classic.store().allSamples()[0][RightAscension]), 0.05);
 
     std::unique_ptr<TLogSession> next = icrs.nextSession();
     ASSERT_TRUE(next->frameSite().has_value());
     ASSERT_EQ(next->read(log).status, TReadResult::Ok);
-    EXPECT_EQ(std::memcmp(next->store().allSamples().data(), icrsSamples.data(), sizeof(Sample) * icrsSamples.size()),
+    EXPECT_EQ(std::memcmp(next->store().allSamples().toList().data(), icrsSamples.data(),
+                          sizeof(Sample) * icrsSamples.size()),
               0);
 
     next->setFrameSite(std::nullopt);
     next->refresh();
-    const SampleList& back = next->store().allSamples();
+    const SampleList back = next->store().allSamples().toList();
     ASSERT_EQ(back.size(), classic.store().allSamples().size());
-    EXPECT_EQ(std::memcmp(back.data(), classic.store().allSamples().data(), sizeof(Sample) * back.size()), 0);
+    EXPECT_EQ(std::memcmp(back.data(), classic.store().allSamples().toList().data(), sizeof(Sample) * back.size()), 0);
 }
 
 }  // namespace

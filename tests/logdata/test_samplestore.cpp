@@ -111,12 +111,12 @@ TEST(SampleRefresh, UserCorrectionReplacesLoggedOne)
                                          "Altitude correction -4", "75795000 8192 4096 1024", "75796000 8193 4097"});
     ASSERT_EQ(store.allSamples().size(), 2u);
     ASSERT_EQ(store.voltageSamples().size(), 1u);
-    const SampleList asRead = store.allSamples();
+    const SampleList asRead = store.allSamples().toList();
 
     // The user's value equal to the logged one leaves the samples as read.
     store.rebuildSamples(1);
     ASSERT_EQ(store.allSamples().size(), 2u);
-    EXPECT_EQ(std::memcmp(store.allSamples().data(), asRead.data(), sizeof(Sample) * 2), 0);
+    EXPECT_EQ(std::memcmp(store.allSamples().toList().data(), asRead.data(), sizeof(Sample) * 2), 0);
 
     // 12 -> 15 shifts every azimuth by 3 counts; altitude stays.
     store.azimuthCorrection = 15;
@@ -200,8 +200,8 @@ TEST(SampleRefresh, RestoresZoomedListsAndEmptiesHistories)
 TEST(SampleStore, ActiveSamplesFollowVoltsOnly)
 {
     TSampleStore store = StoreFromLines({"1 1 1 1", "2 2 2"});
-    EXPECT_EQ(&store.activeSamples(false), &store.allSamples());
-    EXPECT_EQ(&store.activeSamples(true), &store.voltageSamples());
+    EXPECT_TRUE(store.activeSamples(false).sameAs(store.allSamples()));
+    EXPECT_TRUE(store.activeSamples(true).sameAs(store.voltageSamples()));
     EXPECT_EQ(store.activeSamples(true).size(), 1u);
 }
 
@@ -229,17 +229,17 @@ TEST(SampleDerivation, ParallelDerivationIsBitIdenticalToSerial)
         parallel.deriveRecords(threads);
         ASSERT_EQ(parallel.allSamples().size(), serial.allSamples().size());
         ASSERT_EQ(parallel.voltageSamples().size(), serial.voltageSamples().size());
-        EXPECT_EQ(std::memcmp(parallel.allSamples().data(), serial.allSamples().data(),
+        EXPECT_EQ(std::memcmp(parallel.allSamples().toList().data(), serial.allSamples().toList().data(),
                               sizeof(Sample) * serial.allSamples().size()),
                   0)
             << threads << " threads";
-        EXPECT_EQ(std::memcmp(parallel.voltageSamples().data(), serial.voltageSamples().data(),
+        EXPECT_EQ(std::memcmp(parallel.voltageSamples().toList().data(), serial.voltageSamples().toList().data(),
                               sizeof(Sample) * serial.voltageSamples().size()),
                   0)
             << threads << " threads";
         parallel.azimuthCorrection = parallel.loggedAzimuthCorrection = 0;
         parallel.rebuildSamples(threads);
-        EXPECT_EQ(std::memcmp(parallel.allSamples().data(), serial.allSamples().data(),
+        EXPECT_EQ(std::memcmp(parallel.allSamples().toList().data(), serial.allSamples().toList().data(),
                               sizeof(Sample) * serial.allSamples().size()),
                   0)
             << threads << " threads, Refresh";

@@ -86,7 +86,10 @@ void ExpectSameStore(const TSampleStore& a, const TSampleStore& b, const std::st
     ASSERT_EQ(a.allSamples().size(), b.allSamples().size()) << what;
     ASSERT_EQ(a.voltageSamples().size(), b.voltageSamples().size()) << what;
     const auto same = [](const auto& x, const auto& y) {
-        return x.empty() || std::memcmp(x.data(), y.data(), sizeof(x[0]) * x.size()) == 0;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            if (std::memcmp(&x[i], &y[i], sizeof(x[0])) != 0)
+                return false;
+        return true;
     };
     EXPECT_TRUE(same(a.allRecords(), b.allRecords())) << what;
     EXPECT_TRUE(same(a.voltageRecords(), b.voltageRecords())) << what;

@@ -17,7 +17,7 @@ SampleList Numbered(int n)
     return list;
 }
 
-std::vector<double> Times(const SampleList& list)
+std::vector<double> Times(const SampleView& list)
 {
     std::vector<double> t;
     for (const Sample& s : list)
@@ -26,7 +26,7 @@ std::vector<double> Times(const SampleList& list)
 }
 
 // A zoom that keeps the samples whose time lies in [lo, hi].
-std::vector<bool> Band(const SampleList& list, double lo, double hi)
+std::vector<bool> Band(const SampleView& list, double lo, double hi)
 {
     std::vector<bool> keep;
     for (const Sample& s : list)
@@ -156,7 +156,7 @@ TEST(UndoHistory, ArrivalsAfterAViewFollowItsTest)
     SampleList list = Numbered(50);
     TUndoHistory history;
     history.recordZoom(list, Band(list, 45, 49), later(45));  // 45..49
-    const SampleList oldest = history.front();
+    const SampleList oldest = history.at(0);
     history.recordView(list, Band(oldest, 40, 1e9), later(40));  // 40..49
     history.recordZoom(list, Band(list, 48, 1e9), later(48));    // 48, 49
     SampleList arrived;
@@ -187,8 +187,8 @@ TEST(SampleStoreView, ViewSamplesUndoAndReset)
             volts.push_back(s);  // the even times carried volts
     store.adoptSamples(Numbered(20), volts);
     store.narrowSamples(Band(store.allSamples(), 10, 19), Band(store.voltageSamples(), 10, 19));
-    const SampleList allBase = store.allUndo().front();
-    const SampleList voltBase = store.voltageUndo().front();
+    const SampleList allBase = store.unzoomedAllSamples().toList();
+    const SampleList voltBase = store.unzoomedVoltageSamples().toList();
     store.viewSamples(Band(allBase, 3, 6), Band(voltBase, 3, 6));
     EXPECT_EQ(Times(store.allSamples()), (std::vector<double>{3, 4, 5, 6}));
     EXPECT_EQ(Times(store.voltageSamples()), (std::vector<double>{4, 6}));

@@ -20,7 +20,7 @@ Sample At(double azimuth, double altitude)
     return s;
 }
 
-std::vector<double> Azimuths(const SampleList& list)
+std::vector<double> Azimuths(const SampleView& list)
 {
     std::vector<double> out;
     for (const Sample& s : list)

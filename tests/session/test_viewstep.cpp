@@ -27,7 +27,7 @@ void LoadSawtooth(TLogSession& session)
     session.adoptSamples(list, list);
 }
 
-std::vector<double> Values(const SampleList& list, int q)
+std::vector<double> Values(const SampleView& list, int q)
 {
     std::vector<double> out;
     for (const Sample& s : list)
@@ -47,7 +47,7 @@ TEST(ViewStep, ZoomInThenOutAboutOnePointGivesTheWindowBack)
 {
     TLogSession session;
     LoadSawtooth(session);
-    const SampleList before = session.store().allSamples();
+    const SampleList before = session.store().allSamples().toList();
     // Column 170 is 130/520 of the way along 0..520: azimuth 130. Zooming in by 2 about it keeps
     // [130 - 130/2, 130 + 390/2] = [65, 325].
     ASSERT_TRUE(session.zoomAbout(170, 2.0, ViewAxis::Horizontal));
@@ -78,7 +78,7 @@ TEST(ViewStep, PanMovesTheWindowByTheAskedPixels)
     TLogSession session;
     LoadSawtooth(session);
     ASSERT_TRUE(session.zoomAbout(170, 2.0, ViewAxis::Horizontal));  // [65, 325], 0.5 degree a column
-    const SampleList zoomed = session.store().allSamples();
+    const SampleList zoomed = session.store().allSamples().toList();
     struct Case {
         int dx;
         double first;
@@ -122,7 +122,7 @@ TEST(ViewStep, AVerticallyNarrowedAxisKeepsItsWindow)
     // azimuths [137.25, 361.75], and the altitudes stay within 25..74: 138..174, 225..274,
     // 325..361, that is 37 + 50 + 37 samples.
     ASSERT_TRUE(session.zoomAbout(300, 2.0, ViewAxis::Horizontal));
-    const SampleList& kept = session.store().allSamples();
+    const SampleView kept = session.store().allSamples();
     EXPECT_EQ(kept.size(), 124u);
     const std::vector<double> altitudes = Values(kept, Altitude);
     EXPECT_EQ(*std::min_element(altitudes.begin(), altitudes.end()), 25.0);

@@ -52,9 +52,14 @@ void Append(const QString& path, const QByteArray& bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-bool SameSamples(const SampleList& a, const SampleList& b)
+bool SameSamples(const SampleView& a, const SampleView& b)
 {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Sample)) == 0);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::memcmp(&a[i], &b[i], sizeof(Sample)) != 0)
+            return false;
+    return true;
 }
 
 // The window's picture and plotted points against one full drawing of its lists on a fresh plot,

@@ -138,7 +138,7 @@ std::unique_ptr<TForm1> TstGestures::MakeForm()
 std::vector<int> TstGestures::Shown(const TForm1& form) const
 {
     const TSampleStore& store = form.session().store();
-    const double first = store.allUndo().empty() ? store.allSamples().front()[Time] : store.allUndo().front()[0][Time];
+    const double first = store.unzoomedAllSamples().front()[Time];
     std::vector<int> out;
     for (const Sample& s : store.allSamples())
         out.push_back(RecordOf(s, first));

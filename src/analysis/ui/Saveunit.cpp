@@ -195,7 +195,7 @@ bool TSaveCommands::tbSaveClick(const PlottedPoints& points, const TFitsSelectio
     return saved;
 }
 
-bool TSaveCommands::miSaveLimitsClick(const SampleList& voltageSamples, const SampleList& allSamples)
+bool TSaveCommands::miSaveLimitsClick(const SampleView& voltageSamples, const SampleView& allSamples)
 {
     filter_ = DialogFilter(LimitsFilter);
     const QString path = RunSaveDialog(QString::fromLatin1(SaveDefaultExtension));

@@ -95,7 +95,7 @@ public:
     // Returns true when a file was written.
     bool tbSaveClick(const PlottedPoints& points, const TFitsSelection* fits = nullptr);
     // miSaveLimitsClick: file name, then the report over both lists. True when written.
-    bool miSaveLimitsClick(const SampleList& voltageSamples, const SampleList& allSamples);
+    bool miSaveLimitsClick(const SampleView& voltageSamples, const SampleView& allSamples);
 
     // The file-type dialog, null before the first save.
     TSaveForm* saveForm() const { return form_.data(); }

@@ -226,14 +226,14 @@ void DrawSamples(TPlotCanvas& plot, const PlottedPoints& points, DrawMode mode, 
     FastLine(plot).Draw(points);
 }
 
-void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleView& activeSamples, bool p, PlottedPoints& points,
               const PlotColours& colours, DrawMode mode)
 {
     view.computePlottedPoints(activeSamples, p, points);
     DrawPlotted(plot, view, p, points, colours, mode);
 }
 
-void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleView& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode)
 {
     view.computePlottedPoints(activeSamples, p, points);

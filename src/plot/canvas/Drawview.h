@@ -30,11 +30,11 @@ enum class DrawMode {
 
 // The redraw for the view's horizontal and vertical quantities in view p (positive-voltage
 // scales when p) in the given colours. Refills points with what was plotted.
-void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleView& activeSamples, bool p, PlottedPoints& points,
               const PlotColours& colours, DrawMode mode = DrawMode::Fast);
 // The same in the canvas's own margin, area, frame and text colours (as set up) with the classic
 // grey grid and red sample line.
-void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleList& activeSamples, bool p, PlottedPoints& points,
+void DrawView(TPlotCanvas& plot, const TPlotView& view, const SampleView& activeSamples, bool p, PlottedPoints& points,
               DrawMode mode = DrawMode::Fast);
 
 // The same redraw from points already computed for the view (DrawView without the points).

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <cstddef>
 #include <vector>
 
@@ -83,14 +84,18 @@ bool TLogSession::viewStep(ValueWindow horizontal, ValueWindow vertical, bool mo
         }
         return false;
     };
-    if (movedHorizontal && !movedVertical && narrowed(h, sh, w, sw))
+    // Unzoomed, the scales span every sample, so nothing can be narrowed: no pass needed.
+    const bool zoomed = store_.canUndo();
+    if (zoomed && movedHorizontal && !movedVertical && narrowed(h, sh, w, sw))
         vertical = {true, sw.Minimum, sw.Maximum};
-    if (movedVertical && !movedHorizontal && narrowed(w, sw, h, sh))
+    if (zoomed && movedVertical && !movedHorizontal && narrowed(w, sw, h, sh))
         horizontal = {true, sh.Minimum, sh.Maximum};
 
     const WindowTest test{h, w, horizontal.set, horizontal.lo, horizontal.hi, vertical.set, vertical.lo, vertical.hi};
+    // The two masks are independent passes over a million samples each: one on another core.
+    auto voltsMask = std::async(std::launch::async, [&] { return KeepMask(store_.unzoomedVoltageSamples(), test); });
     std::vector<bool> keepAll = KeepMask(store_.unzoomedAllSamples(), test);
-    std::vector<bool> keepVolts = KeepMask(store_.unzoomedVoltageSamples(), test);
+    std::vector<bool> keepVolts = voltsMask.get();
 
     // Nothing to show, or exactly what is shown: no step.
     const std::vector<bool>& keepActive = p ? keepVolts : keepAll;

@@ -2,6 +2,7 @@
 #include "cli/Multilog.h"
 
 #include "cli/Clioptions.h"
+#include "cli/Orderedpool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -62,47 +63,17 @@ std::size_t RunOverLogs(const std::vector<std::filesystem::path>& logs, const Lo
     // One log at a time reads on every core; several at once share the cores out by log.
     const unsigned readThreads = workers > 1 ? 1 : 0;
 
-    std::vector<std::optional<TLogOutcome>> done(count);
-    std::mutex mutex;
-    std::condition_variable ready;
-    std::atomic<std::size_t> next{0};
-    auto worker = [&] {
-        for (std::size_t i = next++; i < count; i = next++) {
-            TLogOutcome outcome = work(logs[i], readThreads);
-            const std::lock_guard lock(mutex);
-            done[i] = std::move(outcome);
-            ready.notify_all();
-        }
-    };
-    std::vector<std::jthread> pool;
-    for (std::size_t w = 1; w < workers; ++w)
-        pool.emplace_back(worker);
-
     std::size_t failed = 0;
     bool writeFailed = false;
-    auto emit = [&](TLogOutcome& outcome) {
-        failed += outcome.failed ? 1 : 0;
-        if (!outcome.text.empty() &&
-            std::fwrite(outcome.text.data(), 1, outcome.text.size(), out) != outcome.text.size())
-            writeFailed = true;
-        outcome.text = std::string();  // released at once: later logs may be large
-    };
-    if (workers <= 1) {
-        for (std::size_t i = 0; i < count; ++i) {
-            TLogOutcome outcome = work(logs[i], readThreads);
-            emit(outcome);
-        }
-    } else {
-        for (std::size_t i = 0; i < count; ++i) {
-            std::unique_lock lock(mutex);
-            ready.wait(lock, [&] { return done[i].has_value(); });
-            TLogOutcome outcome = std::move(*done[i]);
-            done[i].reset();
-            lock.unlock();
-            emit(outcome);
-        }
-    }
-    pool.clear();
+    RunInOrder(
+        count, workers, [&](std::size_t i) { return work(logs[i], readThreads); },
+        [&](TLogOutcome& outcome) {
+            failed += outcome.failed ? 1 : 0;
+            if (!outcome.text.empty() &&
+                std::fwrite(outcome.text.data(), 1, outcome.text.size(), out) != outcome.text.size())
+                writeFailed = true;
+            outcome.text = std::string();  // released at once: later logs may be large
+        });
     if (writeFailed || std::fflush(out) != 0) {
         std::fprintf(stderr, "driftline-cli: cannot write the output: %s\n", std::strerror(errno));
         ++failed;

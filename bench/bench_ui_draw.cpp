@@ -7,6 +7,9 @@
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 
+#include "Benchwindow.h"
+#include "Driftscan.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -28,33 +31,9 @@ using namespace driftline;
 
 namespace {
 
-std::filesystem::path cliPath;  // driftline-cli, found beside the benchmark's folder
-std::unique_ptr<QTemporaryDir> suite;
-
-// A drift scan: time rising steadily, volts a noisy bump; azimuth jitters by a count.
-SampleList DriftScan(std::size_t n)
-{
-    std::mt19937 rng(5);
-    std::normal_distribution<double> noise(0.0, 0.02);
-    SampleList list(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        Sample& s = list[i];
-        s[Time] = 40310.8772 + static_cast<double>(i) / 86400.0;
-        s[Azimuth] = 180.0 + (static_cast<int>(rng() % 3) - 1) * 0.010986328125;
-        s[Altitude] = 40.0;
-        const double u = (static_cast<double>(i) / static_cast<double>(n) - 0.5) * 8.0;
-        s[Volts] = 1.0 + 1.5 * std::exp(-u * u) + noise(rng);
-        s[RightAscension] = 200.0 + static_cast<double>(i) * 15.0 / 3600.0;
-        s[Declination] = 30.0;
-        s[Beta] = 60.0;
-        s[Lambda] = 100.0;
-    }
-    return list;
-}
-
 void DrawViewOf(benchmark::State& state, Quantity h, Quantity w, DrawMode mode)
 {
-    const SampleList samples = DriftScan(static_cast<std::size_t>(state.range(0)));
+    const SampleList samples = bench::DriftScan(static_cast<std::size_t>(state.range(0)));
     TPlotView view;
     view.horizontalQuantity = h;
     view.verticalQuantity = w;
@@ -89,27 +68,9 @@ void BM_DrawView_VoltsAgainstJitteringAzimuth(benchmark::State& state)
 }
 BENCHMARK(BM_DrawView_VoltsAgainstJitteringAzimuth)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// A simulated log of that many records in the suite's Logs folder, made once.
-std::filesystem::path SimulatedLog(long records)
-{
-    const std::filesystem::path log =
-        std::filesystem::path(suite->path().toStdString()) / "Logs" / ("simulated-" + std::to_string(records) + ".log");
-    if (!std::filesystem::exists(log)) {
-        std::string command(1, '\'');
-        command += cliPath.string();
-        command += "' simulate '";
-        command += log.string();
-        command += "' --records ";
-        command += std::to_string(records);
-        if (std::system(command.c_str()) != 0)
-            return {};
-    }
-    return log;
-}
-
 std::filesystem::path MillionRecordLog()
 {
-    return SimulatedLog(1000000);
+    return bench::SimulatedLog(1000000, "million.log");
 }
 
 // From the open command to the first complete plot: read, derive, rescale, draw.
@@ -137,7 +98,8 @@ BENCHMARK(BM_OpenMillionRecordLog)->Unit(benchmark::kMillisecond)->Iterations(3)
 // outside the timing, as a user starting the viewer again would find the memory.
 void BM_StartToFullPlot(benchmark::State& state)
 {
-    const std::filesystem::path log = SimulatedLog(state.range(0));
+    const std::filesystem::path log = bench::SimulatedLog(state.range(0),
+                                                          "simulated-" + std::to_string(state.range(0)) + ".log");
     if (log.empty()) {
         state.SkipWithError("driftline-cli simulate failed");
         return;
@@ -295,22 +257,5 @@ BENCHMARK(BM_FiveZoomsPeakMemory)->Arg(500)->Arg(990)->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv)
 {
-    cliPath = std::filesystem::absolute(std::filesystem::path(argv[0])).parent_path().parent_path() / "driftline-cli";
-    // The window benchmarks need widgets: a QApplication, on the offscreen platform unless one
-    // is named.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    suite = std::make_unique<QTemporaryDir>();
-    QDir(suite->path()).mkpath("Logs");
-    TGlobalOptions options;
-    options.rootFolder = suite->path().toStdString();
-    InstallGlobal(options);
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    suite.reset();
-    DestroyGlobal();
-    return 0;
+    return driftline::bench::RunWindowBenchmarks(argc, argv);
 }

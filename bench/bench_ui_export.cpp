@@ -8,6 +8,8 @@
 #include "plot/canvas/Plotexport.h"
 #include "plot/canvas/Plotrender.h"
 
+#include "Driftscan.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -25,30 +27,9 @@ namespace {
 
 std::unique_ptr<QTemporaryDir> folder;
 
-// A drift scan, one sample a second: volts a noisy bump, azimuth jittering by a count.
-SampleList DriftScan(std::size_t n)
-{
-    std::mt19937 rng(5);
-    std::normal_distribution<double> noise(0.0, 0.02);
-    SampleList list(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        Sample& s = list[i];
-        s[Time] = 40310.8772 + static_cast<double>(i) / 86400.0;
-        s[Azimuth] = 180.0 + (static_cast<int>(rng() % 3) - 1) * 0.010986328125;
-        s[Altitude] = 40.0;
-        const double u = (static_cast<double>(i) / static_cast<double>(n) - 0.5) * 8.0;
-        s[Volts] = 1.0 + 1.5 * std::exp(-u * u) + noise(rng);
-        s[RightAscension] = 200.0 + static_cast<double>(i) * 15.0 / 3600.0;
-        s[Declination] = 30.0;
-        s[Beta] = 60.0;
-        s[Lambda] = 100.0;
-    }
-    return list;
-}
-
 const SampleList& Samples()
 {
-    static const SampleList samples = DriftScan(1000000);
+    static const SampleList samples = bench::DriftScan(1000000);
     return samples;
 }
 

@@ -3,6 +3,8 @@
 #include "app/Mainunit.h"
 #include "suite/Globalunit.h"
 
+#include "Benchwindow.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -30,9 +32,6 @@ using namespace driftline;
 
 namespace {
 
-std::unique_ptr<QTemporaryDir> suite;
-std::filesystem::path cliPath;
-
 using Clock = std::chrono::steady_clock;
 
 double ThreadCpuSeconds()
@@ -46,15 +45,7 @@ double ThreadCpuSeconds()
 // A fresh million-record log (simulate's drift scan, one record a second from 21:03:15).
 std::filesystem::path MillionRecordLog(const char* name)
 {
-    const std::filesystem::path log = std::filesystem::path(suite->path().toStdString()) / "Logs" / name;
-    std::string command(1, '\'');
-    command += cliPath.string();
-    command += "' simulate '";
-    command += log.string();
-    command += "' --records 1000000 >/dev/null";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    return log;
+    return bench::SimulatedLog(1000000, name, true);
 }
 
 // Appends one record line every 100 ms, each in one write, noting when each went out.
@@ -196,20 +187,5 @@ BENCHMARK(BM_FollowWindowLatency)->Arg(20)->Unit(benchmark::kSecond)->Iterations
 
 int main(int argc, char** argv)
 {
-    cliPath = std::filesystem::absolute(std::filesystem::path(argv[0])).parent_path().parent_path() / "driftline-cli";
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    suite = std::make_unique<QTemporaryDir>();
-    QDir(suite->path()).mkpath("Logs");
-    TGlobalOptions options;
-    options.rootFolder = suite->path().toStdString();
-    InstallGlobal(options);
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    suite.reset();
-    DestroyGlobal();
-    return 0;
+    return driftline::bench::RunWindowBenchmarks(argc, argv);
 }

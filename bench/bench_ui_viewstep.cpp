@@ -6,6 +6,8 @@
 #include "session/Logsession.h"
 #include "suite/Globalunit.h"
 
+#include "Benchwindow.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -21,22 +23,9 @@ using namespace driftline;
 
 namespace {
 
-std::filesystem::path cliPath;  // driftline-cli, found beside the benchmark's folder
-std::unique_ptr<QTemporaryDir> suite;
-
 std::filesystem::path MillionRecordLog()
 {
-    const std::filesystem::path log = std::filesystem::path(suite->path().toStdString()) / "Logs" / "million.log";
-    if (!std::filesystem::exists(log)) {
-        std::string command(1, '\'');
-        command += cliPath.string();
-        command += "' simulate '";
-        command += log.string();
-        command += "' --records 1000000";
-        if (std::system(command.c_str()) != 0)
-            return {};
-    }
-    return log;
+    return bench::SimulatedLog(1000000, "million.log");
 }
 
 enum Step : int {
@@ -115,20 +104,5 @@ BENCHMARK(BM_ViewStepInWindow)
 
 int main(int argc, char** argv)
 {
-    cliPath = std::filesystem::absolute(std::filesystem::path(argv[0])).parent_path().parent_path() / "driftline-cli";
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    suite = std::make_unique<QTemporaryDir>();
-    QDir(suite->path()).mkpath("Logs");
-    TGlobalOptions options;
-    options.rootFolder = suite->path().toStdString();
-    InstallGlobal(options);
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    suite.reset();
-    DestroyGlobal();
-    return 0;
+    return driftline::bench::RunWindowBenchmarks(argc, argv);
 }

@@ -30,29 +30,16 @@ ExtremeIndex FindExtremes(const SampleView& list, int q)
 // All eight at once: each sample's row is read once, which matters on lists of a million samples.
 std::array<ExtremeIndex, QuantityCount> FindAllExtremes(const SampleView& list)
 {
-    std::array<double, QuantityCount> lo = list[0].values;
-    std::array<double, QuantityCount> hi = lo;
-    std::array<std::size_t, QuantityCount> loAt{};
-    std::array<std::size_t, QuantityCount> hiAt{};
+    return ScanEnds(list).extremes();
+}
+
+TListEnds ScanEnds(const SampleView& list)
+{
+    TListEnds ends = TListEnds::StartingWith(list[0]);
     const std::size_t n = list.size();
-    for (std::size_t i = 1; i < n; ++i) {
-        const auto& row = list[i].values;
-        for (std::size_t q = 0; q < QuantityCount; ++q) {
-            const double v = row[q];
-            if (v < lo[q]) {
-                lo[q] = v;
-                loAt[q] = i;
-            }
-            if (v > hi[q]) {
-                hi[q] = v;
-                hiAt[q] = i;
-            }
-        }
-    }
-    std::array<ExtremeIndex, QuantityCount> out{};
-    for (std::size_t q = 0; q < QuantityCount; ++q)
-        out[q] = {loAt[q], hiAt[q]};
-    return out;
+    for (std::size_t i = 1; i < n; ++i)
+        ends.add(list[i], i);
+    return ends;
 }
 
 TListEnds TListEnds::StartingWith(const Sample& first)

@@ -67,4 +67,7 @@ struct TListEnds {
     static double Fold(double v) { return v >= 180.0 ? v - 360.0 : v; }
 };
 
+// The ends of a whole list (at least one sample) in one pass.
+TListEnds ScanEnds(const SampleView& list);
+
 }  // namespace driftline

@@ -174,60 +174,6 @@ void Rescale(AxisScale& r, const SampleView& allSamples, const SampleView& volta
     SetTicks(r);
 }
 
-namespace {
-
-// One pass over a list for a rescale: the first-of-equals extremes of every quantity (as
-// FindAllExtremes finds them) and the folded ends of the foldable ones, so folding costs no
-// second sweep over a million samples.
-struct ListEnds {
-    std::array<ExtremeIndex, QuantityCount> extremes{};
-    FoldedEnds folded;
-};
-
-ListEnds ScanList(const SampleView& list)
-{
-    ListEnds out;
-    std::array<double, QuantityCount> lo = list[0].values;
-    std::array<double, QuantityCount> hi = lo;
-    std::array<std::size_t, QuantityCount> loAt{};
-    std::array<std::size_t, QuantityCount> hiAt{};
-    const auto fold = [](double v) { return v >= 180.0 ? v - 360.0 : v; };
-    constexpr std::size_t foldable[] = {RightAscension, Declination, Beta, Lambda};
-    std::array<double, 4> flo{};
-    std::array<double, 4> fhi{};
-    for (std::size_t k = 0; k < 4; ++k)
-        flo[k] = fhi[k] = fold(lo[foldable[k]]);
-    const std::size_t n = list.size();
-    for (std::size_t i = 1; i < n; ++i) {
-        const auto& row = list[i].values;
-        for (std::size_t q = 0; q < QuantityCount; ++q) {
-            const double v = row[q];
-            if (v < lo[q]) {
-                lo[q] = v;
-                loAt[q] = i;
-            }
-            if (v > hi[q]) {
-                hi[q] = v;
-                hiAt[q] = i;
-            }
-        }
-        for (std::size_t k = 0; k < 4; ++k) {
-            const double v = fold(row[foldable[k]]);
-            flo[k] = v < flo[k] ? v : flo[k];
-            fhi[k] = v > fhi[k] ? v : fhi[k];
-        }
-    }
-    for (std::size_t q = 0; q < QuantityCount; ++q)
-        out.extremes[q] = {loAt[q], hiAt[q]};
-    for (std::size_t k = 0; k < 4; ++k) {
-        out.folded.lo[foldable[k]] = flo[k];
-        out.folded.hi[foldable[k]] = fhi[k];
-    }
-    return out;
-}
-
-}  // namespace
-
 void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleView& voltageSamples)
 {
     rescaleAll(scales, allSamples, voltageSamples, nullptr, nullptr);
@@ -245,16 +191,14 @@ void rescaleAll(AxisScales& scales, const SampleView& allSamples, const SampleVi
                          std::optional<FoldedEnds>& folded) {
         if (list.empty())
             return;
-        if (known != nullptr) {
-            ext = known->extremes();
-            folded.emplace();
-            folded->lo = known->foldedLo;
-            folded->hi = known->foldedHi;
-            return;
-        }
-        const ListEnds ends = ScanList(list);
-        ext = ends.extremes;
-        folded = ends.folded;
+        // Otherwise one pass over the list finds the extremes and the folded ends together, so
+        // folding costs no second sweep over a million samples.
+        const TListEnds scanned = known != nullptr ? TListEnds{} : ScanEnds(list);
+        const TListEnds& ends = known != nullptr ? *known : scanned;
+        ext = ends.extremes();
+        folded.emplace();
+        folded->lo = ends.foldedLo;
+        folded->hi = ends.foldedHi;
     };
     find(allSamples, allEnds, allExt, allFolded);
     find(voltageSamples, voltageEnds, voltExt, voltFolded);

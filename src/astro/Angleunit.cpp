@@ -8,46 +8,7 @@
 
 namespace driftline {
 
-namespace {
-
-// A double is a hair below a whole second of arc when it was made from whole parts
-// (54 + 16/60 is stored as 54.2666...6); this much is added before the seconds are truncated.
-constexpr double SecondsRoundingAllowance = 1e-6;
-
-// Degrees folded into [0, 360); a value that is not finite becomes 0.
-double FoldIntoTurn(double x)
-{
-    if (!std::isfinite(x))
-        return 0.0;
-    // Far outside one turn the subtraction loop would be slow; fmod is exact.
-    if (x >= 720.0 || x < -720.0)
-        x = std::fmod(x, 360.0);
-    while (x >= 360.0)
-        x -= 360.0;
-    while (x < 0.0)
-        x += 360.0;
-    // -1e-15 + 360 rounds to exactly 360, which is not in [0, 360).
-    if (x >= 360.0)
-        x = 0.0;
-    return x;
-}
-
-// m / 60 and s / 3600 for 0..59, computed once by the same division as a direct evaluation,
-// so the values are identical; TAngle::Set runs three times for every logged sample.
-struct TPartFractions {
-    double minutes[60];
-    double seconds[60];
-    constexpr TPartFractions() : minutes(), seconds()
-    {
-        for (int i = 0; i < 60; ++i) {
-            minutes[i] = i / 60.0;
-            seconds[i] = i / 3600.0;
-        }
-    }
-};
-constexpr TPartFractions PartFractions;
-
-}  // namespace
+using angle_detail::FoldIntoTurn;
 
 // Angle from whole degrees, minutes and seconds of arc; a negative degree count makes
 // the whole angle negative, stored as 360 + angle.
@@ -107,27 +68,11 @@ void TAngle::Set(double x, bool inCounts)
 {
     if (inCounts)
         x *= DegreesPerCount;
-    x = FoldIntoTurn(x);
-
-    long d = static_cast<long>(x);  // x >= 0: the cast truncates
-    const double r = (x - static_cast<double>(d)) * 60.0;
-    long m = static_cast<long>(r);
-    long s = static_cast<long>((r - static_cast<double>(m)) * 60.0 + SecondsRoundingAllowance);
-    if (s >= 60) {
-        s -= 60;
-        ++m;
-    }
-    if (m >= 60) {
-        m -= 60;
-        ++d;
-    }
-    if (d >= 360)
-        d -= 360;
-
-    degrees_ = static_cast<std::uint16_t>(d);
-    minutes_ = static_cast<std::uint16_t>(m);
-    seconds_ = static_cast<std::uint16_t>(s);
-    value_ = static_cast<double>(d) + PartFractions.minutes[m] + PartFractions.seconds[s];
+    const angle_detail::TArcParts parts = angle_detail::ArcParts(x);
+    degrees_ = static_cast<std::uint16_t>(parts.d);
+    minutes_ = static_cast<std::uint16_t>(parts.m);
+    seconds_ = static_cast<std::uint16_t>(parts.s);
+    value_ = angle_detail::ValueOf(parts);
 }
 
 // Text "D° M' S\"" with the UTF-8 degree sign; signed, a value above 180 degrees reads

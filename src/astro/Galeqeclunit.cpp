@@ -2,6 +2,7 @@
 #include "astro/Galeqeclunit.h"
 
 #include "astro/AstroConstants.h"
+#include "astro/Exactround.h"
 
 #include <cmath>
 
@@ -43,20 +44,30 @@ constexpr TRotation Rotations[12] = {
 
 // Rotates a (latitude, longitude) pair in degrees by one of the six conversions, with the
 // constants of the site's equinox; the output longitude lies in [0, 360).
-// Rotation of the sphere through the Euler angles phi (about the old pole), theta (about
-// the node) and psi (about the new pole).
 TCoordPair Rotate(TCoordPair in, int conversion, const TSite& site)
 {
+    return RotateWith(RotationLatitude(in.Latitude), in.Longitude, conversion, site);
+}
+
+TRotationLatitude RotationLatitude(double latitudeDeg)
+{
+    const double b = latitudeDeg / RadToDeg;
+    return {std::sin(b), std::cos(b), latitudeDeg};
+}
+
+// Rotation of the sphere through the Euler angles phi (about the old pole), theta (about
+// the node) and psi (about the new pole).
+TCoordPair RotateWith(TRotationLatitude latitude, double longitudeDeg, int conversion, const TSite& site)
+{
     if (conversion < EquatorialToGalactic || conversion > GalacticToEcliptic)
-        return in;
+        return {latitude.degrees, longitudeDeg};
     const int row = 6 * (site.j2000 ? 1 : 0) + conversion;
     const TRotation& r = Rotations[row];
 
-    const double a = in.Longitude / RadToDeg - r.phi;
-    const double b = in.Latitude / RadToDeg;
-    const double cb = std::cos(b);
+    const double a = longitudeDeg / RadToDeg - r.phi;
+    const double cb = latitude.cos;
     const double cbsa = cb * std::sin(a);
-    const double sb = std::sin(b);
+    const double sb = latitude.sin;
     double s = -r.sinTheta * cbsa + r.cosTheta * sb;
     // The clamp keeps asin defined when rounding carries a pole input past 1.
     if (s > 1.0)
@@ -66,7 +77,7 @@ TCoordPair Rotate(TCoordPair in, int conversion, const TSite& site)
     TCoordPair out;
     out.Latitude = std::asin(s) * RadToDeg;
     const double t = std::atan2(r.cosTheta * cbsa + r.sinTheta * sb, cb * std::cos(a));
-    out.Longitude = std::fmod(t + r.psi + FourPi, TwoPi) * RadToDeg;
+    out.Longitude = RemainderOfPeriods(t + r.psi + FourPi, TwoPi) * RadToDeg;
     // fmod leaves [0, 2 pi), but the product can round up to exactly 360.
     if (out.Longitude >= 360.0)
         out.Longitude = 0.0;

@@ -28,6 +28,18 @@ TCoordPair Rotate(TCoordPair in, int conversion, const TSite& site);
 // The same at the site of the installed settings (Sitesettings.cpp).
 TCoordPair Rotate(TCoordPair in, int conversion);
 
+// Rotate in two halves, for callers that rotate many longitudes at one latitude (a parked dish's
+// declination): the latitude's sine and cosine as Rotate takes them, then the rotation of a
+// longitude at that latitude. RotateWith(RotationLatitude(lat), lon, c, site) is
+// Rotate({lat, lon}, c, site), bit for bit.
+struct TRotationLatitude {
+    double sin = 0.0;
+    double cos = 1.0;
+    double degrees = 0.0;
+};
+TRotationLatitude RotationLatitude(double latitudeDeg);
+TCoordPair RotateWith(TRotationLatitude latitude, double longitudeDeg, int conversion, const TSite& site);
+
 // Angle into [0, 360): add 360 while below 0, subtract 360 while at or above 360.
 double FoldDegrees(double degrees);
 

@@ -5,20 +5,12 @@
 
 namespace driftline {
 
-// Sets from hours: the value (degrees, hours x 15) is folded into [0, 360] and kept
-// unquantised; the parts are whole hours and minutes and rounded seconds.
+// Sets from hours: the folded value in degrees, and as parts whole hours and minutes and
+// rounded seconds.
 void TRa::SetHours(double hours)
 {
     updating_ = true;
-    double v = std::isfinite(hours) ? hours * 15.0 : 0.0;
-    // Far outside one turn the loops would be slow; fmod is exact.
-    if (v > 720.0 || v < -720.0)
-        v = std::fmod(v, 360.0);
-    while (v < 0.0)
-        v += 360.0;
-    // 360 itself stays 360: a full 24 hours is a legitimate right ascension here.
-    while (v > 360.0)
-        v -= 360.0;
+    const double v = FoldedDegrees(hours);
     value_ = v;
 
     long h = static_cast<long>(v / 15.0);

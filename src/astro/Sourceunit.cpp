@@ -74,16 +74,21 @@ double FoldLocalSiderealHours(double lstHours)
 
 TSkyPosition SkyPositionFrom(const THourAngleDec& hd, double lstHours, const TSite& site)
 {
-    TRa ra;
-    ra.SetHours((lstHours * 15.0 - hd.hourAngleDeg) / 15.0);
-    TAngle dec;
-    dec.Set(hd.decDeg);
-    const TCoordPair galactic = Rotate(TCoordPair{dec.Value(), ra.Value()}, EquatorialToGalactic, site);
-    TAngle beta;
-    beta.Set(galactic.Latitude);
-    TAngle lambda;
-    lambda.Set(galactic.Longitude);
-    return {ra.Value(), dec.Value(), beta.Value(), lambda.Value()};
+    return SkyPositionFrom(PointingFrom(hd), lstHours, site);
+}
+
+TPointing PointingFrom(const THourAngleDec& hd)
+{
+    return {hd.hourAngleDeg, RotationLatitude(TAngle::QuantisedDegrees(hd.decDeg))};
+}
+
+// The values TSource's records take (TRa::SetHours, TAngle::Set), without their parts.
+TSkyPosition SkyPositionFrom(const TPointing& pointing, double lstHours, const TSite& site)
+{
+    const double ra = TRa::FoldedDegrees((lstHours * 15.0 - pointing.hourAngleDeg) / 15.0);
+    const TCoordPair galactic = RotateWith(pointing.dec, ra, EquatorialToGalactic, site);
+    return {ra, pointing.dec.degrees, TAngle::QuantisedDegrees(galactic.Latitude),
+            TAngle::QuantisedDegrees(galactic.Longitude)};
 }
 
 // Position of the telescope's azimuth and altitude (degrees) at an instant (the current

@@ -1,6 +1,7 @@
 #pragma once
 // TSource: one sky position with its instant, built from the telescope's azimuth and altitude.
 #include "astro/Angleunit.h"
+#include "astro/Galeqeclunit.h"
 #include "astro/Raunit.h"
 #include "astro/Timeunit.h"
 #include <cstdint>
@@ -52,6 +53,17 @@ struct TSkyPosition {
     double lambda = 0.0;
 };
 TSkyPosition SkyPositionFrom(const THourAngleDec& hd, double lstHours, const TSite& site);
+
+// What a sky position takes from the pointing alone: the hour angle (degrees), and the
+// declination as the source keeps it (quantised, [0, 360)) with its sine and cosine for the
+// galactic rotation. A derivation keeps it while a parked dish repeats its counts;
+// SkyPositionFrom(PointingFrom(hd), lst, site) is SkyPositionFrom(hd, lst, site), bit for bit.
+struct TPointing {
+    double hourAngleDeg = 0.0;
+    TRotationLatitude dec;
+};
+TPointing PointingFrom(const THourAngleDec& hd);
+TSkyPosition SkyPositionFrom(const TPointing& pointing, double lstHours, const TSite& site);
 
 class TSource {
 public:

@@ -2,6 +2,7 @@
 #include "astro/Timeunit.h"
 
 #include "astro/AstroConstants.h"
+#include "astro/Exactround.h"
 
 #include <atomic>
 #include <cmath>
@@ -110,9 +111,11 @@ std::int64_t MsFromDateTime(TDateTime t)
         t = FirstDateTime;
     if (t >= EndDateTime)
         t = EndDateTime - 1.0 / MillisecondsPerDay;
-    const double wholeDays = std::trunc(t);
-    std::int64_t day = static_cast<std::int64_t>(wholeDays);
-    std::int64_t msOfDay = std::llround(std::fabs(t - wholeDays) * MillisecondsPerDay);
+    // Within the clamped range a 64-bit integer holds the whole days exactly, so converting
+    // truncates as std::trunc does; this runs for every sample of a read.
+    std::int64_t day = static_cast<std::int64_t>(t);
+    const double wholeDays = static_cast<double>(day);
+    std::int64_t msOfDay = RoundNonNegative(std::fabs(t - wholeDays) * MillisecondsPerDay);
     if (msOfDay >= MsPerDay) {
         msOfDay -= MsPerDay;
         ++day;
@@ -205,7 +208,7 @@ double FoldHours(double hours)
     if (!std::isfinite(hours))
         return hours;
     if (hours > 24.0 || hours < 0.0)
-        hours = std::fmod(hours, 24.0);
+        hours = RemainderOfPeriods(hours, 24.0);
     if (hours < 0.0)
         hours += 24.0;
     return hours;

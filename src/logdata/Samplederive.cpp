@@ -15,6 +15,9 @@ namespace driftline {
 
 namespace {
 
+// Samples derived before their ends are taken in: 32 KB of them.
+constexpr std::size_t EndsBlockSamples = 512;
+
 // Below this many records a second thread costs more than it saves.
 constexpr std::size_t MinRecordsPerThread = 16384;
 
@@ -58,6 +61,20 @@ TAngleTrig TSampleDeriver::trigOf(std::int64_t counts) const
     return AngleTrig(static_cast<double>(counts) * DegreesPerCount);
 }
 
+const TPointing& TSampleDeriver::pointingOf(std::int64_t azimuth, std::int64_t altitude)
+{
+    // Counts a step or two apart land in different slots (31 apart in the hash).
+    const auto hash = static_cast<std::uint64_t>(azimuth) * 31u + static_cast<std::uint64_t>(altitude);
+    PointingSlot& slot = pointings_[hash % PointingSlots];
+    if (!slot.known || slot.azimuth != azimuth || slot.altitude != altitude) {
+        slot.pointing = PointingFrom(HorizontalToEquatorial(trigOf(azimuth), trigOf(altitude), site_.latitudeDeg));
+        slot.azimuth = azimuth;
+        slot.altitude = altitude;
+        slot.known = true;
+    }
+    return slot.pointing;
+}
+
 // All eight quantities of one record: degrees from counts (shifted in 64 bits, so a negative sum
 // stays negative), days from milliseconds, volts from converter counts, and the sky position.
 Sample TSampleDeriver::derive(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
@@ -75,16 +92,9 @@ Sample TSampleDeriver::derive(const RawRecord& raw, std::int64_t azimuthShift, s
     const TSystemTime& utc = calendar_.decode(s[Time]);
     if (calendar_.dayChanged())
         greenwichAt0h_ = GreenwichSiderealTimeAt0h(utc, site_);
-    // A parked dish repeats its counts: the hour angle and declination stay as they were.
-    if (!pointingKnown_ || az != lastAzimuth_ || alt != lastAltitude_) {
-        hourAngleDec_ = HorizontalToEquatorial(trigOf(az), trigOf(alt), site_.latitudeDeg);
-        lastAzimuth_ = az;
-        lastAltitude_ = alt;
-        pointingKnown_ = true;
-    }
     const double lst = FoldLocalSiderealHours(
         LocalFromGreenwichSiderealTime(GreenwichSiderealTimeFrom0h(greenwichAt0h_, utc), site_));
-    const TSkyPosition sky = SkyPositionFrom(hourAngleDec_, lst, site_);
+    const TSkyPosition sky = SkyPositionFrom(pointingOf(az, alt), lst, site_);
     s[RightAscension] = sky.ra;
     s[Declination] = sky.dec;
     s[Beta] = sky.beta;
@@ -132,31 +142,31 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
         std::size_t v = static_cast<std::size_t>(
             std::lower_bound(voltageRecordIndex_.begin(), voltageRecordIndex_.end(), begin) -
             voltageRecordIndex_.begin());
-        std::size_t i = begin;
         TSampleDeriver deriver(site);
-        auto take = [&](std::size_t at) {
-            part.all.add(out[at], at);
-            if (v < voltsEnd && voltsAt[v] == at) {
-                part.volts.add(out[at], v);
-                ++v;
-            }
-        };
-        while (i < end) {
-            const auto next = std::next(run);
-            const std::size_t runEnd = next == dateRuns_.end() ? end : std::min(end, next->firstRecord);
-            const TDateTime date = run->date;
-            if (frame != nullptr) {
-                for (; i < runEnd; ++i) {
-                    out[i] = derivePreciseSample(allRecords_[i], azShift, altShift, date, *frame);
-                    take(i);
-                }
-            } else {
-                for (; i < runEnd; ++i) {
-                    out[i] = deriver.derive(allRecords_[i], azShift, altShift, date);
-                    take(i);
+        // In blocks small enough to stay in the first-level cache while their ends are taken in.
+        for (std::size_t block = begin; block < end;) {
+            const std::size_t blockEnd = std::min(end, block + EndsBlockSamples);
+            for (std::size_t i = block; i < blockEnd;) {
+                for (auto next = std::next(run); next != dateRuns_.end() && next->firstRecord <= i; ++next)
+                    run = next;
+                const auto next = std::next(run);
+                const std::size_t runEnd = next == dateRuns_.end() ? blockEnd : std::min(blockEnd, next->firstRecord);
+                const TDateTime date = run->date;
+                if (frame != nullptr) {
+                    for (; i < runEnd; ++i)
+                        out[i] = derivePreciseSample(allRecords_[i], azShift, altShift, date, *frame);
+                } else {
+                    for (; i < runEnd; ++i)
+                        out[i] = deriver.derive(allRecords_[i], azShift, altShift, date);
                 }
             }
-            run = next;
+            part.all.addBlock([&](std::size_t k) -> const Sample& { return out[block + k]; }, blockEnd - block, block);
+            std::size_t vEnd = v;
+            while (vEnd < voltsEnd && voltsAt[vEnd] < blockEnd)
+                ++vEnd;
+            part.volts.addBlock([&](std::size_t k) -> const Sample& { return out[voltsAt[v + k]]; }, vEnd - v, v);
+            v = vEnd;
+            block = blockEnd;
         }
     };
 

@@ -7,6 +7,7 @@
 #include "logdata/Quantity.h"
 #include "logdata/Records.h"
 #include "logdata/Samplestore.h"
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <thread>
@@ -20,8 +21,8 @@ Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_
                     const TSite& site);
 
 // Derives samples one after another at one site, keeping what consecutive records share: the
-// date fields and the sidereal time at 0h of the current day, and the hour angle and
-// declination of the last pointing. Every sample has the bits deriveSample gives it. One per
+// date fields and the sidereal time at 0h of the current day, and the pointings (hour angle and
+// declination) of the last few count pairs. Every sample has the bits deriveSample gives it. One per
 // thread.
 class TSampleDeriver {
 public:
@@ -30,15 +31,23 @@ public:
 
 private:
     TAngleTrig trigOf(std::int64_t counts) const;
+    const TPointing& pointingOf(std::int64_t azimuth, std::int64_t altitude);
 
     TSite site_;
     const TAngleTrig* trig_;
     TUtcDecoder calendar_;
     double greenwichAt0h_ = 0.0;
-    bool pointingKnown_ = false;
-    std::int64_t lastAzimuth_ = 0;
-    std::int64_t lastAltitude_ = 0;
-    THourAngleDec hourAngleDec_;
+    // The pointings of the last few count pairs, one slot per pair by a hash of the counts: a
+    // parked dish's encoders jitter by a count or two around one place, so the last pair alone
+    // would miss most of the time.
+    struct PointingSlot {
+        std::int64_t azimuth = 0;
+        std::int64_t altitude = 0;
+        bool known = false;
+        TPointing pointing;
+    };
+    static constexpr std::size_t PointingSlots = 64;
+    std::array<PointingSlot, PointingSlots> pointings_{};
 };
 
 // The sample of one raw record in the ICRS frame: the counts, time and volts as deriveSample

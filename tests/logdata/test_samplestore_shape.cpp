@@ -486,6 +486,16 @@ TEST(SampleStoreShape, EndsOfPartsJoinToThoseOfOnePass)
         {"angles across 0 and 180", {359, 1, 180, 179.5, 200, 0}},
         {"infinities", {1, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}},
         {"one sample", {42}},
+        {"zeros of both signs keep the first", {1, 0.0, -0.0, 0.0, -1, -0.0}},
+        {"an end reached twice in a row", {2, 8, 8, 1, 1, 8}},
+    };
+    // Each quantity its own values (so that a mixed-up quantity shows), from one base value: the
+    // angles' share folds across 0 for some bases and not for others.
+    const auto sampleOf = [](double v) {
+        Sample s;
+        for (std::size_t q = 0; q < QuantityCount; ++q)
+            s.values[q] = std::isnan(v) ? v : v * static_cast<double>(q % 3 == 0 ? 1 : -1) + 37.0 * q;
+        return s;
     };
     for (const Case& c : cases) {
         SampleList list;
@@ -495,16 +505,31 @@ TEST(SampleStoreShape, EndsOfPartsJoinToThoseOfOnePass)
             list.push_back(s);
         }
         // Every way of cutting the list into three parts, empty parts included.
-        for (std::size_t a = 0; a <= list.size(); ++a) {
-            for (std::size_t b = a; b <= list.size(); ++b) {
-                TListEnds ends = TListEnds::StartingWith(list[0]);
-                for (const auto& [lo, hi] : {std::pair{std::size_t{0}, a}, {a, b}, {b, list.size()}}) {
-                    TListEnds part = TListEnds::Empty();
-                    for (std::size_t i = lo; i < hi; ++i)
-                        part.add(list[i], i);
-                    ends.join(part);
+        SampleList spread;
+        for (const double v : c.values)
+            spread.push_back(sampleOf(v));
+        // Every way of cutting the list into three parts, empty parts included; each part taken
+        // in sample by sample, and as a block.
+        for (const SampleList* each : {&list, &spread}) {
+            const SampleList& l = *each;
+            for (std::size_t a = 0; a <= l.size(); ++a) {
+                for (std::size_t b = a; b <= l.size(); ++b) {
+                    TListEnds ends = TListEnds::StartingWith(l[0]);
+                    TListEnds blocks = TListEnds::StartingWith(l[0]);
+                    for (const auto& [lo, hi] : {std::pair{std::size_t{0}, a}, {a, b}, {b, l.size()}}) {
+                        TListEnds part = TListEnds::Empty();
+                        for (std::size_t i = lo; i < hi; ++i)
+                            part.add(l[i], i);
+                        ends.join(part);
+                        TListEnds blockPart = TListEnds::Empty();
+                        blockPart.addBlock([&](std::size_t k) -> const Sample& { return l[lo + k]; }, hi - lo, lo);
+                        blocks.join(blockPart);
+                    }
+                    const std::string where = std::string(c.name) + (each == &spread ? ", spread" : "") +
+                                              ", cut at " + std::to_string(a) + " and " + std::to_string(b);
+                    EXPECT_TRUE(SameEnds(&ends, l)) << where;
+                    EXPECT_TRUE(SameEnds(&blocks, l)) << where << ", in blocks";
                 }
-                EXPECT_TRUE(SameEnds(&ends, list)) << c.name << ", cut at " << a << " and " << b;
             }
         }
     }

@@ -4,6 +4,7 @@
 #include "astro/AstroConstants.h"
 #include "astro/Exactround.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace driftline {
@@ -59,29 +60,55 @@ TRotationLatitude RotationLatitude(double latitudeDeg)
 // the node) and psi (about the new pole).
 TCoordPair RotateWith(TRotationLatitude latitude, double longitudeDeg, int conversion, const TSite& site)
 {
-    if (conversion < EquatorialToGalactic || conversion > GalacticToEcliptic)
-        return {latitude.degrees, longitudeDeg};
+    TCoordPair out;
+    RotateManyWith(&latitude, &longitudeDeg, 1, conversion, site, &out);
+    return out;
+}
+
+// In stages over the whole batch: the steps of one rotation depend on each other, but those of
+// different rotations do not, so each stage's divisions and library calls overlap across the
+// batch instead of waiting on one another. Every value is computed by the same expression as a
+// rotation on its own.
+void RotateManyWith(const TRotationLatitude* latitude, const double* longitudeDeg, std::size_t count,
+                    int conversion, const TSite& site, TCoordPair* out)
+{
+    if (conversion < EquatorialToGalactic || conversion > GalacticToEcliptic) {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = {latitude[i].degrees, longitudeDeg[i]};
+        return;
+    }
     const int row = 6 * (site.j2000 ? 1 : 0) + conversion;
     const TRotation& r = Rotations[row];
-
-    const double a = longitudeDeg / RadToDeg - r.phi;
-    const double cb = latitude.cos;
-    const double cbsa = cb * std::sin(a);
-    const double sb = latitude.sin;
-    double s = -r.sinTheta * cbsa + r.cosTheta * sb;
-    // The clamp keeps asin defined when rounding carries a pole input past 1.
-    if (s > 1.0)
-        s = 1.0;
-    if (s < -1.0)
-        s = -1.0;
-    TCoordPair out;
-    out.Latitude = std::asin(s) * RadToDeg;
-    const double t = std::atan2(r.cosTheta * cbsa + r.sinTheta * sb, cb * std::cos(a));
-    out.Longitude = RemainderOfPeriods(t + r.psi + FourPi, TwoPi) * RadToDeg;
-    // fmod leaves [0, 2 pi), but the product can round up to exactly 360.
-    if (out.Longitude >= 360.0)
-        out.Longitude = 0.0;
-    return out;
+    for (std::size_t begin = 0; begin < count; begin += RotationBatch) {
+        const std::size_t n = std::min(RotationBatch, count - begin);
+        const TRotationLatitude* lat = latitude + begin;
+        TCoordPair* to = out + begin;
+        double sinA[RotationBatch], cosA[RotationBatch];
+        for (std::size_t i = 0; i < n; ++i) {
+            const double a = longitudeDeg[begin + i] / RadToDeg - r.phi;
+            sinA[i] = std::sin(a);
+            cosA[i] = std::cos(a);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const double cbsa = lat[i].cos * sinA[i];
+            double s = -r.sinTheta * cbsa + r.cosTheta * lat[i].sin;
+            // The clamp keeps asin defined when rounding carries a pole input past 1.
+            if (s > 1.0)
+                s = 1.0;
+            if (s < -1.0)
+                s = -1.0;
+            to[i].Latitude = std::asin(s) * RadToDeg;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const double cbsa = lat[i].cos * sinA[i];
+            const double t = std::atan2(r.cosTheta * cbsa + r.sinTheta * lat[i].sin, lat[i].cos * cosA[i]);
+            double longitude = RemainderOfPeriods(t + r.psi + FourPi, TwoPi) * RadToDeg;
+            // fmod leaves [0, 2 pi), but the product can round up to exactly 360.
+            if (longitude >= 360.0)
+                longitude = 0.0;
+            to[i].Longitude = longitude;
+        }
+    }
 }
 
 // Degrees into [0, 360): 360 added while below 0, subtracted while at or above 360.

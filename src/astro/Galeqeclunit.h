@@ -3,6 +3,8 @@
 // chosen by the site's equinox at each call).
 #include "astro/Site.h"
 
+#include <cstddef>
+
 namespace driftline {
 
 // Latitude-like coordinate first (declination, b, ecliptic latitude), then longitude-like
@@ -39,6 +41,12 @@ struct TRotationLatitude {
 };
 TRotationLatitude RotationLatitude(double latitudeDeg);
 TCoordPair RotateWith(TRotationLatitude latitude, double longitudeDeg, int conversion, const TSite& site);
+// RotateWith for count pairs at once (out[i] from latitude[i] and longitudeDeg[i]), the same bits
+// as one at a time; faster on long runs, whose rotations overlap in the processor.
+void RotateManyWith(const TRotationLatitude* latitude, const double* longitudeDeg, std::size_t count,
+                    int conversion, const TSite& site, TCoordPair* out);
+// The batch RotateManyWith works through at a time (its scratch lives on the stack).
+inline constexpr std::size_t RotationBatch = 64;
 
 // Angle into [0, 360): add 360 while below 0, subtract 360 while at or above 360.
 double FoldDegrees(double degrees);

@@ -4,6 +4,7 @@
 #include "astro/AstroConstants.h"
 #include "astro/Galeqeclunit.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace driftline {
@@ -74,7 +75,10 @@ double FoldLocalSiderealHours(double lstHours)
 
 TSkyPosition SkyPositionFrom(const THourAngleDec& hd, double lstHours, const TSite& site)
 {
-    return SkyPositionFrom(PointingFrom(hd), lstHours, site);
+    const TPointing pointing = PointingFrom(hd);
+    TSkyPosition out;
+    SkyPositionsFrom(&pointing, &lstHours, 1, site, &out);
+    return out;
 }
 
 TPointing PointingFrom(const THourAngleDec& hd)
@@ -82,13 +86,26 @@ TPointing PointingFrom(const THourAngleDec& hd)
     return {hd.hourAngleDeg, RotationLatitude(TAngle::QuantisedDegrees(hd.decDeg))};
 }
 
-// The values TSource's records take (TRa::SetHours, TAngle::Set), without their parts.
-TSkyPosition SkyPositionFrom(const TPointing& pointing, double lstHours, const TSite& site)
+// The values TSource's records take (TRa::SetHours, TAngle::Set), without their parts; the
+// galactic rotations of the batch in one go.
+void SkyPositionsFrom(const TPointing* pointing, const double* lstHours, std::size_t count, const TSite& site,
+                      TSkyPosition* out)
 {
-    const double ra = TRa::FoldedDegrees((lstHours * 15.0 - pointing.hourAngleDeg) / 15.0);
-    const TCoordPair galactic = RotateWith(pointing.dec, ra, EquatorialToGalactic, site);
-    return {ra, pointing.dec.degrees, TAngle::QuantisedDegrees(galactic.Latitude),
-            TAngle::QuantisedDegrees(galactic.Longitude)};
+    for (std::size_t begin = 0; begin < count; begin += RotationBatch) {
+        const std::size_t n = std::min(RotationBatch, count - begin);
+        TRotationLatitude dec[RotationBatch];
+        double ra[RotationBatch];
+        TCoordPair galactic[RotationBatch];
+        for (std::size_t i = 0; i < n; ++i) {
+            const TPointing& p = pointing[begin + i];
+            ra[i] = TRa::FoldedDegrees((lstHours[begin + i] * 15.0 - p.hourAngleDeg) / 15.0);
+            dec[i] = p.dec;
+        }
+        RotateManyWith(dec, ra, n, EquatorialToGalactic, site, galactic);
+        for (std::size_t i = 0; i < n; ++i)
+            out[begin + i] = {ra[i], dec[i].degrees, TAngle::QuantisedDegrees(galactic[i].Latitude),
+                              TAngle::QuantisedDegrees(galactic[i].Longitude)};
+    }
 }
 
 // Position of the telescope's azimuth and altitude (degrees) at an instant (the current

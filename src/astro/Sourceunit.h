@@ -4,6 +4,7 @@
 #include "astro/Galeqeclunit.h"
 #include "astro/Raunit.h"
 #include "astro/Timeunit.h"
+#include <cstddef>
 #include <cstdint>
 
 namespace driftline {
@@ -56,14 +57,17 @@ TSkyPosition SkyPositionFrom(const THourAngleDec& hd, double lstHours, const TSi
 
 // What a sky position takes from the pointing alone: the hour angle (degrees), and the
 // declination as the source keeps it (quantised, [0, 360)) with its sine and cosine for the
-// galactic rotation. A derivation keeps it while a parked dish repeats its counts;
-// SkyPositionFrom(PointingFrom(hd), lst, site) is SkyPositionFrom(hd, lst, site), bit for bit.
+// galactic rotation. A derivation keeps it while a parked dish repeats its counts.
 struct TPointing {
     double hourAngleDeg = 0.0;
     TRotationLatitude dec;
 };
 TPointing PointingFrom(const THourAngleDec& hd);
-TSkyPosition SkyPositionFrom(const TPointing& pointing, double lstHours, const TSite& site);
+// The positions of count pointings at their local sidereal times (hours), out[i] from
+// pointing[i] and lstHours[i]: the bits of SkyPositionFrom one at a time, with the galactic
+// rotations of a batch overlapping.
+void SkyPositionsFrom(const TPointing* pointing, const double* lstHours, std::size_t count, const TSite& site,
+                      TSkyPosition* out);
 
 class TSource {
 public:

@@ -75,31 +75,58 @@ const TPointing& TSampleDeriver::pointingOf(std::int64_t azimuth, std::int64_t a
     return slot.pointing;
 }
 
-// All eight quantities of one record: degrees from counts (shifted in 64 bits, so a negative sum
-// stays negative), days from milliseconds, volts from converter counts, and the sky position.
 Sample TSampleDeriver::derive(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
                               TDateTime date)
 {
     Sample s;
-    const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
-    const std::int64_t alt = static_cast<std::int64_t>(raw.altitudeCounts) + altitudeShift;
-    s[Time] = date + static_cast<double>(raw.milliseconds) / MillisecondsPerDay;
-    s[Azimuth] = static_cast<double>(az) * DegreesPerCount;
-    s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
-    s[Volts] = static_cast<double>(raw.voltsCounts) * VoltsPerCount;
-
-    // Only the UTC half of the instant is read; its date part only when the day changes.
-    const TSystemTime& utc = calendar_.decode(s[Time]);
-    if (calendar_.dayChanged())
-        greenwichAt0h_ = GreenwichSiderealTimeAt0h(utc, site_);
-    const double lst = FoldLocalSiderealHours(
-        LocalFromGreenwichSiderealTime(GreenwichSiderealTimeFrom0h(greenwichAt0h_, utc), site_));
-    const TSkyPosition sky = SkyPositionFrom(pointingOf(az, alt), lst, site_);
-    s[RightAscension] = sky.ra;
-    s[Declination] = sky.dec;
-    s[Beta] = sky.beta;
-    s[Lambda] = sky.lambda;
+    deriveMany(&raw, 1, azimuthShift, altitudeShift, date, &s);
     return s;
+}
+
+// All eight quantities of each record: degrees from counts (shifted in 64 bits, so a negative
+// sum stays negative), days from milliseconds, volts from converter counts, and the sky position.
+void TSampleDeriver::deriveMany(const RawRecord* raw, std::size_t count, std::int64_t azimuthShift,
+                                std::int64_t altitudeShift, TDateTime date, Sample* out)
+{
+    for (std::size_t begin = 0; begin < count; begin += RotationBatch) {
+        const std::size_t n = std::min(RotationBatch, count - begin);
+        TPointing pointing[RotationBatch];
+        double lst[RotationBatch];
+        TSystemTime utc[RotationBatch];
+        double greenwichAt0h[RotationBatch];
+        // In stages, as the sky positions: each stage's steps depend on each other within a
+        // record but not across records, so the divisions of a stage overlap across the batch.
+        for (std::size_t i = 0; i < n; ++i) {
+            const RawRecord& r = raw[begin + i];
+            Sample& s = out[begin + i];
+            const std::int64_t az = static_cast<std::int64_t>(r.azimuthCounts) + azimuthShift;
+            const std::int64_t alt = static_cast<std::int64_t>(r.altitudeCounts) + altitudeShift;
+            s[Time] = date + static_cast<double>(r.milliseconds) / MillisecondsPerDay;
+            s[Azimuth] = static_cast<double>(az) * DegreesPerCount;
+            s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
+            s[Volts] = static_cast<double>(r.voltsCounts) * VoltsPerCount;
+            pointing[i] = pointingOf(az, alt);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            // Only the UTC half of the instant is read; its date part only when the day changes.
+            utc[i] = calendar_.decode(out[begin + i][Time]);
+            if (calendar_.dayChanged())
+                greenwichAt0h_ = GreenwichSiderealTimeAt0h(utc[i], site_);
+            greenwichAt0h[i] = greenwichAt0h_;
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            lst[i] = FoldLocalSiderealHours(
+                LocalFromGreenwichSiderealTime(GreenwichSiderealTimeFrom0h(greenwichAt0h[i], utc[i]), site_));
+        TSkyPosition sky[RotationBatch];
+        SkyPositionsFrom(pointing, lst, n, site_, sky);
+        for (std::size_t i = 0; i < n; ++i) {
+            Sample& s = out[begin + i];
+            s[RightAscension] = sky[i].ra;
+            s[Declination] = sky[i].dec;
+            s[Beta] = sky[i].beta;
+            s[Lambda] = sky[i].lambda;
+        }
+    }
 }
 
 Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
@@ -156,8 +183,8 @@ void TSampleStore::deriveRange(std::size_t first, std::int64_t azShift, std::int
                     for (; i < runEnd; ++i)
                         out[i] = derivePreciseSample(allRecords_[i], azShift, altShift, date, *frame);
                 } else {
-                    for (; i < runEnd; ++i)
-                        out[i] = deriver.derive(allRecords_[i], azShift, altShift, date);
+                    deriver.deriveMany(allRecords_.data() + i, runEnd - i, azShift, altShift, date, out + i);
+                    i = runEnd;
                 }
             }
             part.all.addBlock([&](std::size_t k) -> const Sample& { return out[block + k]; }, blockEnd - block, block);

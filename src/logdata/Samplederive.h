@@ -28,6 +28,10 @@ class TSampleDeriver {
 public:
     explicit TSampleDeriver(const TSite& site);
     Sample derive(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date);
+    // The samples of count records read under one date into out: the bits derive() gives each
+    // in turn, with the sky positions of a batch computed together.
+    void deriveMany(const RawRecord* raw, std::size_t count, std::int64_t azimuthShift, std::int64_t altitudeShift,
+                    TDateTime date, Sample* out);
 
 private:
     TAngleTrig trigOf(std::int64_t counts) const;

@@ -3,6 +3,7 @@
 
 #include "analysis/Chunkformat.h"
 #include "suite/Fileunit.h"
+#include "suite/Numbertext.h"
 
 #include <bit>
 #include <charconv>
@@ -15,11 +16,12 @@ namespace driftline {
 namespace {
 
 // Longest text of one number with 12 significant digits: sign, 12 digits, point, "e-308".
-constexpr std::size_t MaxNumberChars = 24;
+constexpr std::size_t MaxNumberChars = 19;
 
+// %.12g of v at out, which has room for MaxGeneralChars bytes.
 char* AppendNumber(char* out, double v)
 {
-    return std::to_chars(out, out + MaxNumberChars + 8, v, std::chars_format::general, 12).ptr;
+    return GeneralDigits(out, v, 12);
 }
 
 void AppendDouble(std::string& bytes, double v)
@@ -39,7 +41,7 @@ void AppendDouble(std::string& bytes, double v)
 
 std::string SelectionNumberText(double v)
 {
-    char buffer[MaxNumberChars + 8];
+    char buffer[MaxGeneralChars];
     return std::string(buffer, AppendNumber(buffer, v));
 }
 
@@ -131,7 +133,7 @@ std::string TextSelectionBytes(const PlottedPoints& points, char separator)
     FormatInOrder(
         n, 0, 0,
         [&](std::size_t begin, std::size_t end, std::string& text) {
-            text.resize((end - begin) * (2 * MaxNumberChars + 3));
+            text.resize((end - begin) * (2 * MaxNumberChars + 3) + MaxGeneralChars);
             char* out = text.data();
             for (std::size_t k = begin; k < end; ++k) {
                 out = AppendNumber(out, points.horizontalValues[k]);

@@ -2,14 +2,11 @@
 // Several logs in one driftline-cli call: the arguments expanded (a folder gives its *.log files
 // in name order), each log worked on a small pool of threads, each log's output written in
 // argument order as soon as it and every log before it are done.
-#include "logdata/Sampleview.h"
-
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace driftline {
@@ -53,14 +50,5 @@ void AppendFormat(std::string& text, const char* format, ...) __attribute__((for
 
 // One CSV field: as is, or in double quotes (quotes doubled) when it holds a comma, quote or line end.
 void AppendCsvField(std::string& text, const std::string& field);
-
-// %.17g of v followed by separator (the derive number format).
-void AppendCsvValue(std::string& text, double v, char separator);
-
-// The derive CSV lines of samples [begin, end) appended to text: each line `prefix` (e.g. a file
-// field and its comma, or nothing), then the eight quantities at %.17g, comma-separated, and '\n'.
-// The same bytes as AppendCsvValue value by value.
-void AppendSampleRows(std::string& text, const SampleView& samples, std::size_t begin, std::size_t end,
-                      std::string_view prefix = {});
 
 }  // namespace driftline::cli

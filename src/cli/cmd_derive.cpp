@@ -10,6 +10,7 @@
 #include "logdata/Logfollower.h"
 
 #include "analysis/Chunkformat.h"
+#include "analysis/Samplecsv.h"
 
 #include <fcntl.h>
 #include <unistd.h>

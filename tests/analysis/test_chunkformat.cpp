@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -99,6 +103,43 @@ TEST(ChunkFormat, AFailedWriteStopsAtOnce)
         [&](const std::string&) { return ++written < 3; });
     EXPECT_FALSE(done);
     EXPECT_EQ(written, 3u);
+}
+
+TEST(ChunkFormat, WritesOnTheCallingThreadWhileLaterChunksAreFormatted)
+{
+    // The first write waits (up to a few seconds, so a fault fails rather than hangs) for the
+    // third chunk to be formatted: with two threads that only happens when formatting goes on
+    // beside the writes rather than in rounds between them.
+    const auto caller = std::this_thread::get_id();
+    std::mutex mutex;
+    std::condition_variable formatted;
+    bool thirdFormatted = false;
+    bool overlapped = false;
+    std::size_t writes = 0;
+    bool allOnCaller = true;
+    const bool done = FormatInOrder(
+        40, 10, 2,
+        [&](std::size_t begin, std::size_t, std::string& out) {
+            out = std::to_string(begin);
+            if (begin == 20) {
+                std::lock_guard lock(mutex);
+                thirdFormatted = true;
+                formatted.notify_all();
+            }
+        },
+        [&](const std::string& piece) {
+            allOnCaller = allOnCaller && std::this_thread::get_id() == caller;
+            if (writes++ == 0) {
+                EXPECT_EQ(piece, "0");
+                std::unique_lock lock(mutex);
+                overlapped = formatted.wait_for(lock, std::chrono::seconds(5), [&] { return thirdFormatted; });
+            }
+            return true;
+        });
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(overlapped);
+    EXPECT_TRUE(allOnCaller);
+    EXPECT_EQ(writes, 4u);
 }
 
 TEST(ChunkFormat, TextSelectionOfManyPointsIsPrintfsTwelveDigits)

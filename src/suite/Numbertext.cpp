@@ -118,14 +118,10 @@ char* Fallback(char* out, double v, int digits)
     return std::to_chars(out, out + MaxGeneralChars, v, std::chars_format::general, digits).ptr;
 }
 
-}  // namespace
-
-char* GeneralDigits(char* out, double v, int digits)
+// The work of GeneralDigits, inlined into it once for each common digit count so that the
+// count's powers of ten and multipliers are constants there.
+[[gnu::always_inline]] inline char* FormatGeneral(char* out, double v, int digits)
 {
-    if (digits < 1)
-        digits = 1;
-    if (digits > 17)
-        digits = 17;
     // The digit words below are laid out for a little-endian store.
     if constexpr (std::endian::native != std::endian::little)
         return Fallback(out, v, digits);
@@ -214,6 +210,20 @@ char* GeneralDigits(char* out, double v, int digits)
     const u128 fraction = sixteen >> (8 * (whole - 1));
     std::memcpy(p + whole + 1, &fraction, 16);
     return p + kept + 1;
+}
+
+}  // namespace
+
+char* GeneralDigits(char* out, double v, int digits)
+{
+    switch (digits) {
+    case 17:
+        return FormatGeneral(out, v, 17);
+    case 12:
+        return FormatGeneral(out, v, 12);
+    default:
+        return FormatGeneral(out, v, digits < 1 ? 1 : digits > 17 ? 17 : digits);
+    }
 }
 
 }  // namespace driftline

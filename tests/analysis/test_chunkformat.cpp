@@ -10,6 +10,9 @@
 #include <mutex>
 #include <thread>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -159,6 +162,20 @@ TEST(ChunkFormat, TextSelectionOfManyPointsIsPrintfsTwelveDigits)
                                                                points.horizontalValues[k], points.verticalValues[k])));
     }
     EXPECT_EQ(TextSelectionBytes(points, ';'), expected);
+
+    // The file is written chunk by chunk as the chunks are made: the same bytes, and a file
+    // already there is replaced whole.
+    const auto path = std::filesystem::temp_directory_path() / "driftline-test-chunked-selection.txt";
+    {
+        std::ofstream old(path, std::ios::binary);
+        old << std::string(3 * expected.size(), 'x');
+    }
+    std::string error;
+    ASSERT_TRUE(WriteTextSelection(path, points, ';', error)) << error;
+    std::ifstream in(path, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(written == expected) << written.size() << " bytes written, " << expected.size() << " expected";
+    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -81,7 +81,16 @@ bool FormatInOrder(std::size_t count, std::size_t chunkItems, unsigned threads,
                 std::unique_lock lock(mutex);
                 changed.wait(lock, [&] { return ready[slot] != 0; });
             }
-            ok = write(texts[slot]);
+            try {
+                ok = write(texts[slot]);
+            } catch (...) {
+                // The workers must not wait for a write that never comes: stop them, then let
+                // the pool join them on the way out.
+                std::lock_guard lock(mutex);
+                stopped = true;
+                changed.notify_all();
+                throw;
+            }
             std::lock_guard lock(mutex);
             ready[slot] = 0;
             ++written;

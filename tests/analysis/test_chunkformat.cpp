@@ -8,6 +8,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <cstdio>
 #include <filesystem>
@@ -106,6 +107,21 @@ TEST(ChunkFormat, AFailedWriteStopsAtOnce)
         [&](const std::string&) { return ++written < 3; });
     EXPECT_FALSE(done);
     EXPECT_EQ(written, 3u);
+}
+
+TEST(ChunkFormat, AWriteThatThrowsStopsTheWorkersAndPassesTheExceptionOn)
+{
+    // Many more chunks than slots: the workers would wait for slots the writer never frees.
+    std::size_t written = 0;
+    EXPECT_THROW(FormatInOrder(
+                     1000, 1, 2, [](std::size_t, std::size_t, std::string& out) { out.push_back('x'); },
+                     [&](const std::string&) -> bool {
+                         if (++written == 2)
+                             throw std::runtime_error("disk gone");
+                         return true;
+                     }),
+                 std::runtime_error);
+    EXPECT_EQ(written, 2u);
 }
 
 TEST(ChunkFormat, WritesOnTheCallingThreadWhileLaterChunksAreFormatted)

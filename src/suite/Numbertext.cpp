@@ -134,7 +134,8 @@ char* Fallback(char* out, double v, int digits)
     const int e = biased - 1075;
 
     // v = m * 2^e lies in [2^(e+52), 2^(e+53)), so its decimal exponent is floor((e+52) log10 2)
-    // or one more. 78913 / 2^18 is log10 2 to within 1e-7, exact in the floor for |e| < 1700.
+    // or one more. (e+52) * 78913 >> 18 is that floor exactly for every exponent a double has
+    // (checked for |e+52| <= 1100 against log10 2 to 50 digits).
     int exponent = ((e + 52) * 78913) >> 18;
     const std::uint64_t upper = TenPowers.p[digits];
     std::uint64_t n = 0;

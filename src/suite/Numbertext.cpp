@@ -1,4 +1,4 @@
-// Shortest-form general text of doubles, exact and fast for the values a log holds.
+// The general ("%.17g") text of doubles, exact, and fast for the values a log holds.
 #include "suite/Numbertext.h"
 
 #include <bit>

@@ -1,6 +1,6 @@
 #pragma once
-// Shortest-form "%.<digits>g" text of doubles, as printf and std::to_chars(general, digits) write
-// it, without their cost: the CSV writers print millions of values.
+// The "%.<digits>g" text of doubles, as printf and std::to_chars(general, digits) write it,
+// without their cost: the CSV writers print millions of values.
 #include <cstddef>
 
 namespace driftline {
@@ -15,8 +15,9 @@ constexpr std::size_t MaxGeneralChars = 40;
 // the exact binary value rounded half-to-even to `digits` significant digits, trailing zeros
 // dropped, exponent form ("1.5e-07", "2e+17") when the decimal exponent is below -4 or at least
 // `digits`. digits 1 to 17 (clamped). The room at `out` must be MaxGeneralChars bytes.
-// Values from 1e-11 to about 1e19 (every time, angle and voltage of a log) take the fast path;
-// the rest (zero, subnormals, huge values, inf, NaN) go to std::to_chars itself.
+// At 17 digits every value from 1e-11 to 1e38 (every time, angle and voltage of a log) takes the
+// fast path, at 12 digits those from 1e-16 to 1e12; the rest (zero, subnormals, other magnitudes,
+// inf, NaN) go to std::to_chars itself.
 char* GeneralDigits(char* out, double v, int digits);
 
 }  // namespace driftline

@@ -36,8 +36,11 @@ void AppendSampleRows(std::string& text, const SampleView& samples, std::size_t 
         last[q] = {~std::bit_cast<std::uint64_t>(samples[begin][q]), nullptr, 0};
     for (std::size_t k = begin; k < end; ++k) {
         const Sample& s = samples[k];
-        std::memcpy(out, prefix.data(), prefix.size());
-        out += prefix.size();
+        // An empty prefix may have no storage at all (memcpy must not see its null pointer).
+        if (!prefix.empty()) {
+            std::memcpy(out, prefix.data(), prefix.size());
+            out += prefix.size();
+        }
         for (int q = 0; q < QuantityCount; ++q) {
             LastValue& memo = last[q];
             const auto bits = std::bit_cast<std::uint64_t>(s[q]);

@@ -1,13 +1,18 @@
-// Speed of the fit, the selection saves and the limits report on a million plotted points.
+// Speed of the fit, the selection saves, the limits report and the derive CSV lines on a million
+// plotted points or samples, and of one number's %.17g text.
 #include "analysis/Fitunit.h"
 #include "analysis/Limitswriter.h"
 #include "analysis/PolyfitUnit.h"
+#include "analysis/Samplecsv.h"
 #include "analysis/Selectionwriter.h"
+#include "suite/Numbertext.h"
 
 #include <benchmark/benchmark.h>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -111,6 +116,54 @@ void BM_LimitsReport(benchmark::State& state)
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_LimitsReport)->Unit(benchmark::kMillisecond);
+
+// Values as a log's columns hold them: a serial date, angles, a voltage (4096 of them, cycled).
+const std::vector<double>& LogValues()
+{
+    static const std::vector<double> values = [] {
+        std::vector<double> v;
+        for (int k = 0; k < 1024; ++k) {
+            v.push_back(40373.5 + k * (1.0 / 86400.0));
+            v.push_back(std::fmod(k * 0.3711, 360.0));
+            v.push_back(-33.25 + std::sin(k) * 20.0);
+            v.push_back(0.25 + 0.5 * std::sin(k * 0.001));
+        }
+        return v;
+    }();
+    return values;
+}
+
+// One value's %.17g text by GeneralDigits (argument 0) or by std::to_chars (argument 1).
+void BM_GeneralDigits17(benchmark::State& state)
+{
+    const auto& values = LogValues();
+    const bool library = state.range(0) == 1;
+    char buffer[MaxGeneralChars];
+    std::size_t k = 0;
+    for (auto _ : state) {
+        const double v = values[k++ & 4095];
+        char* end = library ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 17).ptr
+                            : GeneralDigits(buffer, v, 17);
+        benchmark::DoNotOptimize(end);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_GeneralDigits17)->Arg(0)->Arg(1);
+
+// The derive CSV lines of a million samples on one thread (134 MB of text for a real log).
+void BM_DeriveLines(benchmark::State& state)
+{
+    const auto& samples = MillionSamples();
+    std::string text;
+    for (auto _ : state) {
+        text.clear();
+        AppendSampleRows(text, SampleView(samples), 0, samples.size());
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_DeriveLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,23 +3,26 @@
 
 #include "analysis/Chunkformat.h"
 #include "suite/Fileunit.h"
+#include "suite/Numbertext.h"
 
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace driftline {
 
 namespace {
 
 // Longest text of one number with 12 significant digits: sign, 12 digits, point, "e-308".
-constexpr std::size_t MaxNumberChars = 24;
+constexpr std::size_t MaxNumberChars = 19;
 
+// %.12g of v at out, which has room for MaxGeneralChars bytes.
 char* AppendNumber(char* out, double v)
 {
-    return std::to_chars(out, out + MaxNumberChars + 8, v, std::chars_format::general, 12).ptr;
+    return GeneralDigits(out, v, 12);
 }
 
 void AppendDouble(std::string& bytes, double v)
@@ -39,7 +42,7 @@ void AppendDouble(std::string& bytes, double v)
 
 std::string SelectionNumberText(double v)
 {
-    char buffer[MaxNumberChars + 8];
+    char buffer[MaxGeneralChars];
     return std::string(buffer, AppendNumber(buffer, v));
 }
 
@@ -122,16 +125,20 @@ std::string GeneralText(double v, int digits)
     return text;
 }
 
-std::string TextSelectionBytes(const PlottedPoints& points, char separator)
+namespace {
+
+// The text lines of the points, chunk by chunk on every core, each chunk handed to take() in
+// order; false when take() stopped it.
+bool FormatTextSelection(const PlottedPoints& points, char separator,
+                         const std::function<bool(const std::string& text)>& take)
 {
     const std::size_t n = points.horizontalValues.size() < points.verticalValues.size() ? points.horizontalValues.size()
                                                                                         : points.verticalValues.size();
-    std::string bytes;
-    // Chunks formatted on every core, each into a buffer sized for its longest possible lines.
-    FormatInOrder(
+    // Each chunk into a buffer sized for its longest possible lines.
+    return FormatInOrder(
         n, 0, 0,
         [&](std::size_t begin, std::size_t end, std::string& text) {
-            text.resize((end - begin) * (2 * MaxNumberChars + 3));
+            text.resize((end - begin) * (2 * MaxNumberChars + 3) + MaxGeneralChars);
             char* out = text.data();
             for (std::size_t k = begin; k < end; ++k) {
                 out = AppendNumber(out, points.horizontalValues[k]);
@@ -142,10 +149,18 @@ std::string TextSelectionBytes(const PlottedPoints& points, char separator)
             }
             text.resize(static_cast<std::size_t>(out - text.data()));
         },
-        [&](const std::string& text) {
-            bytes += text;
-            return true;
-        });
+        take);
+}
+
+}  // namespace
+
+std::string TextSelectionBytes(const PlottedPoints& points, char separator)
+{
+    std::string bytes;
+    FormatTextSelection(points, separator, [&](const std::string& text) {
+        bytes += text;
+        return true;
+    });
     return bytes;
 }
 
@@ -165,7 +180,12 @@ std::string BinarySelectionBytes(const PlottedPoints& points)
 bool WriteTextSelection(const std::filesystem::path& path, const PlottedPoints& points, char separator,
                         std::string& error)
 {
-    return WriteFileAtomically(path, TextSelectionBytes(points, separator), error);
+    // Each chunk goes to the file as soon as it and those before it are made, while the next
+    // ones are formatted: no copy of the whole text, and the disk starts early.
+    TAtomicFile file;
+    return file.Open(path, error) &&
+           FormatTextSelection(points, separator, [&](const std::string& text) { return file.Write(text, error); }) &&
+           file.Commit(error);
 }
 
 bool WriteBinarySelection(const std::filesystem::path& path, const PlottedPoints& points, std::string& error)

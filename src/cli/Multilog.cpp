@@ -3,6 +3,7 @@
 
 #include "cli/Clioptions.h"
 #include "cli/Orderedpool.h"
+#include "analysis/Samplecsv.h"
 
 #include <algorithm>
 #include <atomic>
@@ -109,12 +110,7 @@ int DeriveLogs(const TCliOptions& options, const char* header,
             AppendCsvField(field, log.string());
             field += ',';
             const SampleView& samples = session.store().activeSamples(options.voltsOnly);
-            outcome.text.reserve(samples.size() * (field.size() + QuantityCount * 20));
-            for (const Sample& s : samples) {
-                outcome.text += field;
-                for (int q = 0; q < QuantityCount; ++q)
-                    AppendCsvValue(outcome.text, s[q], q + 1 < QuantityCount ? ',' : '\n');
-            }
+            AppendSampleRows(outcome.text, samples, 0, samples.size(), field);
             return outcome;
         },
         stdout);
@@ -158,14 +154,6 @@ void AppendCsvField(std::string& text, const std::string& field)
         text += c;
     }
     text += '"';
-}
-
-void AppendCsvValue(std::string& text, double v, char separator)
-{
-    char buffer[40];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, v, std::chars_format::general, 17);
-    *result.ptr = separator;
-    text.append(buffer, static_cast<std::size_t>(result.ptr - buffer) + 1);
 }
 
 }  // namespace driftline::cli

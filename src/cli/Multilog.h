@@ -51,7 +51,4 @@ void AppendFormat(std::string& text, const char* format, ...) __attribute__((for
 // One CSV field: as is, or in double quotes (quotes doubled) when it holds a comma, quote or line end.
 void AppendCsvField(std::string& text, const std::string& field);
 
-// %.17g of v followed by separator (the derive and save number format).
-void AppendCsvValue(std::string& text, double v, char separator);
-
 }  // namespace driftline::cli

@@ -6,9 +6,11 @@
 #include "astro/Sitesettings.h"
 #include "suite/Fileunit.h"
 #include "suite/Globalunit.h"
+#include "suite/Numbertext.h"
 #include "logdata/Logfollower.h"
 
 #include "analysis/Chunkformat.h"
+#include "analysis/Samplecsv.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -57,7 +59,7 @@ const char* const DeriveUsage =
     "order given, with a first column 'file' naming each row's log. The exit status is 1 when any\n"
     "log could not be read in full.\n";
 
-// Buffered writer: values go through std::to_chars into one block that is written (to a stream
+// Buffered writer: values go through GeneralDigits into one block that is written (to a stream
 // or to a file being replaced) when full.
 class TCsvWriter {
 public:
@@ -77,11 +79,11 @@ public:
     // %.17g of one value, then the separator.
     void value(double v, char separator)
     {
-        reserve(MaxValueChars + 1);
+        reserve(MaxGeneralChars + 1);
         char* begin = buffer_.data() + used_;
-        const auto result = std::to_chars(begin, begin + MaxValueChars, v, std::chars_format::general, 17);
-        *result.ptr = separator;
-        used_ += static_cast<std::size_t>(result.ptr - begin) + 1;
+        char* end = GeneralDigits(begin, v, 17);
+        *end = separator;
+        used_ += static_cast<std::size_t>(end - begin) + 1;
     }
     // Bytes formatted elsewhere, after what the buffer holds.
     bool bytes(std::string_view text)
@@ -114,7 +116,6 @@ public:
 
 private:
     static constexpr std::size_t BlockBytes = std::size_t{1} << 20;
-    static constexpr std::size_t MaxValueChars = 32;  // "-1.2345678901234567e-308" fits
     void reserve(std::size_t n)
     {
         if (used_ + n > buffer_.size())
@@ -372,10 +373,7 @@ int RunDerive(const std::vector<std::string>& args)
     out.text("\n");
     // Chunks of rows formatted on every core, written in order straight after the header.
     const auto formatRows = [&](std::size_t begin, std::size_t end, std::string& text) {
-        text.reserve((end - begin) * QuantityCount * 20);
-        for (std::size_t k = begin; k < end; ++k)
-            for (int q = 0; q < QuantityCount; ++q)
-                AppendCsvValue(text, samples[k][q], q + 1 < QuantityCount ? ',' : '\n');
+        AppendSampleRows(text, samples, begin, end);
     };
     const auto writeRows = [&](const std::string& text) { return out.flush() && out.bytes(text); };
     if (!FormatInOrder(samples.size(), 0, 0, formatRows, writeRows) || !out.flush()) {

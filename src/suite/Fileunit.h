@@ -2,6 +2,7 @@
 // Safe file replacement: write to a temporary file in the target's folder, then rename it over
 // the target, so a failed or interrupted write never destroys the old file or leaves half a file.
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -30,6 +31,9 @@ public:
 private:
     void Discard();
     int fd_ = -1;
+    // Bytes written so far, and how many of them the disk has been asked to take (see Write).
+    std::uint64_t written_ = 0;
+    std::uint64_t handedToDisk_ = 0;
     std::string tempName_;
     std::filesystem::path target_;
     std::filesystem::path folder_;

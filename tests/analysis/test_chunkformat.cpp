@@ -4,8 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -101,6 +109,58 @@ TEST(ChunkFormat, AFailedWriteStopsAtOnce)
     EXPECT_EQ(written, 3u);
 }
 
+TEST(ChunkFormat, AWriteThatThrowsStopsTheWorkersAndPassesTheExceptionOn)
+{
+    // Many more chunks than slots: the workers would wait for slots the writer never frees.
+    std::size_t written = 0;
+    EXPECT_THROW(FormatInOrder(
+                     1000, 1, 2, [](std::size_t, std::size_t, std::string& out) { out.push_back('x'); },
+                     [&](const std::string&) -> bool {
+                         if (++written == 2)
+                             throw std::runtime_error("disk gone");
+                         return true;
+                     }),
+                 std::runtime_error);
+    EXPECT_EQ(written, 2u);
+}
+
+TEST(ChunkFormat, WritesOnTheCallingThreadWhileLaterChunksAreFormatted)
+{
+    // The first write waits (up to a few seconds, so a fault fails rather than hangs) for the
+    // third chunk to be formatted: with two threads that only happens when formatting goes on
+    // beside the writes rather than in rounds between them.
+    const auto caller = std::this_thread::get_id();
+    std::mutex mutex;
+    std::condition_variable formatted;
+    bool thirdFormatted = false;
+    bool overlapped = false;
+    std::size_t writes = 0;
+    bool allOnCaller = true;
+    const bool done = FormatInOrder(
+        40, 10, 2,
+        [&](std::size_t begin, std::size_t, std::string& out) {
+            out = std::to_string(begin);
+            if (begin == 20) {
+                std::lock_guard lock(mutex);
+                thirdFormatted = true;
+                formatted.notify_all();
+            }
+        },
+        [&](const std::string& piece) {
+            allOnCaller = allOnCaller && std::this_thread::get_id() == caller;
+            if (writes++ == 0) {
+                EXPECT_EQ(piece, "0");
+                std::unique_lock lock(mutex);
+                overlapped = formatted.wait_for(lock, std::chrono::seconds(5), [&] { return thirdFormatted; });
+            }
+            return true;
+        });
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(overlapped);
+    EXPECT_TRUE(allOnCaller);
+    EXPECT_EQ(writes, 4u);
+}
+
 TEST(ChunkFormat, TextSelectionOfManyPointsIsPrintfsTwelveDigits)
 {
     // More points than one chunk holds, so several chunks are cut and joined.
@@ -118,6 +178,20 @@ TEST(ChunkFormat, TextSelectionOfManyPointsIsPrintfsTwelveDigits)
                                                                points.horizontalValues[k], points.verticalValues[k])));
     }
     EXPECT_EQ(TextSelectionBytes(points, ';'), expected);
+
+    // The file is written chunk by chunk as the chunks are made: the same bytes, and a file
+    // already there is replaced whole.
+    const auto path = std::filesystem::temp_directory_path() / "driftline-test-chunked-selection.txt";
+    {
+        std::ofstream old(path, std::ios::binary);
+        old << std::string(3 * expected.size(), 'x');
+    }
+    std::string error;
+    ASSERT_TRUE(WriteTextSelection(path, points, ';', error)) << error;
+    std::ifstream in(path, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(written == expected) << written.size() << " bytes written, " << expected.size() << " expected";
+    std::filesystem::remove(path);
 }
 
 }  // namespace

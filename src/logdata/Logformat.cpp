@@ -219,4 +219,41 @@ RecordParse ParseRecordLine(std::string_view line, RawRecord& raw)
     return count == 4 ? RecordParse::WithVolts : RecordParse::NoVolts;
 }
 
+bool ParsePlainRecordLine(std::string_view line, RawRecord& raw, bool& hasVolts)
+{
+    // On this form the general rules agree with the plain reading: the line holds only record
+    // characters, field 1 starts the line, and each later field is the run after the single
+    // space that ends the run before it.
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    std::uint32_t fields[4];
+    int count = 0;
+    for (;;) {
+        const char* const start = p;
+        std::uint64_t v = 0;
+        while (p < end && IsDigit(*p)) {
+            v = v * 10 + static_cast<std::uint64_t>(*p - '0');
+            ++p;
+        }
+        // Up to 10 digits the value cannot wrap the 64-bit sum; a longer run is left to the
+        // general rules (which refuse it).
+        if (p == start || p - start > 10 || v > std::numeric_limits<std::uint32_t>::max())
+            return false;
+        fields[count++] = static_cast<std::uint32_t>(v);
+        if (p == end)
+            break;
+        if (*p != ' ' || count == 4)
+            return false;
+        ++p;
+    }
+    if (count < 3)
+        return false;
+    raw.milliseconds = fields[0];
+    raw.azimuthCounts = fields[1];
+    raw.altitudeCounts = fields[2];
+    raw.voltsCounts = count == 4 ? fields[3] : 0;
+    hasVolts = count == 4;
+    return true;
+}
+
 }  // namespace driftline

@@ -4,6 +4,8 @@
 
 #include "astro/Timeunit.h"
 
+#include <bit>
+#include <cstring>
 #include <limits>
 
 namespace driftline {
@@ -56,6 +58,17 @@ int ReadDateNumber(std::string_view s, std::size_t pos)
         ++pos;
     }
     return v;
+}
+
+// The value of eight digits 0 to 9 held in the bytes of t, the first (most significant) in the
+// lowest byte; leading bytes of 0 are leading zeros. Pairs, then fours, then the eight.
+std::uint64_t DigitsValue(std::uint64_t t)
+{
+    t = t * 10 + (t >> 8);
+    t = ((t & 0x000000FF000000FFu) * (100 + (1000000ull << 32)) +
+         ((t >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32))) >>
+        32;
+    return t;
 }
 
 std::size_t FindDigit(std::string_view s, std::size_t from)
@@ -231,6 +244,24 @@ bool ParsePlainRecordLine(std::string_view line, RawRecord& raw, bool& hasVolts)
     for (;;) {
         const char* const start = p;
         std::uint64_t v = 0;
+        if (std::endian::native == std::endian::little && end - p >= 8) {
+            // Eight characters at once: the digits among them made 0 to 9, the first other
+            // character found by its high bit after adding 0x76 (so 10 and more reach 0x80).
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            const std::uint64_t t = word ^ 0x3030303030303030u;
+            const std::uint64_t other = ((t + 0x7676767676767676u) | t) & 0x8080808080808080u;
+            if (other != 0) {
+                const int digits = std::countr_zero(other) / 8;
+                if (digits == 0)
+                    return false;
+                v = DigitsValue(t << (64 - 8 * digits));
+                p += digits;
+            } else {
+                v = DigitsValue(t);
+                p += 8;
+            }
+        }
         while (p < end && IsDigit(*p)) {
             v = v * 10 + static_cast<std::uint64_t>(*p - '0');
             ++p;

@@ -226,8 +226,8 @@ std::uintmax_t NextLineStart(int fd, std::uintmax_t from, std::uintmax_t size)
 }
 
 // What one slice of the file left: its records in a store of its own (dated NaN before its
-// first date line), and which of the session values its lines set. The first slice reads
-// straight into the read's store, as the one-thread read would: its records need no copy.
+// first date line), and which of the session values its lines set. The first slice may read
+// straight into the read's store instead, as the one-thread read would: its records need no copy.
 struct TSlice {
     std::uintmax_t begin = 0;
     std::uintmax_t end = 0;
@@ -386,11 +386,15 @@ void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& sto
     }
     for (unsigned i = 0; i + 1 < count; ++i)
         slices[i].end = slices[i + 1].begin;
-    // The first slice reads into the store (emptied, its logDate that of the file before), with
-    // room for the whole file's records so that the later slices join without moving them.
-    slices[0].into = &store;
-    if (size / 12 < (std::uintmax_t{1} << 31))
-        store.reserveRecords(static_cast<std::size_t>(size / 12));
+    // Without the dialog the first slice is read on this thread straight into the store (emptied,
+    // its logDate that of the file before), with room for the whole file's records so that the
+    // later slices join without moving them. With it, this thread lets the window's events run
+    // while the slices are read, so the store is left alone until they are done.
+    if (progress == nullptr) {
+        slices[0].into = &store;
+        if (size / 12 < (std::uintmax_t{1} << 31))
+            store.reserveRecords(static_cast<std::size_t>(size / 12));
+    }
 
     // With the progress dialog every slice is parsed on a thread of its own while this one
     // steps the dialog.

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -208,7 +210,8 @@ void TSampleStore::appendRecordsOf(TSampleStore&& part, TDateTime undated, unsig
     };
     unsigned workers = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
     constexpr std::size_t MinRecordsPerWorker = std::size_t{1} << 18;
-    workers = static_cast<unsigned>(std::min<std::size_t>(workers, std::max<std::size_t>(1, count / MinRecordsPerWorker)));
+    workers = static_cast<unsigned>(
+        std::min<std::size_t>(workers, std::max<std::size_t>(1, count / MinRecordsPerWorker)));
     if (workers <= 1) {
         copyVoltagePlaces();
         if (count > 0)
@@ -217,7 +220,8 @@ void TSampleStore::appendRecordsOf(TSampleStore&& part, TDateTime undated, unsig
         // Work in bytes written: 16 a record, 4 a voltage place (all on the first worker).
         const std::size_t placeBytes = part.voltageRecordIndex_.size() * sizeof(std::uint32_t);
         const std::size_t share = (count * sizeof(RawRecord) + placeBytes) / workers;
-        const std::size_t firstRecords = std::min(count, (share > placeBytes ? share - placeBytes : 0) / sizeof(RawRecord));
+        const std::size_t firstRecords = std::min(count,
+                                                  (share > placeBytes ? share - placeBytes : 0) / sizeof(RawRecord));
         std::vector<std::size_t> bounds(workers + 1, count);
         bounds[0] = 0;
         for (unsigned w = 1; w < workers; ++w)
@@ -228,12 +232,26 @@ void TSampleStore::appendRecordsOf(TSampleStore&& part, TDateTime undated, unsig
         };
         std::vector<std::thread> others;
         others.reserve(workers - 1);
-        for (unsigned w = 1; w < workers; ++w)
-            others.emplace_back(copyRecords, w);
-        copyVoltagePlaces();
-        copyRecords(0);
+        // A thread that cannot be started leaves its share (and those after it) to this one; a
+        // failure here waits for the started threads before it goes on.
+        try {
+            for (unsigned w = 1; w < workers; ++w)
+                others.emplace_back(copyRecords, w);
+        } catch (const std::system_error&) {
+        }
+        std::exception_ptr failure;
+        try {
+            copyVoltagePlaces();
+            copyRecords(0);
+            for (auto w = static_cast<unsigned>(others.size()) + 1; w < workers; ++w)
+                copyRecords(w);
+        } catch (...) {
+            failure = std::current_exception();
+        }
         for (auto& t : others)
             t.join();
+        if (failure)
+            std::rethrow_exception(failure);
     }
     part.allRecords_ = {};
     part.voltageRecordIndex_ = {};

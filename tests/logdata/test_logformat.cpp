@@ -216,20 +216,23 @@ TEST(LogLineRecord, PlainFormTakesOnlyWhatTheGeneralRulesReadAlike)
         {"75844000 16384 3641", true, {75844000, 16384, 3641, 0}, false},
         {"0 0 0", true, {0, 0, 0, 0}, false},
         {"007 08 0009 0", true, {7, 8, 9, 0}, true},
-        {"4294967295 4294967295 4294967295 4294967295", true, {4294967295u, 4294967295u, 4294967295u, 4294967295u}, true},
+        {"4294967295 4294967295 4294967295 4294967295",
+         true,
+         {4294967295u, 4294967295u, 4294967295u, 4294967295u},
+         true},
         {"0000000001 2 3", true, {1, 2, 3, 0}, false},  // ten digits
         // Near misses: each is left to the general rules.
-        {"00000000001 2 3", false, {}, false},            // eleven digits, though the value is small
-        {"4294967296 1 2", false, {}, false},             // beyond 32 bits
+        {"00000000001 2 3", false, {}, false},  // eleven digits, though the value is small
+        {"4294967296 1 2", false, {}, false},   // beyond 32 bits
         {"1 2 3 4294967296", false, {}, false},
-        {" 5 6 7", false, {}, false},                     // leading blank: field 1 read twice
-        {"5 6 7 ", false, {}, false},                     // trailing blank
-        {"5  6 7", false, {}, false},                     // two blanks
-        {"5 -6 7", false, {}, false},                     // a minus passed over
+        {" 5 6 7", false, {}, false},  // leading blank: field 1 read twice
+        {"5 6 7 ", false, {}, false},  // trailing blank
+        {"5  6 7", false, {}, false},  // two blanks
+        {"5 -6 7", false, {}, false},  // a minus passed over
         {"-0 1 2", false, {}, false},
-        {"1 2 3 4 5", false, {}, false},                  // a fifth field
+        {"1 2 3 4 5", false, {}, false},  // a fifth field
         {"1 2", false, {}, false},
-        {"1 2 3\r", false, {}, false},                    // a CR inside (the reader removes only the last)
+        {"1 2 3\r", false, {}, false},  // a CR inside (the reader removes only the last)
         {"1 2 3x", false, {}, false},
         {"1 2 3 Date", false, {}, false},
         {"", false, {}, false},

@@ -181,6 +181,52 @@ TEST(SlicedRead, LinesAcrossEveryCutPosition)
     }
 }
 
+TEST(SlicedRead, CutExactlyAtADateLine)
+{
+    // Two slices are cut at the first line start at or after the middle of the file. The file is
+    // padded so that the middle falls exactly at the start of a date line (the second slice
+    // starts with it) or just after it (the first slice ends with it); the records on each side
+    // must keep their own day.
+    TTempFolder folder;
+    const auto records = [](int from, int count) {
+        std::string text;
+        for (int i = from; i < from + count; ++i)
+            text += std::to_string(1000 * i) + " " + std::to_string(i % 7000) + " 55 " + std::to_string(i % 900) +
+                    "\r\n";
+        return text;
+    };
+    const std::string dateLine = "Date changed 13/05/2010\r\n";
+    for (const bool dateOpensSecondSlice : {true, false}) {
+        std::string first = "Date changed 12/05/2010\r\n" + records(0, 20000);
+        if (!dateOpensSecondSlice)
+            first += dateLine;
+        std::string second = (dateOpensSecondSlice ? dateLine : std::string()) + records(20000, 19000);
+        ASSERT_LT(second.size(), first.size());
+        // The last line's first field takes leading zeros (same value) to make both halves equal.
+        const std::size_t missing = first.size() - second.size();
+        second += std::string(missing - std::string("7 1 2 3\n").size(), '0') + "7 1 2 3\n";
+        ASSERT_EQ(first.size(), second.size());
+        const std::string text = first + second;
+        ASSERT_EQ(text[text.size() / 2 - 1], '\n');
+        ASSERT_EQ(text.compare(dateOpensSecondSlice ? text.size() / 2 : text.size() / 2 - dateLine.size(),
+                               dateLine.size(), dateLine),
+                  0);
+        const auto path = folder.write("cut.log", text);
+        TSampleStore serial;
+        ASSERT_EQ(readLogFile(path, serial, nullptr, 1).status, TReadResult::Ok);
+        TSampleStore sliced;
+        ASSERT_EQ(readLogFile(path, sliced, nullptr, 2).status, TReadResult::Ok);
+        const std::string what = dateOpensSecondSlice ? "date line opens the second slice"
+                                                      : "date line ends the first slice";
+        ExpectSameStore(serial, sliced, what);
+        // 12 May 2010 for the first 20,000 records, 13 May for the rest (days since 30 Dec 1899).
+        ASSERT_EQ(sliced.allRecords().size(), 39001u) << what;
+        EXPECT_EQ(sliced.recordDate(19999), 40310.0) << what;
+        EXPECT_EQ(sliced.recordDate(20000), 40311.0) << what;
+        EXPECT_EQ(sliced.recordDate(39000), 40311.0) << what;
+    }
+}
+
 TEST(SlicedRead, AppendedSliceIsTheSameOnAnyNumberOfThreads)
 {
     // Large enough that the copy of the second part is shared out over several threads; the

@@ -388,8 +388,9 @@ void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& sto
         slices[i].end = slices[i + 1].begin;
     // Without the dialog the first slice is read on this thread straight into the store (emptied,
     // its logDate that of the file before), with room for the whole file's records so that the
-    // later slices join without moving them. With it, this thread lets the window's events run
-    // while the slices are read, so the store is left alone until they are done.
+    // later slices join without moving them. With it, this thread runs the dialog's steps while
+    // the slices are read, and a step may look at the store (the terminal's progress line counts
+    // its records), so no other thread writes to the store.
     if (progress == nullptr) {
         slices[0].into = &store;
         if (size / 12 < (std::uintmax_t{1} << 31))
@@ -447,7 +448,7 @@ void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& sto
             if (slice.receiverSet[r])
                 store.receiverValues[r] = std::move(part.receiverValues[r]);
         }
-        store.appendRecordsOf(std::move(part), undated, count);
+        store.appendRecordsOf(std::move(part), undated, count);  // on as many threads as parsed
         if (slice.invalidDate) {
             result.status = TReadResult::InvalidDate;
             result.line = linesBefore + slice.lines;

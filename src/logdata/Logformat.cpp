@@ -4,6 +4,8 @@
 
 #include "astro/Timeunit.h"
 
+#include <bit>
+#include <cstring>
 #include <limits>
 
 namespace driftline {
@@ -56,6 +58,17 @@ int ReadDateNumber(std::string_view s, std::size_t pos)
         ++pos;
     }
     return v;
+}
+
+// The value of eight digits 0 to 9 held in the bytes of t, the first (most significant) in the
+// lowest byte; leading bytes of 0 are leading zeros. Pairs, then fours, then the eight.
+std::uint64_t DigitsValue(std::uint64_t t)
+{
+    t = t * 10 + (t >> 8);
+    t = ((t & 0x000000FF000000FFu) * (100 + (1000000ull << 32)) +
+         ((t >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32))) >>
+        32;
+    return t;
 }
 
 std::size_t FindDigit(std::string_view s, std::size_t from)
@@ -217,6 +230,61 @@ RecordParse ParseRecordLine(std::string_view line, RawRecord& raw)
     raw.altitudeCounts = fields[2];
     raw.voltsCounts = count == 4 ? fields[3] : 0;
     return count == 4 ? RecordParse::WithVolts : RecordParse::NoVolts;
+}
+
+bool ParsePlainRecordLine(std::string_view line, RawRecord& raw, bool& hasVolts)
+{
+    // On this form the general rules agree with the plain reading: the line holds only record
+    // characters, field 1 starts the line, and each later field is the run after the single
+    // space that ends the run before it.
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    std::uint32_t fields[4];
+    int count = 0;
+    for (;;) {
+        const char* const start = p;
+        std::uint64_t v = 0;
+        if (std::endian::native == std::endian::little && end - p >= 8) {
+            // Eight characters at once: the digits among them made 0 to 9, the first other
+            // character found by its high bit after adding 0x76 (so 10 and more reach 0x80).
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            const std::uint64_t t = word ^ 0x3030303030303030u;
+            const std::uint64_t other = ((t + 0x7676767676767676u) | t) & 0x8080808080808080u;
+            if (other != 0) {
+                const int digits = std::countr_zero(other) / 8;
+                if (digits == 0)
+                    return false;
+                v = DigitsValue(t << (64 - 8 * digits));
+                p += digits;
+            } else {
+                v = DigitsValue(t);
+                p += 8;
+            }
+        }
+        while (p < end && IsDigit(*p)) {
+            v = v * 10 + static_cast<std::uint64_t>(*p - '0');
+            ++p;
+        }
+        // Up to 10 digits the value cannot wrap the 64-bit sum; a longer run is left to the
+        // general rules (which refuse it).
+        if (p == start || p - start > 10 || v > std::numeric_limits<std::uint32_t>::max())
+            return false;
+        fields[count++] = static_cast<std::uint32_t>(v);
+        if (p == end)
+            break;
+        if (*p != ' ' || count == 4)
+            return false;
+        ++p;
+    }
+    if (count < 3)
+        return false;
+    raw.milliseconds = fields[0];
+    raw.azimuthCounts = fields[1];
+    raw.altitudeCounts = fields[2];
+    raw.voltsCounts = count == 4 ? fields[3] : 0;
+    hasVolts = count == 4;
+    return true;
 }
 
 }  // namespace driftline

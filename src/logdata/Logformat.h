@@ -58,4 +58,11 @@ enum class RecordParse : int {
 // Fields of a record line (its kind must be Record): a "-" before fields 2..4 counts as a space.
 RecordParse ParseRecordLine(std::string_view line, RawRecord& raw);
 
+// The record line as the controller writes it, in one pass: three or four runs of 1 to 10 digits,
+// each value within 32 bits, one space between runs and none before or after. True = the line is
+// of that form, and then it is a Record whose ParseRecordLine gives raw and NoVolts (three runs)
+// or WithVolts (four); false (raw left in any state) for any other line, which ClassifyLine and
+// ParseRecordLine then judge.
+bool ParsePlainRecordLine(std::string_view line, RawRecord& raw, bool& hasVolts);
+
 }  // namespace driftline

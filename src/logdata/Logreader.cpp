@@ -61,6 +61,17 @@ LogDateResult parseLogDate(std::string_view line, TSampleStore& store)
 
 LineEffect parseLogLine(std::string_view line, TSampleStore& store, bool deriveNow)
 {
+    // The usual record line in one pass; every other line by its kind.
+    {
+        RawRecord raw;
+        bool hasVolts = false;
+        if (ParsePlainRecordLine(line, raw, hasVolts)) {
+            store.appendRecord(raw, hasVolts);
+            if (deriveNow)
+                store.deriveRecords(1);
+            return LineEffect::RecordAdded;
+        }
+    }
     switch (ClassifyLine(line)) {
     case LineKind::SessionHeader:
     case LineKind::DateLine:
@@ -215,11 +226,13 @@ std::uintmax_t NextLineStart(int fd, std::uintmax_t from, std::uintmax_t size)
 }
 
 // What one slice of the file left: its records in a store of its own (dated NaN before its
-// first date line), and which of the session values its lines set.
+// first date line), and which of the session values its lines set. The first slice may read
+// straight into the read's store instead, as the one-thread read would: its records need no copy.
 struct TSlice {
     std::uintmax_t begin = 0;
     std::uintmax_t end = 0;
     TSampleStore part;
+    TSampleStore* into = &part;
     std::uint64_t lines = 0;
     bool dateSet = false;
     bool azimuthSet = false;
@@ -241,12 +254,14 @@ constexpr std::uint64_t ParsedReportLines = 1024;
 // Parses one slice with the line rules of the serial read, reading at its own offsets of fd.
 void ParseSlice(int fd, TSlice& slice)
 {
-    TSampleStore& part = slice.part;
-    part.clearForRead();
-    part.logDate = std::numeric_limits<double>::quiet_NaN();
+    TSampleStore& part = *slice.into;
     const std::uintmax_t bytes = slice.end - slice.begin;
-    if (bytes / 12 < (std::uintmax_t{1} << 31))
-        part.reserveRecords(static_cast<std::size_t>(bytes / 12));
+    if (slice.into == &slice.part) {
+        part.clearForRead();
+        part.logDate = std::numeric_limits<double>::quiet_NaN();
+        if (bytes / 12 < (std::uintmax_t{1} << 31))
+            part.reserveRecords(static_cast<std::size_t>(bytes / 12));
+    }
     std::uintmax_t offset = slice.begin;
     std::uintmax_t lineEnd = slice.begin;  // just past the last line handed over
     slice.parsedTo.store(slice.begin, std::memory_order_relaxed);
@@ -371,6 +386,16 @@ void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& sto
     }
     for (unsigned i = 0; i + 1 < count; ++i)
         slices[i].end = slices[i + 1].begin;
+    // Without the dialog the first slice is read on this thread straight into the store (emptied,
+    // its logDate that of the file before), with room for the whole file's records so that the
+    // later slices join without moving them. With it, this thread runs the dialog's steps while
+    // the slices are read, and a step may look at the store (the terminal's progress line counts
+    // its records), so no other thread writes to the store.
+    if (progress == nullptr) {
+        slices[0].into = &store;
+        if (size / 12 < (std::uintmax_t{1} << 31))
+            store.reserveRecords(static_cast<std::size_t>(size / 12));
+    }
 
     // With the progress dialog every slice is parsed on a thread of its own while this one
     // steps the dialog.
@@ -390,13 +415,23 @@ void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& sto
 
     std::size_t total = 0;
     for (const TSlice& slice : slices) {
-        total += slice.part.allRecords().size();
+        total += slice.into->allRecords().size();
         if (slice.invalidDate)
             break;
     }
     store.reserveRecords(total);
     std::uint64_t linesBefore = 0;
     for (TSlice& slice : slices) {
+        if (slice.into == &store) {
+            // Already in place, session values and dates included.
+            if (slice.invalidDate) {
+                result.status = TReadResult::InvalidDate;
+                result.line = linesBefore + slice.lines;
+                break;
+            }
+            linesBefore += slice.lines;
+            continue;
+        }
         TSampleStore& part = slice.part;
         const TDateTime undated = store.logDate;
         if (slice.dateSet)
@@ -413,7 +448,7 @@ void ReadInSlices(int fd, std::uintmax_t size, unsigned count, TSampleStore& sto
             if (slice.receiverSet[r])
                 store.receiverValues[r] = std::move(part.receiverValues[r]);
         }
-        store.appendRecordsOf(std::move(part), undated);
+        store.appendRecordsOf(std::move(part), undated, count);  // on as many threads as parsed
         if (slice.invalidDate) {
             result.status = TReadResult::InvalidDate;
             result.line = linesBefore + slice.lines;

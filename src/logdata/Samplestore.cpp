@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace driftline {
@@ -181,17 +184,75 @@ void TSampleStore::reserveRecords(std::size_t n)
     voltageRecordIndex_.reserve(n);
 }
 
-void TSampleStore::appendRecordsOf(TSampleStore&& part, TDateTime undated)
+void TSampleStore::appendRecordsOf(TSampleStore&& part, TDateTime undated, unsigned threads)
 {
     const std::size_t offset = allRecords_.size();
-    if (part.allRecords_.size() > MaxRecords - offset)
+    const std::size_t count = part.allRecords_.size();
+    if (count > MaxRecords - offset)
         throw std::length_error("too many records for one log");
     // The records before the slice's first date line are its first run.
     for (const DateRun& run : part.dateRuns_)
         pushDate(run.firstRecord + offset, std::isnan(run.date) ? undated : run.date);
-    for (std::uint32_t index : part.voltageRecordIndex_)
-        voltageRecordIndex_.push_back(index + static_cast<std::uint32_t>(offset));
-    allRecords_.insert(allRecords_.end(), part.allRecords_.begin(), part.allRecords_.end());
+
+    // The copy is bound by writing fresh memory (and its page faults), which shares out over the
+    // cores: the first worker shifts the voltage places into their list and copies the first
+    // records, the others share the rest so that each writes about as many bytes.
+    const RawRecord* from = part.allRecords_.data();
+    allRecords_.resize(offset + count);  // written below, not zeroed first
+    RawRecord* to = allRecords_.data() + offset;
+    const auto copyVoltagePlaces = [this, &part, offset] {
+        const auto shift = static_cast<std::uint32_t>(offset);
+        const std::size_t first = voltageRecordIndex_.size();
+        voltageRecordIndex_.resize(first + part.voltageRecordIndex_.size());
+        std::uint32_t* places = voltageRecordIndex_.data() + first;
+        for (std::size_t v = 0; v < part.voltageRecordIndex_.size(); ++v)
+            places[v] = part.voltageRecordIndex_[v] + shift;
+    };
+    unsigned workers = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
+    constexpr std::size_t MinRecordsPerWorker = std::size_t{1} << 18;
+    workers = static_cast<unsigned>(
+        std::min<std::size_t>(workers, std::max<std::size_t>(1, count / MinRecordsPerWorker)));
+    if (workers <= 1) {
+        copyVoltagePlaces();
+        if (count > 0)
+            std::memcpy(to, from, count * sizeof(RawRecord));
+    } else {
+        // Work in bytes written: 16 a record, 4 a voltage place (all on the first worker).
+        const std::size_t placeBytes = part.voltageRecordIndex_.size() * sizeof(std::uint32_t);
+        const std::size_t share = (count * sizeof(RawRecord) + placeBytes) / workers;
+        const std::size_t firstRecords = std::min(count,
+                                                  (share > placeBytes ? share - placeBytes : 0) / sizeof(RawRecord));
+        std::vector<std::size_t> bounds(workers + 1, count);
+        bounds[0] = 0;
+        for (unsigned w = 1; w < workers; ++w)
+            bounds[w] = firstRecords + (count - firstRecords) * (w - 1) / (workers - 1);
+        const auto copyRecords = [from, to, &bounds](unsigned w) {
+            if (bounds[w + 1] > bounds[w])
+                std::memcpy(to + bounds[w], from + bounds[w], (bounds[w + 1] - bounds[w]) * sizeof(RawRecord));
+        };
+        std::vector<std::thread> others;
+        others.reserve(workers - 1);
+        // A thread that cannot be started leaves its share (and those after it) to this one; a
+        // failure here waits for the started threads before it goes on.
+        try {
+            for (unsigned w = 1; w < workers; ++w)
+                others.emplace_back(copyRecords, w);
+        } catch (const std::system_error&) {
+        }
+        std::exception_ptr failure;
+        try {
+            copyVoltagePlaces();
+            copyRecords(0);
+            for (auto w = static_cast<unsigned>(others.size()) + 1; w < workers; ++w)
+                copyRecords(w);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        for (auto& t : others)
+            t.join();
+        if (failure)
+            std::rethrow_exception(failure);
+    }
     part.allRecords_ = {};
     part.voltageRecordIndex_ = {};
     part.dateRuns_ = {};

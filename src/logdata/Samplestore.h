@@ -67,7 +67,10 @@ public:
         TDateTime date = 0.0;
     };
 
-    const std::vector<RawRecord>& allRecords() const { return allRecords_; }
+    // The records grow without first writing zeros: a merge of slices writes every new record.
+    using RecordList = std::vector<RawRecord, TUninitialisedAllocator<RawRecord>>;
+
+    const RecordList& allRecords() const { return allRecords_; }
     RecordView voltageRecords() const
     {
         return RecordView(allRecords_.data(), voltageRecordIndex_.data(), voltageRecordIndex_.size());
@@ -141,8 +144,10 @@ public:
     void reserveRecords(std::size_t n);
     // Appends the records (with their dates and voltage places) that part read from the next
     // slice of the same file, emptying part; records part read before a date line of its own
-    // (dated NaN) take the date undated. No samples: see deriveRecords.
-    void appendRecordsOf(TSampleStore&& part, TDateTime undated);
+    // (dated NaN) take the date undated. A large part is copied on up to `threads` threads
+    // (0 = as many as the machine has); the result is the same for any count. No samples: see
+    // deriveRecords.
+    void appendRecordsOf(TSampleStore&& part, TDateTime undated, unsigned threads = 1);
 
     // Derives the samples of the records appended since the sample lists were last complete,
     // with shifts 0 (the read-time derivation). threads 0 = as many as the machine has;
@@ -197,7 +202,7 @@ private:
     // Grows without writing zeros first: every new sample is written by the derivation.
     using SampleBuffer = std::vector<Sample, TUninitialisedAllocator<Sample>>;
 
-    std::vector<RawRecord> allRecords_;
+    RecordList allRecords_;
     std::vector<DateRun> dateRuns_;
     SampleIndexList voltageRecordIndex_;
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 #include <string>
 
 namespace driftline {
@@ -198,6 +199,81 @@ TEST(LogLineRecord, FieldsVoltsAndMalformedForms)
             EXPECT_EQ(raw.voltsCounts, c.raw.voltsCounts) << c.line;
         }
     }
+}
+
+TEST(LogLineRecord, PlainFormTakesOnlyWhatTheGeneralRulesReadAlike)
+{
+    // The one-pass reading must accept a line only where the kind test and the general field
+    // rules give this very record; every near miss goes to them instead.
+    struct Case {
+        const char* line;
+        bool plain;
+        RawRecord raw;
+        bool volts;
+    };
+    const Case cases[] = {
+        {"75795000 16385 3641 408", true, {75795000, 16385, 3641, 408}, true},
+        {"75844000 16384 3641", true, {75844000, 16384, 3641, 0}, false},
+        {"0 0 0", true, {0, 0, 0, 0}, false},
+        {"007 08 0009 0", true, {7, 8, 9, 0}, true},
+        {"4294967295 4294967295 4294967295 4294967295",
+         true,
+         {4294967295u, 4294967295u, 4294967295u, 4294967295u},
+         true},
+        {"0000000001 2 3", true, {1, 2, 3, 0}, false},  // ten digits
+        // Near misses: each is left to the general rules.
+        {"00000000001 2 3", false, {}, false},  // eleven digits, though the value is small
+        {"4294967296 1 2", false, {}, false},   // beyond 32 bits
+        {"1 2 3 4294967296", false, {}, false},
+        {" 5 6 7", false, {}, false},  // leading blank: field 1 read twice
+        {"5 6 7 ", false, {}, false},  // trailing blank
+        {"5  6 7", false, {}, false},  // two blanks
+        {"5 -6 7", false, {}, false},  // a minus passed over
+        {"-0 1 2", false, {}, false},
+        {"1 2 3 4 5", false, {}, false},  // a fifth field
+        {"1 2", false, {}, false},
+        {"1 2 3\r", false, {}, false},  // a CR inside (the reader removes only the last)
+        {"1 2 3x", false, {}, false},
+        {"1 2 3 Date", false, {}, false},
+        {"", false, {}, false},
+    };
+    for (const Case& c : cases) {
+        RawRecord raw{9, 9, 9, 9};
+        bool volts = !c.volts;
+        ASSERT_EQ(ParsePlainRecordLine(c.line, raw, volts), c.plain) << "line: \"" << c.line << "\"";
+        if (!c.plain)
+            continue;
+        EXPECT_EQ(raw.milliseconds, c.raw.milliseconds) << c.line;
+        EXPECT_EQ(raw.azimuthCounts, c.raw.azimuthCounts) << c.line;
+        EXPECT_EQ(raw.altitudeCounts, c.raw.altitudeCounts) << c.line;
+        EXPECT_EQ(raw.voltsCounts, c.raw.voltsCounts) << c.line;
+        EXPECT_EQ(volts, c.volts) << c.line;
+    }
+
+    // Random lines of record characters and a few others, short enough to hit the plain form
+    // often: whatever the one-pass reading takes, the general rules read the same.
+    std::mt19937 random(15);
+    const std::string alphabet = "0123456789012345678901234567890123456789     -\rxD";
+    int accepted = 0;
+    for (int n = 0; n < 200000; ++n) {
+        std::string line(random() % 24, ' ');
+        for (char& ch : line)
+            ch = alphabet[random() % alphabet.size()];
+        RawRecord fast{7, 7, 7, 7};
+        bool volts = false;
+        if (!ParsePlainRecordLine(line, fast, volts))
+            continue;
+        ++accepted;
+        ASSERT_EQ(ClassifyLine(line), LineKind::Record) << line;
+        RawRecord general{8, 8, 8, 8};
+        const RecordParse parsed = ParseRecordLine(line, general);
+        ASSERT_EQ(parsed, volts ? RecordParse::WithVolts : RecordParse::NoVolts) << line;
+        EXPECT_EQ(fast.milliseconds, general.milliseconds) << line;
+        EXPECT_EQ(fast.azimuthCounts, general.azimuthCounts) << line;
+        EXPECT_EQ(fast.altitudeCounts, general.altitudeCounts) << line;
+        EXPECT_EQ(fast.voltsCounts, general.voltsCounts) << line;
+    }
+    EXPECT_GT(accepted, 1000);  // the comparison above ran on many lines
 }
 
 }  // namespace

@@ -23,14 +23,9 @@ double StoredLatitude(double deg)
 Sample derivePreciseSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
                            TPreciseFrame& frame)
 {
-    // The same counts arithmetic as the classic derivation (64-bit shifted sums).
+    // The same counts arithmetic as the classic derivation.
     Sample s;
-    const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
-    const std::int64_t alt = static_cast<std::int64_t>(raw.altitudeCounts) + altitudeShift;
-    s[Time] = date + static_cast<double>(raw.milliseconds) / MillisecondsPerDay;
-    s[Azimuth] = static_cast<double>(az) * DegreesPerCount;
-    s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
-    s[Volts] = static_cast<double>(raw.voltsCounts) * VoltsPerCount;
+    SetPlainQuantities(raw, azimuthShift, altitudeShift, date, s);
 
     TPrecisePlace place;
     // Only a time that is not a number is refused; its sky quantities are not numbers either.

@@ -83,8 +83,7 @@ Sample TSampleDeriver::derive(const RawRecord& raw, std::int64_t azimuthShift, s
     return s;
 }
 
-// All eight quantities of each record: degrees from counts (shifted in 64 bits, so a negative
-// sum stays negative), days from milliseconds, volts from converter counts, and the sky position.
+// All eight quantities of each record: the plain four, and the sky position.
 void TSampleDeriver::deriveMany(const RawRecord* raw, std::size_t count, std::int64_t azimuthShift,
                                 std::int64_t altitudeShift, TDateTime date, Sample* out)
 {
@@ -97,15 +96,9 @@ void TSampleDeriver::deriveMany(const RawRecord* raw, std::size_t count, std::in
         // In stages, as the sky positions: each stage's steps depend on each other within a
         // record but not across records, so the divisions of a stage overlap across the batch.
         for (std::size_t i = 0; i < n; ++i) {
-            const RawRecord& r = raw[begin + i];
-            Sample& s = out[begin + i];
-            const std::int64_t az = static_cast<std::int64_t>(r.azimuthCounts) + azimuthShift;
-            const std::int64_t alt = static_cast<std::int64_t>(r.altitudeCounts) + altitudeShift;
-            s[Time] = date + static_cast<double>(r.milliseconds) / MillisecondsPerDay;
-            s[Azimuth] = static_cast<double>(az) * DegreesPerCount;
-            s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
-            s[Volts] = static_cast<double>(r.voltsCounts) * VoltsPerCount;
-            pointing[i] = pointingOf(az, alt);
+            const TShiftedCounts counts =
+                SetPlainQuantities(raw[begin + i], azimuthShift, altitudeShift, date, out[begin + i]);
+            pointing[i] = pointingOf(counts.azimuth, counts.altitude);
         }
         for (std::size_t i = 0; i < n; ++i) {
             // Only the UTC half of the instant is read; its date part only when the day changes.

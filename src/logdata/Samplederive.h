@@ -1,6 +1,7 @@
 #pragma once
 // The derivation of samples from raw records, and its spreading over the cores in slices (the end
 // of a read and Refresh's rebuild, TSampleStore::deriveRecords and rebuildSamples).
+#include "astro/AstroConstants.h"
 #include "astro/Preciseunit.h"
 #include "astro/Sourceunit.h"
 #include "astro/Timeunit.h"
@@ -19,6 +20,25 @@ namespace driftline {
 // milliseconds, and the sky position of that azimuth and altitude at that instant.
 Sample deriveSample(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift, TDateTime date,
                     const TSite& site);
+
+// The four quantities of a record that need no astronomy, into s: time = date + milliseconds,
+// azimuth and altitude from counts shifted by signed counts (64-bit sums, so a shift below zero
+// gives a negative angle), volts from converter counts. Returns the shifted counts.
+struct TShiftedCounts {
+    std::int64_t azimuth = 0;
+    std::int64_t altitude = 0;
+};
+inline TShiftedCounts SetPlainQuantities(const RawRecord& raw, std::int64_t azimuthShift, std::int64_t altitudeShift,
+                                         TDateTime date, Sample& s)
+{
+    const std::int64_t az = static_cast<std::int64_t>(raw.azimuthCounts) + azimuthShift;
+    const std::int64_t alt = static_cast<std::int64_t>(raw.altitudeCounts) + altitudeShift;
+    s[Time] = date + static_cast<double>(raw.milliseconds) / MillisecondsPerDay;
+    s[Azimuth] = static_cast<double>(az) * DegreesPerCount;
+    s[Altitude] = static_cast<double>(alt) * DegreesPerCount;
+    s[Volts] = static_cast<double>(raw.voltsCounts) * VoltsPerCount;
+    return {az, alt};
+}
 
 // Derives samples one after another at one site, keeping what consecutive records share: the
 // date fields and the sidereal time at 0h of the current day, and the pointings (hour angle and

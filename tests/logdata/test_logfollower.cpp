@@ -7,6 +7,7 @@
 #include "session/Logsession.h"
 
 #include "Logtestfiles.h"
+#include "Samplebytes.h"
 
 #include <gtest/gtest.h>
 
@@ -471,16 +472,6 @@ SampleList KeptBy(const SampleView& list, const TPlotView& view, const PlotRect&
     return kept;
 }
 
-bool SameSampleBytes(const SampleView& a, const SampleView& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::memcmp(&a[i], &b[i], sizeof(Sample)) != 0)
-            return false;
-    return true;
-}
-
 // A followed session zoomed by a band of columns, of rows or by a box (and a second zoom on top):
 // the samples that arrive afterwards land in the list as it stands and in every undo step exactly
 // where those zooms put them, and reset gives one read of the finished file.
@@ -527,11 +518,11 @@ TEST(LogFollower, SessionZoomsOfEveryKindTakeTheArrivalsInsideThem)
         // The case is worth its name only when some arrivals are kept and some are not.
         EXPECT_GT(all.size(), zoomedCount) << c.name;
         EXPECT_LT(all.size() - zoomedCount, whole.allSamples().size() - readCount) << c.name;
-        EXPECT_TRUE(SameSampleBytes(session.store().allSamples(), all)) << c.name;
-        EXPECT_TRUE(SameSampleBytes(session.store().voltageSamples(), volts)) << c.name;
+        EXPECT_TRUE(testing::SameSampleBytes(session.store().allSamples(), all)) << c.name;
+        EXPECT_TRUE(testing::SameSampleBytes(session.store().voltageSamples(), volts)) << c.name;
         if (c.second) {
             ASSERT_TRUE(session.undo()) << c.name;
-            EXPECT_TRUE(SameSampleBytes(session.store().allSamples(),
+            EXPECT_TRUE(testing::SameSampleBytes(session.store().allSamples(),
                                         KeptBy(whole.allSamples(), beforeFirst, c.first.rect(beforeFirst.Area))))
                 << c.name;
         }

@@ -9,6 +9,8 @@
 #include "plot/ui/Plotunit.h"
 #include "suite/Globalunit.h"
 
+#include "logdata/Samplebytes.h"
+
 #include <QtTest>
 
 #include <QFile>
@@ -50,16 +52,6 @@ void Append(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::Append));
     QCOMPARE(f.write(bytes), bytes.size());
-}
-
-bool SameSamples(const SampleView& a, const SampleView& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::memcmp(&a[i], &b[i], sizeof(Sample)) != 0)
-            return false;
-    return true;
 }
 
 // The window's picture and plotted points against one full drawing of its lists on a fresh plot,
@@ -168,8 +160,8 @@ void TstFollow::followedLogGrowsAndPlotAndCountFollow()
     // The lists are one read of the finished file, the picture is one full drawing of them.
     TSampleStore whole;
     QCOMPARE(readLogFile(LogPath("grow.log").toStdString(), whole, nullptr).status, TReadResult::Ok);
-    QVERIFY(SameSamples(form->session().store().allSamples(), whole.allSamples()));
-    QVERIFY(SameSamples(form->session().store().voltageSamples(), whole.voltageSamples()));
+    QVERIFY(testing::SameSampleBytes(form->session().store().allSamples(), whole.allSamples()));
+    QVERIFY(testing::SameSampleBytes(form->session().store().voltageSamples(), whole.voltageSamples()));
     QTRY_VERIFY(form->plottedPoints().size() == 1100);
     ExpectOneFullDrawing(*form);
     // Both ways of drawing were used: segments added while the scales stood, full redraws when
@@ -209,8 +201,8 @@ void TstFollow::zoomKeepsItsBandWhileUndoAndResetTakeWhatArrived()
     form->tbExpandClick();
     TSampleStore whole;
     readLogFile(LogPath("zoom.log").toStdString(), whole, nullptr);
-    QVERIFY(SameSamples(form->session().store().allSamples(), whole.allSamples()));
-    QVERIFY(SameSamples(form->session().store().voltageSamples(), whole.voltageSamples()));
+    QVERIFY(testing::SameSampleBytes(form->session().store().allSamples(), whole.allSamples()));
+    QVERIFY(testing::SameSampleBytes(form->session().store().voltageSamples(), whole.voltageSamples()));
 }
 
 void TstFollow::menuShortcutSettingAndNewestLog()
